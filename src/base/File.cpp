@@ -1,0 +1,159 @@
+#include "base/File.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace aldra {
+
+namespace {
+
+bool ParentFolderExists(const char* path) {
+    std::string p(path);
+    size_t slash = p.find_last_of('/');
+    if (slash == std::string::npos) return true;
+    std::string folder = slash == 0 ? "/" : p.substr(0, slash);
+    struct stat info;
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int OpenFlags(int mode) {
+    switch (mode) {
+        case kFileRead:
+            return O_RDONLY;
+        case kFileWrite:
+            return O_WRONLY;
+        default:
+            return O_RDWR;
+    }
+}
+
+Status LockExclusively(FileHandle fd) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return errno == EWOULDBLOCK ? kErrAccess : MapSystemError(errno);
+    }
+    return kOk;
+}
+
+}  // namespace
+
+Status MapSystemError(int error, const char* path) {
+    switch (error) {
+        case ENOENT:
+            return (path != nullptr && !ParentFolderExists(path)) ? kErrPathNotFound : kErrFileNotFound;
+        case ENOTDIR:
+            return kErrPathNotFound;
+        case EACCES:
+        case EPERM:
+            return kErrAccess;
+        case EEXIST:
+            return kErrExists;
+        case EROFS:
+            return kErrDriveLocked;
+        case EMFILE:
+        case ENFILE:
+            return kErrTooManyFiles;
+        case ENOSPC:
+        case EDQUOT:
+            return kErrDiskFull;
+        default:
+            return kErrSystem;
+    }
+}
+
+Status FileCreateNew(const char* path) {
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return MapSystemError(errno, path);
+    ::close(fd);
+    return kOk;
+}
+
+Status FileOpen(const char* path, int mode, FileHandle* handle) {
+    *handle = kInvalidFile;
+    if (mode < kFileRead || mode > kFileReadWrite) return kErrParam;
+    int fd = ::open(path, OpenFlags(mode) | O_CLOEXEC);
+    if (fd < 0) return MapSystemError(errno, path);
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return kErrAccess;  // as on Windows, a folder cannot be opened as a file
+    }
+    Status status = LockExclusively(fd);
+    if (status != kOk) {
+        ::close(fd);
+        return status;
+    }
+    *handle = fd;
+    return kOk;
+}
+
+Status FileClose(FileHandle handle) {
+    if (::close(handle) != 0) return MapSystemError(errno);
+    return kOk;
+}
+
+Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got) {
+    auto* dst = static_cast<uint8_t*>(buffer);
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(handle, dst + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (got) *got = done;
+            return MapSystemError(errno);
+        }
+        if (n == 0) break;
+        done += static_cast<uint32_t>(n);
+    }
+    if (got) *got = done;
+    return kOk;
+}
+
+Status FileWrite(FileHandle handle, uint32_t count, const void* buffer) {
+    auto* src = static_cast<const uint8_t*>(buffer);
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(handle, src + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return MapSystemError(errno);
+        }
+        done += static_cast<uint32_t>(n);
+    }
+    return kOk;
+}
+
+Status FileGetSize(FileHandle handle, uint64_t* size) {
+    *size = 0;
+    off_t here = ::lseek(handle, 0, SEEK_CUR);
+    if (here < 0) return kOk;
+    off_t end = ::lseek(handle, 0, SEEK_END);
+    if (::lseek(handle, here, SEEK_SET) < 0) return kErrSystem;
+    if (end < 0) return MapSystemError(errno);
+    *size = static_cast<uint64_t>(end);
+    return kOk;
+}
+
+Status FileSetSize(FileHandle handle, uint64_t size) {
+    off_t here = ::lseek(handle, 0, SEEK_CUR);
+    if (::ftruncate(handle, static_cast<off_t>(size)) != 0) return MapSystemError(errno);
+    if (here >= 0) ::lseek(handle, here, SEEK_SET);
+    return kOk;
+}
+
+Status FileSeek(FileHandle handle, uint64_t offset) {
+    if (::lseek(handle, static_cast<off_t>(offset), SEEK_SET) < 0) return MapSystemError(errno);
+    return kOk;
+}
+
+Status FileDelete(const char* path) {
+    if (::unlink(path) != 0) return MapSystemError(errno, path);
+    return kOk;
+}
+
+}  // namespace aldra

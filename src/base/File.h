@@ -1,0 +1,40 @@
+// The file layer: POSIX calls wrapped so that they return the system's result codes. Every open is
+// exclusive: an advisory flock(LOCK_EX|LOCK_NB) is taken, so a file that another process holds
+// open through this layer cannot be opened at the same time.
+#pragma once
+#include <cstdint>
+
+#include "base/Result.h"
+
+namespace aldra {
+
+using FileHandle = int;
+inline constexpr FileHandle kInvalidFile = -1;
+
+enum FileMode : int { kFileRead = 0, kFileWrite = 1, kFileReadWrite = 2 };
+
+// The one place errno becomes a result code:
+//   ENOENT for the file itself          -> 2008 file not found
+//   ENOENT for a folder of the path,
+//   ENOTDIR                             -> 2004 path not found
+//   EACCES, EPERM, a held lock          -> 2006 access denied
+//   EEXIST                              -> 2011 file exists
+//   EROFS                               -> 2012 drive locked
+//   EMFILE, ENFILE                      -> 2014 too many open files
+//   ENOSPC, EDQUOT                      -> 2018 disk full
+//   anything else                       -> 2000
+// `path`, when given, tells a missing file from a missing folder.
+Status MapSystemError(int error, const char* path = nullptr);
+
+Status FileCreateNew(const char* path);
+Status FileOpen(const char* path, int mode, FileHandle* handle);
+Status FileClose(FileHandle handle);
+// A short read at the end of the file is not an error; `got`, when given, receives the count read.
+Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got = nullptr);
+Status FileWrite(FileHandle handle, uint32_t count, const void* buffer);
+Status FileGetSize(FileHandle handle, uint64_t* size);
+Status FileSetSize(FileHandle handle, uint64_t size);
+Status FileSeek(FileHandle handle, uint64_t offset);
+Status FileDelete(const char* path);
+
+}  // namespace aldra

@@ -1,0 +1,108 @@
+#include "base/FileReader.h"
+
+#include "base/Block.h"
+#include "base/Bytes.h"
+
+namespace aldra {
+
+namespace {
+int64_t WindowStart(const FileReader* reader) {
+    return static_cast<int64_t>(reader->fileSize) - reader->windowSize - reader->beyondWindow;
+}
+}  // namespace
+
+Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested) {
+    *reader = FileReader{};
+    FileHandle file;
+    Status status = FileOpen(path, kFileRead, &file);
+    if (status != kOk) return status;
+    uint64_t size = 0;
+    status = FileGetSize(file, &size);
+    if (status != kOk) {
+        FileClose(file);
+        return status;
+    }
+    uint32_t windowSize = size < requested ? static_cast<uint32_t>(size) : requested;
+    uint8_t* window = nullptr;
+    if (AllocBlock(windowSize, &window) != kOk) {
+        FileClose(file);
+        return kErrMemory;
+    }
+    status = FileRead(file, windowSize, window);
+    if (status != kOk) {
+        FreeBlock(window);
+        FileClose(file);
+        return status;
+    }
+    reader->file = file;
+    reader->fileSize = size;
+    reader->window = window;
+    reader->windowSize = windowSize;
+    reader->beyondWindow = static_cast<int64_t>(size - windowSize);
+    reader->cursor = window;
+    *cursor = window;
+    return kOk;
+}
+
+void ReaderClose(FileReader* reader) {
+    FreeBlock(reader->window);
+    if (reader->file != kInvalidFile) FileClose(reader->file);
+    *reader = FileReader{};
+}
+
+uint64_t ReaderTell(const uint8_t* cursor, const FileReader* reader) {
+    return static_cast<uint64_t>(WindowStart(reader) + (cursor - reader->window));
+}
+
+Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
+    // Offsets taken from file data may point past the end; the cursor then stops at the end, so
+    // that it never leaves the window and the end-of-file test holds.
+    if (offset > reader->fileSize) offset = reader->fileSize;
+    int64_t start = WindowStart(reader);
+    auto target = static_cast<int64_t>(offset);
+    if (target >= start && target < start + reader->windowSize) {
+        *cursor = reader->window + (target - start);
+        return kOk;
+    }
+    // Reload a full window that lies inside the file.
+    uint64_t lastStart = reader->fileSize - reader->windowSize;
+    uint64_t newStart = offset < lastStart ? offset : lastStart;
+    Status status = FileSeek(reader->file, newStart);
+    if (status == kOk) status = FileRead(reader->file, reader->windowSize, reader->window);
+    reader->beyondWindow = static_cast<int64_t>(reader->fileSize - reader->windowSize - newStart);
+    *cursor = reader->window + (offset - newStart);
+    return status;
+}
+
+Status ReaderEnsure(uint8_t** cursor, uint32_t n, FileReader* reader) {
+    if (n > reader->windowSize) return kErrMemory;
+    auto available = static_cast<uint32_t>(reader->window + reader->windowSize - *cursor);
+    if (available >= n) return kOk;
+    // Slide: keep the unread rest, and read on from where the last read stopped.
+    MoveBytes(*cursor, reader->window, available);
+    uint32_t freeSpace = reader->windowSize - available;
+    uint64_t beyond = reader->beyondWindow < 0 ? UINT64_MAX : static_cast<uint64_t>(reader->beyondWindow);
+    uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
+    reader->beyondWindow -= freeSpace;
+    Status status = kOk;
+    if (toRead > 0) status = FileRead(reader->file, toRead, reader->window + available);
+    *cursor = reader->window;
+    return status;
+}
+
+Status ReaderRead(uint8_t** cursor, FileReader* reader, void* destination, uint64_t count) {
+    auto* dst = static_cast<uint8_t*>(destination);
+    while (count > 0) {
+        uint32_t piece = count < reader->windowSize ? static_cast<uint32_t>(count) : reader->windowSize;
+        if (piece == 0) return kErrMemory;
+        Status status = ReaderEnsure(cursor, piece, reader);
+        if (status != kOk) return status;
+        MoveBytes(*cursor, dst, piece);
+        *cursor += piece;
+        dst += piece;
+        count -= piece;
+    }
+    return kOk;
+}
+
+}  // namespace aldra

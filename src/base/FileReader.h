@@ -1,0 +1,33 @@
+// A sliding read window over a file opened for reading. Parsers walk the file through a cursor
+// into the window and ask the reader to make n bytes available at the cursor before they look at
+// them. Invariant: file offset of the cursor = fileSize - beyondWindow - windowSize + (cursor -
+// window). Window bytes past the end of the file are stale: the end is found by comparing the
+// cursor's offset with fileSize, never by what is read.
+#pragma once
+#include <cstdint>
+
+#include "base/File.h"
+#include "base/Result.h"
+
+namespace aldra {
+
+inline constexpr uint32_t kStandardWindow = 32768;
+
+struct FileReader {
+    FileHandle file = kInvalidFile;
+    uint64_t fileSize = 0;
+    int64_t beyondWindow = 0;  // file bytes after the window's end; negative once it reaches past the end
+    uint8_t* window = nullptr;
+    uint32_t windowSize = 0;  // min(file size, requested); never changes
+    uint8_t* cursor = nullptr;
+};
+
+Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested);
+void ReaderClose(FileReader* reader);
+Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader);
+uint64_t ReaderTell(const uint8_t* cursor, const FileReader* reader);
+// 1000 when n exceeds the window, without any change.
+Status ReaderEnsure(uint8_t** cursor, uint32_t n, FileReader* reader);
+Status ReaderRead(uint8_t** cursor, FileReader* reader, void* destination, uint64_t count);
+
+}  // namespace aldra

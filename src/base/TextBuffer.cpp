@@ -1,0 +1,124 @@
+#include "base/TextBuffer.h"
+
+#include <new>
+
+#include "base/Block.h"
+#include "base/Bytes.h"
+
+namespace aldra {
+
+Status NewBuffer(uint32_t size, TextBuffer** buffer) {
+    *buffer = nullptr;
+    auto* header = new (std::nothrow) TextBuffer{nullptr, 0};
+    if (header == nullptr) return kErrMemory;
+    if (AllocBlock(size, &header->content) != kOk) {
+        delete header;
+        return kErrMemory;
+    }
+    *buffer = header;
+    return kOk;
+}
+
+void DisposeBuffer(TextBuffer* buffer) {
+    if (buffer == nullptr) return;
+    FreeBlock(buffer->content);
+    delete buffer;
+}
+
+uint32_t GetBufferSize(const TextBuffer* buffer) {
+    return BlockSize(buffer->content);
+}
+
+uint8_t* BufferData(TextBuffer* buffer) {
+    return buffer->content;
+}
+
+const uint8_t* BufferData(const TextBuffer* buffer) {
+    return buffer->content;
+}
+
+Status SetBufferSize(TextBuffer* buffer, uint32_t newSize) {
+    uint32_t oldSize = GetBufferSize(buffer);
+    if (BlockGranules(oldSize) == BlockGranules(newSize)) {
+        SetBlockSizeWord(buffer->content, newSize);
+        return kOk;
+    }
+    if (buffer->flags & kBufferLocked) return kErrMemory;
+    uint8_t* moved = nullptr;
+    if (AllocBlock(newSize, &moved) != kOk) return kErrMemory;
+    MoveBytes(buffer->content, moved, oldSize < newSize ? oldSize : newSize);
+    FreeBlock(buffer->content);
+    buffer->content = moved;
+    return kOk;
+}
+
+bool LockBuffer(TextBuffer* buffer, bool lock) {
+    bool was = (buffer->flags & kBufferLocked) != 0;
+    if (lock) {
+        buffer->flags |= kBufferLocked;
+    } else {
+        buffer->flags &= ~kBufferLocked;
+    }
+    return was;
+}
+
+Status CopyBuffer(const TextBuffer* src, TextBuffer* dst) {
+    uint32_t size = GetBufferSize(src);
+    Status status = SetBufferSize(dst, size);
+    if (status != kOk) return status;
+    MoveBytes(src->content, dst->content, size);
+    return kOk;
+}
+
+Status DuplicateBuffer(const TextBuffer* src, TextBuffer** copy) {
+    Status status = NewBuffer(GetBufferSize(src), copy);
+    if (status != kOk) return status;
+    MoveBytes(src->content, (*copy)->content, GetBufferSize(src));
+    return kOk;
+}
+
+namespace {
+// Size after growing by count, or false when it would not fit in 32 bits.
+bool GrownSize(uint32_t size, uint32_t count, uint32_t* grown) {
+    if (count > UINT32_MAX - size) return false;
+    *grown = size + count;
+    return true;
+}
+}  // namespace
+
+Status InsertBytes(const void* bytes, uint32_t count, TextBuffer* buffer, uint32_t offset) {
+    if (count == 0) return kOk;
+    uint32_t size = GetBufferSize(buffer);
+    if (offset > size) return kErrParam;
+    uint32_t grown;
+    if (!GrownSize(size, count, &grown)) return kErrMemory;
+    Status status = SetBufferSize(buffer, grown);
+    if (status != kOk) return status;
+    MoveBytes(buffer->content + offset, buffer->content + offset + count, size - offset);
+    MoveBytes(bytes, buffer->content + offset, count);
+    return kOk;
+}
+
+Status AppendBytes(const void* bytes, uint32_t count, TextBuffer* buffer) {
+    uint32_t size = GetBufferSize(buffer);
+    uint32_t grown;
+    if (!GrownSize(size, count, &grown)) return kErrMemory;
+    Status status = SetBufferSize(buffer, grown);
+    if (status != kOk) return status;
+    MoveBytes(bytes, buffer->content + size, count);
+    return kOk;
+}
+
+Status AppendBuffer(const TextBuffer* src, TextBuffer* dst) {
+    // src may be dst itself: take the size first and copy from the (possibly moved) content.
+    uint32_t count = GetBufferSize(src);
+    uint32_t size = GetBufferSize(dst);
+    uint32_t grown;
+    if (!GrownSize(size, count, &grown)) return kErrMemory;
+    Status status = SetBufferSize(dst, grown);
+    if (status != kOk) return status;
+    MoveBytes(src->content, dst->content + size, count);
+    return kOk;
+}
+
+}  // namespace aldra

@@ -1,0 +1,32 @@
+// A growable run of bytes that can be locked in place. It holds text, decoded hex data, image rows
+// and resource data alike. Growth happens in 256-byte granules; while locked the content never
+// moves, so pointers a caller took into it stay valid, and a resize that would move it fails.
+#pragma once
+#include <cstdint>
+
+#include "base/Result.h"
+
+namespace aldra {
+
+inline constexpr uint32_t kBufferLocked = 1;
+
+struct TextBuffer {
+    uint8_t* content;  // content of a raw block; the logical size is the block's size word
+    uint32_t flags;    // bit 0: locked
+};
+
+Status NewBuffer(uint32_t size, TextBuffer** buffer);
+void DisposeBuffer(TextBuffer* buffer);  // null is allowed
+uint32_t GetBufferSize(const TextBuffer* buffer);
+uint8_t* BufferData(TextBuffer* buffer);
+const uint8_t* BufferData(const TextBuffer* buffer);
+Status SetBufferSize(TextBuffer* buffer, uint32_t newSize);
+// Sets or clears the lock and returns whether it was set before, so the caller can put it back.
+bool LockBuffer(TextBuffer* buffer, bool lock);
+Status CopyBuffer(const TextBuffer* src, TextBuffer* dst);
+Status DuplicateBuffer(const TextBuffer* src, TextBuffer** copy);
+Status InsertBytes(const void* bytes, uint32_t count, TextBuffer* buffer, uint32_t offset);
+Status AppendBytes(const void* bytes, uint32_t count, TextBuffer* buffer);
+Status AppendBuffer(const TextBuffer* src, TextBuffer* dst);
+
+}  // namespace aldra

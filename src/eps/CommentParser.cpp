@@ -1,0 +1,163 @@
+#include "eps/CommentParser.h"
+
+#include <cstring>
+
+namespace aldra {
+
+namespace {
+
+bool StartsWithDigit(const uint8_t* line) {
+    return line[0] > 0 && line[1] >= '0' && line[1] <= '9';
+}
+
+bool StartsWith(const uint8_t* line, char c) {
+    return line[0] > 0 && line[1] == c;
+}
+
+// Counts the leading decimal digits, adding each to value.
+template <typename Number>
+int TakeDigits(const uint8_t* line, int from, Number* value) {
+    int i = from;
+    while (i <= line[0] && line[i] >= '0' && line[i] <= '9') {
+        *value = static_cast<Number>(*value * 10 + (line[i] - '0'));
+        ++i;
+    }
+    return i - from;
+}
+
+int HexValue(uint8_t c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+bool MatchKeyword(uint8_t* line, const char* keyword) {
+    size_t n = std::strlen(keyword);
+    if (n > line[0] || std::memcmp(line + 1, keyword, n) != 0) return false;
+    PStrDelete(line, 1, static_cast<int>(n));
+    return true;
+}
+
+void SkipBlanks(uint8_t* line) {
+    int i = 1;
+    while (i <= line[0] && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i > 1) PStrDelete(line, 1, i - 1);
+}
+
+int32_t ParseInteger(uint8_t* line) {
+    SkipBlanks(line);
+    bool negative = MatchKeyword(line, "-");
+    // Unsigned arithmetic wraps silently, as the format has no overflow rule.
+    uint32_t value = 0;
+    int digits = TakeDigits(line, 1, &value);
+    PStrDelete(line, 1, digits);
+    return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+double ParseReal(uint8_t* line) {
+    SkipBlanks(line);
+    bool negative = MatchKeyword(line, "-");
+    double value = 0;
+    PStrDelete(line, 1, TakeDigits(line, 1, &value));
+    if (StartsWith(line, '.') || StartsWith(line, ',')) {
+        PStrDelete(line, 1, 1);
+        double divisor = 10;
+        int i = 1;
+        while (i <= line[0] && line[i] >= '0' && line[i] <= '9') {
+            value += (line[i] - '0') / divisor;
+            divisor *= 10;
+            ++i;
+        }
+        PStrDelete(line, 1, i - 1);
+    }
+    return negative ? -value : value;
+}
+
+uint16_t ParseVersion(uint8_t* line) {
+    uint32_t value = 0;
+    for (int majorDigits = 0; majorDigits < 2 && StartsWithDigit(line); ++majorDigits) {
+        value = value * 16 + (line[1] - '0');
+        PStrDelete(line, 1, 1);
+    }
+    value <<= 8;
+    if (StartsWith(line, '.')) {
+        PStrDelete(line, 1, 1);
+        if (StartsWithDigit(line)) {
+            value |= static_cast<uint32_t>(line[1] - '0') << 4;
+            PStrDelete(line, 1, 1);
+            if (StartsWithDigit(line)) {
+                value |= static_cast<uint32_t>(line[1] - '0');
+                PStrDelete(line, 1, 1);
+            }
+        }
+    }
+    return static_cast<uint16_t>(value);
+}
+
+void ParseToken(uint8_t* line, uint8_t* token) {
+    SkipBlanks(line);
+    int closing = -1;  // -1: the token runs to the end of the line
+    if (MatchKeyword(line, "\"")) {
+        closing = '"';
+    } else if (MatchKeyword(line, "(")) {
+        closing = ')';
+    }
+    int len = line[0];
+    int i = 1;
+    int out = 0;
+    while (i <= len) {
+        uint8_t c = line[i];
+        if (c == closing) {
+            ++i;
+            break;
+        }
+        if (c != '\\' || i == len) {
+            token[++out] = c;
+            ++i;
+            continue;
+        }
+        uint8_t next = line[i + 1];
+        if (next == 'r') {
+            token[++out] = '\r';
+            i += 2;
+        } else if (next == '(' || next == ')' || next == '\\') {
+            token[++out] = next;
+            i += 2;
+        } else if (i + 3 <= len) {
+            int code = (line[i + 1] - 48) * 64 + (line[i + 2] - 48) * 8 + (line[i + 3] - 48);
+            token[++out] = static_cast<uint8_t>(code & 0xFF);
+            i += 4;
+        } else {
+            // Too short for an octal escape: the backslash is dropped, the character kept.
+            token[++out] = next;
+            i += 2;
+        }
+    }
+    token[0] = static_cast<uint8_t>(out);
+    PStrDelete(line, 1, i - 1);
+}
+
+void TakeWord(uint8_t* line, uint8_t* word) {
+    int len = line[0];
+    int end = 1;
+    while (end <= len && line[end] != ' ') ++end;
+    PStrSub(line, 1, end - 1, word, kPStringCapacity);
+    PStrDelete(line, 1, end - 1);
+}
+
+Status AppendHexLine(const uint8_t* line, TextBuffer* buffer) {
+    uint8_t bytes[128];
+    int count = line[0] / 2;
+    for (int k = 0; k < count; ++k) {
+        int high = HexValue(line[1 + 2 * k]);
+        int low = HexValue(line[2 + 2 * k]);
+        if (high < 0 || low < 0) return kOk;
+        bytes[k] = static_cast<uint8_t>(high * 16 + low);
+    }
+    return AppendBytes(bytes, static_cast<uint32_t>(count), buffer);
+}
+
+}  // namespace aldra

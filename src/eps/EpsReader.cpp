@@ -1,0 +1,136 @@
+#include "eps/EpsReader.h"
+
+#include <bit>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace aldra {
+
+namespace {
+constexpr uint32_t kHeaderProbe = 28;
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Copies the n bytes at p into the line up to the first CR or LF and returns that one's index (n
+// when there is none). This loop is the line reader's whole cost, so it handles sixteen bytes at a
+// time where SSE2 is there (every x86-64), eight elsewhere. Whole blocks are stored into the line
+// before they are looked at: bytes behind the line's length are undefined anyway, and a block is
+// only taken while it lies inside the n <= 255 bytes, so it also fits the line.
+uint32_t CopyUpToLineEnd(const uint8_t* p, uint32_t n, uint8_t* chars) {
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(chars + i), v);
+        int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (hits != 0) return i + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101ull;
+        constexpr uint64_t kHighs = 0x8080808080808080ull;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t v;
+            std::memcpy(&v, p + i, 8);
+            std::memcpy(chars + i, &v, 8);
+            uint64_t crs = v ^ (kOnes * '\r');
+            uint64_t lfs = v ^ (kOnes * '\n');
+            // The lowest flagged byte is exactly the first zero byte of crs or lfs.
+            uint64_t hits = ((crs - kOnes) & ~crs & kHighs) | ((lfs - kOnes) & ~lfs & kHighs);
+            if (hits != 0) return i + static_cast<uint32_t>(__builtin_ctzll(hits) / 8);
+        }
+    }
+    for (; i < n; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') return i;
+        chars[i] = p[i];
+    }
+    return n;
+}
+
+uint64_t Remaining(const EpsReader* eps) {
+    const FileReader& r = eps->reader;
+    int64_t behindCursor = r.beyondWindow + (r.window + r.windowSize - r.cursor);
+    return behindCursor > 0 ? static_cast<uint64_t>(behindCursor) : 0;
+}
+}  // namespace
+
+Status OpenEps(const char* path, EpsReader* eps) {
+    uint8_t* cursor = nullptr;
+    return ReaderOpen(path, &eps->reader, &cursor, kStandardWindow);
+}
+
+void CloseEps(EpsReader* eps) {
+    ReaderClose(&eps->reader);
+}
+
+uint64_t EpsTell(const EpsReader* eps) {
+    return ReaderTell(eps->reader.cursor, &eps->reader);
+}
+
+uint64_t EpsFileSize(const EpsReader* eps) {
+    return eps->reader.fileSize;
+}
+
+Status EpsSeek(EpsReader* eps, uint64_t offset) {
+    return ReaderSeek(offset, &eps->reader.cursor, &eps->reader);
+}
+
+bool AtEndOfFile(const EpsReader* eps) {
+    return EpsTell(eps) >= eps->reader.fileSize;
+}
+
+Status RewindToPostScript(EpsReader* eps) {
+    FileReader* r = &eps->reader;
+    Status status = ReaderSeek(0, &r->cursor, r);
+    if (status != kOk) return status;
+    status = ReaderEnsure(&r->cursor, kHeaderProbe, r);
+    if (status != kOk) return status;
+    if (LittleEndian32(r->cursor) != kDosEpsMagic) return kOk;
+    uint32_t postScriptOffset = LittleEndian32(r->cursor + 4);
+    if (postScriptOffset == 0) return kErrFormat;
+    return ReaderSeek(postScriptOffset, &r->cursor, r);
+}
+
+Status ReadLine(EpsReader* eps, uint8_t* line) {
+    FileReader* r = &eps->reader;
+    uint64_t remaining = Remaining(eps);
+    if (remaining == 0) return kErrEof;
+    uint32_t n = remaining < kMaxLine ? static_cast<uint32_t>(remaining) : kMaxLine;
+    // One byte more than the line when the file has it, to see the second half of a CR LF pair.
+    uint32_t look = remaining > n ? n + 1 : n;
+    Status status = kOk;
+    if (r->window + r->windowSize - r->cursor < look) {
+        status = ReaderEnsure(&r->cursor, look, r);
+        if (status != kOk) {
+            look = n;
+            status = ReaderEnsure(&r->cursor, n, r);
+        }
+    }
+    const uint8_t* p = r->cursor;
+    uint32_t end = CopyUpToLineEnd(p, n, line + 1);
+    line[0] = static_cast<uint8_t>(end);
+    if (end == n) {
+        r->cursor += n;
+        return status;
+    }
+    uint32_t advance = end + 1;
+    if (advance < look && (p[advance] == '\r' || p[advance] == '\n') && p[advance] != p[end]) ++advance;
+    r->cursor += advance;
+    return status;
+}
+
+Status EpsReadBytes(EpsReader* eps, void* destination, uint64_t count, uint64_t* got) {
+    uint64_t remaining = Remaining(eps);
+    uint64_t take = count < remaining ? count : remaining;
+    if (got) *got = take;
+    return ReaderRead(&eps->reader.cursor, &eps->reader, destination, take);
+}
+
+}  // namespace aldra

@@ -1,0 +1,35 @@
+// The EPS file seen as lines of at most 255 characters. A reader opens the file with the standard
+// window, positions it at the PostScript text (behind a DOS EPS binary header when there is one)
+// and reads line after line.
+#pragma once
+#include <cstdint>
+
+#include "base/FileReader.h"
+#include "base/PString.h"
+#include "base/Result.h"
+
+namespace aldra {
+
+inline constexpr uint32_t kDosEpsMagic = 0xC6D3D0C5;  // C5 D0 D3 C6 read little-endian
+inline constexpr uint32_t kMaxLine = 255;
+
+struct EpsReader {
+    FileReader reader;
+};
+
+Status OpenEps(const char* path, EpsReader* eps);
+void CloseEps(EpsReader* eps);
+// 1000 for a file shorter than 28 bytes; 2020 for a DOS EPS header whose PostScript offset is 0.
+Status RewindToPostScript(EpsReader* eps);
+bool AtEndOfFile(const EpsReader* eps);
+// The next line without its line end (CR, LF, CR LF and LF CR each end one line); a longer physical
+// line comes back in pieces of 255. 2016 when no byte is left, the line then untouched.
+Status ReadLine(EpsReader* eps, uint8_t* line);
+
+uint64_t EpsTell(const EpsReader* eps);
+uint64_t EpsFileSize(const EpsReader* eps);
+Status EpsSeek(EpsReader* eps, uint64_t offset);
+// Copies up to count bytes from the read position on; `got` receives how many the file still had.
+Status EpsReadBytes(EpsReader* eps, void* destination, uint64_t count, uint64_t* got);
+
+}  // namespace aldra
