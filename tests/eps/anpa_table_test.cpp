@@ -1,4 +1,4 @@
-#include "control/AnpaSettings.h"
+#include "eps/AnpaTable.h"
 
 #include <gtest/gtest.h>
 
