@@ -1,0 +1,137 @@
+#include "eps/Companions.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/PString.h"
+#include "base/Path.h"
+#include "eps/CommentParser.h"
+#include "eps/DcsPlates.h"
+#include "eps/EpsReader.h"
+#include "eps/Siblings.h"
+
+namespace aldra {
+
+namespace {
+
+bool StartsWithPercent(const uint8_t* line) {
+    return line[0] > 0 && line[1] == '%';
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool EndsWith(const uint8_t* name, const uint8_t* ending) {
+    if (ending[0] == 0 || name[0] <= ending[0]) return false;
+    return std::memcmp(name + 1 + name[0] - ending[0], ending + 1, ending[0]) == 0;
+}
+
+bool InLayoutsFolderBesideHiRes(const std::string& directory, const uint8_t* name) {
+    std::string parent;
+    PString folder;
+    SplitSiblingPath(directory.c_str(), &parent, folder, sizeof folder);
+    return PStrView(folder) == "layouts" && FileExistsIn(parent, name, nullptr);
+}
+
+// Opens the file at its PostScript text; false when it cannot be read as EPS.
+bool OpenPositioned(const char* path, EpsReader* eps) {
+    if (OpenEps(path, eps) != kOk) return false;
+    if (RewindToPostScript(eps) == kOk) return true;
+    CloseEps(eps);
+    return false;
+}
+
+// Reads the leading comments up to the first "%%CompFileName: " line, which is left in line.
+bool FindCompFileLine(EpsReader* eps, uint8_t* line, bool skipUnreadable) {
+    while (!AtEndOfFile(eps)) {
+        uint64_t before = EpsTell(eps);
+        if (ReadLine(eps, line) != kOk) {
+            if (skipUnreadable && EpsTell(eps) > before) continue;
+            return false;
+        }
+        if (MatchKeyword(line, "%%CompFileName: ")) return true;
+        if (!StartsWithPercent(line)) return false;
+    }
+    return false;
+}
+
+// Catalogues move between machines, so the high-resolution path written on the sample's machine
+// (a Windows or Mac path) is tried as written, then with Unix separators, then as a file of that
+// name beside the sample.
+std::string ResolveCompanionPath(const std::string& written, const char* samplePath) {
+    if (Exists(written)) return written;
+    std::string unixStyle = written;
+    std::replace(unixStyle.begin(), unixStyle.end(), '\\', '/');
+    if (Exists(unixStyle)) return unixStyle;
+    size_t cut = written.find_last_of("\\/:");
+    std::string leaf = cut == std::string::npos ? written : written.substr(cut + 1);
+    std::string directory;
+    SplitSiblingPath(samplePath, &directory, nullptr, 0);
+    std::string beside = directory + "/" + leaf;
+    if (!leaf.empty() && Exists(beside)) return beside;
+    return written;
+}
+
+}  // namespace
+
+bool IsHeliosLayout(const char* path, const uint8_t* extension) {
+    std::string directory;
+    PString name;
+    SplitSiblingPath(path, &directory, name, sizeof name);
+    if (InLayoutsFolderBesideHiRes(directory, name)) return true;
+    // An empty extension would make every file the layout of itself.
+    if (!EndsWith(name, extension)) return false;
+    PString hiRes;
+    PStrSub(name, 1, name[0] - extension[0], hiRes, sizeof hiRes);
+    return FileExistsIn(directory, hiRes, nullptr);
+}
+
+bool HasHeliosLayout(const char* path, const uint8_t* extension) {
+    std::string directory;
+    PString name;
+    SplitSiblingPath(path, &directory, name, sizeof name);
+    if (FileExistsIn(directory + "/layouts", name, nullptr)) return true;
+    if (extension[0] == 0) return false;
+    PString layout;
+    PStrConcat(layout, sizeof layout, name, extension, nullptr);
+    return FileExistsIn(directory, layout, nullptr);
+}
+
+bool FindCompanionFile(const char* path, std::string* hiResPath) {
+    EpsReader eps;
+    if (!OpenPositioned(path, &eps)) return false;
+    PString line;
+    bool found = ReadLine(&eps, line) == kOk && MatchKeyword(line, "%!PS-Adobe") &&
+                 FindCompFileLine(&eps, line, false);
+    CloseEps(&eps);
+    if (!found) return false;
+    char written[256];
+    PStrToCDropLast(line, written);
+    *hiResPath = ResolveCompanionPath(written, path);
+    return true;
+}
+
+bool IsColorCentralSample(const char* path) {
+    EpsReader eps;
+    if (!OpenPositioned(path, &eps)) return false;
+    PString line;
+    bool found = FindCompFileLine(&eps, line, true);
+    CloseEps(&eps);
+    return found;
+}
+
+uint32_t CatalogueRefusal(const char* path, const OpiOptions& options) {
+    if (IsDcsPlate(path)) return kRefuseDcsPlate;
+    if (!options.heliosAware) return 0;
+    PString extension;
+    PStrFromView(options.heliosLayoutExtension, extension, sizeof extension);
+    if (!options.heliosLayoutsOnly && IsHeliosLayout(path, extension)) return kRefuseHeliosLayout;
+    if (options.heliosLayoutsOnly && HasHeliosLayout(path, extension)) return kRefuseHeliosHiRes;
+    return 0;
+}
+
+}  // namespace aldra

@@ -1,0 +1,305 @@
+#include "eps/DscScan.h"
+
+#include <cstdio>
+#include <string>
+
+#include "base/Path.h"
+#include "base/TextBuffer.h"
+#include "eps/CommentParser.h"
+#include "eps/DcsPlates.h"
+#include "eps/Photoshop.h"
+
+namespace aldra {
+
+namespace {
+
+// Lines of PostScript code tolerated before the header is taken to be over; real headers rarely
+// have any, but some applications put a few procset lines between the comments.
+constexpr uint32_t kMaxCodeLines = 20;
+constexpr double kPointsPerInch = 72;
+
+struct Scan {
+    EpsReader* eps;
+    const char* path;
+    EpsInfo* info;
+    PString line;
+    uint32_t codeLines = 0;
+    // Set by a keyword's handler when it has already read the line the loop examines next.
+    bool nextLineRead = false;
+    bool stop = false;
+};
+
+bool StartsWithPercent(const uint8_t* line) {
+    return line[0] > 0 && line[1] == '%';
+}
+
+void CopyRest(const uint8_t* line, uint8_t* field) {
+    PStrCopy(line, field, kPStringCapacity);
+}
+
+void ReadBox(Scan* scan) {
+    double llx = ParseReal(scan->line);
+    double lly = ParseReal(scan->line);
+    double urx = ParseReal(scan->line);
+    double ury = ParseReal(scan->line);
+    scan->info->widthInches = (urx - llx) * (1 / kPointsPerInch);
+    scan->info->heightInches = (ury - lly) * (1 / kPointsPerInch);
+}
+
+void ReadProcessColors(Scan* scan) {
+    SkipBlanks(scan->line);
+    PString cyan, magenta, yellow;
+    PStrFromC("CYAN", cyan, sizeof cyan);
+    PStrFromC("MAGENTA", magenta, sizeof magenta);
+    PStrFromC("YELLOW", yellow, sizeof yellow);
+    if (PStrFindNoCase(cyan, scan->line) > 0 && PStrFindNoCase(magenta, scan->line) > 0 &&
+        PStrFindNoCase(yellow, scan->line) > 0) {
+        scan->info->colorMode = kColour;
+    }
+}
+
+void ReadColorUsage(Scan* scan) {
+    SkipBlanks(scan->line);
+    if (MatchKeyword(scan->line, "Color")) scan->info->colorMode = kColour;
+}
+
+void ReadDocumentPreview(Scan* scan) {
+    SkipBlanks(scan->line);
+    if (scan->info->colorMode != kOneBit) return;
+    if (MatchKeyword(scan->line, "Macintosh_ColorPic") || MatchKeyword(scan->line, "PC_ColorTIFF")) {
+        scan->info->colorMode = kGreyscale;
+    }
+}
+
+void AppendToken(uint8_t* line, bool skipColourValues, StringList* list, uint32_t* count) {
+    if (skipColourValues) {
+        for (int i = 0; i < 4; ++i) ParseReal(line);
+    }
+    PString token;
+    ParseToken(line, token);
+    if (AppendEntry(token, list) == kOk) ++*count;
+}
+
+// One entry per line: the keyword line, then every "%%+" continuation. The line that ends the run
+// is left for the loop.
+Status ReadListRun(Scan* scan, bool skipColourValues, StringList* list, uint32_t* count) {
+    AppendToken(scan->line, skipColourValues, list, count);
+    for (;;) {
+        Status status = ReadLine(scan->eps, scan->line);
+        if (status != kOk) return status;
+        if (!MatchKeyword(scan->line, "%%+")) break;
+        AppendToken(scan->line, skipColourValues, list, count);
+    }
+    scan->nextLineRead = true;
+    return kOk;
+}
+
+// Collects the "%"-prefixed hex lines that follow a block keyword until `announced` bytes are in.
+// On return scan->line holds the line that ended the block.
+Status ReadHexBlock(Scan* scan, int32_t announced, TextBuffer** block) {
+    Status status = ReadLine(scan->eps, scan->line);
+    if (status != kOk) return status;
+    status = NewBuffer(0, block);
+    if (status != kOk) return status;
+    while (StartsWithPercent(scan->line) && static_cast<int64_t>(GetBufferSize(*block)) < announced) {
+        PString hex;
+        PStrSub(scan->line, 2, scan->line[0] - 1, hex, sizeof hex);
+        status = AppendHexLine(hex, *block);
+        if (status == kOk) status = ReadLine(scan->eps, scan->line);
+        if (status != kOk) return status;
+    }
+    return kOk;
+}
+
+Status ReadPhotoshopBlock(Scan* scan) {
+    int32_t announced = ParseInteger(scan->line);
+    TextBuffer* block = nullptr;
+    Status status = ReadHexBlock(scan, announced, &block);
+    if (status == kOk && static_cast<int64_t>(GetBufferSize(block)) == announced) {
+        int32_t h = 0;
+        int32_t v = 0;
+        status = ReadPhotoshopResolution(BufferData(block), GetBufferSize(block), &h, &v);
+        if (status == kOk) {
+            scan->info->hResolution = h * (1.0 / 65536);
+            scan->info->vResolution = v * (1.0 / 65536);
+        }
+    }
+    DisposeBuffer(block);
+    return status;
+}
+
+Status SkipNineBitsBlock(Scan* scan) {
+    int32_t announced = ParseInteger(scan->line);
+    TextBuffer* block = nullptr;
+    Status status = ReadHexBlock(scan, announced, &block);
+    DisposeBuffer(block);
+    if (status == kOk) scan->nextLineRead = true;
+    return status;
+}
+
+void ReadFourSightPath(Scan* scan) {
+    EpsInfo* info = scan->info;
+    if (info->opiSystem == kOpiNone) info->opiSystem = kOpi4Sight;
+    SkipBlanks(scan->line);
+    CopyRest(scan->line, info->opiHiResFileName);
+    PString ownName;
+    SplitPath(scan->path, nullptr, ownName, sizeof ownName);
+    PStrAppend(ownName, info->opiHiResFileName, kPStringCapacity);
+}
+
+// The DSC keywords first, then the private ones of Photoshop, Illustrator, DCS and the OPI systems.
+// The order matters only where one keyword is a prefix of another.
+Status ExamineDscKeyword(Scan* scan, bool* matched) {
+    uint8_t* line = scan->line;
+    EpsInfo* info = scan->info;
+    *matched = true;
+    if (MatchKeyword(line, "%%Creator:")) {
+        PString token;
+        ParseToken(line, token);
+        if (token[0] > 0) PStrCopy(token, info->creator, kPStringCapacity);
+    } else if (MatchKeyword(line, "%%BoundingBox:") || MatchKeyword(line, "%%HiResBoundingBox:")) {
+        ReadBox(scan);
+    } else if (MatchKeyword(line, "%%DocumentProcessColors:")) {
+        ReadProcessColors(scan);
+    } else if (MatchKeyword(line, "%ImageData:")) {
+        ParseImageData(line, info);
+    } else if (MatchKeyword(line, "%BeginPhotoshop:")) {
+        return ReadPhotoshopBlock(scan);
+    } else if (MatchKeyword(line, "%%ColorUsage:") || MatchKeyword(line, "%AI3_ColorUsage:")) {
+        ReadColorUsage(scan);
+    } else if (MatchKeyword(line, "%%DocumentPreview:") || MatchKeyword(line, "%AI3_DocumentPreview:")) {
+        ReadDocumentPreview(scan);
+    } else if (MatchKeyword(line, "%%DocumentFonts:")) {
+        return ReadListRun(scan, false, info->fonts, &info->fontCount);
+    } else if (MatchKeyword(line, "%%DocumentCustomColors:")) {
+        return ReadListRun(scan, false, info->customColors, &info->customColorCount);
+    } else if (MatchKeyword(line, "%%CMYKProcessColor:")) {
+        return ReadListRun(scan, true, info->customColors, &info->customColorCount);
+    } else if (MatchKeyword(line, "%%DocumentFiles:")) {
+        return ReadListRun(scan, false, info->files, &info->fileCount);
+    } else {
+        *matched = false;
+    }
+    return kOk;
+}
+
+Status ExamineSeparationOrOpiKeyword(Scan* scan, bool* matched) {
+    uint8_t* line = scan->line;
+    EpsInfo* info = scan->info;
+    *matched = true;
+    if (MatchKeyword(line, "%%CyanPlate:")) {
+        info->dcsKind = kDcsMain;
+    } else if (MatchKeyword(line, "%LINOCyanPlate:")) {
+        info->dcsKind = kIcsMain;
+        return ReadLine(scan->eps, scan->line);
+    } else if (MatchKeyword(line, "%%HeliosRefID:")) {
+        info->opiSystem = kOpiHelios;
+    } else if (MatchKeyword(line, "%%HeliosIncludeEPS:")) {
+        info->opiSystem = kOpiHelios;
+        ParseToken(line, info->opiHiResFileName);
+    } else if (MatchKeyword(line, "%%CompFileName:")) {
+        info->opiSystem = kOpiColorCentral;
+        SkipBlanks(line);
+        CopyRest(line, info->opiHiResFileName);
+    } else if (MatchKeyword(line, "%%For: 4Sight LinoPrint")) {
+        info->opiSystem = kOpiLinoPrint;
+    } else if (MatchKeyword(line, "%%FSSampleHiResBinPath:")) {
+        ReadFourSightPath(scan);
+    } else if (MatchKeyword(line, "%%IPTSourceType: ")) {
+        info->opiSystem = kOpiIptGetThePicture;
+    } else if (MatchKeyword(line, "%9BitsRef:")) {
+        info->opiSystem = kOpiNineBits;
+        return SkipNineBitsBlock(scan);
+    } else if (MatchKeyword(line, "%ALDImageFileName:")) {
+        if (info->opiSystem == kOpiNone) info->opiSystem = kOpiUnknown;
+        SkipBlanks(line);
+        CopyRest(line, info->opiHiResFileName);
+    } else {
+        *matched = false;
+    }
+    return kOk;
+}
+
+Status ExamineLine(Scan* scan) {
+    bool matched = false;
+    Status status = ExamineDscKeyword(scan, &matched);
+    if (matched) return status;
+    status = ExamineSeparationOrOpiKeyword(scan, &matched);
+    if (matched) return status;
+    if (StartsWithPercent(scan->line)) return kOk;
+    if (++scan->codeLines > kMaxCodeLines) scan->stop = true;
+    return kOk;
+}
+
+Status ReadFirstLine(Scan* scan) {
+    Status status = RewindToPostScript(scan->eps);
+    if (status == kOk) status = ReadLine(scan->eps, scan->line);
+    if (status != kOk) return status;
+    if (!MatchKeyword(scan->line, "%!PS-Adobe-")) return kErrFormat;
+    FormatVersion(ParseVersion(scan->line), scan->info->postScriptVersion, kPStringCapacity);
+    if (MatchKeyword(scan->line, " EPSF-")) {
+        FormatVersion(ParseVersion(scan->line), scan->info->epsfVersion, kPStringCapacity);
+    }
+    return kOk;
+}
+
+Status ScanComments(Scan* scan) {
+    Status status = ReadFirstLine(scan);
+    if (status != kOk) return status;
+    // A file that ends right after its first line is a header without comments, not a broken one.
+    if (AtEndOfFile(scan->eps)) return kOk;
+    status = ReadLine(scan->eps, scan->line);
+    while (status == kOk) {
+        scan->nextLineRead = false;
+        status = ExamineLine(scan);
+        if (status != kOk || scan->stop) break;
+        if (scan->nextLineRead) continue;
+        if (AtEndOfFile(scan->eps)) break;
+        status = ReadLine(scan->eps, scan->line);
+    }
+    return status;
+}
+
+void TakeResolutionFromPlate(Scan* scan) {
+    std::string plate;
+    if (FindDcsPlate(scan->path, &plate)) ScanPlateForImageData(plate.c_str(), scan->info);
+}
+
+Status CreateLists(EpsInfo* info) {
+    Status status = NewBuffer(0, &info->customColors);
+    if (status == kOk) status = NewBuffer(0, &info->fonts);
+    if (status == kOk) status = NewBuffer(0, &info->files);
+    return status;
+}
+
+void DisposeLists(EpsInfo* info) {
+    DisposeBuffer(info->customColors);
+    DisposeBuffer(info->fonts);
+    DisposeBuffer(info->files);
+    info->customColors = info->fonts = info->files = nullptr;
+}
+
+}  // namespace
+
+void FormatVersion(uint16_t packed, uint8_t* dst, uint32_t capacity) {
+    if (packed == 0) return;
+    char text[16];
+    int n = std::snprintf(text, sizeof text, "%x.%1.1x", packed >> 8, (packed >> 4) & 0xF);
+    if ((packed & 0xF) != 0) std::snprintf(text + n, sizeof text - n, "%1.1x", packed & 0xF);
+    PStrFromC(text, dst, capacity);
+}
+
+Status ParseEpsHeader(EpsReader* eps, const char* path, EpsInfo* info) {
+    *info = EpsInfo{};
+    Status status = CreateLists(info);
+    Scan scan{eps, path, info, {0}};
+    if (status == kOk) status = ScanComments(&scan);
+    if (status != kOk) {
+        DisposeLists(info);
+        return status;
+    }
+    if (info->dcsKind == kDcsMain || info->dcsKind == kIcsMain) TakeResolutionFromPlate(&scan);
+    return kOk;
+}
+
+}  // namespace aldra
