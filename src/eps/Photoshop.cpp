@@ -1,0 +1,156 @@
+#include "eps/Photoshop.h"
+
+#include <cstring>
+
+#include "eps/CommentParser.h"
+#include "eps/Iptc.h"
+
+namespace aldra {
+
+namespace {
+
+constexpr uint8_t kSignature[4] = {'8', 'B', 'I', 'M'};
+constexpr uint32_t kResolutionBytes = 16;
+constexpr uint32_t kVerticalResolutionOffset = 8;
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+bool StartsWithPercent(const uint8_t* line) {
+    return line[0] > 0 && line[1] == '%';
+}
+
+// The block has to stand among the leading comment lines; the first line of code ends the search.
+Status FindBlockStart(EpsReader* eps, uint8_t* line) {
+    Status status = RewindToPostScript(eps);
+    while (status == kOk) {
+        status = ReadLine(eps, line);
+        if (status != kOk) break;
+        if (MatchKeyword(line, "%BeginPhotoshop:")) return kOk;
+        if (!StartsWithPercent(line)) return kErrFormat;
+    }
+    return status;
+}
+
+// Collects hex comment lines until `announced` bytes are there or the comments end.
+Status DecodeHexLines(EpsReader* eps, uint8_t* line, int64_t announced, TextBuffer* block) {
+    Status status = ReadLine(eps, line);
+    while (status == kOk && GetBufferSize(block) < announced && MatchKeyword(line, "%")) {
+        status = AppendHexLine(line, block);
+        if (status == kOk) status = ReadLine(eps, line);
+    }
+    return status;
+}
+
+// The block, locked in place, with resource 1028 inside it; on failure nothing is left to dispose of.
+Status ReadIptcRecord(EpsReader* eps, TextBuffer** block, const uint8_t** record, uint32_t* size) {
+    Status status = ReadPhotoshopData(eps, block);
+    if (status != kOk) return status;
+    LockBuffer(*block, true);
+    status = FindImageResource(BufferData(*block), GetBufferSize(*block), kIptcResource, record, size);
+    if (status != kOk) {
+        DisposeBuffer(*block);
+        *block = nullptr;
+    }
+    return status;
+}
+
+}  // namespace
+
+Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block) {
+    *block = nullptr;
+    PString line;
+    Status status = FindBlockStart(eps, line);
+    if (status != kOk) return status;
+    int64_t announced = ParseInteger(line);
+    TextBuffer* decoded = nullptr;
+    status = NewBuffer(0, &decoded);
+    if (status != kOk) return status;
+    status = DecodeHexLines(eps, line, announced, decoded);
+    // Once every announced byte is there, what follows the block (even the end of the file) is no concern.
+    if (GetBufferSize(decoded) != announced) {
+        DisposeBuffer(decoded);
+        return status != kOk ? status : kErrFormat;
+    }
+    *block = decoded;
+    return kOk;
+}
+
+Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data, uint32_t* dataSize) {
+    // 64-bit offsets: a size field near 4 GB must not wrap the sums below.
+    uint64_t offset = 0;
+    while (offset < size) {
+        uint64_t left = size - offset;
+        const uint8_t* resource = block + offset;
+        if (left < 7 || std::memcmp(resource, kSignature, sizeof kSignature) != 0) return kErrFormat;
+        uint64_t nameBytes = (uint64_t{resource[6]} + 2) & ~uint64_t{1};
+        uint64_t headerBytes = 6 + nameBytes + 4;
+        if (left < headerBytes) return kErrFormat;
+        uint32_t length = BigEndian32(resource + 6 + nameBytes);
+        if (length > left - headerBytes) return kErrFormat;
+        uint16_t resourceId = static_cast<uint16_t>((resource[4] << 8) | resource[5]);
+        if (resourceId == id) {
+            *data = resource + headerBytes;
+            *dataSize = length;
+            return kOk;
+        }
+        offset += headerBytes + length + (length & 1);
+    }
+    return kErrFormat;
+}
+
+Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hResolution, int32_t* vResolution) {
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    Status status = FindImageResource(block, size, kResolutionResource, &data, &length);
+    if (status != kOk) return status;
+    if (length != kResolutionBytes) return kErrFormat;
+    *hResolution = static_cast<int32_t>(BigEndian32(data));
+    *vResolution = static_cast<int32_t>(BigEndian32(data + kVerticalResolutionOffset));
+    return kOk;
+}
+
+Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) {
+    *keywords = nullptr;
+    *count = 0;
+    TextBuffer* block = nullptr;
+    const uint8_t* record = nullptr;
+    uint32_t size = 0;
+    Status status = ReadIptcRecord(eps, &block, &record, &size);
+    if (status != kOk) return status;
+    StringList* list = nullptr;
+    status = NewBuffer(0, &list);
+    if (status == kOk) status = CollectIptcKeywords(record, size, list, count);
+    DisposeBuffer(block);
+    if (status == kOk && *count == 0) status = kErrFormat;
+    if (status != kOk) {
+        DisposeBuffer(list);
+        *count = 0;
+        return status;
+    }
+    *keywords = list;
+    return kOk;
+}
+
+Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator, TextBuffer** notes) {
+    *notes = nullptr;
+    TextBuffer* block = nullptr;
+    const uint8_t* record = nullptr;
+    uint32_t size = 0;
+    Status status = ReadIptcRecord(eps, &block, &record, &size);
+    if (status != kOk) return status;
+    TextBuffer* text = nullptr;
+    status = NewBuffer(0, &text);
+    if (status == kOk) status = ComposeIptcNotes(record, size, anpaTable, separator, text);
+    DisposeBuffer(block);
+    if (status == kOk && GetBufferSize(text) == 0) status = kErrFormat;
+    if (status != kOk) {
+        DisposeBuffer(text);
+        return status;
+    }
+    *notes = text;
+    return kOk;
+}
+
+}  // namespace aldra
