@@ -1,0 +1,183 @@
+#include "platform/com/Ansi.h"
+
+#include <cstdint>
+
+#include "platform/com/Bstr.h"
+
+namespace aldra {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Windows-1252 bytes 0x80-0x9F. The five bytes the code page leaves unassigned map to the C1
+// control of the same value, so every byte survives a round trip.
+constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t AnsiByteToUtf16(uint8_t byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+    return byte;
+}
+
+// The 1252 byte for one code point, or '?' when the code page lacks it.
+char CodePointToAnsi(char32_t point) {
+    if (point < 0x80 || (point >= 0xA0 && point <= 0xFF)) return static_cast<char>(point);
+    for (int i = 0; i < 32; ++i) {
+        if (kHighControls[i] == point) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Reads one code point at text[*pos] and advances; lone surrogates read as U+FFFD.
+char32_t NextUtf16(std::u16string_view text, size_t* pos) {
+    char16_t first = text[(*pos)++];
+    if (IsHighSurrogate(first) && *pos < text.size() && IsLowSurrogate(text[*pos])) {
+        char16_t second = text[(*pos)++];
+        return 0x10000 + ((static_cast<char32_t>(first) - 0xD800) << 10) + (second - 0xDC00);
+    }
+    if (IsHighSurrogate(first) || IsLowSurrogate(first)) return kReplacement;
+    return first;
+}
+
+void AppendUtf8(char32_t point, std::string* out) {
+    if (point < 0x80) {
+        out->push_back(static_cast<char>(point));
+    } else if (point < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (point >> 6)));
+        out->push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else if (point < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (point >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (point >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((point >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    }
+}
+
+void AppendUtf16(char32_t point, std::u16string* out) {
+    if (point < 0x10000) {
+        out->push_back(static_cast<char16_t>(point));
+        return;
+    }
+    point -= 0x10000;
+    out->push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
+    out->push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
+}
+
+// How many continuation bytes a lead byte announces and the range its first continuation byte
+// must fall in; the narrowed ranges exclude overlong forms, surrogates and points past U+10FFFF.
+struct Utf8Lead {
+    int continuations;
+    uint8_t low;
+    uint8_t high;
+};
+
+Utf8Lead ClassifyLead(uint8_t byte) {
+    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
+    if (byte == 0xE0) return {2, 0xA0, 0xBF};
+    if (byte == 0xED) return {2, 0x80, 0x9F};
+    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
+    if (byte == 0xF0) return {3, 0x90, 0xBF};
+    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
+    if (byte == 0xF4) return {3, 0x80, 0x8F};
+    return {-1, 0, 0};
+}
+
+// Reads one code point at utf8[*pos] and advances. An invalid sequence yields one U+FFFD for its
+// longest valid-looking prefix, and reading resumes at the first byte that broke it.
+char32_t NextUtf8(std::string_view utf8, size_t* pos) {
+    auto lead = static_cast<uint8_t>(utf8[(*pos)++]);
+    if (lead < 0x80) return lead;
+    Utf8Lead shape = ClassifyLead(lead);
+    if (shape.continuations < 0) return kReplacement;
+    char32_t point = lead & (0x3F >> shape.continuations);
+    for (int i = 0; i < shape.continuations; ++i) {
+        if (*pos >= utf8.size()) return kReplacement;
+        auto byte = static_cast<uint8_t>(utf8[*pos]);
+        uint8_t low = i == 0 ? shape.low : 0x80;
+        uint8_t high = i == 0 ? shape.high : 0xBF;
+        if (byte < low || byte > high) return kReplacement;
+        point = (point << 6) | (byte & 0x3F);
+        ++*pos;
+    }
+    return point;
+}
+
+std::u16string_view BstrView(const OLECHAR* text) {
+    return std::u16string_view(text, SysStringLen(const_cast<BSTR>(text)));
+}
+
+BSTR AllocBstr(const std::u16string& text) {
+    return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+}  // namespace
+
+std::u16string AnsiToUtf16(std::string_view ansi) {
+    std::u16string text;
+    text.reserve(ansi.size());
+    for (char c : ansi) text.push_back(AnsiByteToUtf16(static_cast<uint8_t>(c)));
+    return text;
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+    std::string ansi;
+    ansi.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) ansi.push_back(CodePointToAnsi(NextUtf16(text, &pos)));
+    return ansi;
+}
+
+BSTR AnsiToBstr(std::string_view ansi) {
+    return AllocBstr(AnsiToUtf16(ansi));
+}
+
+std::string BstrToAnsi(const OLECHAR* text) {
+    return Utf16ToAnsi(BstrView(text));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) AppendUtf8(NextUtf16(text, &pos), &utf8);
+    return utf8;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string text;
+    text.reserve(utf8.size());
+    for (size_t pos = 0; pos < utf8.size();) AppendUtf16(NextUtf8(utf8, &pos), &text);
+    return text;
+}
+
+BSTR Utf8ToBstr(std::string_view utf8) {
+    return AllocBstr(Utf8ToUtf16(utf8));
+}
+
+std::string BstrToUtf8(const OLECHAR* text) {
+    return Utf16ToUtf8(BstrView(text));
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    return Utf16ToUtf8(AnsiToUtf16(ansi));
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+    std::string ansi;
+    ansi.reserve(utf8.size());
+    for (size_t pos = 0; pos < utf8.size();) ansi.push_back(CodePointToAnsi(NextUtf8(utf8, &pos)));
+    return ansi;
+}
+
+}  // namespace aldra

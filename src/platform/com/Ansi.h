@@ -1,0 +1,26 @@
+// Text conversions between the host's UTF-16, the ANSI code page the filter's strings are kept in
+// (always Windows-1252, whatever the machine's locale, so that catalogues read the same everywhere)
+// and UTF-8 for the Linux side. Every conversion is total: what cannot be represented becomes '?'
+// in 1252 and U+FFFD in Unicode.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/com/HResult.h"
+
+namespace aldra {
+
+std::u16string AnsiToUtf16(std::string_view ansi);
+std::string Utf16ToAnsi(std::u16string_view text);
+BSTR AnsiToBstr(std::string_view ansi);       // null only when memory runs out
+std::string BstrToAnsi(const OLECHAR* text);  // `text` is a BSTR (embedded zeros kept); null gives ""
+
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view utf8);
+BSTR Utf8ToBstr(std::string_view utf8);
+std::string BstrToUtf8(const OLECHAR* text);  // `text` is a BSTR; null gives ""
+
+std::string AnsiToUtf8(std::string_view ansi);
+std::string Utf8ToAnsi(std::string_view utf8);
+
+}  // namespace aldra
