@@ -1,0 +1,104 @@
+// Taking a file: refusals of files that must not be catalogued, the header scan, and the members the
+// getters answer from.
+#include "base/PString.h"
+#include "base/StringList.h"
+#include "control/FilterCtrl.h"
+#include "eps/Companions.h"
+#include "eps/DcsPlates.h"
+#include "eps/DscScan.h"
+#include "eps/EpsReader.h"
+#include "platform/resources/Resources.h"
+
+namespace aldra {
+
+namespace {
+
+constexpr uint32_t kAttachFailure = 0x873A07E4;
+constexpr uint32_t kTextCapacity = 260;
+
+std::string PStringText(const uint8_t* s) {
+    char text[kTextCapacity];
+    PStrToC(s, text, sizeof text);
+    return text;
+}
+
+// The entries one per line, with no line end behind the last; empty leading entries leave no trace.
+std::string JoinWithLineFeeds(StringList* list) {
+    std::string joined;
+    if (list == nullptr) return joined;
+    bool wasLocked = LockBuffer(list, true);
+    ForEachEntry(list, [&](const uint8_t* entry) {
+        if (!joined.empty()) joined += '\n';
+        joined += PStringText(entry);
+        return true;
+    });
+    LockBuffer(list, wasLocked);
+    return joined;
+}
+
+std::string TakeJoined(StringList** list) {
+    std::string joined = JoinWithLineFeeds(*list);
+    DisposeBuffer(*list);
+    *list = nullptr;
+    return joined;
+}
+
+}  // namespace
+
+void CFilterCtrl::ClearAttachedFacts() {
+    kind_ = 0;
+    widthInches_ = heightInches_ = hResolution_ = vResolution_ = 0;
+}
+
+void CFilterCtrl::RefuseUncataloguedFile() {
+    const char* path = filePath_.c_str();
+    if (IsDcsPlate(path)) RaiseFilterMessage(ResourceText(kRefuseDcsPlate));
+    if (!settings_.heliosAware) return;
+    PString extension;
+    PStrFromC(settings_.heliosLayoutExtension.c_str(), extension, sizeof extension);
+    if (!settings_.heliosLayoutsOnly && IsHeliosLayout(path, extension))
+        RaiseFilterMessage(ResourceText(kRefuseHeliosLayout));
+    if (settings_.heliosLayoutsOnly && HasHeliosLayout(path, extension))
+        RaiseFilterMessage(ResourceText(kRefuseHeliosHiRes));
+}
+
+void CFilterCtrl::TakeHeaderFacts(EpsInfo* info) {
+    widthInches_ = info->widthInches;
+    heightInches_ = info->heightInches;
+    hResolution_ = info->hResolution;
+    vResolution_ = info->vResolution;
+    // A colour or greyscale answer from the resource fork is not lowered by the header.
+    int32_t mode = static_cast<int32_t>(info->colorMode);
+    if (kind_ == 0 || (kind_ == 1 && mode == 2)) kind_ = mode;
+    creatingSoftware_ = PStringText(info->creator);
+    postScriptVersion = PStringText(info->postScriptVersion);
+    epsfVersion = PStringText(info->epsfVersion);
+    epsfType = static_cast<int32_t>(info->dcsKind);
+    opiSystem = static_cast<int32_t>(info->opiSystem);
+    opiHiResFileName = PStringText(info->opiHiResFileName);
+    fonts = TakeJoined(&info->fonts);
+    colors = TakeJoined(&info->customColors);
+    links = TakeJoined(&info->files);
+}
+
+bool CFilterCtrl::AttachFile(const std::string& path) {
+    filePath_ = path;
+    ClearAttachedFacts();
+    RefuseUncataloguedFile();
+    // The resource fork's PICT and thumbnail facts come in here, once the fork reader is started
+    // (quickTimeReady_); until then the header alone describes the file.
+    EpsReader eps;
+    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kAttachFailure);
+    EpsInfo info;
+    Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info);
+    CloseEps(&eps);
+    if (status != kOk) RaiseFilterError(kAttachFailure);
+    TakeHeaderFacts(&info);
+    return true;
+}
+
+void CFilterCtrl::DetachFile() {
+    // Nothing is held between calls; the members keep describing the last file until the next attach.
+}
+
+}  // namespace aldra

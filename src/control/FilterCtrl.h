@@ -1,0 +1,180 @@
+// The filter control: the one object a cataloguing host creates and drives through its dispatch
+// interface, file by file (quick test, attach, metadata, thumbnail, conversion, pages, detach).
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "control/FilterInterfaces.h"
+#include "control/FilterSettings.h"
+#include "eps/EpsInfo.h"
+#include "platform/com/Com.h"
+
+namespace aldra {
+
+// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1021, the about box -552.
+enum FilterDispId : DISPID {
+    kDispPostScriptVersion = 1,
+    kDispEPSFVersion = 2,
+    kDispEPSFType = 3,
+    kDispFonts = 4,
+    kDispColors = 5,
+    kDispLinks = 6,
+    kDispOPISystem = 7,
+    kDispOPIHiResFileName = 8,
+    kDispInfoGetWidth = 1000,
+    kDispInfoGetHeight = 1001,
+    kDispInfoGetKind = 1002,
+    kDispGetThumbnail = 1003,
+    kDispInfoGetHResolution = 1004,
+    kDispInfoGetVResolution = 1005,
+    kDispInfoGetCategories = 1006,
+    kDispInfoGetNotes = 1007,
+    kDispInfoGetMacSignature = 1008,
+    kDispInfoGetCreatingSoftware = 1009,
+    kDispInfoGetImageName = 1010,
+    kDispInfoGetUser = 1011,
+    kDispInfoGetMacType = 1012,
+    kDispAttachFile = 1013,
+    kDispDetachFile = 1014,
+    kDispConvertTo = 1015,
+    kDispQuickTest = 1016,
+    kDispShowProperties = 1017,
+    kDispHasSetup = 1018,
+    kDispSetup = 1019,
+    kDispConvertToSize = 1020,
+    kDispGetDefaultExtension = 1021,
+    kDispAboutBox = -552,
+};
+
+class CFilterCtrl : public IDispatch {
+  public:
+    CFilterCtrl();
+    CFilterCtrl(const CFilterCtrl&) = delete;
+    CFilterCtrl& operator=(const CFilterCtrl&) = delete;
+
+    // IUnknown
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    // IDispatch
+    HRESULT GetTypeInfoCount(uint32_t* count) override;
+    HRESULT GetTypeInfo(uint32_t index, LCID lcid, void** info) override;
+    HRESULT GetIDsOfNames(REFIID iid, const OLECHAR* const* names, uint32_t count, LCID lcid,
+                          DISPID* ids) override;
+    HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excep, uint32_t* argErr) override;
+
+    // The window lifetime, called by the host around its use of the control: settings are loaded
+    // when the window is created. 0 on success, -1 on failure.
+    int CreateWindow();
+    void DestroyWindow();
+    bool HasWindow() const { return windowCreated_; }
+
+    // The dispatch methods. Those that refuse a file raise a DispatchException (only Invoke catches it).
+    float InfoGetWidth();
+    float InfoGetHeight();
+    int32_t InfoGetKind();
+    IDispatch* GetThumbnail(int32_t width, int32_t height, bool useStoredThumbnail);
+    float InfoGetHResolution();
+    float InfoGetVResolution();
+    std::string InfoGetCategories();
+    std::string InfoGetNotes();
+    std::string InfoGetMacSignature();
+    std::string InfoGetCreatingSoftware();
+    std::string InfoGetImageName();
+    std::string InfoGetUser();
+    std::string InfoGetMacType();
+    bool AttachFile(const std::string& path);
+    void DetachFile();
+    bool ConvertTo(const std::string& to, const std::string& type);
+    std::string QuickTest(const std::string& filename, const VARIANT* buffer);
+    bool ShowProperties();
+    bool HasSetup();
+    bool Setup();
+    bool ConvertToSize(const std::string& to, const std::string& type, int32_t width, int32_t height);
+    std::string GetDefaultExtension();
+    void AboutBox();
+
+    // Raise a refusal towards the host; neither returns.
+    [[noreturn]] static void RaiseFilterMessage(const std::string& text);
+    [[noreturn]] static void RaiseFilterError(uint32_t status);
+
+    // The eight exported properties (ANSI text), readable and writable by name.
+    std::string postScriptVersion;
+    std::string epsfVersion;
+    int32_t epsfType = 0;
+    std::string colors;
+    std::string fonts;
+    std::string links;
+    int32_t opiSystem = 0;
+    std::string opiHiResFileName;
+
+    const FilterSettings& settings() const { return settings_; }
+    const std::string& filePath() const { return filePath_; }
+
+  private:
+    ~CFilterCtrl();
+
+    class FilterInfo : public IAldraFilterInfo {
+      public:
+        explicit FilterInfo(CFilterCtrl* outer) : outer_(outer) {}
+        HRESULT QueryInterface(REFIID iid, void** out) override { return outer_->QueryInterface(iid, out); }
+        ULONG AddRef() override { return outer_->AddRef(); }
+        ULONG Release() override { return outer_->Release(); }
+        HRESULT GetFilterName(BSTR* pbsFilterName) override;
+        HRESULT GetFilterVersion(int32_t* plVersion) override;
+        HRESULT CountFormats(int32_t* plNumEntries) override;
+        HRESULT GetIndExtension(int32_t lIndex, BSTR* pbsExtension) override;
+        HRESULT GetIndFormat(int32_t lIndex, BSTR* pbsFormat) override;
+        HRESULT GetIndNeedsExtension(int32_t lIndex, VARIANT_BOOL* pbNeedsExtension) override;
+        HRESULT GetIndDefaultBitmap(int32_t lIndex, BSTR* pbsPathName) override;
+        HRESULT GetIndDefaultMacType(int32_t lIndex, BSTR* pbsFileType) override;
+        HRESULT GetIndDefaultMacSignature(int32_t lIndex, BSTR* pbsSignature) override;
+
+      private:
+        CFilterCtrl* outer_;
+    };
+
+    class ControlWindow : public IAldraControlWindow {
+      public:
+        explicit ControlWindow(CFilterCtrl* outer) : outer_(outer) {}
+        HRESULT QueryInterface(REFIID iid, void** out) override { return outer_->QueryInterface(iid, out); }
+        ULONG AddRef() override { return outer_->AddRef(); }
+        ULONG Release() override { return outer_->Release(); }
+        HRESULT CreateControlWindow() override { return outer_->CreateWindow() == 0 ? S_OK : E_FAIL; }
+        HRESULT DestroyControlWindow() override {
+            if (outer_->HasWindow()) outer_->DestroyWindow();
+            return S_OK;
+        }
+
+      private:
+        CFilterCtrl* outer_;
+    };
+
+    HRESULT InvokeProperty(DISPID id, uint16_t flags, DISPPARAMS* params, VARIANT* result, uint32_t* argErr);
+    HRESULT InvokeMethod(DISPID id, DISPPARAMS* params, VARIANT* result, uint32_t* argErr);
+    void ClearAttachedFacts();
+    void RefuseUncataloguedFile();
+    void TakeHeaderFacts(EpsInfo* info);
+
+    std::atomic<ULONG> refCount_{1};
+    bool windowCreated_ = false;
+
+    // The control's state, in the order hosts and pages rely on.
+    FilterInfo info_{this};
+    std::string creatingSoftware_;
+    bool quickTimeReady_ = false;
+    FilterSettings settings_;
+    bool isDosEpsBinary_ = false;
+    bool isIllustrator_ = false;
+    int32_t kind_ = 0;  // 0 one bit or unknown, 1 greyscale, 2 colour
+    double widthInches_ = 0;
+    double heightInches_ = 0;
+    double hResolution_ = 0;
+    double vResolution_ = 0;
+    std::string filePath_;
+    ControlWindow window_{this};
+};
+
+}  // namespace aldra
