@@ -148,6 +148,10 @@ void TakeWord(uint8_t* line, uint8_t* word) {
     PStrDelete(line, 1, end - 1);
 }
 
+void SkipHexLineIndent(uint8_t* line) {
+    SkipBlanks(line);
+}
+
 Status AppendHexLine(const uint8_t* line, TextBuffer* buffer) {
     uint8_t bytes[128];
     int count = line[0] / 2;

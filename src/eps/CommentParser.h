@@ -13,6 +13,10 @@ namespace aldra {
 // Case-sensitive prefix test; the keyword is consumed only on a match.
 bool MatchKeyword(uint8_t* line, const char* keyword);
 void SkipBlanks(uint8_t* line);
+// Photoshop writes its hex comment lines as "% 3842494D...": the blank after the "%" is layout, not
+// data, and counting it as a digit would make every line of a real block be skipped. Call on a hex
+// line whose "%" is already consumed, before AppendHexLine.
+void SkipHexLineIndent(uint8_t* line);
 // Optional '-', then decimal digits; no digits give 0.
 int32_t ParseInteger(uint8_t* line);
 // Like ParseInteger, then '.' or ',' and fraction digits; no exponent.

@@ -104,6 +104,7 @@ Status ReadHexBlock(Scan* scan, int32_t announced, TextBuffer** block) {
     while (StartsWithPercent(scan->line) && static_cast<int64_t>(GetBufferSize(*block)) < announced) {
         PString hex;
         PStrSub(scan->line, 2, scan->line[0] - 1, hex, sizeof hex);
+        SkipHexLineIndent(hex);
         status = AppendHexLine(hex, *block);
         if (status == kOk) status = ReadLine(scan->eps, scan->line);
         if (status != kOk) return status;

@@ -29,7 +29,8 @@ bool FindSelectedEntry(const TextBuffer* table, const IptcDataSet& dataSet, Anpa
     uint16_t count = AnpaEntryCount(table);
     for (uint16_t i = 0; i < count; ++i) {
         if (!GetAnpaEntry(table, i, entry)) return false;
-        if (entry->addToNotes && entry->record == dataSet.record && entry->dataSet == dataSet.dataSet) return true;
+        if (entry->addToNotes && entry->record == dataSet.record && entry->dataSet == dataSet.dataSet)
+            return true;
     }
     return false;
 }
@@ -40,7 +41,8 @@ Status AppendNotesLine(const AnpaEntry& entry, const uint8_t* separator, const I
     if (GetBufferSize(notes) > 0) status = AppendBytes(&kCarriageReturn, 1, notes);
     if (status == kOk) status = AppendBytes(entry.label + 1, PStrLength(entry.label), notes);
     if (status == kOk) status = AppendBytes(separator + 1, PStrLength(separator), notes);
-    if (status == kOk && entry.type <= kIptcLastCopiedType) status = AppendBytes(dataSet.data, dataSet.length, notes);
+    if (status == kOk && entry.type <= kIptcLastCopiedType)
+        status = AppendBytes(dataSet.data, dataSet.length, notes);
     return status;
 }
 
@@ -97,8 +99,8 @@ Status CollectIptcKeywords(const uint8_t* record, uint32_t size, StringList* key
     return kOk;
 }
 
-Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* anpaTable, const uint8_t* separator,
-                        TextBuffer* notes) {
+Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* anpaTable,
+                        const uint8_t* separator, TextBuffer* notes) {
     uint32_t offset = 0;
     IptcDataSet dataSet;
     while (NextIptcDataSet(record, size, &offset, &dataSet)) {

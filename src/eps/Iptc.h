@@ -32,7 +32,7 @@ Status CollectIptcKeywords(const uint8_t* record, uint32_t size, StringList* key
 
 // Appends one notes line per data set that the table selects, in the order of the record, lines
 // separated by a carriage return.
-Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* anpaTable, const uint8_t* separator,
-                        TextBuffer* notes);
+Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* anpaTable,
+                        const uint8_t* separator, TextBuffer* notes);
 
 }  // namespace aldra

@@ -37,6 +37,7 @@ Status FindBlockStart(EpsReader* eps, uint8_t* line) {
 Status DecodeHexLines(EpsReader* eps, uint8_t* line, int64_t announced, TextBuffer* block) {
     Status status = ReadLine(eps, line);
     while (status == kOk && GetBufferSize(block) < announced && MatchKeyword(line, "%")) {
+        SkipHexLineIndent(line);
         status = AppendHexLine(line, block);
         if (status == kOk) status = ReadLine(eps, line);
     }
@@ -77,7 +78,8 @@ Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block) {
     return kOk;
 }
 
-Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data, uint32_t* dataSize) {
+Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data,
+                         uint32_t* dataSize) {
     // 64-bit offsets: a size field near 4 GB must not wrap the sums below.
     uint64_t offset = 0;
     while (offset < size) {
@@ -100,7 +102,8 @@ Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const
     return kErrFormat;
 }
 
-Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hResolution, int32_t* vResolution) {
+Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hResolution,
+                               int32_t* vResolution) {
     const uint8_t* data = nullptr;
     uint32_t length = 0;
     Status status = FindImageResource(block, size, kResolutionResource, &data, &length);
@@ -133,7 +136,8 @@ Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) 
     return kOk;
 }
 
-Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator, TextBuffer** notes) {
+Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
+                     TextBuffer** notes) {
     *notes = nullptr;
     TextBuffer* block = nullptr;
     const uint8_t* record = nullptr;

@@ -18,14 +18,17 @@ inline constexpr uint16_t kIptcResource = 1028;
 void ParseImageData(uint8_t* line, EpsInfo* info);
 // Finds and decodes the Photoshop resource block of the file; the caller disposes of *block.
 Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block);
-Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data, uint32_t* dataSize);
+Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data,
+                         uint32_t* dataSize);
 // 16.16 fixed-point pixels per inch; 2020 unless resource 1005 exists with exactly 16 bytes.
-Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hResolution, int32_t* vResolution);
-Status FindIptcDataSet(const uint8_t* record, uint32_t size, uint8_t recordNumber, uint8_t dataSet, const uint8_t** data,
-                       uint32_t* length);
+Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hResolution,
+                               int32_t* vResolution);
+Status FindIptcDataSet(const uint8_t* record, uint32_t size, uint8_t recordNumber, uint8_t dataSet,
+                       const uint8_t** data, uint32_t* length);
 // The categories of a file; the caller disposes of *keywords.
 Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count);
 // The notes text of a file, composed by the data-set table; the caller disposes of *notes.
-Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator, TextBuffer** notes);
+Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
+                     TextBuffer** notes);
 
 }  // namespace aldra

@@ -155,6 +155,25 @@ TEST(PhotoshopBlock, ExtraHexLinesBehindTheAnnouncedBytesAreIgnored) {
     DisposeBuffer(block);
 }
 
+TEST(PhotoshopBlock, HexLinesWithOrWithoutTheBlankAfterThePercent) {
+    TempDir dir;
+    std::string resources = ImageResource(1028, IptcDataSetBytes(2, 25, "kw"));
+    const std::string n = std::to_string(resources.size());
+    for (const char* prefix : {"% ", "%", "%\t "}) {
+        SCOPED_TRACE(::testing::PrintToString(prefix));
+        PhotoshopFile file(dir, "%BeginPhotoshop: " + n + "\n" + HexCommentLines(resources, prefix));
+        Status status;
+        EXPECT_EQ(Keywords(file.eps(), &status), (std::vector<std::string>{"kw"}));
+    }
+    // A blank inside the digits still spoils its line, and with it the block.
+    std::string hex = HexCommentLines(resources, "%");
+    hex.insert(3, " ");
+    PhotoshopFile broken(dir, "%BeginPhotoshop: " + n + "\n" + hex);
+    Status status;
+    EXPECT_TRUE(Keywords(broken.eps(), &status).empty());
+    EXPECT_EQ(status, kErrFormat);
+}
+
 TEST(ImageResources, WalkChecksEveryClaimedLength) {
     std::string block =
         ImageResource(1000, "odd", "name") + ImageResource(1005, ResolutionInfo(72u << 16, 0x00960000, 2));

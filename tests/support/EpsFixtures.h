@@ -26,11 +26,12 @@ inline std::string EpsText(const std::string& comments, const char* eol = "\n") 
 }
 
 // "%"-prefixed hex lines of 32 bytes each, without a final line end.
-inline std::string HexCommentLines(const std::string& bytes) {
+// Photoshop's layout: "% " and then 32 bytes a line.
+inline std::string HexCommentLines(const std::string& bytes, const char* prefix = "% ") {
     static const char* digits = "0123456789ABCDEF";
     std::string out;
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i % 32 == 0) out += i ? "\n%" : "%";
+        if (i % 32 == 0) out += (i ? "\n" : "") + std::string(prefix);
         out += digits[static_cast<uint8_t>(bytes[i]) >> 4];
         out += digits[static_cast<uint8_t>(bytes[i]) & 15];
     }

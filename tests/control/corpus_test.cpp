@@ -1,0 +1,131 @@
+// Real files from other programs, attached as a host would attach them. The expected facts were
+// taken by reading each file's own comments: the size is that of the last bounding box (the
+// high-resolution one where the file has it), the resolution the %ImageData pixels over that size,
+// the creator the last "%%Creator:" token, fonts and colours every list line as written ("(atend)"
+// included).
+// The corpus lives beside the project and is not ours to ship, so these tests skip without it.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "control/ControlFixture.h"
+
+namespace aldra {
+namespace {
+
+using namespace testing;
+
+const std::string kCorpus = std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct Expected {
+    const char* file;
+    double widthPoints, heightPoints;
+    double hResolution, vResolution;  // 0 where the file gives no picture size
+    int kind;                         // 0 one-bit, 1 greyscale, 2 colour
+    const char* creator;
+    const char* fonts;
+    const char* colors;
+};
+
+// clang-format off
+const Expected kFiles[] = {
+    {"exiv2/eps-flat_coreldraw-x5-lev2.eps", 455 - 137, 594 - 332, 0, 0, 0, "CorelDRAW X5", "", ""},
+    {"exiv2/eps-flat_inkscape-epsi.eps", 100, 100, 0, 0, 0, "inkscape 0.46", "", ""},
+    {"exiv2/eps-flat_oodraw_ai-8-lev3.eps", 411.6992 - 199, 481 - 311.0195, 0, 0, 2, "Adobe Illustrator(R) 8.0", "", "[Registration]"},
+    {"exiv2/eps-flat_photoshop-cs5-binary.eps", 11.1, 14.1, 37 / (11.1 / 72), 47 / (14.1 / 72), 2,
+     "Adobe Photoshop Version 12.0.2x20101122 [20101122.r.1204 2010/11/22:02:00:00 cutoff; r branch]", "", ""},
+    {"exiv2/eps-flat_photoshop-e9-win-doseps.eps", 453.6, 340.08, 1890 / (453.6 / 72), 1417 / (340.08 / 72), 2, "", "", ""},
+    {"exiv2/eps-flat_oodraw-lev1.eps", 539, 785, 0, 0, 0, "Sun Microsystems, Inc.", "", ""},
+    {"drewnoakes/VENUS.EPS", 360, 180, 0, 0, 0, "HiJaak 2.1", "", ""},
+    {"drewnoakes/mathematica.eps", 288, 177.938, 0, 0, 0, "Mathematica Macintosh 3.0", "atend", ""},
+    {"artifexsoftware/golfer.eps", 570, 695, 0, 0, 0, "Adobe Illustrator(TM) 1.0b2-", "Helvetica-Bold", ""},
+    {"artifexsoftware/state.eps", 912, 257, 0, 0, 0, "fig2dev Version 3.2 Patchlevel 3d", "", ""},
+    {"apache/barcode.eps", 135.6548, 42.525, 0, 0, 0, "Barcode4J (http://barcode4j.krysalis.org)", "", ""},
+    {"apache/logo.eps", 76, 76, 0, 0, 0, "GIMP PostScript file plugin V 1.12 by Peter Kirchgessner", "", ""},
+    {"pillow/pil_sample_cmyk.eps", 100, 100, 72, 72, 2, "PIL 0.1 EpsEncode", "", ""},
+    {"pillow/1.eps", 72, 48.24, 100, 67 / (48.24 / 72), 0, "Adobe Photoshop Version 23.2.2 20220304.r.325 49bf0ec", "", ""},
+    {"matplotlib/empty.eps", 576, 432, 0, 0, 0, "", "", ""},
+};
+// clang-format on
+
+class CorpusTest : public ControlTest {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+        ControlTest::SetUp();
+    }
+    std::string Text(const char* property) {
+        return Invoke(control, property, {}, DISPATCH_PROPERTYGET).Text();
+    }
+};
+
+TEST_F(CorpusTest, FactsAgreeWithTheFilesOwnComments) {
+    for (const Expected& e : kFiles) {
+        SCOPED_TRACE(e.file);
+        std::string path = kCorpus + "/" + e.file;
+        std::string bytes = ReadFile(path);
+        ASSERT_FALSE(bytes.empty());
+        Answer attached = TestAndAttach(path, bytes);
+        ASSERT_EQ(attached.hr, S_OK) << attached.code;
+        // Single precision on the way out, so a few millionths of an inch either way.
+        EXPECT_NEAR(Call("InfoGetWidth").Float(), e.widthPoints / 72, 1e-4);
+        EXPECT_NEAR(Call("InfoGetHeight").Float(), e.heightPoints / 72, 1e-4);
+        EXPECT_NEAR(Call("InfoGetHResolution").Float(), e.hResolution, 1e-2);
+        EXPECT_NEAR(Call("InfoGetVResolution").Float(), e.vResolution, 1e-2);
+        EXPECT_EQ(Call("InfoGetKind").Long(), e.kind);
+        if (*e.creator) {
+            EXPECT_EQ(Call("InfoGetCreatingSoftware").Text(), e.creator);
+        }
+        EXPECT_EQ(Text("Fonts"), e.fonts);
+        EXPECT_EQ(Text("Colors"), e.colors);
+    }
+}
+
+// ExifTool's sample carries a full IPTC record but no resolution resource, which the header scan
+// requires of a Photoshop block: the attach is refused, while the keywords and the caption are
+// there for whoever reads them.
+TEST_F(CorpusTest, IptcOfAPhotoshopBlockWithoutResolution) {
+    std::string path = kCorpus + "/exiftool/PostScript.eps";
+    Answer attached = TestAndAttach(path, ReadFile(path));
+    EXPECT_EQ(attached.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(attached.code, 2020);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "ExifTool\rTest\rXMP");
+    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: A witty caption");
+}
+
+// Whatever a file holds, the host's whole conversation with the filter ends in an answer.
+TEST_F(CorpusTest, EveryFileGoesThroughTheHostsCallsWithoutHarm) {
+    const char* getters[] = {"InfoGetWidth",       "InfoGetHeight", "InfoGetHResolution",
+                             "InfoGetVResolution", "InfoGetKind",   "InfoGetCreatingSoftware",
+                             "InfoGetImageName",   "InfoGetUser",   "InfoGetCategories",
+                             "InfoGetNotes"};
+    const char* properties[] = {
+        "PostScriptVersion", "EPSFVersion",     "EPSFType", "Fonts", "Colors", "Links",
+        "OPISystem",         "OPIHiResFileName"};
+    int attached = 0, files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
+        if (!entry.is_regular_file()) continue;
+        std::string path = entry.path().string();
+        SCOPED_TRACE(path);
+        ++files;
+        Answer answer = TestAndAttach(path, ReadFile(path).substr(0, 512));
+        EXPECT_TRUE(answer.hr == S_OK || answer.hr == DISP_E_EXCEPTION) << std::hex << answer.hr;
+        if (answer.hr != S_OK) continue;
+        ++attached;
+        for (const char* getter : getters) EXPECT_EQ(Call(getter).hr, S_OK) << getter;
+        for (const char* property : properties)
+            EXPECT_EQ(Invoke(control, property, {}, DISPATCH_PROPERTYGET).hr, S_OK) << property;
+    }
+    EXPECT_GT(files, 10);
+    EXPECT_GT(attached, files / 2);
+}
+
+}  // namespace
+}  // namespace aldra
