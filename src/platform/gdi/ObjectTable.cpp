@@ -1,0 +1,165 @@
+#include "platform/gdi/ObjectTable.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+namespace aldra::gdi {
+namespace {
+
+// Stock objects sit at fixed small numbers; everything else is numbered from kFirstDynamic on,
+// never reusing a number while it is live, so stale handles do not alias new objects for long.
+constexpr uint32_t kStockBase = 0x10;
+constexpr int kStockCount = NULL_PEN + 1;
+constexpr uint32_t kDefaultBitmap = kStockBase + kStockCount;
+constexpr uint32_t kFirstDynamic = 0x100;
+constexpr uint32_t kStep = 4;
+
+struct Table {
+    std::mutex lock;
+    std::unordered_map<uint32_t, std::unique_ptr<Object>> objects;
+    uint32_t next = kFirstDynamic;
+    Object* stock[kStockCount + 1] = {};
+};
+
+Table& TheTable() {
+    static Table* table = new Table;  // never destroyed: handles may be released during exit
+    return *table;
+}
+
+Object* MakeStockBrush(COLORREF colour, bool hollow) {
+    auto* o = new (std::nothrow) Object(Kind::Brush);
+    if (o == nullptr) return nullptr;
+    o->stock = true;
+    o->brush.colour = colour;
+    o->brush.hollow = hollow;
+    return o;
+}
+
+Object* MakeStockPen(COLORREF colour, int style) {
+    auto* o = new (std::nothrow) Object(Kind::Pen);
+    if (o == nullptr) return nullptr;
+    o->stock = true;
+    o->pen.colour = colour;
+    o->pen.style = style;
+    return o;
+}
+
+Object* MakeDefaultBitmap() {
+    auto* o = new (std::nothrow) Object(Kind::Bitmap);
+    if (o == nullptr) return nullptr;
+    o->stock = true;
+    BitmapData& b = o->bitmap;
+    b.header = BITMAPINFOHEADER{40, 1, 1, 1, 1, BI_RGB, 4, 0, 0, 2, 2};
+    b.colours[1] = RGBQUAD{255, 255, 255, 0};
+    b.colourCount = 2;
+    b.bits = static_cast<uint8_t*>(std::calloc(1, 4));
+    if (b.bits == nullptr) {
+        delete o;
+        return nullptr;
+    }
+    b.stride = 4;
+    b.width = 1;
+    b.height = 1;
+    b.bitsPerPixel = 1;
+    return o;
+}
+
+Object* MakeStock(int index) {
+    switch (index) {
+        case WHITE_BRUSH:
+            return MakeStockBrush(RGB(255, 255, 255), false);
+        case LTGRAY_BRUSH:
+            return MakeStockBrush(RGB(192, 192, 192), false);
+        case GRAY_BRUSH:
+            return MakeStockBrush(RGB(128, 128, 128), false);
+        case DKGRAY_BRUSH:
+            return MakeStockBrush(RGB(64, 64, 64), false);
+        case BLACK_BRUSH:
+            return MakeStockBrush(RGB(0, 0, 0), false);
+        case NULL_BRUSH:
+            return MakeStockBrush(0, true);
+        case WHITE_PEN:
+            return MakeStockPen(RGB(255, 255, 255), PS_SOLID);
+        case BLACK_PEN:
+            return MakeStockPen(RGB(0, 0, 0), PS_SOLID);
+        case NULL_PEN:
+            return MakeStockPen(0, PS_NULL);
+        default:
+            return MakeDefaultBitmap();
+    }
+}
+
+Object* FindLocked(Table& t, uint32_t raw) {
+    if (raw >= kStockBase && raw <= kDefaultBitmap) {
+        // Made on first use and kept for the life of the process.
+        Object*& slot = t.stock[raw - kStockBase];
+        if (slot == nullptr) slot = MakeStock(static_cast<int>(raw - kStockBase));
+        return slot;
+    }
+    auto it = t.objects.find(raw);
+    return it == t.objects.end() ? nullptr : it->second.get();
+}
+
+}  // namespace
+
+Object::~Object() {
+    std::free(bitmap.bits);
+}
+
+uint32_t Insert(std::unique_ptr<Object> object) {
+    if (!object) return 0;
+    Table& t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    try {
+        for (;;) {
+            uint32_t raw = t.next;
+            t.next += kStep;
+            if (t.next < kFirstDynamic) t.next = kFirstDynamic;  // wrapped
+            if (t.objects.count(raw) != 0) continue;
+            t.objects.emplace(raw, std::move(object));
+            return raw;
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+Object* Find(uint32_t raw) {
+    if (raw == 0) return nullptr;
+    Table& t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    return FindLocked(t, raw);
+}
+
+Object* Find(uint32_t raw, Kind kind) {
+    Object* o = Find(raw);
+    return o != nullptr && o->kind == kind ? o : nullptr;
+}
+
+std::unique_ptr<Object> Remove(uint32_t raw) {
+    Table& t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    auto it = t.objects.find(raw);
+    if (it == t.objects.end()) return nullptr;
+    std::unique_ptr<Object> o = std::move(it->second);
+    t.objects.erase(it);
+    return o;
+}
+
+Object* Stock(int index) {
+    if (index < 0 || index >= kStockCount) return nullptr;
+    return Find(kStockBase + static_cast<uint32_t>(index));
+}
+
+uint32_t StockHandle(int index) {
+    if (index < 0 || index >= kStockCount) return 0;
+    return kStockBase + static_cast<uint32_t>(index);
+}
+
+uint32_t DefaultBitmapHandle() {
+    return kDefaultBitmap;
+}
+
+}  // namespace aldra::gdi
