@@ -1,0 +1,40 @@
+// The TIFF preview of a DOS EPS file, decoded into a raster and handed to a preview sink as one
+// band covering the whole picture.
+//
+// The raster follows the photometric interpretation: bilevel, 4-bit and 8-bit grey or palette
+// pictures keep their depth (2-bit samples are widened to 8 bits: grey values times 85, palette
+// indices as they are), RGB and CMYK become 24 bits at 4 x width bytes a row. Grey values are
+// amounts of ink (white-is-zero as stored, black-is-zero complemented); RGB with alpha is laid over
+// white; CMYK goes through ConvertColour. A palette picture without a usable colour map shows its
+// indices through the default grey table.
+//
+// Strips are decoded one after the other; each strip's status replaces the one before, so a
+// broken strip followed by a good one still gives a picture (its rows left zero), and only when
+// the last strip decodes is the picture handed over. A strip never yields more than its rows.
+#pragma once
+#include <cstdint>
+
+#include "base/Result.h"
+#include "eps/EpsReader.h"
+#include "preview/PreviewSink.h"
+
+namespace aldra {
+
+// Pictures whose pixels, or one strip's decoded samples, would take more than this are refused as
+// if memory had run out.
+inline constexpr uint32_t kMaxTiffPixelBytes = 1u << 30;
+
+// Decodes the TIFF file held in data (size bytes) and, on success, hands the picture to the sink
+// and returns its status. 2020 for data the decoder does not handle, 1000 when memory runs out;
+// the sink is then not called. A null sink or callback decodes without handing anything over.
+Status DecodeTiffImage(const uint8_t* data, uint32_t size, const PreviewSink* sink);
+
+// The TIFF section of tiffLength bytes starting at the reader's position. 2020 when the section
+// does not lie inside the file.
+Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, const PreviewSink* sink);
+
+// The TIFF preview located by the file's DOS EPS header: 2020 when the file has no such header,
+// its TIFF offset is 0 or the section does not lie inside the file.
+Status DecodeDosEpsTiffPreview(EpsReader* eps, const PreviewSink* sink);
+
+}  // namespace aldra
