@@ -157,6 +157,9 @@ class CFilterCtrl : public IDispatch {
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
+    // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
+    IDispatch* PictureFromPict(int32_t width, int32_t height);
+    bool WritePictBmp(const std::string& path, int32_t width, int32_t height);
 
     std::atomic<ULONG> refCount_{1};
     bool windowCreated_ = false;

@@ -1,23 +1,121 @@
-// Thumbnails and conversions of the attached file. The preview chains answer here; a file for which
-// no source can draw a picture is refused with 2020.
+// Thumbnails and conversions of the attached file. The preview chains draw the pictures; this file
+// fixes the order in which sources are tried and the sizes and depths asked for. The Macintosh PICT
+// preview is tried first (stored preference) or last, once the resource-fork reader is started.
 #include "control/FilterCtrl.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/ole/Picture.h"
+#include "preview/BmpFile.h"
+#include "preview/PreviewChain.h"
 
 namespace aldra {
 
 namespace {
+
 constexpr uint32_t kNoPicture = 2020;
+constexpr double kLeastWidthInches = 0.0000001;
+
+uint32_t DepthForKind(int32_t kind) {
+    return kind == 2 ? 24 : 8;
+}
+
+// The picture takes the section over; on failure the target keeps it and frees it as usual. The
+// host receives the picture's dispatch interface.
+IDispatch* PictureFromTarget(TargetRaster* target) {
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = target->section;
+    void* picture = nullptr;
+    if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, &picture)) || !picture)
+        return nullptr;
+    target->section = {};
+    return static_cast<IDispatch*>(picture);
+}
+
+// Draws the file's picture into the target: the preferred chain, then the other one.
+bool DrawFilePicture(const std::string& path, bool preferStored, TargetRaster* target) {
+    EpsReader eps;
+    if (OpenEps(path.c_str(), &eps) != kOk) return false;
+    Rect bounds = GetRasterRect(&target->raster);
+    bool drawn = FindPreview(&eps, preferStored, target, &bounds) == kOk ||
+                 FindPreview(&eps, !preferStored, target, &bounds) == kOk;
+    CloseEps(&eps);
+    return drawn;
+}
+
 }  // namespace
 
-IDispatch* CFilterCtrl::GetThumbnail(int32_t, int32_t, bool) {
-    RaiseFilterError(kNoPicture);
+IDispatch* CFilterCtrl::PictureFromPict(int32_t, int32_t) {
+    // The PICT preview comes through the resource-fork reader, which is not started here yet.
+    if (!quickTimeReady_) return nullptr;
+    return nullptr;
 }
 
-bool CFilterCtrl::ConvertTo(const std::string&, const std::string&) {
-    RaiseFilterError(kNoPicture);
+bool CFilterCtrl::WritePictBmp(const std::string&, int32_t, int32_t) {
+    return false;
 }
 
-bool CFilterCtrl::ConvertToSize(const std::string&, const std::string&, int32_t, int32_t) {
-    RaiseFilterError(kNoPicture);
+IDispatch* CFilterCtrl::GetThumbnail(int32_t width, int32_t height, bool useStoredThumbnail) {
+    IDispatch* picture = nullptr;
+    // Without a size in both directions there is no shape to fit the box to: only the PICT answers.
+    bool sized = widthInches_ > 0 && heightInches_ > 0;
+    int64_t targetWidth = 0, targetHeight = 0;
+    if (sized && heightInches_ < widthInches_) {
+        targetWidth = width;
+        targetHeight = static_cast<int64_t>(height / widthInches_ * heightInches_);
+    } else if (sized) {
+        targetWidth = static_cast<int64_t>(width / heightInches_ * widthInches_);
+        targetHeight = height;
+    }
+    auto pictSize = [&](int64_t v) { return static_cast<int32_t>(v); };
+    if (useStoredThumbnail) picture = PictureFromPict(pictSize(targetWidth), pictSize(targetHeight));
+    if (picture) return picture;
+
+    TargetRaster target;
+    if (sized && targetWidth > 0 && targetHeight > 0 && targetWidth <= INT32_MAX &&
+        targetHeight <= INT32_MAX &&
+        CreateTargetRaster(DepthForKind(kind_), static_cast<uint32_t>(targetWidth),
+                           static_cast<uint32_t>(targetHeight), &target) == kOk) {
+        if (DrawFilePicture(filePath_, useStoredThumbnail, &target)) picture = PictureFromTarget(&target);
+        DestroyTargetRaster(&target);
+    }
+    if (!useStoredThumbnail && !picture)
+        picture = PictureFromPict(pictSize(targetWidth), pictSize(targetHeight));
+    return picture;
+}
+
+bool CFilterCtrl::ConvertTo(const std::string& to, const std::string& type) {
+    double hResolution = settings_.previewResolution;
+    double vResolution = settings_.previewResolution;
+    if (settings_.previewResolution == 0) {
+        HDC screen = GetDC(HWND{});
+        hResolution = GetDeviceCaps(screen, LOGPIXELSX);
+        vResolution = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(HWND{}, screen);
+    }
+    auto pixels = [](double inches, double resolution) {
+        double v = inches * resolution;
+        // Truncated towards zero; sizes no raster could have become 0 and are refused further on.
+        return (v >= INT32_MAX || v <= INT32_MIN) ? 0 : static_cast<int32_t>(v);
+    };
+    return ConvertToSize(to, type, pixels(widthInches_, hResolution), pixels(heightInches_, vResolution));
+}
+
+bool CFilterCtrl::ConvertToSize(const std::string& to, const std::string&, int32_t width, int32_t height) {
+    if (!(widthInches_ > kLeastWidthInches)) RaiseFilterError(kNoPicture);
+    TargetRaster target;
+    bool written = false;
+    if (width > 0 && height > 0 &&
+        CreateTargetRaster(DepthForKind(kind_), static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                           &target) == kOk) {
+        if (DrawFilePicture(filePath_, false, &target)) {
+            written = WriteRasterBmp(&target, to.c_str(), static_cast<uint32_t>(width),
+                                     static_cast<uint32_t>(height)) == kOk;
+        }
+        DestroyTargetRaster(&target);
+    }
+    if (written) return true;
+    return WritePictBmp(to, width, height);
 }
 
 }  // namespace aldra

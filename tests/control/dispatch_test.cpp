@@ -81,8 +81,11 @@ TEST_F(ControlTest, RefusalsReachTheHostAsExceptions) {
     EXPECT_EQ(refused.description,
               "This is a DCS color separation file. Only the DCS main file can be cataloged.");
     EXPECT_EQ(refused.value.vt, VT_EMPTY);
-    // Pictures are refused while no preview source can draw one.
-    EXPECT_EQ(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)}).code, 2020);
+    // Asking for a picture never raises: without one the host gets a null dispatch pointer.
+    Answer thumbnail = Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)});
+    EXPECT_EQ(thumbnail.hr, S_OK);
+    EXPECT_EQ(thumbnail.value.vt, VT_DISPATCH);
+    EXPECT_EQ(thumbnail.value.pdispVal, nullptr);
 }
 
 TEST_F(ControlTest, FilterInfoAnswersForBothRowsAndRefusesOtherIndexes) {

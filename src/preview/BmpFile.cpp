@@ -1,0 +1,175 @@
+#include "preview/BmpFile.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "base/File.h"
+
+namespace aldra {
+
+namespace {
+
+constexpr uint32_t kInfoHeaderBytes = 40;
+constexpr uint32_t kMaskBytes = 12;
+
+void Put16(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void FileHeader(uint8_t* out, uint64_t fileSize, uint32_t pixelOffset) {
+    out[0] = 'B';
+    out[1] = 'M';
+    Put32(out + 2, static_cast<uint32_t>(fileSize));
+    Put16(out + 6, 0);
+    Put16(out + 8, 0);
+    Put32(out + 10, pixelOffset);
+}
+
+// The file made new and opened for writing. Its creation error is returned as it is, and a file
+// that already existed is left alone.
+Status CreateBmpFile(const char* path, FileHandle* file) {
+    Status status = FileCreateNew(path);
+    if (status != kOk) return status;
+    status = FileOpen(path, kFileReadWrite, file);
+    if (status != kOk) FileDelete(path);
+    return status;
+}
+
+// Closes the file and, when anything went wrong after it was created, deletes it.
+Status FinishBmpFile(const char* path, FileHandle file, Status status) {
+    Status closed = FileClose(file);
+    if (status == kOk) status = closed;
+    if (status != kOk) FileDelete(path);
+    return status;
+}
+
+struct PixelWrite {
+    FileHandle file;
+};
+
+Status WritePresentedPixels(const RasterImage* view, const Rect*, void* context) {
+    auto* write = static_cast<PixelWrite*>(context);
+    uint64_t bytes = static_cast<uint64_t>(view->rowBytes) * view->height;
+    if (bytes > UINT32_MAX) return kErrFormat;
+    return FileWrite(write->file, static_cast<uint32_t>(bytes), view->pixels);
+}
+
+}  // namespace
+
+Status WriteRasterBmp(TargetRaster* target, const char* path, uint32_t width, uint32_t height) {
+    RasterImage* raster = &target->raster;
+    uint32_t colours = raster->bitsPerPixel == 8 ? kPaletteSize : 0;
+    uint64_t imageBytes = static_cast<uint64_t>(raster->rowBytes) * raster->height;
+    uint32_t pixelOffset = kBmpFileHeaderBytes + kInfoHeaderBytes + 4 * colours;
+    uint64_t fileSize = imageBytes + pixelOffset;
+    if (fileSize > UINT32_MAX) return kErrFormat;
+
+    FileHandle file;
+    Status status = CreateBmpFile(path, &file);
+    if (status != kOk) return status;
+    status = FileSetSize(file, fileSize);
+    if (status == kOk) {
+        uint8_t header[kBmpFileHeaderBytes];
+        FileHeader(header, fileSize, pixelOffset);
+        status = FileWrite(file, sizeof header, header);
+    }
+    if (status == kOk) {
+        DibHeader info = raster->header;
+        info.size = kInfoHeaderBytes;
+        info.width = static_cast<int32_t>(raster->width);
+        info.height = static_cast<int32_t>(raster->height);
+        info.planes = 1;
+        info.bitCount = static_cast<uint16_t>(raster->bitsPerPixel);
+        info.compression = 0;
+        info.sizeImage = static_cast<uint32_t>(imageBytes);
+        info.xPelsPerMeter = info.yPelsPerMeter = 0;
+        info.clrUsed = info.clrImportant = colours;
+        status = FileWrite(file, sizeof info, &info);
+    }
+    if (status == kOk && colours) status = FileWrite(file, 4 * colours, raster->colours);
+    if (status == kOk) {
+        Rect rect = {0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height)};
+        PixelWrite write = {file};
+        status = PresentRaster(raster, &rect, WritePresentedPixels, &write);
+    }
+    return FinishBmpFile(path, file, status);
+}
+
+Status WriteBitmapHandleBmp(HBITMAP bitmap, const char* path) {
+    HDC screen = GetDC(HWND{});
+    if (!screen) return kErrFormat;
+    // Room for the header and a full colour table (or the three masks).
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info;
+    std::memset(&info, 0, sizeof info);
+    info.header.biSize = kInfoHeaderBytes;
+    auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(&info);
+    Status status = kOk;
+    if (!GetDIBits(screen, bitmap, 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) status = kErrFormat;
+    if (status == kOk && info.header.biBitCount <= 8) {
+        BITMAPINFOHEADER kept = info.header;
+        if (!GetDIBits(screen, bitmap, 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) status = kErrFormat;
+        info.header = kept;
+    }
+    if (status != kOk) {
+        ReleaseDC(HWND{}, screen);
+        return status;
+    }
+
+    const BITMAPINFOHEADER& h = info.header;
+    uint32_t absWidth = static_cast<uint32_t>(h.biWidth < 0 ? -static_cast<int64_t>(h.biWidth) : h.biWidth);
+    uint32_t absHeight =
+        static_cast<uint32_t>(h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight);
+    uint64_t rowBytes = ((static_cast<uint64_t>(h.biBitCount) * absWidth + 31) / 32) * 4;
+    uint32_t colours = 0;
+    if (h.biBitCount <= 8) colours = h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount);
+    if (colours > 256) colours = 256;
+    uint32_t tableBytes =
+        h.biBitCount <= 8 ? 4 * colours : (h.biCompression == BI_BITFIELDS ? kMaskBytes : 0);
+    uint32_t headerBytes = kBmpFileHeaderBytes + kInfoHeaderBytes + tableBytes;
+    uint64_t fileSize = rowBytes * absHeight + headerBytes;
+    if (fileSize > UINT32_MAX || rowBytes == 0) {
+        ReleaseDC(HWND{}, screen);
+        return kErrFormat;
+    }
+
+    FileHandle file;
+    status = CreateBmpFile(path, &file);
+    if (status != kOk) {
+        ReleaseDC(HWND{}, screen);
+        return status;
+    }
+    status = FileSetSize(file, fileSize);
+    if (status == kOk) {
+        std::vector<uint8_t> header(headerBytes);
+        FileHeader(header.data(), fileSize, headerBytes);
+        std::memcpy(header.data() + kBmpFileHeaderBytes, &info, kInfoHeaderBytes + tableBytes);
+        status = FileWrite(file, headerBytes, header.data());
+    }
+    if (status == kOk) {
+        uint8_t* row = new (std::nothrow) uint8_t[rowBytes];
+        if (!row) status = kErrMemory;
+        for (uint32_t y = 0; status == kOk && y < absHeight; ++y) {
+            // GetDIBits fills in the table again on every call; the copy keeps ours intact.
+            auto rowInfo = info;
+            if (GetDIBits(screen, bitmap, y, 1, row, reinterpret_cast<BITMAPINFO*>(&rowInfo),
+                          DIB_RGB_COLORS) != 1)
+                status = kErrFormat;
+            if (status == kOk) status = FileWrite(file, static_cast<uint32_t>(rowBytes), row);
+        }
+        delete[] row;
+    }
+    status = FinishBmpFile(path, file, status);
+    ReleaseDC(HWND{}, screen);
+    return status;
+}
+
+}  // namespace aldra
