@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "control/ControlFixture.h"
+#include "platform/ole/Picture.h"
 
 namespace aldra {
 namespace {
@@ -98,6 +99,38 @@ TEST_F(CorpusTest, IptcOfAPhotoshopBlockWithoutResolution) {
     EXPECT_EQ(attached.code, 2020);
     EXPECT_EQ(Call("InfoGetCategories").Text(), "ExifTool\rTest\rXMP");
     EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: A witty caption");
+}
+
+// Every DOS EPS file with a TIFF preview gives a thumbnail; they are kept as PNG files under the
+// build folder for a person to look at.
+TEST_F(CorpusTest, DosEpsPreviewsGiveThumbnails) {
+    const std::string out = std::string(ALDRA_BINARY_DIR) + "/corpus-thumbnails";
+    std::filesystem::create_directories(out);
+    int withPreview = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
+        if (!entry.is_regular_file()) continue;
+        std::string path = entry.path().string();
+        std::string bytes = ReadFile(path);
+        // C5 D0 D3 C6, then the TIFF offset at byte 20.
+        if (bytes.size() < 30 || bytes.compare(0, 4, "\xC5\xD0\xD3\xC6") != 0) continue;
+        if (bytes[20] == 0 && bytes[21] == 0 && bytes[22] == 0 && bytes[23] == 0) continue;
+        SCOPED_TRACE(path);
+        if (TestAndAttach(path, bytes).hr != S_OK) continue;
+        ++withPreview;
+        Answer answer = Call("GetThumbnail", {MakeI4(256), MakeI4(256), MakeBool(true)});
+        ASSERT_EQ(answer.hr, S_OK);
+        ASSERT_EQ(answer.value.vt, VT_DISPATCH);
+        ASSERT_NE(answer.value.pdispVal, nullptr);
+        IPicture* picture = nullptr;
+        ASSERT_EQ(answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)),
+                  S_OK);
+        std::string png = out + "/" + entry.path().parent_path().filename().string() + "-" +
+                          entry.path().stem().string() + ".png";
+        std::filesystem::remove(png);
+        EXPECT_EQ(picture->SaveAsPng(png.c_str(), {}), kOk);
+        picture->Release();
+    }
+    EXPECT_GE(withPreview, 5);
 }
 
 // Whatever a file holds, the host's whole conversation with the filter ends in an answer.
