@@ -1,0 +1,508 @@
+#include "host/Catalog.h"
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "host/Database.h"
+#include "host/Thumbnails.h"
+#include "host/Wire.h"
+
+namespace aldra::host {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kBatchRows = 200;
+constexpr auto kBatchTime = std::chrono::seconds(1);
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// A file the filter's process dies on twice is recorded as failed; once may be bad luck.
+constexpr int kAttemptsPerFile = 2;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+struct FoundFile {
+    std::string path;
+    int64_t size = 0;
+    int64_t mtimeNs = 0;
+};
+
+int64_t MtimeNs(const struct stat& info) {
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+bool UnderFolder(const std::string& path, const std::string& folder) {
+    if (folder == "/") return path.size() > 1 && path[0] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+}
+
+// Regular files below `root` (symbolic links to files included, linked folders not followed, so a link
+// cycle cannot trap the walk). Unreadable folders are reported and skipped.
+void Walk(const std::string& root, const std::set<std::string>& skip, std::vector<FoundFile>* found,
+          std::vector<std::string>* warnings) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+    if (ec) {
+        warnings->push_back(root + ": " + ec.message());
+        return;
+    }
+    for (; it != end; it.increment(ec)) {
+        if (ec) {
+            warnings->push_back(root + ": " + ec.message());
+            break;
+        }
+        std::string path = it->path().string();
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (skip.count(path)) continue;
+        found->push_back({path, static_cast<int64_t>(info.st_size), MtimeNs(info)});
+    }
+}
+
+std::string EndDescription(int status) {
+    if (WIFSIGNALED(status)) {
+        const char* name = strsignal(WTERMSIG(status));
+        return "signal " + std::to_string(WTERMSIG(status)) + (name ? std::string(" (") + name + ")" : "");
+    }
+    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    return "unknown end";
+}
+
+std::string Duration(double seconds) {
+    long s = static_cast<long>(seconds + 0.5);
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    return text;
+}
+
+// A worker process: reads jobs, answers records, ends at end of input.
+[[noreturn]] void WorkerMain(FilterSet& filters, int jobFd, int resultFd) {
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGTERM, SIG_DFL);
+    const char* tmp = std::getenv("TMPDIR");
+    std::string scratch = std::string(tmp && *tmp ? tmp : "/tmp") + "/aldra-eps-worker-XXXXXX";
+    bool haveScratch = ::mkdtemp(scratch.data()) != nullptr;
+    std::string frame;
+    while (ReadFrame(jobFd, &frame)) {
+        Job job;
+        if (!DecodeJob(frame, &job)) break;
+        FileRecord record;
+        FilterControl* control = nullptr;
+        bool thumbnail = job.thumbnailSize > 0;
+        record.facts = ReadFileFacts(filters, job.path, thumbnail, &control);
+        if (control != nullptr) {
+            record.thumbnailSize = job.thumbnailSize;
+            if (!haveScratch) {
+                record.thumbnailError = "no scratch folder for thumbnails";
+            } else {
+                ThumbnailOutcome outcome =
+                    ThumbnailPng(*control, record.facts, job.thumbnailSize, scratch, &record.thumbnail);
+                if (outcome.result == ThumbnailResult::Failed) record.thumbnailError = outcome.message;
+            }
+            control->Call("DetachFile");
+        }
+        if (!WriteFrame(resultFd, EncodeRecord(record))) break;
+    }
+    if (haveScratch) ::rmdir(scratch.c_str());
+    _exit(0);
+}
+
+struct Worker {
+    pid_t pid = -1;
+    int jobFd = -1;
+    int resultFd = -1;
+    int job = -1;  // index into the work list, -1 when idle
+    Clock::time_point started;
+};
+
+class Run {
+  public:
+    Run(const CatalogOptions& options, FilterSet& filters, CatalogDatabase& db)
+        : options_(options), filters_(filters), db_(db) {}
+
+    int Execute();
+
+  private:
+    bool Spawn();
+    void Retire(Worker& worker, bool kill);
+    void Dispatch(Worker& worker);
+    void Finish(int job, FileRecord record);
+    void WorkerEnded(Worker& worker, const std::string& why);
+    void MaybeCommit(bool force);
+    void Progress(bool final);
+    void Log(const char* what, const std::string& path, const std::string& detail);
+    void Summary(double seconds, bool interrupted);
+
+    const CatalogOptions& options_;
+    FilterSet& filters_;
+    CatalogDatabase& db_;
+    std::vector<FoundFile> work_;
+    std::vector<int> attempts_;
+    std::deque<int> queue_;
+    std::vector<Worker> workers_;
+    size_t done_ = 0;
+    size_t wantedWorkers_ = 1;
+    bool fatal_ = false;
+    bool terminal_ = false;
+    bool progressShown_ = false;
+    Clock::time_point start_, lastCommit_, lastProgress_;
+    // The tallies of the summary.
+    size_t accepted_ = 0, other_ = 0, unchanged_ = 0, removed_ = 0, thumbnails_ = 0;
+    std::map<std::string, size_t> refused_, failed_;
+    std::vector<std::string> warnings_;
+};
+
+bool Run::Spawn() {
+    int jobPipe[2], resultPipe[2];
+    if (::pipe(jobPipe) != 0) return false;
+    if (::pipe(resultPipe) != 0) {
+        ::close(jobPipe[0]);
+        ::close(jobPipe[1]);
+        return false;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        for (int fd : {jobPipe[0], jobPipe[1], resultPipe[0], resultPipe[1]}) ::close(fd);
+        return false;
+    }
+    if (pid == 0) {
+        // The other workers' pipes must close in here, or they would never see their end of input.
+        for (Worker& other : workers_) {
+            if (other.jobFd >= 0) ::close(other.jobFd);
+            if (other.resultFd >= 0) ::close(other.resultFd);
+        }
+        ::close(jobPipe[1]);
+        ::close(resultPipe[0]);
+        WorkerMain(filters_, jobPipe[0], resultPipe[1]);
+    }
+    ::close(jobPipe[0]);
+    ::close(resultPipe[1]);
+    Worker worker;
+    worker.pid = pid;
+    worker.jobFd = jobPipe[1];
+    worker.resultFd = resultPipe[0];
+    workers_.push_back(worker);
+    return true;
+}
+
+// Ends a worker: closing its input lets an idle one leave by itself; a busy or stuck one is killed.
+void Run::Retire(Worker& worker, bool kill) {
+    if (kill && worker.pid > 0) ::kill(worker.pid, SIGKILL);
+    if (worker.jobFd >= 0) ::close(worker.jobFd);
+    if (worker.resultFd >= 0) ::close(worker.resultFd);
+    int status = 0;
+    if (worker.pid > 0) {
+        while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    worker = Worker{};
+}
+
+void Run::Dispatch(Worker& worker) {
+    int job = queue_.front();
+    queue_.pop_front();
+    worker.job = job;
+    worker.started = Clock::now();
+    if (!WriteFrame(worker.jobFd, EncodeJob({work_[job].path, options_.thumbnailSize}))) {
+        // The worker was already gone; the file was not its fault.
+        queue_.push_front(job);
+        worker.job = -1;
+        Retire(worker, true);
+    }
+}
+
+void Run::Log(const char* what, const std::string& path, const std::string& detail) {
+    if (options_.quiet || terminal_) return;
+    std::printf("%-9s %s%s%s\n", what, path.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+}
+
+void Run::Finish(int job, FileRecord record) {
+    record.size = work_[job].size;
+    record.mtimeNs = work_[job].mtimeNs;
+    const FileFacts& f = record.facts;
+    switch (f.status) {
+        case FileStatus::Accepted:
+            ++accepted_;
+            if (!record.thumbnail.empty()) ++thumbnails_;
+            Log("accepted", f.path,
+                record.thumbnailError.empty() ? "" : "thumbnail: " + record.thumbnailError);
+            break;
+        case FileStatus::Refused:
+            ++refused_[f.errorMessage];
+            Log("refused", f.path, f.errorMessage);
+            break;
+        case FileStatus::NotForFilter:
+            ++other_;
+            Log("other", f.path, "");
+            break;
+        case FileStatus::Failed:
+            ++failed_[f.errorMessage];
+            Log("failed", f.path, f.errorMessage);
+            break;
+    }
+    if (HostError error = db_.Store(record, static_cast<int64_t>(std::time(nullptr)))) {
+        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        fatal_ = true;
+    }
+    ++done_;
+    MaybeCommit(false);
+}
+
+void Run::WorkerEnded(Worker& worker, const std::string& why) {
+    int job = worker.job;
+    worker.job = -1;
+    Retire(worker, true);
+    if (job < 0) return;
+    if (++attempts_[job] < kAttemptsPerFile && why.rfind("timed out", 0) != 0) {
+        queue_.push_front(job);
+        return;
+    }
+    FileRecord record;
+    record.facts.path = work_[job].path;
+    record.facts.status = FileStatus::Failed;
+    record.facts.errorCode = 2000;
+    record.facts.errorMessage = why;
+    Finish(job, std::move(record));
+}
+
+void Run::MaybeCommit(bool force) {
+    if (db_.pending() == 0) return;
+    if (!force && db_.pending() < kBatchRows && Clock::now() - lastCommit_ < kBatchTime) return;
+    if (HostError error = db_.Commit()) {
+        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        fatal_ = true;
+    }
+    lastCommit_ = Clock::now();
+}
+
+void Run::Progress(bool final) {
+    if (!terminal_ || options_.quiet || work_.empty()) return;
+    Clock::time_point now = Clock::now();
+    if (!final && now - lastProgress_ < kProgressInterval) return;
+    lastProgress_ = now;
+    double elapsed = std::chrono::duration<double>(now - start_).count();
+    double rate = elapsed > 0 ? static_cast<double>(done_) / elapsed : 0;
+    size_t total = work_.size();
+    constexpr int kWidth = 30;
+    int filled = static_cast<int>(kWidth * done_ / total);
+    std::string bar(static_cast<size_t>(filled), '=');
+    if (filled < kWidth) bar += '>' + std::string(static_cast<size_t>(kWidth - filled - 1), ' ');
+    std::string eta = rate > 0 ? Duration(static_cast<double>(total - done_) / rate) : "?";
+    std::fprintf(stderr, "\r\033[K[%s] %zu/%zu %3zu%%  %.1f files/s  ETA %s", bar.c_str(), done_, total,
+                 100 * done_ / total, rate, eta.c_str());
+    if (final) std::fputc('\n', stderr);
+    std::fflush(stderr);
+    progressShown_ = true;
+}
+
+void Run::Summary(double seconds, bool interrupted) {
+    size_t refused = 0, failed = 0;
+    for (const auto& [reason, count] : refused_) refused += count;
+    for (const auto& [reason, count] : failed_) failed += count;
+    std::printf("%s %zu of %zu files in %.1f s (%.1f files/s) into %s\n",
+                interrupted ? "Interrupted after" : "Read", done_, work_.size(), seconds,
+                seconds > 0 ? static_cast<double>(done_) / seconds : 0.0, options_.database.c_str());
+    std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
+    std::printf("  refused    %zu\n", refused);
+    for (const auto& [reason, count] : refused_) std::printf("    %6zu  %s\n", count, reason.c_str());
+    std::printf("  failed     %zu\n", failed);
+    for (const auto& [reason, count] : failed_) std::printf("    %6zu  %s\n", count, reason.c_str());
+    std::printf("  other      %zu (not for the filter)\n", other_);
+    std::printf("  unchanged  %zu\n", unchanged_);
+    std::printf("  removed    %zu\n", removed_);
+    std::fflush(stdout);
+}
+
+int Run::Execute() {
+    start_ = lastCommit_ = lastProgress_ = Clock::now();
+    terminal_ = ::isatty(STDERR_FILENO) == 1;
+
+    // The database's own files are never catalogued.
+    std::set<std::string> skip;
+    std::error_code ec;
+    std::string dbPath = fs::weakly_canonical(options_.database, ec).string();
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) skip.insert(dbPath + suffix);
+
+    std::vector<std::string> roots;
+    std::vector<FoundFile> found;
+    bool rootMissing = false;
+    for (const std::string& folder : options_.folders) {
+        std::string root = fs::canonical(folder, ec).string();
+        if (ec || !fs::is_directory(root, ec)) {
+            std::fprintf(stderr, "aldra-eps: %s: %s\n", folder.c_str(),
+                         ec ? ec.message().c_str() : "not a folder");
+            rootMissing = true;
+            continue;
+        }
+        roots.push_back(root);
+        Walk(root, skip, &found, &warnings_);
+    }
+    for (const std::string& w : warnings_) std::fprintf(stderr, "aldra-eps: %s\n", w.c_str());
+
+    std::map<std::string, StoredFile> stored;
+    if (HostError error = db_.LoadAll(&stored)) {
+        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        return 2;
+    }
+    std::set<std::string> seen;
+    for (FoundFile& file : found) {
+        if (!seen.insert(file.path).second) continue;  // the same folder named twice
+        auto row = stored.find(file.path);
+        bool unchanged =
+            row != stored.end() && row->second.size == file.size && row->second.mtimeNs == file.mtimeNs &&
+            (row->second.status != "accepted" || row->second.thumbnailSize == options_.thumbnailSize);
+        if (unchanged)
+            ++unchanged_;
+        else
+            work_.push_back(std::move(file));
+    }
+    // Rows of files that are gone, under the folders walked now; a folder that could not be walked keeps
+    // its rows.
+    for (const auto& [path, row] : stored) {
+        if (seen.count(path)) continue;
+        for (const std::string& root : roots) {
+            if (UnderFolder(path, root)) {
+                if (HostError error = db_.Remove(path)) {
+                    std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+                    return 2;
+                }
+                ++removed_;
+                Log("removed", path, "");
+                break;
+            }
+        }
+    }
+    MaybeCommit(true);
+
+    attempts_.assign(work_.size(), 0);
+    for (size_t i = 0; i < work_.size(); ++i) queue_.push_back(static_cast<int>(i));
+    long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
+    wantedWorkers_ = static_cast<size_t>(options_.jobs > 0 ? options_.jobs : cores > 0 ? cores : 1);
+    if (wantedWorkers_ > work_.size()) wantedWorkers_ = work_.size();
+
+    struct sigaction stop {
+    }, oldInt{}, oldTerm{}, ignore{};
+    stop.sa_handler = RequestStop;
+    sigemptyset(&stop.sa_mask);
+    ::sigaction(SIGINT, &stop, &oldInt);
+    ::sigaction(SIGTERM, &stop, &oldTerm);
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction oldPipe {};
+    ::sigaction(SIGPIPE, &ignore, &oldPipe);
+    stopRequested = 0;
+
+    auto busy = [&] {
+        size_t n = 0;
+        for (const Worker& w : workers_) n += w.job >= 0;
+        return n;
+    };
+    while (!fatal_ && !stopRequested && (!queue_.empty() || busy() > 0)) {
+        // Keep the pool full while there is work, replacing workers that ended.
+        std::erase_if(workers_, [](const Worker& w) { return w.pid < 0; });
+        while (workers_.size() < wantedWorkers_ && workers_.size() < queue_.size() + busy()) {
+            if (!Spawn()) break;
+        }
+        if (workers_.empty()) {
+            std::fprintf(stderr, "aldra-eps: cannot start a worker process: %s\n", std::strerror(errno));
+            fatal_ = true;
+            break;
+        }
+        for (Worker& w : workers_) {
+            if (w.pid > 0 && w.job < 0 && !queue_.empty()) Dispatch(w);
+        }
+        std::vector<pollfd> fds;
+        std::vector<Worker*> polled;
+        for (Worker& w : workers_) {
+            if (w.pid > 0 && w.job >= 0) {
+                fds.push_back({w.resultFd, POLLIN, 0});
+                polled.push_back(&w);
+            }
+        }
+        int ready = ::poll(fds.data(), fds.size(), 100);
+        if (ready < 0 && errno != EINTR) {
+            std::fprintf(stderr, "aldra-eps: %s\n", std::strerror(errno));
+            fatal_ = true;
+            break;
+        }
+        for (size_t i = 0; ready > 0 && i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            Worker& w = *polled[i];
+            std::string frame;
+            FileRecord record;
+            if (ReadFrame(w.resultFd, &frame) && DecodeRecord(frame, &record) &&
+                record.facts.path == work_[w.job].path) {
+                int job = w.job;
+                w.job = -1;
+                Finish(job, std::move(record));
+                continue;
+            }
+            // No answer: the process died on this file (or garbled its answer, which is no better).
+            ::kill(w.pid, SIGKILL);
+            int status = 0;
+            while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            w.pid = -1;
+            WorkerEnded(w, "the filter's process ended on this file (" + EndDescription(status) + ")");
+        }
+        Clock::time_point now = Clock::now();
+        for (Worker& w : workers_) {
+            if (w.pid > 0 && w.job >= 0 && now - w.started > std::chrono::seconds(options_.timeoutSeconds))
+                WorkerEnded(w, "timed out after " + std::to_string(options_.timeoutSeconds) + " s");
+        }
+        MaybeCommit(false);
+        Progress(false);
+    }
+    bool interrupted = stopRequested != 0 || fatal_;
+    for (Worker& w : workers_) {
+        if (w.pid > 0) Retire(w, w.job >= 0);
+    }
+    workers_.clear();
+    MaybeCommit(true);
+    Progress(true);
+    ::sigaction(SIGINT, &oldInt, nullptr);
+    ::sigaction(SIGTERM, &oldTerm, nullptr);
+    ::sigaction(SIGPIPE, &oldPipe, nullptr);
+    Summary(std::chrono::duration<double>(Clock::now() - start_).count(), interrupted);
+    if (stopRequested)
+        std::fprintf(stderr, "aldra-eps: interrupted; the next run continues where this one ended\n");
+    return interrupted || rootMissing ? 2 : 0;
+}
+
+}  // namespace
+
+int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
+    HostError error;
+    std::unique_ptr<CatalogDatabase> db = CatalogDatabase::Open(options.database, &error);
+    if (!db) {
+        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        return 2;
+    }
+    Run run(options, filters, *db);
+    return run.Execute();
+}
+
+}  // namespace aldra::host

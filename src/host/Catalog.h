@@ -1,0 +1,25 @@
+// The catalogue run: walk folders, compare with the database, hand the new and changed files to worker
+// processes (each with its own control, since the filter is single-threaded), store what they answer
+// in batches, remove the rows of vanished files, and report.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "host/FilterHost.h"
+
+namespace aldra::host {
+
+struct CatalogOptions {
+    std::vector<std::string> folders;
+    std::string database = "catalog.sqlite";
+    int thumbnailSize = 256;   // 0: no thumbnails
+    int jobs = 0;              // 0: one per core
+    int timeoutSeconds = 120;  // a file taking longer is recorded as failed
+    bool quiet = false;        // no per-file lines and no progress bar
+};
+
+// The exit status: 0 when every folder was catalogued, 2 when a folder or the database could not be used
+// or the run was interrupted.
+int RunCatalog(const CatalogOptions& options, FilterSet& filters);
+
+}  // namespace aldra::host

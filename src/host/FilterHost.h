@@ -1,0 +1,161 @@
+// The filter manager side of the host: finding filters through their marker key, loading their modules,
+// creating and driving their controls by dispatch names only, and reading one file's facts.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/FilterInterfaces.h"
+#include "platform/com/Com.h"
+
+namespace aldra::host {
+
+// Where the filter keeps its settings under HKEY_CURRENT_USER; the host edits the same values.
+inline constexpr const char* kSettingsKey = "Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1";
+// How many of a file's first bytes a host hands to QuickTest.
+inline constexpr size_t kQuickTestBytes = 512;
+
+// A failure of the host itself, as a value: a message naming what failed.
+struct HostError {
+    std::string message;
+    explicit operator bool() const { return !message.empty(); }
+};
+
+// One loaded filter module with its four entry points.
+class FilterModule {
+  public:
+    ~FilterModule();
+    FilterModule(const FilterModule&) = delete;
+    FilterModule& operator=(const FilterModule&) = delete;
+
+    // Null with *error set when the module does not load or lacks an entry point.
+    static std::unique_ptr<FilterModule> Load(const std::string& path, HostError* error);
+
+    const std::string& path() const { return path_; }
+    HRESULT RegisterServer() const { return registerServer_(); }
+    HRESULT UnregisterServer() const { return unregisterServer_(); }
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
+        return getClassObject_(clsid, iid, out);
+    }
+    HRESULT CanUnloadNow() const { return canUnloadNow_(); }
+
+  private:
+    FilterModule() = default;
+    std::string path_;
+    void* handle_ = nullptr;
+    HRESULT (*registerServer_)() = nullptr;
+    HRESULT (*unregisterServer_)() = nullptr;
+    HRESULT (*getClassObject_)(REFCLSID, REFIID, void**) = nullptr;
+    HRESULT (*canUnloadNow_)() = nullptr;
+};
+
+// A filter the registry names: its class and its module file.
+struct RegisteredFilter {
+    CLSID clsid{};
+    std::string modulePath;
+};
+
+// Every class under HKEY_CLASSES_ROOT\CLSID carrying the IsAldraFilter marker and naming a module.
+std::vector<RegisteredFilter> FindRegisteredFilters();
+
+// What a dispatch call answered: the HRESULT, the value, and for DISP_E_EXCEPTION the exception's code
+// and text (UTF-8).
+struct Answer {
+    HRESULT hr = E_FAIL;
+    VARIANT value;
+    uint16_t code = 0;
+    std::string description;
+    Answer() { VariantInit(&value); }
+    ~Answer() { VariantClear(&value); }
+    Answer(const Answer&) = delete;
+    Answer& operator=(const Answer&) = delete;
+    Answer(Answer&& other) noexcept;
+
+    bool ok() const { return SUCCEEDED(hr); }
+    std::string Text() const;  // UTF-8; "" for anything but a string
+    double Number() const;     // floats and integers; 0 otherwise
+    int32_t Long() const;
+    bool Bool() const;
+};
+
+// A control of one filter, with its window created; released (window first) when destroyed.
+class FilterControl {
+  public:
+    ~FilterControl();
+    FilterControl(const FilterControl&) = delete;
+    FilterControl& operator=(const FilterControl&) = delete;
+
+    static std::unique_ptr<FilterControl> Create(const FilterModule& module, REFCLSID clsid,
+                                                 HostError* error);
+
+    // Arguments in declared order; the call owns and clears them.
+    Answer Call(const std::string& name, std::vector<VARIANT> args = {});
+    Answer Get(const std::string& property);
+
+    // IAldraFilterInfo, or null when the control does not offer it (not owned).
+    IAldraFilterInfo* info() const { return info_; }
+    // The format names of IAldraFilterInfo, by row (UTF-8).
+    std::vector<std::string> FormatNames() const;
+
+  private:
+    FilterControl() = default;
+    IDispatch* control_ = nullptr;
+    IAldraControlWindow* window_ = nullptr;
+    IAldraFilterInfo* info_ = nullptr;
+};
+
+VARIANT StringArg(const std::string& bytes);  // bytes taken as the filter's ANSI text
+VARIANT BytesArg(const std::string& bytes);   // a VT_UI1 SAFEARRAY
+VARIANT LongArg(int32_t value);
+VARIANT BoolArg(bool value);
+
+// The filters of this process: the registered ones, loaded, each with one control.
+class FilterSet {
+  public:
+    // Loads every registered filter; when none is registered (or none of them loads) registers
+    // `fallbackModule` first. Warnings about filters that do not load go to *warnings.
+    static std::unique_ptr<FilterSet> Open(const std::string& fallbackModule,
+                                           std::vector<std::string>* warnings, HostError* error);
+
+    struct Entry {
+        RegisteredFilter registered;
+        std::shared_ptr<FilterModule> module;
+        std::unique_ptr<FilterControl> control;
+    };
+    std::vector<Entry>& entries() { return entries_; }
+
+  private:
+    std::vector<Entry> entries_;
+};
+
+enum class FileStatus { Accepted, Refused, NotForFilter, Failed };
+
+// Everything the host learns about one file.
+struct FileFacts {
+    std::string path;
+    FileStatus status = FileStatus::Failed;
+    int32_t errorCode = 0;     // the exception's code for a refusal, a result code for a failure
+    std::string errorMessage;  // UTF-8
+    std::string format;        // the QuickTest answer
+    std::string defaultExtension;
+    double width = 0, height = 0, hResolution = 0, vResolution = 0;
+    int32_t kind = 0;
+    std::string creatingSoftware, macType, macSignature, imageName, user, categories, notes;
+    std::string postScriptVersion, epsfVersion;
+    int32_t epsfType = 0;
+    std::string fonts, colors, links;
+    int32_t opiSystem = 0;
+    std::string opiHiResFileName;
+    std::string formatRowMime;  // the MIME type of the format row QuickTest named; "" if unknown
+};
+
+// Quick test, attach, every getter and property, detach. The control of the filter that took the file
+// stays attached until the next call when `keepAttached` (for a thumbnail or conversion after it);
+// *which receives it.
+FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAttached = false,
+                        FilterControl** which = nullptr);
+
+const char* StatusName(FileStatus status);
+
+}  // namespace aldra::host

@@ -1,0 +1,140 @@
+#include "host/Thumbnails.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/ole/Picture.h"
+
+namespace aldra::host {
+
+namespace {
+
+constexpr const char* kSoftware = "aldra-eps 1.0";
+
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return path;
+    return absolute.lexically_normal().string();
+}
+
+// A fresh folder beside `target`, so the finished file can be renamed over the target atomically.
+std::string ScratchFolderBeside(const std::string& target) {
+    std::filesystem::path parent = std::filesystem::path(target).parent_path();
+    std::string pattern = (parent.empty() ? std::string(".") : parent.string()) + "/.aldra-eps-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
+}
+
+// Takes the picture out of a GetThumbnail answer; null for an empty answer.
+IPicture* PictureOf(const Answer& answer) {
+    if (answer.value.vt != VT_DISPATCH || answer.value.pdispVal == nullptr) return nullptr;
+    IPicture* picture = nullptr;
+    if (FAILED(answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture))))
+        return nullptr;
+    return picture;
+}
+
+ThumbnailOutcome SavePicture(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
+                             const std::string& path, bool png) {
+    Answer answer = control.Call("GetThumbnail", {LongArg(size), LongArg(size), BoolArg(preferStored)});
+    if (!answer.ok()) {
+        return {ThumbnailResult::Failed, answer.description.empty()
+                                             ? std::string("the filter could not make a thumbnail")
+                                             : answer.description};
+    }
+    bool hasDispatch = answer.value.vt == VT_DISPATCH && answer.value.pdispVal != nullptr;
+    if (!hasDispatch) return {ThumbnailResult::NoPicture, "the filter has no thumbnail for this file"};
+    IPicture* picture = PictureOf(answer);
+    if (picture == nullptr)
+        return {ThumbnailResult::Failed, "the filter answered something that is not a picture"};
+    SHORT type = PICTYPE_NONE;
+    picture->get_Type(&type);
+    Status status = kErrFormat;
+    if (type == PICTYPE_BITMAP) {
+        if (png) {
+            std::vector<PngTextChunk> chunks;
+            for (const ThumbnailText& t : FreedesktopText(facts.path, facts.formatRowMime))
+                chunks.push_back({t.key, t.value});
+            status = picture->SaveAsPng(path.c_str(), chunks);
+        } else {
+            status = picture->SaveAsBmp(path.c_str());
+        }
+    }
+    picture->Release();
+    if (type != PICTYPE_BITMAP)
+        return {ThumbnailResult::NoPicture, "the filter has no thumbnail for this file"};
+    if (status != kOk)
+        return {ThumbnailResult::Failed, std::string("cannot write the thumbnail: ") + StatusText(status)};
+    return {ThumbnailResult::Written, {}};
+}
+
+}  // namespace
+
+std::string FileUri(const std::string& absolutePath) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : absolutePath) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += digits[c >> 4];
+            uri += digits[c & 15];
+        }
+    }
+    return uri;
+}
+
+std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const std::string& mimeType) {
+    std::vector<ThumbnailText> text;
+    struct stat info {};
+    if (::stat(sourcePath.c_str(), &info) != 0) return text;
+    text.push_back({"Thumb::URI", FileUri(Absolute(sourcePath))});
+    text.push_back({"Thumb::MTime", std::to_string(static_cast<long long>(info.st_mtime))});
+    text.push_back({"Thumb::Size", std::to_string(static_cast<long long>(info.st_size))});
+    text.push_back({"Thumb::Mimetype", mimeType.empty() ? std::string("image/x-eps") : mimeType});
+    text.push_back({"Software", kSoftware});
+    return text;
+}
+
+ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
+                                const std::string& out, bool png) {
+    std::string scratch = ScratchFolderBeside(out);
+    if (scratch.empty())
+        return {ThumbnailResult::Failed, std::string("cannot write beside it: ") + std::strerror(errno)};
+    std::string temporary = scratch + "/thumbnail";
+    ThumbnailOutcome outcome = SavePicture(control, facts, size, preferStored, temporary, png);
+    if (outcome.result == ThumbnailResult::Written && std::rename(temporary.c_str(), out.c_str()) != 0)
+        outcome = {ThumbnailResult::Failed, std::string("cannot write it: ") + std::strerror(errno)};
+    ::unlink(temporary.c_str());
+    ::rmdir(scratch.c_str());
+    return outcome;
+}
+
+ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, int size,
+                              const std::string& scratchDir, std::string* bytes) {
+    bytes->clear();
+    std::string temporary = scratchDir + "/thumbnail.png";
+    ::unlink(temporary.c_str());
+    ThumbnailOutcome outcome = SavePicture(control, facts, size, true, temporary, true);
+    if (outcome.result == ThumbnailResult::Written) {
+        std::ifstream in(temporary, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        *bytes = content.str();
+        if (!in || bytes->empty()) outcome = {ThumbnailResult::Failed, "cannot read the thumbnail back"};
+    }
+    ::unlink(temporary.c_str());
+    return outcome;
+}
+
+}  // namespace aldra::host

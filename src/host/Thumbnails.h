@@ -1,0 +1,38 @@
+// Thumbnails as the host stores them: the picture the filter answers for the attached file, saved as a
+// freedesktop thumbnail PNG (with the tEXt chunks file managers check) or as a BMP.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "host/FilterHost.h"
+
+namespace aldra::host {
+
+enum class ThumbnailResult { Written, NoPicture, Failed };
+
+struct ThumbnailOutcome {
+    ThumbnailResult result = ThumbnailResult::Failed;
+    std::string message;  // for NoPicture and Failed
+};
+
+// The freedesktop keys for a source file: Thumb::URI, Thumb::MTime, Thumb::Size, Thumb::Mimetype and
+// Software. Empty when the file cannot be looked at.
+struct ThumbnailText {
+    std::string key, value;
+};
+std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const std::string& mimeType);
+
+// The file:// URI of an absolute path, with everything but unreserved characters and '/' percent-encoded.
+std::string FileUri(const std::string& absolutePath);
+
+// Asks the control (attached to facts.path) for a `size` x `size` thumbnail and writes it to `out`,
+// replacing what is there only once the new file is complete. `png` chooses PNG (with the freedesktop
+// chunks) over BMP.
+ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
+                                const std::string& out, bool png);
+
+// The same PNG as bytes, for the catalogue. An empty string with NoPicture when the filter has none.
+ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, int size,
+                              const std::string& scratchDir, std::string* bytes);
+
+}  // namespace aldra::host

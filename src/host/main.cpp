@@ -1,0 +1,462 @@
+// aldra-eps: a small filter manager on the command line. It finds filters through the registry, loads
+// them as a cataloguing host does and asks them about files: one at a time (info, thumbnail, convert) or
+// a whole folder into an SQLite catalogue.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/Guids.h"
+#include "host/Catalog.h"
+#include "host/FilterHost.h"
+#include "host/Report.h"
+#include "host/Settings.h"
+#include "host/Thumbnails.h"
+
+#ifndef ALDRA_BUILT_MODULE
+#define ALDRA_BUILT_MODULE "libaldra-eps.so"
+#endif
+
+namespace aldra::host {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+void Error(const std::string& message) {
+    std::fprintf(stderr, "aldra-eps: %s\n", message.c_str());
+}
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    const char* help;
+    std::set<std::string> valueOptions;
+    std::set<std::string> flagOptions;
+    int (*run)(const std::vector<std::string>& args, const std::map<std::string, std::string>& options);
+};
+
+std::string ModuleToRegister(const std::vector<std::string>& args) {
+    return args.empty() ? std::string(ALDRA_BUILT_MODULE) : args[0];
+}
+
+std::unique_ptr<FilterSet> OpenFilters() {
+    std::vector<std::string> warnings;
+    HostError error;
+    std::unique_ptr<FilterSet> filters = FilterSet::Open(ALDRA_BUILT_MODULE, &warnings, &error);
+    for (const std::string& w : warnings) Error("warning: " + w);
+    if (!filters) Error(error.message);
+    return filters;
+}
+
+bool ParseInt(const std::string& text, int minimum, int maximum, int* out) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < minimum ||
+        value > maximum)
+        return false;
+    *out = value;
+    return true;
+}
+
+std::string HexResult(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<uint32_t>(hr));
+    return text;
+}
+
+// One line on stderr for a file that was not answered, and the exit status it stands for.
+int ReportFileProblem(const FileFacts& facts) {
+    Error(facts.path + ": " + facts.errorMessage);
+    return facts.status == FileStatus::Failed ? kExitUsage : kExitRefused;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+int RunRegister(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
+    std::string path = ModuleToRegister(args);
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(path, ec).string();
+    HostError error;
+    std::unique_ptr<FilterModule> module = FilterModule::Load(ec ? path : absolute, &error);
+    if (!module) return Error(error.message), kExitUsage;
+    if (HRESULT hr = module->RegisterServer(); FAILED(hr))
+        return Error(path + ": registration failed (" + HexResult(hr) + ")"), kExitUsage;
+    std::printf("registered %s\n", module->path().c_str());
+    return kExitOk;
+}
+
+int RunUnregister(const std::vector<std::string>&, const std::map<std::string, std::string>&) {
+    std::vector<RegisteredFilter> filters = FindRegisteredFilters();
+    if (filters.empty()) {
+        std::printf("no filter is registered\n");
+        return kExitOk;
+    }
+    int status = kExitOk;
+    std::set<std::string> done;
+    for (const RegisteredFilter& filter : filters) {
+        if (!done.insert(filter.modulePath).second) continue;
+        HostError error;
+        std::unique_ptr<FilterModule> module = FilterModule::Load(filter.modulePath, &error);
+        if (!module) {
+            Error(error.message);
+            status = kExitUsage;
+            continue;
+        }
+        if (HRESULT hr = module->UnregisterServer(); FAILED(hr)) {
+            Error(filter.modulePath + ": unregistration failed (" + HexResult(hr) + ")");
+            status = kExitUsage;
+            continue;
+        }
+        std::printf("unregistered %s\n", filter.modulePath.c_str());
+    }
+    return status;
+}
+
+int RunFormats(const std::vector<std::string>&, const std::map<std::string, std::string>&) {
+    std::unique_ptr<FilterSet> filters = OpenFilters();
+    if (!filters) return kExitUsage;
+    for (FilterSet::Entry& entry : filters->entries()) {
+        IAldraFilterInfo* info = entry.control->info();
+        std::printf("%s  %s\n", FormatGuid(entry.registered.clsid).c_str(),
+                    entry.registered.modulePath.c_str());
+        if (info == nullptr) {
+            std::printf("  (the filter does not describe its formats)\n");
+            continue;
+        }
+        // Each answer is taken only after its call has filled the string.
+        auto text = [](auto call) {
+            BSTR s = nullptr;
+            HRESULT hr = call(&s);
+            std::string out = SUCCEEDED(hr) ? BstrToUtf8(s) : std::string("?");
+            SysFreeString(s);
+            return out;
+        };
+        int32_t version = 0, count = 0;
+        std::string filterName = text([&](BSTR* s) { return info->GetFilterName(s); });
+        info->GetFilterVersion(&version);
+        info->CountFormats(&count);
+        std::printf("  %s, version %d.%d, %d formats\n", filterName.c_str(), version >> 16, version & 0xFFFF,
+                    count);
+        for (int32_t i = 0; i < count && i < 64; ++i) {
+            std::string ext = text([&](BSTR* s) { return info->GetIndExtension(i, s); });
+            std::string format = text([&](BSTR* s) { return info->GetIndFormat(i, s); });
+            std::string bitmap = text([&](BSTR* s) { return info->GetIndDefaultBitmap(i, s); });
+            std::string type = text([&](BSTR* s) { return info->GetIndDefaultMacType(i, s); });
+            std::string signature = text([&](BSTR* s) { return info->GetIndDefaultMacSignature(i, s); });
+            VARIANT_BOOL needs = VARIANT_FALSE;
+            info->GetIndNeedsExtension(i, &needs);
+            std::printf("  %d  .%-5s %-32s Mac %s/%s  bitmap %s%s\n", i, ext.c_str(), format.c_str(),
+                        type.c_str(), signature.c_str(), bitmap.c_str(),
+                        needs != VARIANT_FALSE ? "  (needs its extension)" : "");
+        }
+    }
+    return kExitOk;
+}
+
+int RunInfo(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
+    if (args.empty()) return Error("info: no file given (see aldra-eps info --help)"), kExitUsage;
+    std::unique_ptr<FilterSet> filters = OpenFilters();
+    if (!filters) return kExitUsage;
+    bool json = options.count("--json") > 0;
+    int status = kExitOk;
+    bool first = true;
+    for (const std::string& path : args) {
+        FileFacts facts = ReadFileFacts(*filters, path);
+        if (json) {
+            std::printf("%s\n", FactsJson(facts).c_str());
+        } else {
+            std::printf("%s%s", first ? "" : "\n", FactsText(facts).c_str());
+        }
+        std::fflush(stdout);
+        first = false;
+        if (facts.status != FileStatus::Accepted) status = std::max(status, ReportFileProblem(facts));
+    }
+    return status;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+int RunConvert(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
+    if (args.size() != 2)
+        return Error("convert: expected FILE OUT.bmp (see aldra-eps convert --help)"), kExitUsage;
+    const std::string& file = args[0];
+    const std::string& out = args[1];
+    int width = 0, height = 0;
+    if (auto size = options.find("--size"); size != options.end()) {
+        size_t x = size->second.find_first_of("xX");
+        if (x == std::string::npos || !ParseInt(size->second.substr(0, x), 1, 65535, &width) ||
+            !ParseInt(size->second.substr(x + 1), 1, 65535, &height))
+            return Error("convert: --size wants WIDTHxHEIGHT in pixels (1 to 65535), got '" + size->second +
+                         "'"),
+                   kExitUsage;
+    }
+    bool force = options.count("--force") > 0;
+    if (Exists(out) && !force) return Error(out + ": already exists (--force replaces it)"), kExitUsage;
+
+    std::unique_ptr<FilterSet> filters = OpenFilters();
+    if (!filters) return kExitUsage;
+    FilterControl* control = nullptr;
+    FileFacts facts = ReadFileFacts(*filters, file, true, &control);
+    if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
+
+    // The filter never replaces a file, so it writes into a fresh folder beside the target and the
+    // finished file is renamed over it: a failed conversion leaves the old file as it was.
+    std::filesystem::path parent = std::filesystem::path(out).parent_path();
+    std::string scratch = (parent.empty() ? std::string(".") : parent.string()) + "/.aldra-eps-XXXXXX";
+    if (::mkdtemp(scratch.data()) == nullptr) return Error(out + ": " + std::strerror(errno)), kExitUsage;
+    std::string temporary = scratch + "/convert.bmp";
+    Answer answer = width > 0 ? control->Call("ConvertToSize", {StringArg(temporary), StringArg("BMP"),
+                                                                LongArg(width), LongArg(height)})
+                              : control->Call("ConvertTo", {StringArg(temporary), StringArg("BMP")});
+    control->Call("DetachFile");
+    int status = kExitOk;
+    if (answer.hr == DISP_E_EXCEPTION) {
+        Error(file + ": the filter refused to convert it" +
+              (answer.description.empty() ? " (code " + std::to_string(answer.code) + ")"
+                                          : ": " + answer.description));
+        status = kExitRefused;
+    } else if (!answer.ok()) {
+        Error(file + ": conversion failed (" + HexResult(answer.hr) + ")");
+        status = kExitUsage;
+    } else if (!answer.Bool() || !Exists(temporary)) {
+        Error(file + ": the filter could not convert it (no picture it can draw at that size)");
+        status = kExitRefused;
+    } else if (!force && Exists(out)) {
+        Error(out + ": appeared while converting; left alone (--force replaces it)");
+        status = kExitUsage;
+    } else if (std::rename(temporary.c_str(), out.c_str()) != 0) {
+        Error(out + ": " + std::strerror(errno));
+        status = kExitUsage;
+    }
+    ::unlink(temporary.c_str());
+    ::rmdir(scratch.c_str());
+    return status;
+}
+
+int RunThumbnail(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
+    if (args.size() != 2)
+        return Error("thumbnail: expected FILE OUT (see aldra-eps thumbnail --help)"), kExitUsage;
+    int size = 256;
+    if (auto it = options.find("--size"); it != options.end() && !ParseInt(it->second, 1, 4096, &size))
+        return Error("thumbnail: --size wants a number of pixels from 1 to 4096, got '" + it->second + "'"),
+               kExitUsage;
+    bool stored = true;
+    if (auto it = options.find("--prefer"); it != options.end()) {
+        if (it->second != "stored" && it->second != "rendered")
+            return Error("thumbnail: --prefer wants stored or rendered, got '" + it->second + "'"),
+                   kExitUsage;
+        stored = it->second == "stored";
+    }
+    const std::string& out = args[1];
+    std::string extension = std::filesystem::path(out).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // File managers name their output without an extension; those get the PNG they expect.
+    bool png = extension != ".bmp";
+
+    std::unique_ptr<FilterSet> filters = OpenFilters();
+    if (!filters) return kExitUsage;
+    FilterControl* control = nullptr;
+    FileFacts facts = ReadFileFacts(*filters, args[0], true, &control);
+    if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
+    ThumbnailOutcome outcome = WriteThumbnail(*control, facts, size, stored, out, png);
+    control->Call("DetachFile");
+    switch (outcome.result) {
+        case ThumbnailResult::Written:
+            return kExitOk;
+        case ThumbnailResult::NoPicture:
+            return Error(args[0] + ": " + outcome.message), kExitRefused;
+        case ThumbnailResult::Failed:
+            return Error(out + ": " + outcome.message), kExitUsage;
+    }
+    return kExitUsage;
+}
+
+int RunSettings(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
+    if (args.size() > 2)
+        return Error("settings: expected at most NAME and VALUE (see aldra-eps settings --help)"), kExitUsage;
+    auto show = [](const SettingInfo& setting) {
+        std::string value;
+        bool stored = false;
+        if (HostError error = ReadSetting(setting, &value, &stored)) return Error(error.message), false;
+        if (!stored)
+            value = setting.defaultText ? std::string(setting.defaultText) + " (default)"
+                                        : "(the filter's default)";
+        std::printf("%-22s %s\n", setting.name, value.c_str());
+        return true;
+    };
+    if (args.empty()) {
+        bool ok = true;
+        for (const SettingInfo& setting : AllSettings()) ok = show(setting) && ok;
+        return ok ? kExitOk : kExitUsage;
+    }
+    const SettingInfo* setting = FindSetting(args[0]);
+    if (setting == nullptr)
+        return Error("settings: no setting named '" + args[0] + "' (see aldra-eps settings --help)"),
+               kExitUsage;
+    if (args.size() == 1) return show(*setting) ? kExitOk : kExitUsage;
+    if (HostError error = WriteSetting(*setting, args[1])) return Error(error.message), kExitUsage;
+    return show(*setting) ? kExitOk : kExitUsage;
+}
+
+int RunCatalogCommand(const std::vector<std::string>& args,
+                      const std::map<std::string, std::string>& options) {
+    if (args.empty()) return Error("catalog: no folder given (see aldra-eps catalog --help)"), kExitUsage;
+    CatalogOptions catalog;
+    catalog.folders = args;
+    if (auto it = options.find("--db"); it != options.end()) catalog.database = it->second;
+    if (auto it = options.find("--thumb-size");
+        it != options.end() && !ParseInt(it->second, 0, 4096, &catalog.thumbnailSize))
+        return Error("catalog: --thumb-size wants 0 (none) to 4096, got '" + it->second + "'"), kExitUsage;
+    if (auto it = options.find("--jobs"); it != options.end() && !ParseInt(it->second, 1, 256, &catalog.jobs))
+        return Error("catalog: --jobs wants 1 to 256, got '" + it->second + "'"), kExitUsage;
+    if (auto it = options.find("--timeout");
+        it != options.end() && !ParseInt(it->second, 1, 86400, &catalog.timeoutSeconds))
+        return Error("catalog: --timeout wants 1 to 86400 seconds, got '" + it->second + "'"), kExitUsage;
+    catalog.quiet = options.count("--quiet") > 0;
+    std::unique_ptr<FilterSet> filters = OpenFilters();
+    if (!filters) return kExitUsage;
+    return RunCatalog(catalog, *filters);
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"register",
+         "register [MODULE]",
+         "Registers a filter module (by default the one this program was built with) through its own\n"
+         "DllRegisterServer.",
+         {},
+         {},
+         RunRegister},
+        {"unregister",
+         "unregister",
+         "Unregisters every registered filter through its module's DllUnregisterServer.",
+         {},
+         {},
+         RunUnregister},
+        {"formats",
+         "formats",
+         "Shows what each registered filter says about itself and its formats.",
+         {},
+         {},
+         RunFormats},
+        {"info",
+         "info FILE... [--json]",
+         "Shows every fact the filter gives about each file. --json prints one JSON object a line.\n"
+         "Exit status 1 when a file is not for the filter or was refused, 2 when one cannot be read.",
+         {},
+         {"--json"},
+         RunInfo},
+        {"thumbnail",
+         "thumbnail FILE OUT [--size N] [--prefer stored|rendered]",
+         "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG,\n"
+         "or the picture's bitmap when OUT ends in .bmp. Stored previews are preferred by default.\n"
+         "Exit status 1 when the filter has no picture for the file.",
+         {"--size", "--prefer"},
+         {},
+         RunThumbnail},
+        {"convert",
+         "convert FILE OUT.bmp [--size WxH] [--force]",
+         "Converts the file into a Windows bitmap file, at the picture's own size or at WxH pixels.\n"
+         "An existing OUT is replaced only with --force.",
+         {"--size"},
+         {"--force"},
+         RunConvert},
+        {"catalog",
+         "catalog DIR... [--db FILE] [--thumb-size N] [--jobs N] [--timeout S] [--quiet]",
+         "Catalogues every file below the folders into an SQLite database (default catalog.sqlite): its\n"
+         "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
+         "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
+         "N worker processes (default: one per core) read the files; a file taking longer than S seconds\n"
+         "(default 120) is recorded as failed.",
+         {"--db", "--thumb-size", "--jobs", "--timeout"},
+         {"--quiet"},
+         RunCatalogCommand},
+        {"settings",
+         "settings [NAME [VALUE]]",
+         "Shows the filter's settings, one of them, or sets one. Flags take 0 or 1; ANPA_SETTINGS is\n"
+         "the data-set table in its serialised form.",
+         {},
+         {},
+         RunSettings},
+    };
+    return commands;
+}
+
+void PrintUsage(FILE* to) {
+    std::fprintf(to, "usage: aldra-eps COMMAND [ARGS...]   (aldra-eps COMMAND --help for more)\n\n");
+    for (const Command& c : Commands()) std::fprintf(to, "  aldra-eps %s\n", c.synopsis);
+}
+
+int Main(int argc, char** argv) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) return PrintUsage(stderr), kExitUsage;
+    if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") return PrintUsage(stdout), kExitOk;
+    const Command* command = nullptr;
+    for (const Command& c : Commands()) {
+        if (words[0] == c.name) command = &c;
+    }
+    if (command == nullptr)
+        return Error("unknown command '" + words[0] + "'"), PrintUsage(stderr), kExitUsage;
+
+    std::vector<std::string> args;
+    std::map<std::string, std::string> options;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (optionsEnded || w.size() < 2 || w[0] != '-') {
+            args.push_back(w);
+            continue;
+        }
+        if (w == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (w == "--help" || w == "-h") {
+            std::printf("usage: aldra-eps %s\n\n%s\n", command->synopsis, command->help);
+            return kExitOk;
+        }
+        std::string name = w, value;
+        bool inlineValue = false;
+        if (size_t eq = w.find('='); eq != std::string::npos && w.rfind("--", 0) == 0) {
+            name = w.substr(0, eq);
+            value = w.substr(eq + 1);
+            inlineValue = true;
+        }
+        if (command->valueOptions.count(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= words.size())
+                    return Error(std::string(command->name) + ": " + name + " needs a value"), kExitUsage;
+                value = words[++i];
+            }
+            options[name] = value;
+        } else if (command->flagOptions.count(name) && !inlineValue) {
+            options[name] = "";
+        } else {
+            return Error(std::string(command->name) + ": unknown option " + w + " (see aldra-eps " +
+                         command->name + " --help)"),
+                   kExitUsage;
+        }
+    }
+    return command->run(args, options);
+}
+
+}  // namespace
+}  // namespace aldra::host
+
+int main(int argc, char** argv) {
+    return aldra::host::Main(argc, argv);
+}
