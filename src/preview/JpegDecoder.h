@@ -1,0 +1,22 @@
+// JPEG streams decoded with libjpeg into bands of at most 64 KiB, each handed to a callback: from a
+// block in memory (Photoshop and IPTC thumbnails, Storm PicturePress), or from ASCII85 text read
+// straight from the file (JPEG %ImageData pictures).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "base/Result.h"
+#include "eps/EpsReader.h"
+#include "preview/PreviewSink.h"
+#include "preview/TargetRaster.h"
+
+namespace aldra {
+
+// Decodes `length` bytes at `data`, first with tolerant restart handling and, when that fails, once
+// more with the library's standard handling.
+Status DecodeJpeg(const uint8_t* data, size_t length, BandCallback callback, void* context);
+
+// Decodes the ASCII85 text at the reader's position and draws it into `destination` of `target`.
+Status DecodeJpegAscii85(EpsReader* eps, TargetRaster* target, const Rect* destination);
+
+}  // namespace aldra
