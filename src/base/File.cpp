@@ -32,10 +32,20 @@ int OpenFlags(int mode) {
     }
 }
 
+// Catalogue workers run side by side, and attaching one file opens its relatives for a moment (a DCS
+// main file and its plates, OPI companions). A lock held that briefly is waited out; one held for
+// longer than kLockPatienceMs means another program has the file, and the open is refused.
+constexpr int kLockPatienceMs = 1000;
+constexpr int kLockRetryMs = 2;
+
 Status LockExclusively(FileHandle fd) {
+    int waitedMs = 0;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        return errno == EWOULDBLOCK ? kErrAccess : MapSystemError(errno);
+        if (errno != EWOULDBLOCK) return MapSystemError(errno);
+        if (waitedMs >= kLockPatienceMs) return kErrAccess;
+        ::usleep(kLockRetryMs * 1000);
+        waitedMs += kLockRetryMs;
     }
     return kOk;
 }

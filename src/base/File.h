@@ -1,6 +1,6 @@
 // The file layer: POSIX calls wrapped so that they return the system's result codes. Every open is
-// exclusive: an advisory flock(LOCK_EX|LOCK_NB) is taken, so a file that another process holds
-// open through this layer cannot be opened at the same time.
+// exclusive: an advisory flock(LOCK_EX) is taken, so a file that another process holds open through
+// this layer cannot be opened at the same time (a holder that lets go within a second is waited for).
 #pragma once
 #include <cstdint>
 

@@ -96,6 +96,32 @@ TEST(FileLayer, OpenIsExclusiveAcrossProcesses) {
     FileClose(mine);
 }
 
+// A sibling worker that holds a file only for a moment delays the open instead of refusing it.
+TEST(FileLayer, BriefHolderIsWaitedOut) {
+    testing::TempDir tmp;
+    std::string path = tmp.Write("plate.C", "x");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        FileHandle theirs;
+        bool held = FileOpen(path.c_str(), kFileRead, &theirs) == kOk;
+        char byte = held ? 1 : 0;
+        (void)!write(ready[1], &byte, 1);
+        usleep(150 * 1000);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 1);
+    FileHandle mine;
+    EXPECT_EQ(FileOpen(path.c_str(), kFileRead, &mine), kOk);
+    FileClose(mine);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+}
+
 TEST(FileReader, SmallAndEmptyFilesGetWholeFileWindows) {
     testing::TempDir tmp;
     OpenReader ten(tmp.Write("ten", "0123456789"), kStandardWindow);
