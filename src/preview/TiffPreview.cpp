@@ -106,11 +106,11 @@ Status ConvertCmykRow(const TiffInfo& info, const uint8_t* source, uint8_t* targ
     return kOk;
 }
 
-Status ConvertRows(const TiffInfo& info, const uint8_t* source, uint32_t rowCount, uint32_t top,
-                   RasterImage* raster) {
+Status ConvertRows(const TiffInfo& info, const uint8_t* source, uint32_t rowCount, uint8_t* target,
+                   uint32_t targetRowBytes) {
     for (uint32_t r = 0; r < rowCount; ++r) {
         const uint8_t* s = source + static_cast<uint64_t>(r) * info.sourceRowBytes;
-        uint8_t* t = raster->pixels + static_cast<uint64_t>(top + r) * raster->rowBytes;
+        uint8_t* t = target + static_cast<uint64_t>(r) * targetRowBytes;
         if (info.photometric == kTiffRgb) {
             ConvertRgbRow(info, s, t);
         } else if (info.photometric == kTiffSeparated) {
@@ -142,7 +142,113 @@ Status UnpackStrip(const TiffInfo& info, const BoundedBytes& stored, uint8_t* so
     }
 }
 
-Status DecodeStrip(const TiffInfo& info, uint32_t strip, RasterImage* raster) {
+// The colour map's own entries for a palette picture, none otherwise (the raster then gets the
+// default table of its depth). Returns the entry count.
+uint32_t PaletteOf(const TiffInfo& info, uint32_t depth, ColourRef* table) {
+    if (info.photometric != kTiffPalette || !info.hasColourMap) return 0;
+    uint32_t entries = 1u << info.bitsPerSample;
+    for (uint32_t i = 0; i < entries; ++i) table[i] = info.colourMap[i];
+    if (depth == 1) {
+        // A bilevel raster reaches GDI with its bits complemented, so index 0 must show entry 1.
+        table[0] = info.colourMap[1];
+        table[1] = info.colourMap[0];
+    }
+    return entries;
+}
+
+// Rows go to the sink a band at a time, so the whole picture is never held: one band of converted rows
+// and, for raw strips, one band of samples, both reused for every band of every strip.
+constexpr uint32_t kBandBytes = 256 * 1024;
+
+struct BandWriter {
+    const TiffInfo* info = nullptr;
+    const PreviewSink* sink = nullptr;  // null while a strip is only being checked
+    RasterLayout layout{};
+    ColourRef palette[kPaletteSize] = {};
+    uint32_t paletteSize = 0;
+    uint32_t bandRows = 0;
+    uint8_t* pixels = nullptr;   // bandRows x layout.rowBytes
+    uint8_t* samples = nullptr;  // bandRows x sourceRowBytes
+    Status sinkStatus = kOk;     // the first status other than 0 the sink answered
+};
+
+Status OpenBandWriter(const TiffInfo& info, const RasterLayout& layout, BandWriter* w) {
+    w->info = &info;
+    w->layout = layout;
+    w->paletteSize = PaletteOf(info, layout.depth, w->palette);
+    uint32_t widest = layout.rowBytes > info.sourceRowBytes ? layout.rowBytes : info.sourceRowBytes;
+    w->bandRows = widest == 0 || widest >= kBandBytes ? 1 : kBandBytes / widest;
+    if (w->bandRows > info.height) w->bandRows = info.height;
+    uint64_t pixelBytes = static_cast<uint64_t>(w->bandRows) * layout.rowBytes;
+    uint64_t sampleBytes = static_cast<uint64_t>(w->bandRows) * info.sourceRowBytes;
+    if (pixelBytes > kMaxTiffPixelBytes || sampleBytes > kMaxTiffPixelBytes) return kErrMemory;
+    Status status = AllocBlock(static_cast<uint32_t>(pixelBytes), &w->pixels);
+    if (status == kOk) status = AllocBlock(static_cast<uint32_t>(sampleBytes), &w->samples);
+    return status;
+}
+
+void CloseBandWriter(BandWriter* w) {
+    FreeBlock(w->pixels);
+    FreeBlock(w->samples);
+    w->pixels = w->samples = nullptr;
+}
+
+// Converts rowCount rows of samples (none: rows of a strip that failed, left zero) into the band and
+// hands it to the sink. Returns the conversion's status; the sink's goes to sinkStatus.
+Status WriteBand(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t rowCount) {
+    const TiffInfo& info = *w->info;
+    uint32_t bytes = rowCount * w->layout.rowBytes;  // at most the band block
+    std::memset(w->pixels, 0, bytes);
+    Status status = kOk;
+    if (source != nullptr) {
+        status = ConvertRows(info, source, rowCount, w->pixels, w->layout.rowBytes);
+        if (status != kOk) std::memset(w->pixels, 0, bytes);
+    }
+    if (w->sink == nullptr || w->sink->drawBand == nullptr) return status;
+    RasterImage band;
+    InitRaster(w->layout.depth, info.width, rowCount, w->layout.rowBytes,
+               w->paletteSize ? w->palette : nullptr, w->paletteSize, w->pixels, bytes, false, &band);
+    Rect frame{0, 0, static_cast<int32_t>(info.width), static_cast<int32_t>(info.height)};
+    Rect rows{0, static_cast<int32_t>(top), static_cast<int32_t>(info.width),
+              static_cast<int32_t>(top + rowCount)};
+    Status drawn = w->sink->drawBand(&band, &frame, &rows, w->sink->context);
+    if (drawn != kOk && w->sinkStatus == kOk) w->sinkStatus = drawn;
+    return status;
+}
+
+// Hands on the rows of a strip whose samples are all decoded (or, with none, a failed strip's rows).
+Status WriteDecodedRows(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t rowCount) {
+    Status status = kOk;
+    for (uint32_t done = 0; done < rowCount && w->sinkStatus == kOk; done += w->bandRows) {
+        uint32_t n = rowCount - done < w->bandRows ? rowCount - done : w->bandRows;
+        const uint8_t* rows =
+            source ? source + static_cast<uint64_t>(done) * w->info->sourceRowBytes : nullptr;
+        status = WriteBand(w, rows, top + done, n);
+    }
+    return status;
+}
+
+// A raw strip is read a band at a time straight from the section; a short strip leaves its last
+// rows zero.
+Status WriteRawStrip(BandWriter* w, const BoundedBytes& stored, uint32_t top, uint32_t rowCount) {
+    const TiffInfo& info = *w->info;
+    Status status = kOk;
+    for (uint32_t done = 0; done < rowCount && w->sinkStatus == kOk; done += w->bandRows) {
+        uint32_t n = rowCount - done < w->bandRows ? rowCount - done : w->bandRows;
+        uint64_t from = static_cast<uint64_t>(done) * info.sourceRowBytes;
+        uint32_t want = n * info.sourceRowBytes;
+        uint32_t have = from >= stored.size() ? 0 : static_cast<uint32_t>(stored.size() - from);
+        uint32_t take = have < want ? have : want;
+        std::memset(w->samples, 0, want);
+        if (take != 0) stored.CopyTo(static_cast<uint32_t>(from), take, w->samples);
+        if (info.predictor) UndoDifferencing(w->samples, info.sourceRowBytes, n, info.samplesPerPixel);
+        status = WriteBand(w, w->samples, top + done, n);
+    }
+    return status;
+}
+
+Status DecodeStrip(BandWriter* w, uint32_t strip) {
+    const TiffInfo& info = *w->info;
     const uint32_t top = strip * info.rowsPerStrip;  // below the height, so no wrap
     const uint32_t rowCount = info.height - top < info.rowsPerStrip ? info.height - top : info.rowsPerStrip;
     uint64_t sourceBytes = static_cast<uint64_t>(info.sourceRowBytes) * rowCount;
@@ -159,6 +265,7 @@ Status DecodeStrip(const TiffInfo& info, uint32_t strip, RasterImage* raster) {
         count = static_cast<uint32_t>(sourceBytes);
     BoundedBytes stored;
     if (!info.section.Sub(offset, count, &stored)) return kErrFormat;
+    if (info.compression == kTiffNoCompression) return WriteRawStrip(w, stored, top, rowCount);
 
     uint8_t* source = nullptr;
     Status status = AllocBlock(static_cast<uint32_t>(sourceBytes), &source);
@@ -166,24 +273,30 @@ Status DecodeStrip(const TiffInfo& info, uint32_t strip, RasterImage* raster) {
     status = UnpackStrip(info, stored, source, static_cast<uint32_t>(sourceBytes), rowCount);
     if (status == kOk) {
         if (info.predictor) UndoDifferencing(source, info.sourceRowBytes, rowCount, info.samplesPerPixel);
-        status = ConvertRows(info, source, rowCount, top, raster);
+        status = WriteDecodedRows(w, source, top, rowCount);
     }
     FreeBlock(source);
     return status;
 }
 
-// The colour map's own entries for a palette picture, none otherwise (the raster then gets the
-// default table of its depth). Returns the entry count.
-uint32_t PaletteOf(const TiffInfo& info, uint32_t depth, ColourRef* table) {
-    if (info.photometric != kTiffPalette || !info.hasColourMap) return 0;
-    uint32_t entries = 1u << info.bitsPerSample;
-    for (uint32_t i = 0; i < entries; ++i) table[i] = info.colourMap[i];
-    if (depth == 1) {
-        // A bilevel raster reaches GDI with its bits complemented, so index 0 must show entry 1.
-        table[0] = info.colourMap[1];
-        table[1] = info.colourMap[0];
+// Every strip is drawn, a failed one as zero rows, but only when the last strip decodes: that strip
+// is checked first, so that the bands can go to the sink as they come.
+Status DrawStrips(BandWriter* w, const PreviewSink* sink) {
+    const uint32_t last = w->info->stripCount - 1;
+    Status status = DecodeStrip(w, last);
+    if (status != kOk || sink == nullptr || sink->drawBand == nullptr) {
+        // Without a sink, every strip is still decoded, as a caller checking a file expects.
+        for (uint32_t strip = 0; status == kOk && strip < last; ++strip) DecodeStrip(w, strip);
+        return status;
     }
-    return entries;
+    w->sink = sink;
+    for (uint32_t strip = 0; strip <= last && w->sinkStatus == kOk; ++strip) {
+        uint32_t top = strip * w->info->rowsPerStrip;
+        uint32_t rows =
+            w->info->height - top < w->info->rowsPerStrip ? w->info->height - top : w->info->rowsPerStrip;
+        if (DecodeStrip(w, strip) != kOk && w->sinkStatus == kOk) WriteDecodedRows(w, nullptr, top, rows);
+    }
+    return w->sinkStatus;
 }
 
 }  // namespace
@@ -192,26 +305,14 @@ Status DecodeTiffImage(const uint8_t* data, uint32_t size, const PreviewSink* si
     TiffInfo info;
     Status status = ReadTiffDirectory(BoundedBytes(data, size), &info);
     if (status != kOk) return status;
+    if (info.stripCount == 0) return kErrFormat;
     RasterLayout layout;
     status = PlanRaster(info, &layout);
     if (status != kOk) return status;
-
-    uint8_t* pixels = nullptr;
-    status = AllocBlock(layout.bytes, &pixels);
-    if (status != kOk) return status;
-    ColourRef palette[kPaletteSize];
-    uint32_t paletteSize = PaletteOf(info, layout.depth, palette);
-    RasterImage raster;
-    InitRaster(layout.depth, info.width, info.height, layout.rowBytes, paletteSize ? palette : nullptr,
-               paletteSize, pixels, layout.bytes, false, &raster);
-
-    for (uint32_t strip = 0; strip < info.stripCount; ++strip) status = DecodeStrip(info, strip, &raster);
-
-    if (status == kOk && sink != nullptr && sink->drawBand != nullptr) {
-        Rect frame{0, 0, static_cast<int32_t>(info.width), static_cast<int32_t>(info.height)};
-        status = sink->drawBand(&raster, &frame, &frame, sink->context);
-    }
-    FreeBlock(pixels);
+    BandWriter writer;
+    status = OpenBandWriter(info, layout, &writer);
+    if (status == kOk) status = DrawStrips(&writer, sink);
+    CloseBandWriter(&writer);
     return status;
 }
 

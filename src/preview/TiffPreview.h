@@ -1,5 +1,5 @@
-// The TIFF preview of a DOS EPS file, decoded into a raster and handed to a preview sink as one
-// band covering the whole picture.
+// The TIFF preview of a DOS EPS file, decoded strip by strip and handed to a preview sink in bands
+// of at most 256 KiB of pixels, top band first, so that the whole picture is never held.
 //
 // The raster follows the photometric interpretation: bilevel, 4-bit and 8-bit grey or palette
 // pictures keep their depth (2-bit samples are widened to 8 bits: grey values times 85, palette
@@ -8,9 +8,9 @@
 // white; CMYK goes through ConvertColour. A palette picture without a usable colour map shows its
 // indices through the default grey table.
 //
-// Strips are decoded one after the other; each strip's status replaces the one before, so a
-// broken strip followed by a good one still gives a picture (its rows left zero), and only when
-// the last strip decodes is the picture handed over. A strip never yields more than its rows.
+// A broken strip followed by a good one still gives a picture (its rows left zero); the picture is
+// handed over only when the last strip decodes, which is why that strip is decoded first, once to
+// check it and again in its turn. A strip never yields more than its rows.
 #pragma once
 #include <cstdint>
 

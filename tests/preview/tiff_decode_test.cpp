@@ -497,13 +497,43 @@ Status Refuse(RasterImage*, const Rect*, const Rect*, void*) {
     return kErrMemory;
 }
 
-TEST(TiffDecode, TheWholePictureIsOneBandInItsOwnFrame) {
+// Small strips go on one band each; a strip bigger than a band is cut into bands, so that the whole
+// picture is never held. Either way the bands follow each other down the picture's own frame.
+TEST(TiffDecode, BandsCoverThePictureInOrderAndNeverExceedTheBandSize) {
+    TiffPicture big = MakePicture(1000, 400, 8, 3, Busy);
+    TiffOptions rgb = With(0);
+    rgb.photometric = 2;
+    struct Largest {
+        DecodedPicture d;
+        uint32_t most = 0;
+    } largest;
+    PreviewSink measuring{[](RasterImage* band, const Rect* image, const Rect* rows, void* c) {
+                              auto* l = static_cast<Largest*>(c);
+                              uint32_t bytes = band->rowBytes * band->height;
+                              if (bytes > l->most) l->most = bytes;
+                              return CaptureBand(band, image, rows, &l->d);
+                          },
+                          &largest};
+    std::string bigTiff = MakeTiff(big, rgb);
+    ASSERT_EQ(DecodeTiffImage(reinterpret_cast<const uint8_t*>(bigTiff.data()),
+                              static_cast<uint32_t>(bigTiff.size()), &measuring),
+              kOk);
+    EXPECT_GT(largest.d.calls, 1);
+    EXPECT_LE(largest.most, 256u * 1024);
+    EXPECT_TRUE(largest.d.bandsInOrder);
+    ASSERT_EQ(largest.d.height, 400u);
+    for (uint32_t y : {0u, 64u, 65u, 399u})
+        for (uint32_t x : {0u, 999u})
+            for (uint32_t s = 0; s < 3; ++s)
+                EXPECT_EQ(largest.d.Row(y)[x * 3 + s], big.Sample(x, y, s)) << x << "," << y;
+
     TiffPicture p = MakePicture(21, 11, 8, 1, Busy);
     TiffOptions o = With(0);
     o.rowsPerStrip = 2;
     DecodedPicture d;
     ASSERT_EQ(Decode(MakeTiff(p, o), &d), kOk);
-    EXPECT_EQ(d.calls, 1);
+    EXPECT_EQ(d.calls, 6);
+    EXPECT_TRUE(d.bandsInOrder);
     EXPECT_EQ(d.width, 21u);
     EXPECT_EQ(d.height, 11u);
     EXPECT_EQ(d.image.right, 21);

@@ -347,17 +347,19 @@ inline std::string MakeTiff(const TiffPicture& p, const TiffOptions& o = {}) {
     return file;
 }
 
-// What a decoder handed to its sink: the band's facts and a copy of its pixels and colour table.
+// What a decoder handed to its sink, its bands put together: the picture's facts and a copy of its
+// pixels and colour table.
 struct DecodedPicture {
     int calls = 0;
     uint32_t depth = 0;
     uint32_t width = 0;
-    uint32_t height = 0;
+    uint32_t height = 0;  // rows received
     uint32_t rowBytes = 0;
     bool inDibOrder = true;
+    bool bandsInOrder = true;  // each band began where the one before ended
     uint32_t coloursUsed = 0;
     Rect image{};
-    Rect band{};
+    Rect band{};                  // the rows of all bands together
     std::vector<uint8_t> pixels;  // rowBytes x height, top row first
     DibColour colours[kPaletteSize] = {};
 
@@ -369,19 +371,24 @@ struct DecodedPicture {
     }
 };
 
-// A sink that keeps a copy of what it is handed.
+// A sink that keeps a copy of what it is handed, band after band.
 inline Status CaptureBand(RasterImage* band, const Rect* image, const Rect* bandRect, void* context) {
     auto* d = static_cast<DecodedPicture*>(context);
-    ++d->calls;
+    if (d->calls++ == 0) {
+        d->band = *bandRect;
+    } else {
+        d->bandsInOrder = d->bandsInOrder && bandRect->top == d->band.bottom;
+        d->band.bottom = bandRect->bottom;
+    }
     d->depth = band->bitsPerPixel;
     d->width = band->width;
-    d->height = band->height;
+    d->height += band->height;
     d->rowBytes = band->rowBytes;
     d->inDibOrder = band->inDibOrder;
     d->coloursUsed = band->header.clrUsed;
     d->image = *image;
-    d->band = *bandRect;
-    d->pixels.assign(band->pixels, band->pixels + static_cast<size_t>(band->rowBytes) * band->height);
+    d->pixels.insert(d->pixels.end(), band->pixels,
+                     band->pixels + static_cast<size_t>(band->rowBytes) * band->height);
     std::memcpy(d->colours, band->colours, sizeof d->colours);
     return kOk;
 }
