@@ -18,13 +18,10 @@
 #include "control/Guids.h"
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
+#include "host/ModulePath.h"
 #include "host/Report.h"
 #include "host/Settings.h"
 #include "host/Thumbnails.h"
-
-#ifndef ALDRA_BUILT_MODULE
-#define ALDRA_BUILT_MODULE "libaldra-eps.so"
-#endif
 
 namespace aldra::host {
 namespace {
@@ -47,13 +44,13 @@ struct Command {
 };
 
 std::string ModuleToRegister(const std::vector<std::string>& args) {
-    return args.empty() ? std::string(ALDRA_BUILT_MODULE) : args[0];
+    return args.empty() ? DefaultModulePath() : args[0];
 }
 
 std::unique_ptr<FilterSet> OpenFilters() {
     std::vector<std::string> warnings;
     HostError error;
-    std::unique_ptr<FilterSet> filters = FilterSet::Open(ALDRA_BUILT_MODULE, &warnings, &error);
+    std::unique_ptr<FilterSet> filters = FilterSet::Open(DefaultModulePath(), &warnings, &error);
     for (const std::string& w : warnings) Error("warning: " + w);
     if (!filters) Error(error.message);
     return filters;
