@@ -225,5 +225,24 @@ TEST_F(CatalogTest, ThumbnailsAreStoredAsFreedesktopPngs) {
     EXPECT_NE(again.out.find("Read 2 of 2 files"), std::string::npos) << again.out;
 }
 
+// The bundled sample folder, catalogued with two workers, gives the rows kept in samples.golden; any
+// change in what the filter reports shows as a change of that file.
+TEST_F(CatalogTest, SampleFolderGivesTheGoldenRows) {
+    ProgramResult run =
+        host.Run({"catalog", ALDRA_SAMPLES_DIR, "--db", db, "--jobs", "2", "--thumb-size", "64"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> rows = Query(
+        db,
+        "SELECT replace(path, rtrim(path, replace(path, '/', '')), ''), status, format, printf('%.3f', "
+        "width), "
+        "printf('%.3f', height), h_resolution, v_resolution, kind, creating_software, "
+        "replace(categories, char(13), ','), replace(fonts, char(10), ','), replace(colors, char(10), ','), "
+        "notes, thumbnail IS NOT NULL, error_code FROM files ORDER BY 1");
+    std::string actual;
+    for (const std::string& row : rows) actual += row + "\n";
+    std::string golden = ReadWhole(std::string(ALDRA_SOURCE_DIR) + "/tests/host/samples.golden");
+    EXPECT_EQ(actual, golden) << "the rows now are:\n" << actual;
+}
+
 }  // namespace
 }  // namespace aldra::testing
