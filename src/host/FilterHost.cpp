@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,16 @@
 namespace aldra::host {
 
 namespace {
+
+// The filter opens files exclusively and says only that it could not attach one; a user needs to know
+// when the reason is another program holding the file.
+bool HeldByAnotherProcess(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
 
 // The MIME types of the format rows, in the order IAldraFilterInfo lists them.
 constexpr const char* kRowMimeTypes[] = {"image/x-eps", "application/illustrator"};
@@ -371,6 +382,7 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
         facts.status = FileStatus::Refused;
         facts.errorCode = attached.code;
         facts.errorMessage = !attached.description.empty() ? attached.description
+                             : HeldByAnotherProcess(path)  ? "the file is in use by another program"
                              : attached.code == 2020       ? "the file cannot be read as its format"
                                                            : "refused by the filter";
         return facts;

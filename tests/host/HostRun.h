@@ -1,9 +1,11 @@
 // Runs the aldra-eps program as a user would, with its own registry folder, and collects what it says.
 #pragma once
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -26,10 +28,17 @@ inline std::string ReadWhole(const std::string& path) {
 }
 
 // Starts the program; stdout goes to `outFd` when given (for tests that watch it live), else to a file.
+// A file size limit (bytes, -1 for none) stands in for a full disk.
 inline pid_t StartProgram(const std::vector<std::string>& args, const std::string& registry, int outFd,
-                          const std::string& errPath, const std::string& cwd = "") {
+                          const std::string& errPath, const std::string& cwd = "",
+                          long long fileSizeLimit = -1) {
     pid_t pid = fork();
     if (pid != 0) return pid;
+    if (fileSizeLimit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
     setenv("ALDRA_REGISTRY_DIR", registry.c_str(), 1);
     // Sanitizer reports must fail the test, not hide in a file.
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -61,7 +70,7 @@ class Host {
     ProgramResult Run(const std::vector<std::string>& args, const std::string& cwd = "") const {
         std::string outPath = scratch.File("stdout"), errPath = scratch.File("stderr");
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = StartProgram(args, registry.path(), out, errPath, cwd);
+        pid_t pid = StartProgram(args, registry.path(), out, errPath, cwd, fileSizeLimit);
         close(out);
         ProgramResult result;
         result.exitCode = WaitProgram(pid);
@@ -71,6 +80,7 @@ class Host {
     }
     TempDir registry;
     TempDir scratch;
+    long long fileSizeLimit = -1;
 };
 
 inline size_t CountLines(const std::string& text) {

@@ -244,5 +244,25 @@ TEST_F(CatalogTest, SampleFolderGivesTheGoldenRows) {
     EXPECT_EQ(actual, golden) << "the rows now are:\n" << actual;
 }
 
+// A disk that fills up during a run: the run stops with one clear line, the catalogue keeps every
+// batch it committed, and a run with room again completes it.
+TEST_F(CatalogTest, AFullDiskStopsTheRunWithoutLosingCommittedRows) {
+    WriteMany(5);
+    ASSERT_EQ(host.Run({"catalog", folder, "--db", db, "--jobs", "1", "--thumb-size", "0"}).exitCode, 0);
+    WriteMany(400);
+    std::error_code ec;
+    host.fileSizeLimit = static_cast<long long>(std::filesystem::file_size(db, ec)) + 64 * 1024;
+    ProgramResult full = host.Run({"catalog", folder, "--db", db, "--jobs", "1", "--thumb-size", "0"});
+    host.fileSizeLimit = -1;
+    EXPECT_EQ(full.exitCode, 2) << full.out;
+    EXPECT_NE(full.err.find(db), std::string::npos) << full.err;
+    EXPECT_EQ(One(db, "PRAGMA integrity_check"), "ok");
+    EXPECT_GE(std::stoi(One(db, "SELECT count(*) FROM files")), 5);
+
+    ProgramResult again = host.Run({"catalog", folder, "--db", db, "--jobs", "1", "--thumb-size", "0"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(One(db, "SELECT count(*) FROM files"), "400");
+}
+
 }  // namespace
 }  // namespace aldra::testing

@@ -1,6 +1,7 @@
 // The single-file commands as a user runs them: what they print, their exit status, and what they leave
 // on disk.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -134,6 +135,15 @@ TEST_F(ProgramTest, RefusedAndMissingFilesNameTheFileAndSetTheExitStatus) {
     EXPECT_EQ(gone.exitCode, 2);
     EXPECT_EQ(CountLines(gone.err), 2u);
     EXPECT_NE(gone.err.find(missing + ": No such file or directory"), std::string::npos) << gone.err;
+
+    // A file another program holds is named as such, not as a damaged file.
+    std::string held = files.Write("held.eps", EpsText("%%BoundingBox: 0 0 10 10"));
+    int fd = open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ProgramResult busy = host.Run({"info", held});
+    close(fd);
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "aldra-eps: " + held + ": the file is in use by another program\n");
 }
 
 TEST_F(ProgramTest, UsageErrorsAndHelp) {
