@@ -7,7 +7,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3
   libfontconfig-dev libfreetype-dev
   clang-14 libclang-rt-14-dev
-  python3
+  python3 bubblewrap
 )
 missing=()
 for p in "${packages[@]}"; do

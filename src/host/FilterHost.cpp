@@ -287,11 +287,20 @@ std::unique_ptr<FilterSet> FilterSet::Open(const std::string& fallbackModule,
         return nullptr;
     }
     if (HRESULT hr = module->RegisterServer(); FAILED(hr)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
-        error->message =
-            "no filter is registered, and registering " + fallbackModule + " failed (" + code + ")";
-        return nullptr;
+        // No registry to write to (a sandboxed thumbnailer has no home folder): the module this
+        // program brings is used as it is, without being registered.
+        std::shared_ptr<FilterModule> unregistered = std::move(module);
+        std::unique_ptr<FilterControl> control =
+            FilterControl::Create(*unregistered, CLSID_AldraFilter, &why);
+        if (!control) {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
+            error->message = "no filter is registered, registering " + fallbackModule + " failed (" + code +
+                             "), and " + why.message;
+            return nullptr;
+        }
+        set->entries_.push_back({{CLSID_AldraFilter, fallbackModule}, unregistered, std::move(control)});
+        return set;
     }
     warnings->clear();
     loadAll();
