@@ -1,15 +1,153 @@
 // The chain sources that hold a JPEG stream in memory: the Photoshop thumbnail (resource 1033, or
 // the IPTC data set 4:100) and the Storm PicturePress binary block.
+#include "base/Block.h"
+#include "base/PString.h"
+#include "base/TextBuffer.h"
+#include "eps/CommentParser.h"
+#include "eps/Photoshop.h"
+#include "preview/JpegDecoder.h"
+#include "preview/PreviewChain.h"
 #include "preview/PreviewSources.h"
 
 namespace aldra {
 
-Status DrawPhotoshopThumbnail(EpsReader*, TargetRaster*, const Rect*) {
-    return kErrFormat;
+namespace {
+
+constexpr uint16_t kThumbnailResource = 1033;
+// Format, width, height, row bytes, sizes, depth and planes in front of the JPEG data.
+constexpr uint32_t kThumbnailHeaderBytes = 28;
+constexpr uint8_t kIptcThumbnailRecord = 4;
+constexpr uint8_t kIptcThumbnailDataSet = 100;
+// More digits than any file's size could need; a longer count is refused, not wrapped.
+constexpr uint64_t kLargestByteCount = uint64_t{1} << 40;
+
+// ---- Photoshop thumbnail --------------------------------------------------------------------
+
+// Resource 1033 holds its pixels blue, green, red.
+void SwapRedAndBlue(RasterImage* band) {
+    for (uint32_t y = 0; y < band->height; ++y) {
+        uint8_t* row = band->pixels + static_cast<size_t>(y) * band->rowBytes;
+        for (uint32_t x = 0; x < band->width; ++x) {
+            uint8_t* pixel = row + static_cast<size_t>(x) * 3;
+            uint8_t blue = pixel[0];
+            pixel[0] = pixel[2];
+            pixel[2] = blue;
+        }
+    }
 }
 
-Status DrawStormPicture(EpsReader*, TargetRaster*, const Rect*) {
-    return kErrFormat;
+Status DrawBlueGreenRedBand(RasterImage* band, const Rect* image, const Rect* bandRect, void* context) {
+    if (band->bitsPerPixel == 24) SwapRedAndBlue(band);
+    return DrawBand(band, image, bandRect, context);
+}
+
+// Once resource 1033 is there, it is the thumbnail, good or bad; the IPTC copy is for files
+// without one.
+Status DrawThumbnailFromResources(const uint8_t* block, uint32_t size, DrawContext* context) {
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    if (FindImageResource(block, size, kThumbnailResource, &data, &length) == kOk) {
+        if (length <= kThumbnailHeaderBytes) return kErrFormat;
+        return DecodeJpeg(data + kThumbnailHeaderBytes, length - kThumbnailHeaderBytes, DrawBlueGreenRedBand,
+                          context);
+    }
+    const uint8_t* record = nullptr;
+    uint32_t recordSize = 0;
+    if (FindImageResource(block, size, kIptcResource, &record, &recordSize) != kOk) return kErrFormat;
+    if (FindIptcDataSet(record, recordSize, kIptcThumbnailRecord, kIptcThumbnailDataSet, &data, &length) !=
+        kOk)
+        return kErrFormat;
+    return DecodeJpeg(data, length, DrawBand, context);
+}
+
+// ---- Storm PicturePress ---------------------------------------------------------------------
+
+// The creator comment has to name Storm PicturePress, and it has to come before the setup ends.
+Status FindStormCreator(EpsReader* eps, uint8_t* line) {
+    Status status = RewindToPostScript(eps);
+    while (status == kOk) {
+        status = ReadLine(eps, line);
+        if (status != kOk) break;
+        if (MatchKeyword(line, "%%Creator:")) {
+            SkipBlanks(line);
+            return MatchKeyword(line, "Storm PicturePress") ? kOk : kErrFormat;
+        }
+        if (MatchKeyword(line, "%%EndSetup")) return kErrFormat;
+    }
+    return status;
+}
+
+// Decimal digits after the keyword; false for none, for 0 and for counts no file could hold.
+bool ParseByteCount(uint8_t* line, uint64_t* count) {
+    SkipBlanks(line);
+    uint64_t value = 0;
+    int i = 1;
+    while (i <= line[0] && line[i] >= '0' && line[i] <= '9') {
+        value = value * 10 + static_cast<uint64_t>(line[i] - '0');
+        if (value > kLargestByteCount) return false;
+        ++i;
+    }
+    *count = value;
+    return i > 1 && value > 0;
+}
+
+// Leaves the reader at the first byte behind the "%%BeginBinary:" line.
+Status FindBinaryCount(EpsReader* eps, uint8_t* line, uint64_t* count) {
+    Status status = kOk;
+    while (status == kOk) {
+        status = ReadLine(eps, line);
+        if (status != kOk) break;
+        if (MatchKeyword(line, "%%BeginBinary:")) return ParseByteCount(line, count) ? kOk : kErrFormat;
+    }
+    return status;
+}
+
+// Exactly count bytes from the read position; a count beyond the end of the file is refused before
+// anything is allocated for it.
+Status ReadBinaryBlock(EpsReader* eps, uint64_t count, uint8_t** block) {
+    *block = nullptr;
+    uint64_t position = EpsTell(eps);
+    uint64_t size = EpsFileSize(eps);
+    if (position > size || count > size - position || count > UINT32_MAX) return kErrFormat;
+    uint8_t* bytes = nullptr;
+    Status status = AllocBlock(static_cast<uint32_t>(count), &bytes);
+    if (status != kOk) return status;
+    uint64_t got = 0;
+    status = EpsReadBytes(eps, bytes, count, &got);
+    if (status == kOk && got != count) status = kErrFormat;
+    if (status != kOk) {
+        FreeBlock(bytes);
+        return status;
+    }
+    *block = bytes;
+    return kOk;
+}
+
+}  // namespace
+
+Status DrawPhotoshopThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    TextBuffer* resources = nullptr;
+    Status status = ReadPhotoshopData(eps, &resources);
+    if (status != kOk) return status;
+    LockBuffer(resources, true);
+    DrawContext context{{}, target, destination};
+    status = DrawThumbnailFromResources(BufferData(resources), GetBufferSize(resources), &context);
+    DisposeBuffer(resources);
+    return status;
+}
+
+Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    PString line;
+    Status status = FindStormCreator(eps, line);
+    uint64_t count = 0;
+    if (status == kOk) status = FindBinaryCount(eps, line, &count);
+    uint8_t* block = nullptr;
+    if (status == kOk) status = ReadBinaryBlock(eps, count, &block);
+    if (status != kOk) return status;
+    DrawContext context{{}, target, destination};
+    status = DecodeJpeg(block, static_cast<size_t>(count), DrawBand, &context);
+    FreeBlock(block);
+    return status;
 }
 
 }  // namespace aldra

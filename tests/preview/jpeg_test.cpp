@@ -1,0 +1,466 @@
+// JPEG decoding: band layout, pixel orders, restart handling, hostile streams, the ASCII85 source
+// read from the file, and the two chain sources that carry a JPEG stream.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "eps/EpsReader.h"
+#include "preview/ColourTables.h"
+#include "preview/JpegDecoder.h"
+#include "preview/PreviewSources.h"
+#include "preview/TextResources.h"
+#include "support/EpsFixtures.h"
+#include "support/JpegFixtures.h"
+#include "support/TempDir.h"
+#include "support/TiffFixtures.h"
+
+namespace aldra {
+namespace {
+
+using namespace testing;
+
+// Every band handed over, and the picture they make together (natural order, top row first).
+struct Bands {
+    int calls = 0;
+    int failingCalls = 0;  // the first calls answer with `failure`
+    Status failure = 4321;
+    uint32_t depth = 0, rowBytes = 0, capacity = 0;
+    Rect image{};
+    std::vector<Rect> rects;
+    std::vector<uint8_t> picture;
+};
+
+Status Collect(RasterImage* band, const Rect* image, const Rect* rect, void* context) {
+    auto* b = static_cast<Bands*>(context);
+    if (++b->calls <= b->failingCalls) return b->failure;
+    EXPECT_EQ(band->height, static_cast<uint32_t>(rect->bottom - rect->top));
+    b->depth = band->bitsPerPixel;
+    b->rowBytes = band->rowBytes;
+    b->capacity = std::max(b->capacity, band->capacity);
+    b->image = *image;
+    b->rects.push_back(*rect);
+    size_t pixelRow = static_cast<size_t>(band->width) * band->bitsPerPixel / 8;
+    b->picture.resize(pixelRow * image->bottom);
+    for (uint32_t y = 0; y < band->height; ++y)
+        std::memcpy(&b->picture[(rect->top + y) * pixelRow], band->pixels + y * band->rowBytes, pixelRow);
+    return kOk;
+}
+
+int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    if (a.size() != b.size()) return 999;
+    int most = 0;
+    for (size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
+}
+
+// The drawing layer places a band one row lower than its rectangle, as GDI does with mirrored
+// pictures, so a target pixel may show the picture's row above it.
+int MaxTargetDifference(const std::vector<uint8_t>& target, const std::vector<uint8_t>& picture,
+                        size_t rowBytes) {
+    if (target.size() != picture.size()) return 999;
+    int most = 0;
+    for (size_t i = 0; i < target.size(); ++i) {
+        int here = std::abs(target[i] - picture[i]);
+        if (i >= rowBytes) here = std::min(here, std::abs(target[i] - picture[i - rowBytes]));
+        most = std::max(most, here);
+    }
+    return most;
+}
+
+// Flat 8 x 8 blocks, so that JPEG keeps every value within a few levels.
+uint32_t Blocky(uint32_t x, uint32_t y, int s) {
+    return ((x / 8) * 37 + (y / 8) * 91 + s * 59) % 256;
+}
+
+std::vector<uint8_t> Cmyk(const std::vector<uint8_t>& inks, bool complement) {
+    std::vector<uint8_t> rgb;
+    for (size_t i = 0; i < inks.size(); i += 4) {
+        uint8_t in[4], out[3];
+        for (int c = 0; c < 4; ++c)
+            in[c] = static_cast<uint8_t>(complement ? 255 - inks[i + c] : inks[i + c]);
+        EXPECT_EQ(ConvertColour(kColourCmyk, in, out), kOk);
+        rgb.insert(rgb.end(), out, out + 3);
+    }
+    return rgb;
+}
+
+// The target's pixels top row first: red, green, blue, or ink for 8 bits.
+std::vector<uint8_t> TargetPicture(const TargetRaster& t) {
+    const RasterImage& r = t.raster;
+    std::vector<uint8_t> out;
+    for (uint32_t y = 0; y < r.height; ++y) {
+        const uint8_t* row = r.pixels + static_cast<size_t>(r.height - 1 - y) * r.rowBytes;
+        for (uint32_t x = 0; x < r.width; ++x) {
+            if (r.bitsPerPixel == 8) {
+                out.push_back(row[x]);
+            } else {
+                out.insert(out.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+            }
+        }
+    }
+    return out;
+}
+
+class Jpeg : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetResourceModule(OwnResourceModule());
+        AcquireColourTables();
+    }
+    void TearDown() override {
+        ReleaseColourTables();
+        SetResourceModule(OwnResourceModule());
+    }
+    static Status Decode(const std::string& jpeg, Bands* bands) {
+        return DecodeJpeg(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), Collect, bands);
+    }
+
+    struct Drawn {
+        Status status;
+        std::vector<uint8_t> picture;
+        uint64_t end;  // the reader's position afterwards
+    };
+    // Draws a file through one of the chain sources into a target of the given size.
+    Drawn DrawSource(Status (*source)(EpsReader*, TargetRaster*, const Rect*), const std::string& file,
+                     uint32_t w, uint32_t h, uint32_t depth = 24) {
+        std::string path = files.Write("source.eps", file);
+        EpsReader eps;
+        TargetRaster target;
+        EXPECT_EQ(OpenEps(path.c_str(), &eps), kOk);
+        EXPECT_EQ(CreateTargetRaster(depth, w, h, &target), kOk);
+        Rect all{0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)};
+        Drawn d{source(&eps, &target, &all), TargetPicture(target), EpsTell(&eps)};
+        DestroyTargetRaster(&target);
+        CloseEps(&eps);
+        return d;
+    }
+    // Writes `text` behind a first line and draws it through the ASCII85 source into a target of the
+    // picture's own size.
+    Drawn DrawAscii85(const std::string& text, uint32_t w, uint32_t h, uint32_t depth,
+                      const std::string& after = "\nafter\n") {
+        return DrawSource(DecodeBehindFirstLine, "%!PS\n" + text + after, w, h, depth);
+    }
+    static Status DecodeBehindFirstLine(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+        Status status = EpsSeek(eps, 5);
+        return status != kOk ? status : DecodeJpegAscii85(eps, target, destination);
+    }
+    TempDir files;
+};
+
+// ---- Bands and pixels -----------------------------------------------------------------------
+
+TEST_F(Jpeg, BandsHoldAtMost64KiBOfRows) {
+    struct Case {
+        uint32_t w, h;
+        int components;
+        uint32_t rowBytes, rows, lastRows, depth;
+    } cases[] = {
+        {3000, 2000, 3, 9000, 7, 5, 24},  // 285 bands of 7 rows and one of 5
+        {100, 50, 1, 100, 50, 50, 8},     // all in one band
+        {1000, 40, 4, 4000, 16, 8, 24},   // CMYK rows keep room for four bytes a pixel
+        {30000, 3, 3, 90000, 1, 1, 24},   // a row wider than a band still comes, one at a time
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.w);
+        std::string jpeg =
+            EncodeJpeg(c.w, c.h, c.components, std::vector<uint8_t>(size_t{c.w} * c.h * c.components, 200),
+                       JpegOptions().WithQuality(50));
+        Bands b;
+        ASSERT_EQ(Decode(jpeg, &b), kOk);
+        EXPECT_EQ(b.depth, c.depth);
+        EXPECT_EQ(b.rowBytes, c.rowBytes);
+        EXPECT_LE(b.capacity, std::max(65536u, c.rowBytes));
+        EXPECT_EQ(b.image.right, static_cast<int32_t>(c.w));
+        EXPECT_EQ(b.image.bottom, static_cast<int32_t>(c.h));
+        ASSERT_EQ(b.calls, static_cast<int>((c.h - c.lastRows) / c.rows + 1));
+        for (size_t i = 0; i < b.rects.size(); ++i) {
+            EXPECT_EQ(b.rects[i].top, static_cast<int32_t>(i * c.rows));
+            EXPECT_EQ(b.rects[i].bottom - b.rects[i].top,
+                      static_cast<int32_t>(i + 1 < b.rects.size() ? c.rows : c.lastRows));
+        }
+    }
+}
+
+TEST_F(Jpeg, GreyBecomesInkAndRgbStaysAsItIs) {
+    auto light =
+        JpegSamples(64, 24, 1, [](uint32_t x, uint32_t y, int) { return x < 8 ? 0 : Blocky(x, y, 0); });
+    Bands grey;
+    ASSERT_EQ(Decode(EncodeJpeg(64, 24, 1, light), &grey), kOk);
+    EXPECT_EQ(grey.depth, 8u);
+    EXPECT_GE(grey.picture[0], 253);  // black
+    std::vector<uint8_t> ink(light.size());
+    std::transform(light.begin(), light.end(), ink.begin(), [](uint8_t v) { return 255 - v; });
+    EXPECT_LE(MaxDifference(grey.picture, ink), 4);
+
+    auto rgb = JpegSamples(64, 24, 3, Blocky);
+    Bands colour;
+    ASSERT_EQ(Decode(EncodeJpeg(64, 24, 3, rgb), &colour), kOk);
+    EXPECT_LE(MaxDifference(colour.picture, rgb), 6);
+}
+
+// Photoshop stores CMYK inverted; the JPEG %ImageData pictures store ink amounts.
+TEST_F(Jpeg, CmykIsComplementedOnlyForTheStreamsInMemory) {
+    auto inks = JpegSamples(32, 16, 4, Blocky);
+    std::vector<uint8_t> inverted(inks.size());
+    std::transform(inks.begin(), inks.end(), inverted.begin(), [](uint8_t v) { return 255 - v; });
+    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+        SCOPED_TRACE(stored);
+        Bands adobe, plain;
+        ASSERT_EQ(Decode(EncodeJpeg(32, 16, 4, inverted, JpegOptions().WithStored(stored)), &adobe), kOk);
+        EXPECT_LE(MaxDifference(adobe.picture, Cmyk(inks, false)), 10);
+        std::string jpeg = EncodeJpeg(32, 16, 4, inks, JpegOptions().WithStored(stored));
+        ASSERT_EQ(Decode(jpeg, &plain), kOk);
+        EXPECT_LE(MaxDifference(plain.picture, Cmyk(inks, true)), 10);
+        Drawn text = DrawAscii85(Ascii85(jpeg), 32, 16, 24);
+        ASSERT_EQ(text.status, kOk);
+        EXPECT_LE(MaxTargetDifference(text.picture, Cmyk(inks, false), 32 * 3), 10);
+    }
+}
+
+TEST_F(Jpeg, MissingColourTablesStopOnlyTheAscii85Decoder) {
+    std::string jpeg = EncodeJpeg(16, 8, 4, JpegSamples(16, 8, 4, Blocky));
+    ReleaseColourTables();  // the last reference frees whatever earlier tests loaded
+    AcquireColourTables();
+    ASSERT_FALSE(ColourTablePresent(ColourTable::kCmyGrid));
+    SetResourceModule(nullptr);
+    EXPECT_EQ(DrawAscii85(Ascii85(jpeg), 16, 8, 24).status, kErrNoResource);
+    Bands b;
+    EXPECT_EQ(Decode(jpeg, &b), kOk);
+    EXPECT_EQ(b.calls, 1);
+}
+
+// ---- Restarts and the second attempt --------------------------------------------------------
+
+// Replaces the n-th restart marker of the scan by the given marker.
+std::string ReplaceRestartMarker(std::string jpeg, int n, uint8_t marker) {
+    for (size_t i = jpeg.find("\xFF\xDA"); i + 1 < jpeg.size(); ++i) {
+        auto m = static_cast<uint8_t>(jpeg[i + 1]);
+        if (jpeg[i] == '\xFF' && m >= 0xD0 && m <= 0xD7 && n-- == 0) {
+            jpeg[i + 1] = static_cast<char>(marker);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+TEST_F(Jpeg, AMisplacedMarkerIsSkippedInTheFirstAttempt) {
+    auto rgb = JpegSamples(48, 64, 3, Blocky);
+    std::string jpeg = EncodeJpeg(48, 64, 3, rgb, JpegOptions().WithRestartRows(1));
+    // Where the second restart was due stands an end-of-image marker: the standard handling would
+    // keep it and lose every row behind it.
+    std::string broken = ReplaceRestartMarker(jpeg, 1, 0xD9);
+    ASSERT_NE(broken, jpeg);
+    Bands b;
+    ASSERT_EQ(Decode(broken, &b), kOk);
+    EXPECT_EQ(b.calls, 1);
+    EXPECT_LE(MaxDifference(b.picture, rgb), 6);
+}
+
+TEST_F(Jpeg, AFailedFirstAttemptIsRepeatedInFull) {
+    std::string jpeg = EncodeJpeg(600, 100, 3, JpegSamples(600, 100, 3, Blocky));  // 36 rows a band
+    Bands once;
+    once.failingCalls = 1;
+    EXPECT_EQ(Decode(jpeg, &once), kOk);
+    EXPECT_EQ(once.calls, 1 + 3);
+    EXPECT_EQ(once.rects.front().top, 0);
+    Bands always;
+    always.failingCalls = 99;
+    EXPECT_EQ(Decode(jpeg, &always), 4321u);
+    EXPECT_EQ(always.calls, 2);
+}
+
+// ---- Hostile streams ------------------------------------------------------------------------
+
+TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
+    std::string jpeg =
+        EncodeJpeg(40, 40, 3, JpegSamples(40, 40, 3, Blocky), JpegOptions().WithRestartRows(2));
+    std::string progressive =
+        EncodeJpeg(40, 40, 3, JpegSamples(40, 40, 3, Blocky), JpegOptions().WithProgression());
+    Bands b;
+    EXPECT_EQ(DecodeJpeg(nullptr, 0, Collect, &b), kErrFormat);
+    EXPECT_EQ(Decode("", &b), kErrFormat);
+    EXPECT_EQ(Decode("\xFF\xD8", &b), kErrFormat);
+    EXPECT_EQ(Decode(jpeg.substr(0, jpeg.find("\xFF\xC0")) + "\xFF\xD9", &b), kErrFormat);  // tables only
+    EXPECT_EQ(Decode("\xFF\xD9" + jpeg.substr(2), &b), kErrFormat);
+    // Five samples a pixel would overrun rows laid out for at most four.
+    EXPECT_EQ(Decode(EncodeJpeg(16, 8, 5, std::vector<uint8_t>(16 * 8 * 5, 9)), &b), kErrFormat);
+    // A huge frame announced by a few bytes: the library's buffers are capped, nothing is drawn.
+    std::string huge = progressive;
+    huge.replace(huge.find("\xFF\xC2") + 5, 4, "\xFF\xDC\xFF\xDC");
+    EXPECT_EQ(Decode(huge, &b), kErrFormat);
+    EXPECT_EQ(b.calls, 0);
+    for (const std::string* stream : {&jpeg, &progressive}) {
+        for (size_t cut = 0; cut < stream->size(); cut += 3) {
+            Bands t;
+            EXPECT_EQ(Decode(stream->substr(0, cut), &t), kErrFormat) << cut;
+        }
+        for (size_t at = 2; at < stream->size(); at += 5) {  // whatever comes out, nothing breaks
+            std::string flipped = *stream;
+            flipped[at] = static_cast<char>(flipped[at] ^ (at % 2 ? 0xFF : 0x10));
+            Bands t;
+            Decode(flipped, &t);
+        }
+    }
+    // Restart intervals other than the markers in the data.
+    size_t dri = jpeg.find("\xFF\xDD");
+    ASSERT_NE(dri, std::string::npos);
+    for (const char* interval : {"\x00\x01", "\x00\x07", "\x7F\xFF"}) {
+        std::string wrong = jpeg;
+        wrong.replace(dri + 4, 2, interval, 2);
+        Bands t;
+        Decode(wrong, &t);
+        EXPECT_LE(t.calls, 2);
+    }
+}
+
+// ---- ASCII85 --------------------------------------------------------------------------------
+
+TEST_F(Jpeg, Ascii85TextDecodesWhateverItsLayout) {
+    auto light = JpegSamples(24, 16, 1, Blocky);
+    // A comment longer than a refill, to be skipped, with zero groups and a false end marker in it.
+    std::string comment = std::string(600, '\0') + "\xFF\xD9" + std::string(8, '\0');
+    std::string jpeg = EncodeJpeg(24, 16, 1, light, JpegOptions().WithComment(comment));
+    std::string text = Ascii85(jpeg);
+    ASSERT_NE(text.find('z'), std::string::npos);
+    std::string spread;
+    for (size_t i = 0; i < text.size(); ++i)
+        spread += text[i] + std::string(i % 3 ? "" : i % 2 ? " \t" : "\r\n");
+    Bands memory;
+    ASSERT_EQ(Decode(jpeg, &memory), kOk);
+    for (const std::string& t : {text, spread}) {
+        Drawn d = DrawAscii85(t, 24, 16, 8);
+        ASSERT_EQ(d.status, kOk);
+        EXPECT_EQ(MaxTargetDifference(d.picture, memory.picture, 24), 0);
+    }
+}
+
+TEST_F(Jpeg, Ascii85FinalGroupsAndTheEndMark) {
+    for (size_t pad = 0; pad < 4; ++pad) {
+        SCOPED_TRACE(pad);
+        std::string jpeg = EncodeJpeg(16, 16, 1, JpegSamples(16, 16, 1, Blocky),
+                                      JpegOptions().WithComment(std::string(pad + 1, 'c')));
+        if (jpeg.size() % 252 == 0) jpeg.insert(jpeg.size() - 2, 4, '\0');  // keep the end inside a refill
+        std::string text = Ascii85(jpeg);
+        Drawn d = DrawAscii85(text, 16, 16, 8);
+        EXPECT_EQ(d.status, kOk);
+        // The end mark is read with its ">" and nothing after it.
+        EXPECT_EQ(d.end, 5 + text.size());
+        // The last bytes of the stream (its end marker among them) come from the final group.
+        if (jpeg.size() % 4) {
+            EXPECT_EQ(DrawAscii85(Ascii85(jpeg, true), 16, 16, 8).status, kErrFormat);
+        }
+    }
+}
+
+TEST_F(Jpeg, Ascii85FaultsEndTheData) {
+    std::string jpeg = EncodeJpeg(32, 32, 1, JpegSamples(32, 32, 1, Blocky));
+    ASSERT_GT(jpeg.size() % 252, 8u);  // the last refill holds more than the end marker
+    std::string text = Ascii85(jpeg);
+    std::string body = text.substr(0, text.size() - 2);
+    size_t middle = text.size() / 2;
+    EXPECT_EQ(DrawAscii85(text.substr(0, middle) + "{" + text.substr(middle), 32, 32, 8).status, kErrFormat);
+    // A "z" inside a group: after the first two digits of a group of five, halfway through.
+    std::string digits = body;
+    digits.erase(std::remove(digits.begin(), digits.end(), '\n'), digits.end());
+    size_t group = 0;
+    while (group < digits.size() / 2 || digits[group] == 'z') group += digits[group] == 'z' ? 1 : 5;
+    EXPECT_EQ(
+        DrawAscii85(digits.substr(0, group + 2) + "z" + digits.substr(group + 2) + "~>", 32, 32, 8).status,
+        kErrFormat);
+    // A fault drops the whole refill it stands in, here the one holding the stream's last bytes.
+    EXPECT_EQ(DrawAscii85(body + "{", 32, 32, 8).status, kErrFormat);
+    EXPECT_EQ(DrawAscii85(body, 32, 32, 8, "").status, kErrFormat);  // the file ends before "~"
+    // Further behind, once every byte the decoder needs has come, a fault does no harm.
+    std::string trailing = Ascii85(jpeg + std::string(600, 'U'));
+    EXPECT_EQ(DrawAscii85(trailing.substr(0, trailing.size() - 2) + "{", 32, 32, 8).status, kOk);
+}
+
+// ---- Chain sources --------------------------------------------------------------------------
+
+uint32_t Quadrant(uint32_t x, uint32_t y, int s) {
+    static const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 0, 0}};
+    return colours[(y >= 8) * 2 + (x >= 16)][s];
+}
+
+TEST_F(Jpeg, PhotoshopThumbnailFromResource1033OrIptc) {
+    auto rgb = JpegSamples(32, 16, 3, Quadrant);
+    auto bgr = JpegSamples(32, 16, 3, [](uint32_t x, uint32_t y, int s) { return Quadrant(x, y, 2 - s); });
+    std::string thumbnail = ImageResource(1033, ThumbnailResourceData(32, 16, EncodeJpeg(32, 16, 3, bgr)));
+    std::string iptc = ImageResource(
+        1028, IptcDataSetBytes(2, 120, "caption") + IptcDataSetBytes(4, 100, EncodeJpeg(32, 16, 3, rgb)));
+    std::string resolution = ImageResource(1005, ResolutionInfo(72 << 16, 72 << 16));
+    struct Case {
+        const char* name;
+        std::string resources;
+        Status status;
+    } cases[] = {
+        {"1033", resolution + thumbnail, kOk},
+        {"IPTC 4:100", resolution + iptc, kOk},
+        {"1033 too short, no fallback", ImageResource(1033, std::string(28, '\0')) + iptc, kErrFormat},
+        {"only 1036",
+         resolution + ImageResource(1036, ThumbnailResourceData(32, 16, EncodeJpeg(32, 16, 3, rgb))),
+         kErrFormat},
+        {"IPTC without 4:100", ImageResource(1028, IptcDataSetBytes(2, 120, "caption")), kErrFormat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Drawn d = DrawSource(DrawPhotoshopThumbnail,
+                             EpsText("%%BoundingBox: 0 0 32 16\n" + PhotoshopBlock(c.resources)), 32, 16);
+        EXPECT_EQ(d.status, c.status);
+        if (c.status == kOk) {
+            EXPECT_LE(MaxTargetDifference(d.picture, rgb, 32 * 3), 8);
+        }
+    }
+    EXPECT_EQ(DrawSource(DrawPhotoshopThumbnail, EpsText("%%Creator: x"), 32, 16).status, kErrFormat);
+    // Only 24-bit bands are swapped.
+    auto light = JpegSamples(32, 16, 1, Blocky);
+    std::string grey = ImageResource(1033, ThumbnailResourceData(32, 16, EncodeJpeg(32, 16, 1, light)));
+    Bands memory;
+    ASSERT_EQ(Decode(EncodeJpeg(32, 16, 1, light), &memory), kOk);
+    Drawn d = DrawSource(DrawPhotoshopThumbnail, EpsText(PhotoshopBlock(grey)), 32, 16, 8);
+    ASSERT_EQ(d.status, kOk);
+    EXPECT_EQ(MaxTargetDifference(d.picture, memory.picture, 32), 0);
+}
+
+TEST_F(Jpeg, StormPicturePressBinaryBlock) {
+    auto rgb = JpegSamples(32, 16, 3, Quadrant);
+    std::string jpeg = EncodeJpeg(32, 16, 3, rgb);
+    std::string n = std::to_string(jpeg.size());
+    std::string storm = "%!PS-Adobe-3.0\n%%Creator: \t Storm PicturePress 2.0\n%%EndSetup\n%%BeginBinary: ";
+    struct Case {
+        const char* name;
+        std::string file;
+        Status status;
+    } cases[] = {
+        {"plain", storm + n + "\n" + jpeg + "\n%%EndBinary\n", kOk},
+        {"CR LF", "%!PS-Adobe-3.0\r\n%%Creator: Storm PicturePress\r\n%%BeginBinary: " + n + "\r\n" + jpeg,
+         kOk},
+        {"DOS EPS", DosEpsFile(storm + n + "\n" + jpeg, ""), kOk},
+        {"another creator", "%!PS-Adobe-3.0\n%%Creator: Photoshop\n%%BeginBinary: " + n + "\n" + jpeg,
+         kErrFormat},
+        {"setup ends first",
+         "%!PS-Adobe-3.0\n%%EndSetup\n%%Creator: Storm PicturePress\n%%BeginBinary: " + n + "\n" + jpeg,
+         kErrFormat},
+        {"no binary block", "%!PS-Adobe-3.0\n%%Creator: Storm PicturePress\nshowpage\n", kErrEof},
+        {"no creator", "%!PS-Adobe-3.0\n%%Title: picture\nshowpage\n", kErrEof},
+        {"count beyond the file", storm + std::to_string(jpeg.size() + 1) + "\n" + jpeg, kErrFormat},
+        {"count 0", storm + "0\n" + jpeg, kErrFormat},
+        {"no count", storm + "x\n" + jpeg, kErrFormat},
+        {"count wrapping at 2^32", storm + std::to_string((uint64_t{1} << 32) + jpeg.size()) + "\n" + jpeg,
+         kErrFormat},
+        {"count short of the stream", storm + std::to_string(jpeg.size() - 40) + "\n" + jpeg, kErrFormat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Drawn d = DrawSource(DrawStormPicture, c.file, 32, 16);
+        EXPECT_EQ(d.status, c.status);
+        if (c.status == kOk) {
+            EXPECT_LE(MaxTargetDifference(d.picture, rgb, 32 * 3), 8);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace aldra
