@@ -1,0 +1,24 @@
+// The %ImageData picture: the samples an image operator of the PostScript program paints, announced
+// by a comment ("%ImageData: width height bits mode pad blockSize type startWord") and stored after
+// the line that equals its start word, as raw binary, as hexadecimal text, or as a JPEG stream in
+// ASCII85 text. It is decoded one row at a time, whatever its size.
+#pragma once
+#include "base/Result.h"
+#include "eps/EpsReader.h"
+#include "preview/Raster.h"
+#include "preview/TargetRaster.h"
+
+namespace aldra {
+
+// Draws the picture into `destination` of the target. 2020 for a missing comment (or one behind more
+// than 20 lines of code) and for parameters the decoder does not read; 2016 when the file ends
+// before the start word or inside the data, in which case the rows before that are drawn. Refuses
+// rows larger than kMaxImageDataRowBytes.
+Status DecodeImageData(EpsReader* eps, TargetRaster* target, const Rect* destination);
+
+// Neither a source row nor a converted row may be larger than this: one row of a picture several
+// hundred thousand pixels wide is the most a real file carries, and a forged header must not make
+// the decoder allocate gigabytes.
+inline constexpr uint64_t kMaxImageDataRowBytes = uint64_t{64} << 20;
+
+}  // namespace aldra
