@@ -18,6 +18,16 @@ uint32_t DepthForKind(int32_t kind) {
     return kind == 2 ? 24 : 8;
 }
 
+// What the drawing layer refuses to make (kMaxDibSide, kMaxDibBytes): a conversion asked for such a
+// bitmap is refused as out of memory before anything is drawn, not answered as if there were no
+// picture.
+bool BeyondDrawingLimits(uint32_t bitsPerPixel, int32_t width, int32_t height) {
+    if (width > kMaxDibSide || height > kMaxDibSide) return true;
+    return uint64_t{AlignedStride(bitsPerPixel, static_cast<uint32_t>(width))} *
+               static_cast<uint64_t>(height) >
+           kMaxDibBytes;
+}
+
 // The picture takes the section over; on failure the target keeps it and frees it as usual. The
 // host receives the picture's dispatch interface.
 IDispatch* PictureFromTarget(TargetRaster* target) {
@@ -103,6 +113,8 @@ bool CFilterCtrl::ConvertTo(const std::string& to, const std::string& type) {
 
 bool CFilterCtrl::ConvertToSize(const std::string& to, const std::string&, int32_t width, int32_t height) {
     if (!(widthInches_ > kLeastWidthInches)) RaiseFilterError(kNoPicture);
+    if (width > 0 && height > 0 && BeyondDrawingLimits(DepthForKind(kind_), width, height))
+        RaiseFilterError(kErrMemory);
     TargetRaster target;
     bool written = false;
     if (width > 0 && height > 0 &&

@@ -32,6 +32,18 @@ int HexValue(uint8_t c) {
     return -1;
 }
 
+// The bytes of a line of hex digit pairs; 0 for a line with any bad digit.
+uint32_t DecodeHexPairs(const uint8_t* line, uint8_t bytes[128]) {
+    int count = line[0] / 2;
+    for (int k = 0; k < count; ++k) {
+        int high = HexValue(line[1 + 2 * k]);
+        int low = HexValue(line[2 + 2 * k]);
+        if (high < 0 || low < 0) return 0;
+        bytes[k] = static_cast<uint8_t>(high * 16 + low);
+    }
+    return static_cast<uint32_t>(count);
+}
+
 }  // namespace
 
 bool MatchKeyword(uint8_t* line, const char* keyword) {
@@ -154,14 +166,37 @@ void SkipHexLineIndent(uint8_t* line) {
 
 Status AppendHexLine(const uint8_t* line, TextBuffer* buffer) {
     uint8_t bytes[128];
-    int count = line[0] / 2;
-    for (int k = 0; k < count; ++k) {
-        int high = HexValue(line[1 + 2 * k]);
-        int low = HexValue(line[2 + 2 * k]);
-        if (high < 0 || low < 0) return kOk;
-        bytes[k] = static_cast<uint8_t>(high * 16 + low);
+    return AppendBytes(bytes, DecodeHexPairs(line, bytes), buffer);
+}
+
+Status OpenHexBlock(int64_t announced, uint64_t bytesLeft, bool keep, HexBlock* block) {
+    *block = HexBlock{};
+    block->announced = announced;
+    if (!keep || announced < 0 || announced > kMaxHexBlockBytes ||
+        static_cast<uint64_t>(announced) > bytesLeft / 2) {
+        return kOk;
     }
-    return AppendBytes(bytes, static_cast<uint32_t>(count), buffer);
+    return NewBuffer(static_cast<uint32_t>(announced), &block->buffer);
+}
+
+void AddHexLine(const uint8_t* line, HexBlock* block) {
+    uint8_t bytes[128];
+    uint32_t count = DecodeHexPairs(line, bytes);
+    if (block->buffer != nullptr && block->decoded + count <= static_cast<uint64_t>(block->announced))
+        std::memcpy(BufferData(block->buffer) + block->decoded, bytes, count);
+    block->decoded += count;
+}
+
+bool HexBlockWanted(const HexBlock& block) {
+    return block.announced > 0 && block.decoded < static_cast<uint64_t>(block.announced);
+}
+
+TextBuffer* CloseHexBlock(HexBlock* block) {
+    TextBuffer* kept = block->buffer;
+    block->buffer = nullptr;
+    if (kept != nullptr && block->decoded == static_cast<uint64_t>(block->announced)) return kept;
+    DisposeBuffer(kept);
+    return nullptr;
 }
 
 }  // namespace aldra

@@ -31,4 +31,29 @@ void TakeWord(uint8_t* line, uint8_t* word);
 // (nothing appended, result 0).
 Status AppendHexLine(const uint8_t* line, TextBuffer* buffer);
 
+// One hex comment block (Photoshop resources, a 9 Bits reference) decodes to at most this: real
+// blocks hold a thumbnail, a colour profile and some metadata, a few megabytes at the most, and a
+// forged byte count must not make the header scan hold most of a 200 MB file.
+inline constexpr int64_t kMaxHexBlockBytes = int64_t{16} << 20;
+
+// A hex comment block collected line by line into one buffer of the announced size, made when the
+// block starts: appending line by line would copy the whole block again every 256 bytes, which
+// takes seconds for a block of a few megabytes. Bytes are counted past the announcement but not
+// kept; the block is complete when the count equals it.
+struct HexBlock {
+    int64_t announced = 0;
+    uint64_t decoded = 0;
+    TextBuffer* buffer = nullptr;  // none when the bytes are only counted
+};
+
+// Keeps the bytes only when asked to and when the block can be complete: announced from 0 to
+// kMaxHexBlockBytes, and no more than the two hex digits a byte takes in the bytesLeft of the file.
+// 1000 when the buffer cannot be had.
+Status OpenHexBlock(int64_t announced, uint64_t bytesLeft, bool keep, HexBlock* block);
+// Decodes one hex line as AppendHexLine does (its "%" and indent already consumed).
+void AddHexLine(const uint8_t* line, HexBlock* block);
+bool HexBlockWanted(const HexBlock& block);  // fewer bytes than announced so far
+// The buffer of a complete, kept block, cut to its size; otherwise null, the buffer disposed of.
+TextBuffer* CloseHexBlock(HexBlock* block);
+
 }  // namespace aldra

@@ -77,6 +77,7 @@ void AppendToken(uint8_t* line, bool skipColourValues, StringList* list, uint32_
     }
     PString token;
     ParseToken(line, token);
+    if (GetBufferSize(list) + 1u + token[0] > kMaxListBytes) return;
     if (AppendEntry(token, list) == kOk) ++*count;
 }
 
@@ -94,29 +95,37 @@ Status ReadListRun(Scan* scan, bool skipColourValues, StringList* list, uint32_t
     return kOk;
 }
 
-// Collects the "%"-prefixed hex lines that follow a block keyword until `announced` bytes are in.
-// On return scan->line holds the line that ended the block.
-Status ReadHexBlock(Scan* scan, int32_t announced, TextBuffer** block) {
+// Collects the "%"-prefixed hex lines that follow a block keyword until `announced` bytes are in;
+// *block receives them when `keep` asks for them and exactly that many came (see OpenHexBlock for
+// the blocks that are only counted). On return scan->line holds the line that ended the block.
+Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block) {
+    *block = nullptr;
+    const uint64_t bytesLeft = EpsFileSize(scan->eps) - EpsTell(scan->eps);
     Status status = ReadLine(scan->eps, scan->line);
     if (status != kOk) return status;
-    status = NewBuffer(0, block);
-    if (status != kOk) return status;
-    while (StartsWithPercent(scan->line) && static_cast<int64_t>(GetBufferSize(*block)) < announced) {
-        PString hex;
-        PStrSub(scan->line, 2, scan->line[0] - 1, hex, sizeof hex);
-        SkipHexLineIndent(hex);
-        status = AppendHexLine(hex, *block);
-        if (status == kOk) status = ReadLine(scan->eps, scan->line);
-        if (status != kOk) return status;
+    HexBlock hex;
+    status = OpenHexBlock(announced, bytesLeft, keep, &hex);
+    while (status == kOk && StartsWithPercent(scan->line) && HexBlockWanted(hex)) {
+        PString digits;
+        PStrSub(scan->line, 2, scan->line[0] - 1, digits, sizeof digits);
+        SkipHexLineIndent(digits);
+        AddHexLine(digits, &hex);
+        status = ReadLine(scan->eps, scan->line);
     }
-    return kOk;
+    *block = CloseHexBlock(&hex);
+    if (status != kOk) {
+        DisposeBuffer(*block);
+        *block = nullptr;
+    }
+    return status;
 }
 
 Status ReadPhotoshopBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
     TextBuffer* block = nullptr;
-    Status status = ReadHexBlock(scan, announced, &block);
-    if (status == kOk && static_cast<int64_t>(GetBufferSize(block)) == announced) {
+    // A block that is short, or larger than kMaxHexBlockBytes, is passed over.
+    Status status = ReadHexBlock(scan, announced, true, &block);
+    if (status == kOk && block != nullptr) {
         int32_t h = 0;
         int32_t v = 0;
         status = ReadPhotoshopResolution(BufferData(block), GetBufferSize(block), &h, &v);
@@ -132,8 +141,7 @@ Status ReadPhotoshopBlock(Scan* scan) {
 Status SkipNineBitsBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
     TextBuffer* block = nullptr;
-    Status status = ReadHexBlock(scan, announced, &block);
-    DisposeBuffer(block);
+    Status status = ReadHexBlock(scan, announced, false, &block);
     if (status == kOk) scan->nextLineRead = true;
     return status;
 }

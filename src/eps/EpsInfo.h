@@ -22,6 +22,11 @@ enum OpiSystem : uint32_t {
     kOpiNineBits = 8,
 };
 
+// One list (fonts, colours, files, IPTC keywords) holds at most this many bytes, entries past it
+// being dropped. Real documents name a few hundred entries, and a list grows by copying itself, so
+// a forged file with millions of "%%+" lines would otherwise keep the scan busy for minutes.
+inline constexpr uint32_t kMaxListBytes = 256 * 1024;
+
 struct EpsInfo {
     double widthInches = 0;   // (urx - llx) / 72 of the last bounding box
     double heightInches = 0;  // (ury - lly) / 72

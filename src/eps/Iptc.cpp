@@ -2,6 +2,7 @@
 
 #include "base/PString.h"
 #include "eps/AnpaTable.h"
+#include "eps/EpsInfo.h"
 #include "eps/Photoshop.h"
 
 namespace aldra {
@@ -90,6 +91,7 @@ Status CollectIptcKeywords(const uint8_t* record, uint32_t size, StringList* key
         if (dataSet.record != kIptcApplicationRecord || dataSet.dataSet != kIptcKeywordsDataSet) continue;
         PString keyword;
         uint32_t kept = dataSet.length < kMaxLine ? dataSet.length : kMaxLine;
+        if (GetBufferSize(keywords) + 1u + kept > kMaxListBytes) break;
         keyword[0] = static_cast<uint8_t>(kept);
         for (uint32_t i = 0; i < kept; ++i) keyword[1 + i] = dataSet.data[i];
         Status status = AppendEntry(keyword, keywords);
@@ -106,6 +108,9 @@ Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* 
     while (NextIptcDataSet(record, size, &offset, &dataSet)) {
         AnpaEntry entry;
         if (!FindSelectedEntry(anpaTable, dataSet, &entry)) continue;
+        uint64_t line = 1 + uint64_t{PStrLength(entry.label)} + PStrLength(separator) +
+                        (entry.type <= kIptcLastCopiedType ? dataSet.length : 0);
+        if (GetBufferSize(notes) + line > kMaxNotesBytes) break;
         Status status = AppendNotesLine(entry, separator, dataSet, notes);
         if (status != kOk) return status;
     }

@@ -27,11 +27,17 @@ struct IptcDataSet {
 // other than the marker, or at a data set that does not fit in what remains.
 bool NextIptcDataSet(const uint8_t* record, uint32_t size, uint32_t* offset, IptcDataSet* dataSet);
 
-// Appends every keyword of the record (cut to 255 bytes) to the list and counts them in *count.
+// The notes of one record stop before the line that would take them past this: a caption is at
+// most 2,000 bytes, and a forged record of tiny data sets must not grow the notes line by line for
+// minutes.
+inline constexpr uint32_t kMaxNotesBytes = 256 * 1024;
+
+// Appends every keyword of the record (cut to 255 bytes) to the list and counts them in *count; the
+// keywords that would take the list past kMaxListBytes are dropped.
 Status CollectIptcKeywords(const uint8_t* record, uint32_t size, StringList* keywords, uint32_t* count);
 
 // Appends one notes line per data set that the table selects, in the order of the record, lines
-// separated by a carriage return.
+// separated by a carriage return, up to kMaxNotesBytes.
 Status ComposeIptcNotes(const uint8_t* record, uint32_t size, const TextBuffer* anpaTable,
                         const uint8_t* separator, TextBuffer* notes);
 

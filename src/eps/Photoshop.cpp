@@ -33,17 +33,6 @@ Status FindBlockStart(EpsReader* eps, uint8_t* line) {
     return status;
 }
 
-// Collects hex comment lines until `announced` bytes are there or the comments end.
-Status DecodeHexLines(EpsReader* eps, uint8_t* line, int64_t announced, TextBuffer* block) {
-    Status status = ReadLine(eps, line);
-    while (status == kOk && GetBufferSize(block) < announced && MatchKeyword(line, "%")) {
-        SkipHexLineIndent(line);
-        status = AppendHexLine(line, block);
-        if (status == kOk) status = ReadLine(eps, line);
-    }
-    return status;
-}
-
 // The block, locked in place, with resource 1028 inside it; on failure nothing is left to dispose of.
 Status ReadIptcRecord(EpsReader* eps, TextBuffer** block, const uint8_t** record, uint32_t* size) {
     Status status = ReadPhotoshopData(eps, block);
@@ -65,16 +54,20 @@ Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block) {
     Status status = FindBlockStart(eps, line);
     if (status != kOk) return status;
     int64_t announced = ParseInteger(line);
-    TextBuffer* decoded = nullptr;
-    status = NewBuffer(0, &decoded);
+    if (announced > kMaxHexBlockBytes) return kErrMemory;
+    HexBlock hex;
+    status = OpenHexBlock(announced, EpsFileSize(eps) - EpsTell(eps), true, &hex);
     if (status != kOk) return status;
-    status = DecodeHexLines(eps, line, announced, decoded);
-    // Once every announced byte is there, what follows the block (even the end of the file) is no concern.
-    if (GetBufferSize(decoded) != announced) {
-        DisposeBuffer(decoded);
-        return status != kOk ? status : kErrFormat;
+    // Hex comment lines are collected until the announced bytes are there or the comments end.
+    status = ReadLine(eps, line);
+    while (status == kOk && HexBlockWanted(hex) && MatchKeyword(line, "%")) {
+        SkipHexLineIndent(line);
+        AddHexLine(line, &hex);
+        status = ReadLine(eps, line);
     }
-    *block = decoded;
+    // Once every announced byte is there, what follows the block (even the end of the file) is no concern.
+    *block = CloseHexBlock(&hex);
+    if (*block == nullptr) return status != kOk ? status : kErrFormat;
     return kOk;
 }
 

@@ -16,7 +16,8 @@ inline constexpr uint16_t kIptcResource = 1028;
 
 // Takes resolution and colour mode from the rest of an "%ImageData:" line.
 void ParseImageData(uint8_t* line, EpsInfo* info);
-// Finds and decodes the Photoshop resource block of the file; the caller disposes of *block.
+// Finds and decodes the Photoshop resource block of the file; the caller disposes of *block. 1000 for
+// a block announced larger than kMaxHexBlockBytes, refused before any of it is read.
 Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block);
 Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data,
                          uint32_t* dataSize);

@@ -33,7 +33,7 @@ Status PlanRaster(const TiffInfo& info, RasterLayout* layout) {
     }
     uint64_t bytes = rowBytes * info.height;
     if (rowBytes > UINT32_MAX || bytes > UINT32_MAX) return kErrFormat;
-    if (bytes > kMaxTiffPixelBytes) return kErrMemory;
+    if (bytes > kMaxTiffPixelBytes || uint64_t{info.width} * info.height > kMaxTiffPixels) return kErrMemory;
     layout->rowBytes = static_cast<uint32_t>(rowBytes);
     layout->bytes = static_cast<uint32_t>(bytes);
     return kOk;

@@ -20,9 +20,14 @@
 
 namespace aldra {
 
-// Pictures whose pixels, or one strip's decoded samples, would take more than this are refused as
-// if memory had run out.
-inline constexpr uint32_t kMaxTiffPixelBytes = 1u << 30;
+// Pictures of more pixels than kMaxTiffPixels, or whose raster or one strip's decoded samples would
+// take more than kMaxTiffPixelBytes, are refused as if memory had run out. The work a picture costs
+// follows its size, not the bytes the file holds, so a header of a few bytes must not be able to
+// ask for billions of pixels. Programs store previews at screen resolution, but a picture made at
+// 72 ppi gets a preview of its full size: 32 Mpixels holds a 6000 x 5000 photograph, and at four
+// bytes a pixel its RGB raster just fits the byte limit.
+inline constexpr uint64_t kMaxTiffPixels = uint64_t{32} << 20;
+inline constexpr uint32_t kMaxTiffPixelBytes = 128u << 20;
 
 // Decodes the TIFF file held in data (size bytes) and, on success, hands the picture to the sink
 // and returns its status. 2020 for data the decoder does not handle, 1000 when memory runs out;

@@ -1,6 +1,8 @@
 #include "platform/registry/Hive.h"
 
+#include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 namespace aldra {
 
@@ -62,11 +64,19 @@ std::string FormatData(const HiveValue& value) {
         for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
         return "dword:" + std::string(text, 8);
     }
-    std::string prefix = value.type == 3 ? "hex:" : "hex(" + std::to_string(value.type) + "):";
+    // The type in hex(...) is hexadecimal, as regedit writes it and ParseHexType reads it.
+    std::string type;
+    for (uint32_t v = value.type; type.empty() || v != 0; v >>= 4)
+        type.insert(type.begin(), kHexDigits[v & 15]);
+    std::string prefix = value.type == 3 ? "hex:" : "hex(" + type + "):";
     // A REG_SZ in hex form carries its terminating zero, as regedit writes it.
     std::string bytes = value.data;
     if (value.type == kString || value.type == 2) bytes += '\0';
     return prefix + HexBytes(bytes);
+}
+
+bool TooDeep(std::string_view path) {
+    return !path.empty() && static_cast<size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth;
 }
 
 // A cursor over one logical line (continuations already joined).
@@ -283,6 +293,7 @@ std::vector<std::string> ChildNames(const Hive& hive, std::string_view path) {
 HiveKey* CreateKey(Hive* hive, std::string_view path, bool* created) {
     if (created) *created = false;
     if (HiveKey* existing = FindKey(hive, path)) return existing;
+    if (TooDeep(path)) return nullptr;
     CreateKey(hive, ParentOf(path), nullptr);
     hive->keys.push_back(HiveKey{std::string(path), {}});
     if (created) *created = true;
@@ -302,8 +313,33 @@ void RemoveTree(Hive* hive, std::string_view path, bool keepKey) {
     hive->keys = std::move(kept);
 }
 
+namespace {
+
+using KeyIndex = std::unordered_map<std::string, size_t>;
+
+std::string LowerPath(std::string_view path) {
+    std::string lower(path);
+    for (char& c : lower) c = AsciiLower(c);
+    return lower;
+}
+
+// CreateKey through an index of the keys by their path in lower case: searching every key for each
+// section and each of its ancestors made a hive of a few thousand deep keys take minutes to parse.
+size_t CreateIndexedKey(Hive* hive, KeyIndex* index, std::string_view path) {
+    std::string lower = LowerPath(path);
+    auto found = index->find(lower);
+    if (found != index->end()) return found->second;
+    CreateIndexedKey(hive, index, ParentOf(path));  // as deep as the path, which the caller checked
+    hive->keys.push_back(HiveKey{std::string(path), {}});
+    index->emplace(std::move(lower), hive->keys.size() - 1);
+    return hive->keys.size() - 1;
+}
+
+}  // namespace
+
 bool ParseHive(std::string_view text, std::string_view rootName, Hive* hive) {
     *hive = Hive();
+    KeyIndex index = {{std::string(), 0}};
     std::vector<std::string> lines = LogicalLines(text);
     size_t i = 0;
     while (i < lines.size() && lines[i].empty()) ++i;
@@ -316,8 +352,8 @@ bool ParseHive(std::string_view text, std::string_view rootName, Hive* hive) {
         if (line[0] == '[') {
             std::string path;
             if (!ParseSection(line, rootName, &path)) return false;
-            bool created = false;
-            current = CreateKey(hive, path, &created);
+            if (TooDeep(path)) return false;
+            current = &hive->keys[CreateIndexedKey(hive, &index, path)];
             continue;
         }
         HiveValue value;

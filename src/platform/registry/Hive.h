@@ -24,6 +24,10 @@ struct Hive {
     Hive() : keys(1) {}
 };
 
+// Windows keeps a registry tree to 512 levels; a deeper key is never created or read, so that no
+// hive file can make the key code recurse without end.
+inline constexpr size_t kMaxKeyDepth = 512;
+
 // ASCII case-insensitive equality, the registry's rule for key and value names.
 bool NamesEqual(std::string_view a, std::string_view b);
 
@@ -33,12 +37,13 @@ HiveValue* FindValue(HiveKey* key, std::string_view name);
 // The names of the key's direct subkeys, in creation order.
 std::vector<std::string> ChildNames(const Hive& hive, std::string_view path);
 // Adds the key and every missing ancestor; returns the key and, when created is not null, whether
-// it was new.
+// it was new. Null, and the hive unchanged, for a path of more than kMaxKeyDepth names.
 HiveKey* CreateKey(Hive* hive, std::string_view path, bool* created);
 // Removes the key and everything below it (only below it when keepKey is set).
 void RemoveTree(Hive* hive, std::string_view path, bool keepKey);
 
-// False when the text is not a REGEDIT4 file of this root whose every line is understood.
+// False when the text is not a REGEDIT4 file of this root whose every line is understood, or when a
+// key is deeper than kMaxKeyDepth.
 bool ParseHive(std::string_view text, std::string_view rootName, Hive* hive);
 std::string FormatHive(const Hive& hive, std::string_view rootName);
 

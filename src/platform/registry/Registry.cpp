@@ -279,6 +279,7 @@ LSTATUS RegCreateKeyEx(HKEY parent, const char* subKey, DWORD, const char*, DWOR
             HiveKey* existing = FindKey(hive, path);
             if (existing == nullptr && (parent->access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
             HiveKey* key = existing ? existing : CreateKey(hive, path, &created);
+            if (key == nullptr) return ERROR_INVALID_PARAMETER;  // deeper than a registry tree goes
             stored = key->path;
             *dirty = created;
             return ERROR_SUCCESS;

@@ -1,0 +1,324 @@
+// Starting inputs for every fuzz target, built with the test fixtures: each one is a file the
+// target's code reads successfully, so that the fuzzer begins inside the format rather than at its
+// first check. make_seeds writes them out; the regression tests check that they still decode.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/resources/Resources.h"
+#include "support/EpsFixtures.h"
+#include "support/TiffFixtures.h"
+// Last: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary of the headers above.
+#include "support/JpegFixtures.h"
+
+namespace aldra::fuzz {
+
+struct Seed {
+    std::string name;
+    std::string bytes;
+};
+
+namespace seeds {
+
+using namespace aldra::testing;
+
+inline constexpr uint16_t kResolution = 1005;
+
+// ---- TIFF -------------------------------------------------------------------------------------
+
+inline std::vector<Seed> Tiffs() {
+    std::vector<Seed> out;
+    auto add = [&](const std::string& name, uint32_t bits, uint32_t samples, TiffOptions o) {
+        out.push_back({name, MakeTiff(MakePicture(13, 7, bits, samples, Busy), o)});
+    };
+    TiffOptions grey;
+    add("grey8-le", 8, 1, grey);
+    TiffOptions greyBig = grey;
+    greyBig.bigEndian = true;
+    greyBig.rowsPerStrip = 2;
+    add("grey8-be-strips", 8, 1, greyBig);
+    TiffOptions white;
+    white.photometric = 0;
+    add("white-is-zero4", 4, 1, white);
+    add("grey2", 2, 1, grey);
+    TiffOptions bilevel;
+    bilevel.compression = 32773;
+    bilevel.rowsPerStrip = 3;
+    add("bilevel-packbits", 1, 1, bilevel);
+    TiffOptions palette;
+    palette.photometric = 3;
+    for (int channel = 0; channel < 3; ++channel)
+        for (uint32_t i = 0; i < 256; ++i)
+            palette.colourMap.push_back(static_cast<uint16_t>(i * (channel + 1) * 97));
+    add("palette8", 8, 1, palette);
+    TiffOptions palette4;
+    palette4.photometric = 3;
+    for (uint32_t i = 0; i < 48; ++i) palette4.colourMap.push_back(static_cast<uint16_t>(i * 1361));
+    add("palette4", 4, 1, palette4);
+    TiffOptions rgbLzw;
+    rgbLzw.photometric = 2;
+    rgbLzw.compression = 5;
+    rgbLzw.predictor = true;
+    rgbLzw.rowsPerStrip = 4;
+    add("rgb-lzw-predictor", 8, 3, rgbLzw);
+    TiffOptions oldLzw = rgbLzw;
+    oldLzw.predictor = false;
+    oldLzw.oldLzw = true;
+    add("rgb-lzw-old-layout", 8, 3, oldLzw);
+    TiffOptions rgba;
+    rgba.photometric = 2;
+    rgba.extraTags = {{338, kShort, {1}}};
+    add("rgba-associated", 8, 4, rgba);
+    rgba.extraTags = {{338, kShort, {2}}};
+    rgba.compression = 32773;
+    add("rgba-unassociated-packbits", 8, 4, rgba);
+    TiffOptions cmyk;
+    cmyk.photometric = 5;
+    cmyk.bigEndian = true;
+    add("cmyk-be", 8, 4, cmyk);
+    TiffOptions noCounts;
+    noCounts.writeByteCounts = false;
+    noCounts.shortStripOffsets = true;
+    add("grey-short-offsets-no-counts", 8, 1, noCounts);
+    return out;
+}
+
+inline std::string RgbTiff(uint32_t width, uint32_t height) {
+    TiffOptions rgb;
+    rgb.photometric = 2;
+    rgb.rowsPerStrip = 4;
+    return MakeTiff(MakePicture(width, height, 8, 3, Busy), rgb);
+}
+
+// ---- Comment headers ----------------------------------------------------------------------------
+
+inline std::string ResolutionBlock() {
+    return PhotoshopBlock(ImageResource(kResolution, ResolutionInfo(300u << 16, 150u << 16)));
+}
+
+inline std::vector<Seed> Headers() {
+    return {
+        {"every-list", EpsText("%%Creator: (Adobe Photoshop Version 7.0)\n%%BoundingBox: 0 0 144 72\n"
+                               "%%HiResBoundingBox: 0 0 144.5 72.25\n"
+                               "%%DocumentProcessColors: Cyan Magenta Yellow Black\n"
+                               "%%DocumentFonts: Helvetica\n%%+ Times-Roman\n%%+ Courier\n"
+                               "%%DocumentCustomColors: (PANTONE 185 C)\n%%+ (Gold)\n"
+                               "%%CMYKProcessColor: 0 0.91 0.76 0 (PANTONE 185 C)\n"
+                               "%%DocumentFiles: logo.eps\n%%+ map.tif\n%%ColorUsage: Color\n"
+                               "%%DocumentPreview: PC_ColorTIFF\n%%EndComments")},
+        {"photoshop-resolution",
+         EpsText("%%BoundingBox: 0 0 100 50\n%ImageData: 200 100 8 3 0 1 1 \"beginimage\"\n" +
+                 ResolutionBlock() + "\n%%EndComments")},
+        {"dcs-main", EpsText("%%BoundingBox: 0 0 72 72\n%%CyanPlate: scan.C\n%%MagentaPlate: scan.M\n"
+                             "%%YellowPlate: scan.Y\n%%BlackPlate: scan.K\n%%EndComments")},
+        {"ics-main", EpsText("%%BoundingBox: 0 0 72 72\n%LINOCyanPlate: scan.C\n%LINOMagentaPlate: scan.M")},
+        {"opi-helios", EpsText("%%BoundingBox: 0 0 72 72\n%%HeliosRefID: 42\n%%HeliosIncludeEPS: hires.eps")},
+        {"opi-color-central", EpsText("%%BoundingBox: 0 0 72 72\n%%CompFileName: C:\\Scans\\hires.eps")},
+        {"opi-4sight", EpsText("%%For: 4Sight LinoPrint\n%%FSSampleHiResBinPath: Server:Pictures:")},
+        {"opi-others", EpsText("%%IPTSourceType: TIFF\n%ALDImageFileName: hires.tif\n%9BitsRef: 4\n"
+                               "% 0102\n% 0304\n%%BoundingBox: 0 0 10 10")},
+        {"illustrator",
+         EpsText("%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 300 200\n"
+                 "%AI3_ColorUsage: Color\n%AI3_DocumentPreview: Macintosh_ColorPic\n%%EndComments")},
+        {"crlf", EpsText("%%Creator: Windows\n%%BoundingBox: 0 0 50 50\n%%DocumentFonts: Arial", "\r\n")},
+        {"cr", EpsText("%%Creator: Mac\n%%BoundingBox: 0 0 50 50\n%%DocumentFonts: Geneva", "\r")},
+        {"dos-eps", DosEpsFile(EpsText("%%Creator: x\n%%BoundingBox: 0 0 144 72"), RgbTiff(6, 3))},
+    };
+}
+
+// ---- DOS EPS ------------------------------------------------------------------------------------
+
+inline std::vector<Seed> DosEpsFiles() {
+    const std::string text =
+        EpsText("%%BoundingBox: 0 0 144 72\n%%DocumentProcessColors: Cyan Magenta Yellow Black");
+    std::vector<Seed> out = {
+        {"rgb-preview", DosEpsFile(text, RgbTiff(20, 10))},
+        {"no-preview", DosEpsFile(text, "")},
+        {"text-only", text},
+    };
+    TiffOptions bilevel;
+    bilevel.compression = 32773;
+    out.push_back({"bilevel-preview", DosEpsFile(text, MakeTiff(MakePicture(17, 9, 1, 1, Busy), bilevel))});
+    return out;
+}
+
+// ---- Photoshop and IPTC -------------------------------------------------------------------------
+
+inline std::string IptcRecord() {
+    return IptcDataSetBytes(1, 90, "\x1B%G") + IptcDataSetBytes(2, 0, "\x00\x04") +
+           IptcDataSetBytes(2, 5, "Harbour") + IptcDataSetBytes(2, 25, "harbour") +
+           IptcDataSetBytes(2, 25, "boats") + IptcDataSetBytes(2, 80, "A. Photographer") +
+           IptcDataSetBytes(2, 105, "Evening at the harbour", true) +
+           IptcDataSetBytes(2, 120, "Fishing boats in the evening light.");
+}
+
+inline std::string JpegThumbnailResource() {
+    std::string jpeg = EncodeJpeg(12, 8, 3, JpegSamples(12, 8, 3, [](uint32_t x, uint32_t y, int s) {
+                                      return x * 20 + y * 9 + s * 60;
+                                  }));
+    return ImageResource(1036, ThumbnailResourceData(12, 8, jpeg));
+}
+
+inline std::vector<Seed> PhotoshopFiles() {
+    const std::string resources = ImageResource(kResolution, ResolutionInfo(72u << 16, 72u << 16)) +
+                                  ImageResource(1028, IptcRecord(), "IPTC");
+    return {
+        {"iptc", EpsText("%%BoundingBox: 0 0 100 50\n" + PhotoshopBlock(resources))},
+        {"iptc-with-thumbnail",
+         EpsText("%%BoundingBox: 0 0 100 50\n" + PhotoshopBlock(resources + JpegThumbnailResource()))},
+        {"named-odd-resource", EpsText(PhotoshopBlock(ImageResource(1028, IptcRecord() + "x", "a") +
+                                                      ImageResource(1005, ResolutionInfo(1, 2), "ab")))},
+        {"bare-resources", resources},
+    };
+}
+
+// ---- Relatives ----------------------------------------------------------------------------------
+
+inline std::vector<Seed> CompanionFiles() {
+    return {
+        {"dcs-main", EpsText("%%BoundingBox: 0 0 100 50\n%%CyanPlate: scan.C\n%%MagentaPlate: scan.M\n"
+                             "%%YellowPlate: scan.Y\n%%BlackPlate: scan.K")},
+        {"dcs-main-mac-paths", EpsText("%%BoundingBox: 0 0 100 50\n%%CyanPlate: Disk:Scans:scan.C\n"
+                                       "%CyanPlate: C:\\scans\\scan.C")},
+        {"color-central", EpsText("%%BoundingBox: 0 0 100 50\n%%CompFileName: C:\\Scans\\hires.eps")},
+        {"color-central-unix", EpsText("%%CompFileName: /tmp/elsewhere/hires.eps")},
+        {"helios", EpsText("%%HeliosRefID: 1\n%%HeliosIncludeEPS: hires.eps")},
+        {"plate", EpsText("%ImageData: 200 100 8 1 0 1 1 \"beginimage\"")},
+    };
+}
+
+// ---- Settings and registry ----------------------------------------------------------------------
+
+inline std::vector<Seed> AnpaTexts() {
+    return {
+        {"default", ResourceText(252)},
+        {"small", "2,25,1,1,Keywords\n2,120,0,1,Caption"},
+        {"one-unlabelled", "1,90,6,0,"},
+    };
+}
+
+inline std::vector<Seed> HiveTexts() {
+    return {
+        {"settings",
+         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1]\n"
+         "\"PreviewResolution\"=dword:00000048\n\"HeliosLayoutExtension\"=\".lay\"\n"
+         "\"CCCategory\"=\"Color "
+         "\\\"Central\\\"\"\n\"ANPA_SETTINGS\"=hex(1):32,2c,32,35,2c,31,2c,31,2c,4b,00\n"},
+        {"wrapped-hex",
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER]\r\n@=\"root\"\r\n\r\n[HKEY_CURRENT_USER\\a\\b]\r\n"
+         "\"blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,\\\r\n  0e,0f,10\r\n"
+         "\"multi\"=hex(7):61,00,62,00,00\r\n\"x\"=hex(2):25,50,25,00\r\n; comment\r\n"},
+    };
+}
+
+// ---- Pictures -----------------------------------------------------------------------------------
+
+inline std::vector<Seed> JpegStreams() {
+    auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 13 + y * 29 + s * 50; };
+    const std::string rgb = EncodeJpeg(16, 16, 3, JpegSamples(16, 16, 3, pattern));
+    return {
+        {"grey", std::string(1, '\0') + EncodeJpeg(9, 5, 1, JpegSamples(9, 5, 1, pattern))},
+        {"rgb", std::string(1, '\0') + rgb},
+        {"cmyk", std::string(1, '\0') + EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern))},
+        {"ycck", std::string(1, '\0') +
+                     EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern), JpegOptions().WithStored(JCS_YCCK))},
+        {"progressive", std::string(1, '\0') + EncodeJpeg(24, 16, 3, JpegSamples(24, 16, 3, pattern),
+                                                          JpegOptions().WithProgression())},
+        {"restarts", std::string(1, '\0') + EncodeJpeg(32, 32, 3, JpegSamples(32, 32, 3, pattern),
+                                                       JpegOptions().WithRestartRows(1).WithComment("seed"))},
+        {"ascii85-rgb", "\x01" + Ascii85(rgb)},
+        {"ascii85-grey", "\x01" + Ascii85(EncodeJpeg(7, 3, 1, JpegSamples(7, 3, 1, pattern)))},
+    };
+}
+
+inline std::string ImageDataFile(const std::string& numbers, const std::string& data) {
+    return "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 50\n%ImageData: " + numbers +
+           " \"beginimage\"\n%%EndComments\n%%BeginProlog\n/beginimage { image } def\n%%EndProlog\ngsave\n"
+           "100 50 scale\nbeginimage\n" +
+           data + "\n%%EndData\ngrestore\nshowpage\n%%EOF\n";
+}
+
+inline std::string Samples(size_t count) {
+    std::string s;
+    for (size_t i = 0; i < count; ++i) s += static_cast<char>(i * 37 + i / 7);
+    return s;
+}
+
+inline std::string Hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && i % 30 == 0) out += '\n';
+        out += digits[static_cast<uint8_t>(bytes[i]) >> 4];
+        out += digits[static_cast<uint8_t>(bytes[i]) & 15];
+    }
+    return out;
+}
+
+inline std::vector<Seed> ImageDataFiles() {
+    auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 11 + y * 31 + s * 70; };
+    return {
+        {"rgb-binary", ImageDataFile("6 4 8 3 0 1 1", Samples(6 * 4 * 3))},
+        {"rgb-planes", ImageDataFile("6 4 8 3 0 6 1", Samples(6 * 4 * 3))},
+        {"grey-hex", ImageDataFile("9 3 8 1 0 1 2", Hex(Samples(9 * 3)))},
+        {"bitmap-hex", ImageDataFile("20 6 1 1 0 1 2", Hex(Samples(3 * 6)))},
+        {"cmyk-binary", ImageDataFile("5 5 8 4 0 1 1", Samples(5 * 5 * 4))},
+        {"lab-binary", ImageDataFile("4 4 8 2 0 1 1", Samples(4 * 4 * 3))},
+        {"jpeg",
+         ImageDataFile("12 8 8 3 0 1 3", Ascii85(EncodeJpeg(12, 8, 3, JpegSamples(12, 8, 3, pattern))))},
+    };
+}
+
+inline std::string Ai7File(uint32_t width, uint32_t height) {
+    std::string data;
+    for (uint32_t i = 0; i < 256; ++i)
+        data += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i * 7)};
+    data += "RLE";
+    for (uint32_t y = 0; y < height; ++y) {
+        data += {'\xFD', static_cast<char>(width / 2), static_cast<char>(y)};
+        for (uint32_t x = width / 2; x < width; ++x)
+            data += x == y ? std::string("\xFD\xFD") : std::string(1, char(x * 3));
+    }
+    return "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 100 "
+           "50\n%AI7_Thumbnail: " +
+           std::to_string(width) + " " + std::to_string(height) +
+           " 8\n%%BeginData: " + std::to_string(data.size() * 2) + " Hex Bytes\n" +
+           HexCommentLines(data, "%") + "\n%%EndData\n%%EndComments\n%%BeginProlog\n%%EndProlog\n0 A\n";
+}
+
+inline std::vector<Seed> Ai7Files() {
+    return {{"even-width", Ai7File(16, 8)}, {"odd-width", Ai7File(13, 5)}};
+}
+
+inline void Append(std::vector<Seed>* to, const std::vector<Seed>& from, const std::string& prefix) {
+    for (const Seed& s : from) to->push_back({prefix + s.name, s.bytes});
+}
+
+}  // namespace seeds
+
+// The seeds of every target, by target name (see fuzz/targets/All.h).
+inline std::map<std::string, std::vector<Seed>> AllSeeds() {
+    using namespace seeds;
+    std::map<std::string, std::vector<Seed>> all;
+    all["dsc_scan"] = Headers();
+    all["dos_eps"] = DosEpsFiles();
+    all["photoshop"] = PhotoshopFiles();
+    all["companions"] = CompanionFiles();
+    all["tiff"] = Tiffs();
+    all["anpa_settings"] = AnpaTexts();
+    all["hive"] = HiveTexts();
+    all["jpeg"] = JpegStreams();
+    all["image_data"] = ImageDataFiles();
+    all["ai7_thumbnail"] = Ai7Files();
+    std::vector<Seed>& filter = all["filter"];
+    Append(&filter, Headers(), "header-");
+    Append(&filter, DosEpsFiles(), "dos-");
+    Append(&filter, PhotoshopFiles(), "photoshop-");
+    Append(&filter, ImageDataFiles(), "imagedata-");
+    Append(&filter, Ai7Files(), "ai7-");
+    return all;
+}
+
+}  // namespace aldra::fuzz
