@@ -1,5 +1,6 @@
 #include "host/Catalog.h"
 
+#include <dirent.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -97,13 +98,12 @@ std::string Duration(double seconds) {
     return text;
 }
 
-// A worker process: reads jobs, answers records, ends at end of input.
-[[noreturn]] void WorkerMain(FilterSet& filters, int jobFd, int resultFd) {
+// A worker process: reads jobs, answers records, ends at end of input. Its scratch folder (empty
+// when none could be made) belongs to the parent, which removes it however the worker ends.
+[[noreturn]] void WorkerMain(FilterSet& filters, int jobFd, int resultFd, const std::string& scratch) {
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGTERM, SIG_DFL);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string scratch = std::string(tmp && *tmp ? tmp : "/tmp") + "/aldra-eps-worker-XXXXXX";
-    bool haveScratch = ::mkdtemp(scratch.data()) != nullptr;
+    const bool haveScratch = !scratch.empty();
     std::string frame;
     while (ReadFrame(jobFd, &frame)) {
         Job job;
@@ -125,8 +125,26 @@ std::string Duration(double seconds) {
         }
         if (!WriteFrame(resultFd, EncodeRecord(record))) break;
     }
-    if (haveScratch) ::rmdir(scratch.c_str());
     _exit(0);
+}
+
+std::string MakeScratchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string scratch = std::string(tmp && *tmp ? tmp : "/tmp") + "/aldra-eps-worker-XXXXXX";
+    return ::mkdtemp(scratch.data()) != nullptr ? scratch : std::string();
+}
+
+// What a killed worker may have left: the thumbnail file it was writing, nothing deeper.
+void RemoveScratchFolder(const std::string& scratch) {
+    if (scratch.empty()) return;
+    if (DIR* dir = ::opendir(scratch.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") ::unlink((scratch + "/" + name).c_str());
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(scratch.c_str());
 }
 
 struct Worker {
@@ -135,6 +153,7 @@ struct Worker {
     int resultFd = -1;
     int job = -1;  // index into the work list, -1 when idle
     Clock::time_point started;
+    std::string scratch;
 };
 
 class Run {
@@ -182,11 +201,13 @@ bool Run::Spawn() {
         ::close(jobPipe[1]);
         return false;
     }
+    std::string scratch = MakeScratchFolder();
     std::fflush(stdout);
     std::fflush(stderr);
     pid_t pid = ::fork();
     if (pid < 0) {
         for (int fd : {jobPipe[0], jobPipe[1], resultPipe[0], resultPipe[1]}) ::close(fd);
+        RemoveScratchFolder(scratch);
         return false;
     }
     if (pid == 0) {
@@ -197,7 +218,7 @@ bool Run::Spawn() {
         }
         ::close(jobPipe[1]);
         ::close(resultPipe[0]);
-        WorkerMain(filters_, jobPipe[0], resultPipe[1]);
+        WorkerMain(filters_, jobPipe[0], resultPipe[1], scratch);
     }
     ::close(jobPipe[0]);
     ::close(resultPipe[1]);
@@ -205,6 +226,7 @@ bool Run::Spawn() {
     worker.pid = pid;
     worker.jobFd = jobPipe[1];
     worker.resultFd = resultPipe[0];
+    worker.scratch = std::move(scratch);
     workers_.push_back(worker);
     return true;
 }
@@ -219,6 +241,7 @@ void Run::Retire(Worker& worker, bool kill) {
         while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
+    RemoveScratchFolder(worker.scratch);
     worker = Worker{};
 }
 

@@ -28,10 +28,11 @@ inline std::string ReadWhole(const std::string& path) {
 }
 
 // Starts the program; stdout goes to `outFd` when given (for tests that watch it live), else to a file.
-// A file size limit (bytes, -1 for none) stands in for a full disk.
-inline pid_t StartProgram(const std::vector<std::string>& args, const std::string& registry, int outFd,
-                          const std::string& errPath, const std::string& cwd = "",
-                          long long fileSizeLimit = -1) {
+// A file size limit (bytes, -1 for none) stands in for a full disk. TMPDIR is the test's own folder,
+// so that what the program leaves there can be checked.
+inline pid_t StartProgram(const std::vector<std::string>& args, const std::string& registry,
+                          const std::string& tmpDir, int outFd, const std::string& errPath,
+                          const std::string& cwd = "", long long fileSizeLimit = -1) {
     pid_t pid = fork();
     if (pid != 0) return pid;
     if (fileSizeLimit >= 0) {
@@ -40,6 +41,7 @@ inline pid_t StartProgram(const std::vector<std::string>& args, const std::strin
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     setenv("ALDRA_REGISTRY_DIR", registry.c_str(), 1);
+    setenv("TMPDIR", tmpDir.c_str(), 1);
     // Sanitizer reports must fail the test, not hide in a file.
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(outFd, STDOUT_FILENO);
@@ -70,7 +72,7 @@ class Host {
     ProgramResult Run(const std::vector<std::string>& args, const std::string& cwd = "") const {
         std::string outPath = scratch.File("stdout"), errPath = scratch.File("stderr");
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = StartProgram(args, registry.path(), out, errPath, cwd, fileSizeLimit);
+        pid_t pid = StartProgram(args, registry.path(), temp.path(), out, errPath, cwd, fileSizeLimit);
         close(out);
         ProgramResult result;
         result.exitCode = WaitProgram(pid);
@@ -80,6 +82,7 @@ class Host {
     }
     TempDir registry;
     TempDir scratch;
+    TempDir temp;  // the program's TMPDIR
     long long fileSizeLimit = -1;
 };
 

@@ -148,7 +148,8 @@ template <typename Act>
 int RunAndInterrupt(const Host& host, const std::vector<std::string>& args, size_t lines, Act act) {
     int pipeFds[2];
     EXPECT_EQ(pipe(pipeFds), 0);
-    pid_t pid = StartProgram(args, host.registry.path(), pipeFds[1], host.scratch.File("stderr"));
+    pid_t pid =
+        StartProgram(args, host.registry.path(), host.temp.path(), pipeFds[1], host.scratch.File("stderr"));
     close(pipeFds[1]);
     FILE* out = fdopen(pipeFds[0], "r");
     char line[4096];
@@ -182,6 +183,8 @@ TEST_F(CatalogTest, AKilledWorkerLosesNothingAndDuplicatesNothing) {
               std::to_string(count) + "|" + std::to_string(count));
     // The file in the killed worker's hands was read again by a new one.
     EXPECT_EQ(One(db, "SELECT count(*) FROM files WHERE status = 'accepted'"), std::to_string(count));
+    // The killed worker's scratch folder went with it.
+    EXPECT_TRUE(std::filesystem::is_empty(host.temp.path()));
     EXPECT_EQ(One(db,
                   "SELECT count(*) FROM files WHERE creating_software = 'run ' || "
                   "substr(path, length('" +
