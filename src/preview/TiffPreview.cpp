@@ -320,6 +320,7 @@ Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, const PreviewSink*
     FileReader* r = &eps->reader;
     uint64_t base = ReaderTell(r->cursor, r);
     if (tiffLength == 0 || base > r->fileSize || tiffLength > r->fileSize - base) return kErrFormat;
+    if (tiffLength > kMaxTiffSectionBytes) return kErrMemory;
     uint8_t* section = nullptr;
     Status status = AllocBlock(tiffLength, &section);
     if (status != kOk) return status;

@@ -28,6 +28,10 @@ namespace aldra {
 // bytes a pixel its RGB raster just fits the byte limit.
 inline constexpr uint64_t kMaxTiffPixels = uint64_t{32} << 20;
 inline constexpr uint32_t kMaxTiffPixelBytes = 128u << 20;
+// The TIFF section of a DOS EPS file is read whole, so one claimed larger than its largest picture
+// could need (an uncompressed raster of kMaxTiffPixelBytes and its tags) is refused, as out of
+// memory, before anything is allocated.
+inline constexpr uint32_t kMaxTiffSectionBytes = kMaxTiffPixelBytes + (1u << 20);
 
 // Decodes the TIFF file held in data (size bytes) and, on success, hands the picture to the sink
 // and returns its status. 2020 for data the decoder does not handle, 1000 when memory runs out;

@@ -11,6 +11,8 @@
 
 #include "base/File.h"
 #include "control/ControlFixture.h"
+#include "platform/gdi/Gdi.h"
+#include "support/EpsFixtures.h"
 #include "support/TiffFixtures.h"
 
 namespace aldra {
@@ -125,6 +127,36 @@ TEST_F(FaultTest, AnOutputFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
     EXPECT_TRUE(denied.hr != S_OK || !denied.Bool());
     std::filesystem::permissions(output.path(), std::filesystem::perms::owner_all);
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// ---- Bitmaps the drawing layer cannot make ------------------------------------------------
+
+class ConversionLimits : public ControlTest {};
+
+TEST_F(ConversionLimits, ABitmapTheDrawingLayerCannotMakeIsRefusedAsOutOfMemory) {
+    TiffOptions rgb;
+    rgb.photometric = 2;
+    const std::string tiff = MakeTiff(MakePicture(8, 4, 8, 3, Busy), rgb);
+    const std::string path = files.Write(
+        "p.eps",
+        DosEpsFile(EpsText("%%BoundingBox: 0 0 144 72\n%%DocumentProcessColors: Cyan Magenta Yellow"), tiff));
+    ASSERT_EQ(Attach(path).hr, S_OK);
+    const std::string out = files.File("out.bmp");
+    auto convert = [&](int32_t w, int32_t h) {
+        return Call("ConvertToSize", {Str(out), Str("BMP"), MakeI4(w), MakeI4(h)});
+    };
+    for (auto [w, h] : {std::pair{kMaxDibSide + 1, 1}, {1, kMaxDibSide + 1}, {20000, 20000}}) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        Answer refused = convert(w, h);
+        EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
+        EXPECT_EQ(refused.code, kErrMemory);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    // Up to the limits a conversion is made as before.
+    Answer made = convert(40, 20);
+    EXPECT_EQ(made.hr, S_OK);
+    EXPECT_TRUE(made.Bool());
+    EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 }  // namespace

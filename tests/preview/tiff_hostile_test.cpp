@@ -2,11 +2,15 @@
 // picture too large to hold, 1000) without reading or writing outside its data.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "eps/EpsReader.h"
 #include "preview/TiffPreview.h"
+#include "support/EpsFixtures.h"
+#include "support/TempDir.h"
 #include "support/TiffFixtures.h"
 
 namespace aldra {
@@ -14,6 +18,7 @@ namespace {
 
 using testing::CaptureSink;
 using testing::DecodedPicture;
+using namespace testing;
 
 // A little-endian 4 x 2 grey picture in one uncompressed strip.
 const std::vector<uint8_t> kGood = {
@@ -169,6 +174,46 @@ TEST(TiffHostile, SingleByteDamageNeverEscapesTheData) {
             }
         }
     }
+}
+
+// ---- Sizes a header claims ------------------------------------------------------------------
+
+Status DecodeWithSize(uint32_t width, uint32_t height, uint32_t bits, uint32_t samples,
+                      uint32_t photometric = 1) {
+    // A few real rows; the size tags claim the rest, which a short strip leaves blank.
+    TiffOptions o;
+    o.photometric = photometric;
+    o.extraTags = {{256, kLong, {width}}, {257, kLong, {height}}};
+    const std::string tiff = MakeTiff(MakePicture(16, 2, bits, samples, Busy), o);
+    return DecodeTiffImage(reinterpret_cast<const uint8_t*>(tiff.data()), static_cast<uint32_t>(tiff.size()),
+                           nullptr);
+}
+
+TEST(TiffLimits, PixelsAreCountedAsWellAsBytes) {
+    // One bit and two samples a pixel keep the raster small while every pixel costs its own work: a
+    // 200-byte file claiming half a billion of them took seconds in the release build.
+    EXPECT_EQ(DecodeWithSize(1u << 29, 1, 1, 2), kErrMemory);
+    EXPECT_EQ(DecodeWithSize(static_cast<uint32_t>(kMaxTiffPixels) + 1, 1, 1, 1), kErrMemory);
+    EXPECT_EQ(DecodeWithSize(8192, 4097, 8, 1), kErrMemory);
+    // A full-size preview of a 72 ppi photograph still decodes, RGB at four bytes a pixel included.
+    EXPECT_EQ(DecodeWithSize(6000, 5000, 8, 1), kOk);
+    EXPECT_EQ(DecodeWithSize(6000, 5000, 8, 3, 2), kOk);
+}
+
+TEST(TiffLimits, ASectionLargerThanAnyPictureNeedsIsRefusedUnread) {
+    // The header claims a section past the cap; the file is sparse, so the bytes exist but cost
+    // nothing to make.
+    TempDir dir;
+    std::string file =
+        DosEpsFile(EpsText("%%BoundingBox: 0 0 72 72"), MakeTiff(MakePicture(4, 2, 8, 1, Busy)));
+    const uint32_t claimed = kMaxTiffSectionBytes + 1;
+    for (int i = 0; i < 4; ++i) file[24 + i] = static_cast<char>(claimed >> (8 * i));
+    const std::string path = dir.Write("huge.eps", file);
+    std::filesystem::resize_file(path, uint64_t{claimed} + file.size());
+    EpsReader eps;
+    ASSERT_EQ(OpenEps(path.c_str(), &eps), kOk);
+    EXPECT_EQ(DecodeDosEpsTiffPreview(&eps, nullptr), kErrMemory);
+    CloseEps(&eps);
 }
 
 }  // namespace

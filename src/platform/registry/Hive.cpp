@@ -335,17 +335,32 @@ size_t CreateIndexedKey(Hive* hive, KeyIndex* index, std::string_view path) {
     return hive->keys.size() - 1;
 }
 
+// The values of the key being parsed by name in lower case, for the same reason: a section of many
+// thousand values would be searched once for each of them.
+using ValueIndex = std::unordered_map<std::string, size_t>;
+
+void SetParsedValue(HiveKey* key, ValueIndex* index, HiveValue value) {
+    auto [found, added] = index->emplace(LowerPath(value.name), key->values.size());
+    if (added) {
+        key->values.push_back(std::move(value));
+    } else {
+        key->values[found->second] = std::move(value);
+    }
+}
+
 }  // namespace
 
 bool ParseHive(std::string_view text, std::string_view rootName, Hive* hive) {
     *hive = Hive();
     KeyIndex index = {{std::string(), 0}};
+    std::unordered_map<size_t, ValueIndex> values;  // by key index
     std::vector<std::string> lines = LogicalLines(text);
     size_t i = 0;
     while (i < lines.size() && lines[i].empty()) ++i;
     if (i == lines.size()) return true;  // an empty file is an empty hive
     if (lines[i++] != "REGEDIT4") return false;
     HiveKey* current = nullptr;
+    ValueIndex* currentValues = nullptr;
     for (; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line.empty() || line[0] == ';') continue;
@@ -353,16 +368,14 @@ bool ParseHive(std::string_view text, std::string_view rootName, Hive* hive) {
             std::string path;
             if (!ParseSection(line, rootName, &path)) return false;
             if (TooDeep(path)) return false;
-            current = &hive->keys[CreateIndexedKey(hive, &index, path)];
+            size_t key = CreateIndexedKey(hive, &index, path);
+            current = &hive->keys[key];
+            currentValues = &values[key];
             continue;
         }
         HiveValue value;
         if (current == nullptr || !ParseValueLine(line, &value)) return false;
-        if (HiveValue* existing = FindValue(current, value.name)) {
-            *existing = std::move(value);
-        } else {
-            current->values.push_back(std::move(value));
-        }
+        SetParsedValue(current, currentValues, std::move(value));
     }
     return true;
 }
