@@ -23,6 +23,14 @@ constexpr uint32_t kBandBytes = 65536;
 // What the library may allocate for image-sized buffers (progressive and multi-scan streams keep
 // every coefficient): a forged header must not be able to ask for gigabytes.
 constexpr long kLibraryMemoryLimit = 256L << 20;
+// Every 8 x 8 block of every component costs the stream at least one bit, however plain the picture
+// is, so a stream of n bytes holds at most 512 n pixels. A header that claims many more describes a
+// picture that is not there: the library would make up the rest, and converting it row by row took
+// minutes for a 1 KB stream claiming half a billion pixels. Twice the bound, and a floor for small
+// streams, keep every real picture; a truncated one larger than the floor is refused rather than
+// completed in grey.
+constexpr uint64_t kJpegPixelsPerByte = 1024;
+constexpr uint64_t kJpegPixelsAlways = uint64_t{16} << 20;
 constexpr size_t kAscii85BufferBytes = 256;
 // A refill stops at the first group boundary at or above this, so that a whole group always fits.
 constexpr size_t kAscii85RefillStop = kAscii85BufferBytes - 4;
@@ -229,8 +237,9 @@ struct JpegJob {
     PixelRules rules;
     BandCallback callback;
     void* context;
-    uint8_t* band;   // owned by the decode
-    JSAMPROW* rows;  // owned by the decode, pointers into band
+    uint64_t streamBytes;  // at most what the stream can hold, for PlausibleSize
+    uint8_t* band;         // owned by the decode
+    JSAMPROW* rows;        // owned by the decode, pointers into band
 };
 
 struct BandPlan {
@@ -351,6 +360,11 @@ Status DecodeBands(const BandPlan& plan, JpegJob* job) {
     return kOk;
 }
 
+bool PlausibleSize(const jpeg_decompress_struct& cinfo, uint64_t streamBytes) {
+    const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
+    return pixels <= kJpegPixelsAlways || pixels / kJpegPixelsPerByte <= streamBytes;
+}
+
 // Speed over quality: the result is a thumbnail.
 void ChooseThumbnailSettings(jpeg_decompress_struct* cinfo) {
     cinfo->dct_method = JDCT_IFAST;
@@ -363,6 +377,7 @@ Status DecodeCreatedStream(JpegJob* job) {
     cinfo->mem->max_memory_to_use = kLibraryMemoryLimit;
     cinfo->src = job->source;
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return kErrFormat;
+    if (!PlausibleSize(*cinfo, job->streamBytes)) return kErrFormat;
     ChooseThumbnailSettings(cinfo);
     if (!jpeg_start_decompress(cinfo)) return kErrFormat;
     BandPlan plan;
@@ -400,6 +415,7 @@ Status DecodeFromMemory(const uint8_t* data, size_t length, bool tolerantRestart
     job.rules = PixelRules{true, false};
     job.callback = callback;
     job.context = context;
+    job.streamBytes = length;
     return RunJpegJob(&job);
 }
 
@@ -421,6 +437,8 @@ Status DecodeJpegAscii85(EpsReader* eps, TargetRaster* target, const Rect* desti
     job.rules = PixelRules{false, true};
     job.callback = DrawBand;
     job.context = &context;
+    // Five digits of text make four bytes; what the file still holds is an upper bound.
+    job.streamBytes = EpsFileSize(eps) - EpsTell(eps);
     return RunJpegJob(&job);
 }
 

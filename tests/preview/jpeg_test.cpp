@@ -291,6 +291,11 @@ TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
     huge.replace(huge.find("\xFF\xC2") + 5, 4, "\xFF\xDC\xFF\xDC");
     EXPECT_EQ(Decode(huge, &b), kErrFormat);
     EXPECT_EQ(b.calls, 0);
+    // A baseline frame of half a billion pixels in a few hundred bytes: refused before any row.
+    std::string claimed = jpeg;
+    claimed.replace(claimed.find("\xFF\xC0") + 5, 4, "\x20\x08\xFF\x07");
+    EXPECT_EQ(Decode(claimed, &b), kErrFormat);
+    EXPECT_EQ(b.calls, 0);
     for (const std::string* stream : {&jpeg, &progressive}) {
         for (size_t cut = 0; cut < stream->size(); cut += 3) {
             Bands t;
@@ -313,6 +318,17 @@ TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
         Decode(wrong, &t);
         EXPECT_LE(t.calls, 2);
     }
+}
+
+TEST_F(Jpeg, AFlatPictureOfManyPixelsInAFewBytesStillDecodes) {
+    // 20 Mpixels of one grey compress to a few bytes a block: more pixels than the floor for small
+    // streams, and still far fewer than such a stream can hold.
+    const uint32_t width = 5000, height = 4000;
+    std::string flat = EncodeJpeg(width, height, 1, std::vector<uint8_t>(size_t{width} * height, 200));
+    Bands b;
+    ASSERT_EQ(Decode(flat, &b), kOk);
+    EXPECT_EQ(b.image.right, static_cast<int32_t>(width));
+    EXPECT_EQ(b.image.bottom, static_cast<int32_t>(height));
 }
 
 // ---- ASCII85 --------------------------------------------------------------------------------
