@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "control/FilterCtrl.h"
+#include "ThumbnailRuns.h"
 
 namespace {
 
@@ -87,20 +87,7 @@ const std::string& PreviewFile() {
 
 void ThumbnailFromTiffPreview(benchmark::State& state) {
     setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
-    auto* control = new aldra::CFilterCtrl();
-    control->CreateWindow();
-    control->AttachFile(PreviewFile());
-    int64_t made = 0;
-    for (auto _ : state) {
-        aldra::IDispatch* picture = control->GetThumbnail(256, 256, true);
-        if (picture) {
-            picture->Release();
-            ++made;
-        }
-    }
-    if (made != static_cast<int64_t>(state.iterations())) state.SkipWithError("no thumbnail");
-    control->DestroyWindow();
-    control->Release();
+    int64_t made = aldra::bench::DrawThumbnails(state, PreviewFile());
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["thumbnails/s"] =

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "control/ControlFixture.h"
+#include "support/FileBytes.h"
 
 namespace aldra {
 namespace {
@@ -20,13 +20,6 @@ const std::string kCorpus = std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
 constexpr int kVariantsOfEachKind = 50;
 // A hang guard, not a speed target: the slowest real file takes a small fraction of this.
 constexpr double kSecondsPerVariant = 2.0;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class CorpusMutationTest : public ControlTest {
   protected:

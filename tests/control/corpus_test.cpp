@@ -4,12 +4,13 @@
 // the creator the last "%%Creator:" token, fonts and colours every list line as written ("(atend)"
 // included).
 // The corpus lives beside the project and is not ours to ship, so these tests skip without it.
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <vector>
 
 #include "control/ControlFixture.h"
-#include "platform/ole/Picture.h"
+#include "control/PicturePixels.h"
+#include "support/FileBytes.h"
 
 namespace aldra {
 namespace {
@@ -17,13 +18,6 @@ namespace {
 using namespace testing;
 
 const std::string kCorpus = std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 struct Expected {
     const char* file;
@@ -101,36 +95,93 @@ TEST_F(CorpusTest, IptcOfAPhotoshopBlockWithoutResolution) {
     EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: A witty caption");
 }
 
-// Every DOS EPS file with a TIFF preview gives a thumbnail; they are kept as PNG files under the
-// build folder for a person to look at.
-TEST_F(CorpusTest, DosEpsPreviewsGiveThumbnails) {
+// ---- Thumbnails ------------------------------------------------------------------------------
+
+// The pictures a file keeps beside its PostScript, found by looking at its bytes rather than by
+// asking the filter.
+struct StoredPictures {
+    bool tiff = false;       // a DOS EPS header with a TIFF section
+    bool imageData = false;  // Photoshop's and other programs' own picture of the document
+    bool ai7 = false;        // Illustrator's thumbnail comment
+    bool Any() const { return tiff || imageData || ai7; }
+};
+
+StoredPictures PicturesIn(const std::string& bytes) {
+    StoredPictures p;
+    // C5 D0 D3 C6, then the TIFF offset at byte 20.
+    p.tiff = bytes.size() >= 30 && bytes.compare(0, 4, "\xC5\xD0\xD3\xC6") == 0 &&
+             (bytes[20] | bytes[21] | bytes[22] | bytes[23]) != 0;
+    p.imageData = bytes.find("%ImageData:") != std::string::npos;
+    p.ai7 = bytes.find("%AI7_Thumbnail:") != std::string::npos;
+    return p;
+}
+
+// A picture of one colour is what a decoder gives that drew nothing into its white target, or drew
+// every row from the same wrong bytes.
+size_t Colours(const Pixels& p) {
+    std::vector<uint32_t> sorted = p.rgb;
+    std::sort(sorted.begin(), sorted.end());
+    return static_cast<size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
+}
+
+// Every file the filter accepts goes through both preferences. Each file that keeps a picture must
+// give a thumbnail for both (the preferred chain, then the other); any thumbnail, from whatever
+// file, must show more than one colour and fit the box. The thumbnails are kept as PNG files under
+// the build folder for a person to look at, the rendered one too where it differs. Illustrator
+// drawings without a thumbnail of their own get one only once their artwork is drawn.
+TEST_F(CorpusTest, FilesThatKeepAPictureGiveThumbnails) {
+    // Emptied first, so that what it holds is what this run gave.
     const std::string out = std::string(ALDRA_BINARY_DIR) + "/corpus-thumbnails";
+    std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
-    int withPreview = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
-        if (!entry.is_regular_file()) continue;
-        std::string path = entry.path().string();
-        std::string bytes = ReadFile(path);
-        // C5 D0 D3 C6, then the TIFF offset at byte 20.
-        if (bytes.size() < 30 || bytes.compare(0, 4, "\xC5\xD0\xD3\xC6") != 0) continue;
-        if (bytes[20] == 0 && bytes[21] == 0 && bytes[22] == 0 && bytes[23] == 0) continue;
-        SCOPED_TRACE(path);
-        if (TestAndAttach(path, bytes).hr != S_OK) continue;
-        ++withPreview;
-        Answer answer = Call("GetThumbnail", {MakeI4(256), MakeI4(256), MakeBool(true)});
-        ASSERT_EQ(answer.hr, S_OK);
-        ASSERT_EQ(answer.value.vt, VT_DISPATCH);
-        ASSERT_NE(answer.value.pdispVal, nullptr);
-        IPicture* picture = nullptr;
-        ASSERT_EQ(answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)),
-                  S_OK);
-        std::string png = out + "/" + entry.path().parent_path().filename().string() + "-" +
-                          entry.path().stem().string() + ".png";
-        std::filesystem::remove(png);
-        EXPECT_EQ(picture->SaveAsPng(png.c_str(), {}), kOk);
-        picture->Release();
+    std::vector<std::filesystem::path> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus))
+        if (entry.is_regular_file()) paths.push_back(entry.path());
+    std::sort(paths.begin(), paths.end());
+
+    // Which producers' files keep pictures, by a word of the filter's creator field, and how many of
+    // them the corpus holds at least.
+    struct Family {
+        const char* creator;
+        int least;
+        int withPicture = 0;
+    } families[] = {{"Photoshop", 5}, {"Illustrator", 6}};
+    int dosPreviews = 0, thumbnails = 0;
+    for (const std::filesystem::path& path : paths) {
+        std::string bytes = ReadFile(path.string());
+        SCOPED_TRACE(path.string());
+        if (TestAndAttach(path.string(), bytes).hr != S_OK) continue;
+        const StoredPictures held = PicturesIn(bytes);
+        const std::string creator = Call("InfoGetCreatingSoftware").Text();
+        const std::string name = path.parent_path().filename().string() + "-" + path.stem().string();
+        Pixels shown[2];
+        for (bool stored : {true, false}) {
+            Answer answer = Call("GetThumbnail", {MakeI4(256), MakeI4(256), MakeBool(stored)});
+            ASSERT_EQ(answer.hr, S_OK);
+            IPicture* picture = PictureOf(answer);
+            EXPECT_TRUE(picture != nullptr || !held.Any()) << (stored ? "stored" : "rendered");
+            if (picture == nullptr) continue;
+            Pixels& p = shown[stored];
+            p = ReadPixels(picture);
+            EXPECT_TRUE(p.width > 0 && p.height > 0 && p.width <= 256 && p.height <= 256)
+                << p.width << " x " << p.height;
+            EXPECT_GT(Colours(p), 1u) << (stored ? "stored" : "rendered");
+            if (stored || p.rgb != shown[true].rgb) {
+                std::string png = out + "/" + name + (stored ? "" : ".rendered") + ".png";
+                EXPECT_EQ(picture->SaveAsPng(png.c_str(), {}), kOk);
+            }
+            picture->Release();
+        }
+        bool given = shown[true].present;
+        thumbnails += given;
+        dosPreviews += held.tiff && given;
+        for (Family& f : families)
+            f.withPicture += held.Any() && creator.find(f.creator) != std::string::npos;
     }
-    EXPECT_GE(withPreview, 5);
+    EXPECT_GE(dosPreviews, 5);
+    // What the corpus held when these tests were written; fewer means files went missing.
+    EXPECT_GE(thumbnails, 15);
+    for (const Family& f : families) EXPECT_GE(f.withPicture, f.least) << f.creator;
 }
 
 // Whatever a file holds, the host's whole conversation with the filter ends in an answer.

@@ -1,7 +1,7 @@
 // Thumbnails from JPEG streams as the host receives them: the Photoshop thumbnail resource, the IPTC
 // thumbnail data set and the Storm PicturePress binary block.
 #include "control/ControlFixture.h"
-#include "platform/ole/Picture.h"
+#include "control/PicturePixels.h"
 #include "support/EpsFixtures.h"
 #include "support/JpegFixtures.h"
 
@@ -28,19 +28,11 @@ class JpegThumbnailTest : public ControlTest {
     std::vector<uint32_t> Thumbnail(const std::string& file, bool stored) {
         EXPECT_EQ(Attach(files.Write("jpeg.eps", file)).hr, S_OK);
         Answer answer = Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(stored)});
-        std::vector<uint32_t> pixels;
-        IPicture* picture = nullptr;
-        if (answer.value.vt != VT_DISPATCH || !answer.value.pdispVal ||
-            answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
-            return pixels;
-        RgbImage rgb;
-        EXPECT_EQ(picture->ReadRgbRows(&rgb), kOk);
-        picture->Release();
-        EXPECT_EQ(rgb.width, 64u);  // 2 x 1 inches fills the box's width
-        EXPECT_EQ(rgb.height, 32u);
-        for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)
-            pixels.push_back(uint32_t{rgb.rgb[i]} << 16 | uint32_t{rgb.rgb[i + 1]} << 8 | rgb.rgb[i + 2]);
-        return pixels;
+        Pixels p = ThumbnailPixels(answer);
+        if (!p.present) return {};
+        EXPECT_EQ(p.width, 64u);  // 2 x 1 inches fills the box's width
+        EXPECT_EQ(p.height, 32u);
+        return p.rgb;
     }
 };
 

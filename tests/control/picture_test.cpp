@@ -2,13 +2,13 @@
 // bitmap files written by the conversion commands, for DOS EPS files with TIFF previews of every
 // layout the decoder reads.
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "control/ControlFixture.h"
 #include "control/FilterSettings.h"
-#include "platform/ole/Picture.h"
+#include "control/PicturePixels.h"
 #include "preview/ColourTables.h"
+#include "support/FileBytes.h"
 #include "support/TiffFixtures.h"
 
 namespace aldra {
@@ -30,36 +30,12 @@ std::string PostScript(double widthPoints, double heightPoints, const char* extr
     return text.str();
 }
 
-// What the thumbnail shows: its pixels as 0xRRGGBB, top row first.
-struct Thumbnail {
-    uint32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    bool present = false;
-    uint32_t At(uint32_t x, uint32_t y) const { return pixels[y * width + x]; }
-};
-
 class PictureTest : public ControlTest {
   protected:
-    Thumbnail GetThumbnail(int32_t w, int32_t h, bool stored) {
+    Pixels GetThumbnail(int32_t w, int32_t h, bool stored) {
         Answer answer = Call("GetThumbnail", {MakeI4(w), MakeI4(h), MakeBool(stored)});
-        Thumbnail t;
         EXPECT_EQ(answer.hr, S_OK);
-        if (answer.value.vt != VT_DISPATCH || !answer.value.pdispVal) return t;
-        IPicture* picture = nullptr;
-        if (answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
-            return t;
-        SHORT type = 0;
-        picture->get_Type(&type);
-        EXPECT_EQ(type, PICTYPE_BITMAP);
-        RgbImage rgb;
-        EXPECT_EQ(picture->ReadRgbRows(&rgb), kOk);
-        picture->Release();
-        t.present = true;
-        t.width = rgb.width;
-        t.height = rgb.height;
-        for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)
-            t.pixels.push_back(uint32_t{rgb.rgb[i]} << 16 | uint32_t{rgb.rgb[i + 1]} << 8 | rgb.rgb[i + 2]);
-        return t;
+        return ThumbnailPixels(answer);
     }
     std::string AttachDosEps(const std::string& name, const std::string& postScript,
                              const std::string& tiff) {
@@ -129,7 +105,7 @@ TEST_F(PictureTest, ThumbnailsOfEveryTiffLayoutShowThePicture) {
         });
         const char* hint = v.colour ? "%%DocumentProcessColors: Cyan Magenta Yellow Black\n" : "";
         AttachDosEps("preview.eps", PostScript(144, 72, hint), MakeTiff(picture, v.options));
-        Thumbnail t = GetThumbnail(100, 100, true);
+        Pixels t = GetThumbnail(100, 100, true);
         ASSERT_TRUE(t.present);
         EXPECT_EQ(t.width, 100u);  // 2 x 1 inches fills the box's width
         EXPECT_EQ(t.height, 50u);
@@ -172,7 +148,7 @@ TEST_F(PictureTest, ThumbnailSizesFollowTheAspectRatio) {
     for (const Case& c : cases) {
         SCOPED_TRACE(n);
         AttachDosEps("size" + std::to_string(n++) + ".eps", PostScript(c.w, c.h), tiff);
-        Thumbnail t = GetThumbnail(c.askW, c.askH, true);
+        Pixels t = GetThumbnail(c.askW, c.askH, true);
         ASSERT_TRUE(t.present);
         EXPECT_EQ(t.width, c.gotW);
         EXPECT_EQ(t.height, c.gotH);
@@ -194,18 +170,6 @@ TEST_F(PictureTest, WithoutAnySourceThereIsNoPicture) {
     EXPECT_EQ(Call("ConvertTo", {Str(files.File("x.bmp")), Str("BMP")}).code, 2020);
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-uint32_t Le32At(const std::string& s, size_t at) {
-    return uint32_t{uint8_t(s[at])} | uint32_t{uint8_t(s[at + 1])} << 8 | uint32_t{uint8_t(s[at + 2])} << 16 |
-           uint32_t{uint8_t(s[at + 3])} << 24;
-}
-
 TEST_F(PictureTest, ConvertToUsesThePreviewResolution) {
     control->DestroyWindow();
     FilterSettings settings;
@@ -224,9 +188,9 @@ TEST_F(PictureTest, ConvertToUsesThePreviewResolution) {
     std::string bmp = ReadFile(out);
     ASSERT_GE(bmp.size(), 1078u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(Le32At(bmp, 18), 180u);  // 2.5 inches at 72 pixels per inch
-    EXPECT_EQ(Le32At(bmp, 22), 72u);
-    EXPECT_EQ(Le32At(bmp, 10), 1078u);  // 8 bits: 14 + 40 + 1024 bytes before the pixels
+    EXPECT_EQ(Le32(bmp, 18), 180u);  // 2.5 inches at 72 pixels per inch
+    EXPECT_EQ(Le32(bmp, 22), 72u);
+    EXPECT_EQ(Le32(bmp, 10), 1078u);  // 8 bits: 14 + 40 + 1024 bytes before the pixels
     EXPECT_EQ(bmp.size(), 1078u + 180u * 72u);
 
     // An existing file is never replaced.

@@ -1,25 +1,15 @@
 // Pictures carried in the PostScript text, as the host receives them: %ImageData pictures and
 // Illustrator thumbnails through GetThumbnail and ConvertToSize, and which of them a file that has
 // both shows for each preference.
-#include <fstream>
-#include <sstream>
-
 #include "control/ControlFixture.h"
-#include "platform/ole/Picture.h"
+#include "control/PicturePixels.h"
 #include "support/EpsFixtures.h"
+#include "support/FileBytes.h"
 
 namespace aldra {
 namespace {
 
 using namespace testing;
-
-// Pixels as 0xRRGGBB, top row first.
-struct Pixels {
-    uint32_t width = 0, height = 0;
-    std::vector<uint32_t> rgb;
-    bool present = false;
-    uint32_t At(uint32_t x, uint32_t y) const { return rgb[y * width + x]; }
-};
 
 uint32_t Busy(uint32_t x, uint32_t y) {
     return ((x * 5 + y * 3) & 0xFF) << 16 | ((y * 11 + x) & 0xFF) << 8 | ((x * y + 7 * x + 40) & 0xFF);
@@ -74,18 +64,6 @@ std::string ThumbnailComments(uint32_t w, uint32_t h, uint32_t rgb) {
            HexCommentLines(data, "%") + "\n%%EndData\n";
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-uint32_t Le32(const std::string& s, size_t at) {
-    return uint32_t{uint8_t(s[at])} | uint32_t{uint8_t(s[at + 1])} << 8 | uint32_t{uint8_t(s[at + 2])} << 16 |
-           uint32_t{uint8_t(s[at + 3])} << 24;
-}
-
 // A 24-bit BMP file's pixels: bottom-up rows of blue, green, red padded to whole words.
 Pixels ReadBmp24(const std::string& path) {
     std::string bmp = ReadFile(path);
@@ -108,21 +86,8 @@ class TextPictureTest : public ControlTest {
   protected:
     Pixels Thumbnail(bool stored) {
         Answer answer = Call("GetThumbnail", {MakeI4(100), MakeI4(100), MakeBool(stored)});
-        Pixels t;
         EXPECT_EQ(answer.hr, S_OK);
-        if (answer.value.vt != VT_DISPATCH || !answer.value.pdispVal) return t;
-        IPicture* picture = nullptr;
-        if (answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
-            return t;
-        RgbImage rgb;
-        EXPECT_EQ(picture->ReadRgbRows(&rgb), kOk);
-        picture->Release();
-        t.present = true;
-        t.width = rgb.width;
-        t.height = rgb.height;
-        for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)
-            t.rgb.push_back(uint32_t{rgb.rgb[i]} << 16 | uint32_t{rgb.rgb[i + 1]} << 8 | rgb.rgb[i + 2]);
-        return t;
+        return ThumbnailPixels(answer);
     }
     Pixels Converted(const std::string& name) {
         std::string out = files.File(name);

@@ -1,16 +1,17 @@
 // Drawing targets, drawing decoded rasters into them, and writing them as bitmap files.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "preview/BmpFile.h"
 #include "preview/TargetRaster.h"
+#include "support/FileBytes.h"
 #include "support/TempDir.h"
 
 namespace aldra {
 namespace {
 
+using testing::Le16;
+using testing::Le32;
+using testing::ReadFile;
 using testing::TempDir;
 
 // A target's pixel at (x, y) with y counted from the top.
@@ -142,21 +143,6 @@ TEST(DrawRaster, AnEmptyRectangleDrawsNothing) {
     DrawRaster(&target.t, &source.raster, {0, 2, 4, 2});
     for (uint32_t y = 0; y < 4; ++y)
         for (uint32_t x = 0; x < 4; ++x) EXPECT_EQ(*PixelAt(target.t, x, y), 0);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-uint32_t Le32(const std::string& s, size_t at) {
-    return uint32_t{uint8_t(s[at])} | uint32_t{uint8_t(s[at + 1])} << 8 | uint32_t{uint8_t(s[at + 2])} << 16 |
-           uint32_t{uint8_t(s[at + 3])} << 24;
-}
-uint32_t Le16(const std::string& s, size_t at) {
-    return uint32_t{uint8_t(s[at])} | uint32_t{uint8_t(s[at + 1])} << 8;
 }
 
 TEST(WriteRasterBmp, EveryHeaderFieldOfBothDepths) {

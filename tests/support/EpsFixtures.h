@@ -31,7 +31,10 @@ inline std::string HexCommentLines(const std::string& bytes, const char* prefix 
     static const char* digits = "0123456789ABCDEF";
     std::string out;
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i % 32 == 0) out += (i ? "\n" : "") + std::string(prefix);
+        if (i % 32 == 0) {
+            if (i) out += '\n';
+            out += prefix;
+        }
         out += digits[static_cast<uint8_t>(bytes[i]) >> 4];
         out += digits[static_cast<uint8_t>(bytes[i]) & 15];
     }

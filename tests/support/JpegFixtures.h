@@ -24,6 +24,7 @@ struct JpegOptions {
     JpegOptions& WithQuality(int q) { return quality = q, *this; }
     JpegOptions& WithRestartRows(int rows) { return restartRows = rows, *this; }
     JpegOptions& WithProgression() { return progressive = true, *this; }
+    JpegOptions& WithChromaSubsampling() { return fullChroma = false, *this; }
     JpegOptions& WithComment(std::string bytes) { return comment = std::move(bytes), *this; }
 };
 

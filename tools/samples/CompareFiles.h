@@ -3,8 +3,6 @@
 // pictures and metadata that the producing applications write. Variations come from the file's
 // index, so that two runs write the same folder.
 #pragma once
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "SampleFiles.h"
+#include "support/JpegFixtures.h"
 
 namespace aldra::samples::compare {
 
@@ -42,46 +41,14 @@ inline std::vector<uint8_t> RgbSamples(uint32_t width, uint32_t height, Paint pa
     return samples;
 }
 
-// A baseline JPEG stream of interleaved three-component samples, made with libjpeg's compressor.
-inline std::string CompressRgbJpeg(uint32_t width, uint32_t height, const std::vector<uint8_t>& samples,
-                                   int quality = 80) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr errors;
-    c.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + static_cast<size_t>(c.next_scanline) * width * 3);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::string stream(reinterpret_cast<char*>(out), size);
-    std::free(out);
-    return stream;
-}
-
-// Photoshop's thumbnail resource (1033): the 28-byte header (format 1 for JPEG, size, row bytes of
-// the 24-bit picture, total and compressed sizes, depth and planes), then the stream, whose pixels
-// this resource keeps blue, green, red.
+// Photoshop's thumbnail resource (1033), whose pixels are stored blue, green, red, compressed as
+// Photoshop does with the chroma subsampled.
 inline std::string ThumbnailResource1033(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgb) {
     std::vector<uint8_t> bgr = rgb;
     for (size_t i = 0; i + 2 < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
-    std::string jpeg = CompressRgbJpeg(width, height, bgr);
-    uint32_t rowBytes = (width * 24 + 31) / 32 * 4;
-    std::string data = BigEndian32(1) + BigEndian32(width) + BigEndian32(height) + BigEndian32(rowBytes) +
-                       BigEndian32(rowBytes * height) + BigEndian32(static_cast<uint32_t>(jpeg.size())) +
-                       BigEndian16(24) + BigEndian16(1) + jpeg;
-    return ImageResource(1033, data);
+    std::string jpeg =
+        EncodeJpeg(width, height, 3, bgr, JpegOptions().WithQuality(80).WithChromaSubsampling());
+    return ImageResource(1033, ThumbnailResourceData(width, height, jpeg));
 }
 
 inline std::string Num(double v) {
@@ -101,8 +68,8 @@ inline std::string ListComment(const char* keyword, const std::vector<std::strin
 
 inline const std::vector<std::string>& FontNames() {
     static const std::vector<std::string> fonts = {
-        "Helvetica",   "Helvetica-Bold", "Times-Roman",      "Times-Italic",       "Courier",
-        "Palatino-Roman", "Futura-Book", "MyriadPro-Regular", "MinionPro-Bold", "Frutiger-Light"};
+        "Helvetica",      "Helvetica-Bold", "Times-Roman",       "Times-Italic",   "Courier",
+        "Palatino-Roman", "Futura-Book",    "MyriadPro-Regular", "MinionPro-Bold", "Frutiger-Light"};
     return fonts;
 }
 
@@ -134,8 +101,8 @@ inline std::string HarbourArtwork(const Box& box, const std::vector<std::string>
     for (int i = 0; i < 16; ++i) {
         Rgb c = Mix({250, 150, 70}, {92, 60, 140}, i / 15.0);
         double y0 = horizon + (h - horizon) * i / 16.0;
-        ps += Num(c.r / 255) + " " + Num(c.g / 255) + " " + Num(c.b / 255) + " setrgbcolor 0 " + Num(y0) + " " +
-              Num(w) + " " + Num((h - horizon) / 16.0 + 0.5) + " rectfill\n";
+        ps += Num(c.r / 255) + " " + Num(c.g / 255) + " " + Num(c.b / 255) + " setrgbcolor 0 " + Num(y0) +
+              " " + Num(w) + " " + Num((h - horizon) / 16.0 + 0.5) + " rectfill\n";
     }
     ps += "1 0.89 0.47 setrgbcolor newpath " + Num(w * 0.7) + " " + Num(h * 0.5) + " " + Num(h * 0.06) +
           " 0 360 arc closepath fill\n";
@@ -144,8 +111,9 @@ inline std::string HarbourArtwork(const Box& box, const std::vector<std::string>
         ps += Num(c.r / 255) + " " + Num(c.g / 255) + " " + Num(c.b / 255) + " setrgbcolor 0 " +
               Num(horizon - horizon * (i + 1) / 12.0) + " " + Num(w) + " " + Num(horizon / 12.0 + 0.5) +
               " rectfill\n";
-        ps += "0.98 0.75 0.35 setrgbcolor " + Num(w * 0.64) + " " + Num(horizon - horizon * (i + 0.6) / 12.0) +
-              " " + Num(w * 0.12) + " " + Num(horizon / 40.0) + " rectfill\n";
+        ps += "0.98 0.75 0.35 setrgbcolor " + Num(w * 0.64) + " " +
+              Num(horizon - horizon * (i + 0.6) / 12.0) + " " + Num(w * 0.12) + " " + Num(horizon / 40.0) +
+              " rectfill\n";
     }
     double y = h * 0.9;
     for (const std::string& font : fonts) {
@@ -166,8 +134,8 @@ inline std::string DosTiffEpsFile(uint32_t index) {
     std::string head = "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: " + std::string(creators[Pick(index, 3, 5)]) +
                        "\n%%Title: harbour-" + std::to_string(index) +
                        ".eps\n%%CreationDate: 2026-12-01\n%%For: Aldra archive\n%%BoundingBox: 0 0 " +
-                       std::to_string(box.width) + " " + std::to_string(box.height) + "\n%%LanguageLevel: 2\n" +
-                       "%%DocumentProcessColors: Cyan Magenta Yellow Black\n";
+                       std::to_string(box.width) + " " + std::to_string(box.height) +
+                       "\n%%LanguageLevel: 2\n" + "%%DocumentProcessColors: Cyan Magenta Yellow Black\n";
     if (!fonts.empty()) head += ListComment("%%DocumentFonts:", fonts);
     head += "%%EndComments\n%%BeginProlog\n%%EndProlog\n";
     // A preview at about 72 pixels an inch, no larger than 300 pixels.
@@ -195,8 +163,8 @@ struct IptcText {
 };
 
 inline IptcText PickIptc(uint32_t index) {
-    static const char* words[] = {"lighthouse", "coast", "summer", "harbour", "boats", "evening",
-                                  "north sea", "travel", "landscape", "architecture"};
+    static const char* words[] = {"lighthouse", "coast",     "summer", "harbour",   "boats",
+                                  "evening",    "north sea", "travel", "landscape", "architecture"};
     IptcText t;
     t.objectName = "Lighthouse " + std::to_string(index);
     t.byline = "Aldra archive";
@@ -206,12 +174,16 @@ inline IptcText PickIptc(uint32_t index) {
     switch (Pick(index, 23, 10)) {
         case 0:  // Latin-1 text, as older Photoshop versions wrote it
             t.keywords.push_back("C\xF4te d'Azur");
-            t.caption = "Le phare \xE0 l'entr\xE9" "e du port.";
+            t.caption =
+                "Le phare \xE0 l'entr\xE9"
+                "e du port.";
             break;
         case 1:  // UTF-8 text with its coded character set
             t.utf8 = true;
             t.keywords.push_back("C\xC3\xB4te d'Azur");
-            t.caption = "Le phare \xC3\xA0 l'entr\xC3\xA9" "e du port.";
+            t.caption =
+                "Le phare \xC3\xA0 l'entr\xC3\xA9"
+                "e du port.";
             break;
         case 2:  // a caption of several lines
             t.caption = "The lighthouse at the harbour mouth.\rSeen from the north pier.";
@@ -231,10 +203,17 @@ inline std::string IptcRecord(const IptcText& t) {
     return record + IptcDataSetBytes(2, 120, t.caption);
 }
 
+// How the picture's samples follow the start word: hexadecimal lines of 64 bytes (%ImageData type
+// 2), as Photoshop's ASCII encoding writes them, or a baseline JPEG stream in ASCII85 text (type 3),
+// as its JPEG encodings do.
+enum class SampleText { kHex, kJpegAscii85 };
+
 // The header, resources and code in front of the picture's samples, as Photoshop writes them; the
-// samples follow as hexadecimal lines of 64 bytes, then `PhotoshopTail()`.
+// samples follow, then `PhotoshopTail()`. JPEG text is `textBytes` long; the length of hex lines
+// follows from the picture's size.
 inline std::string PhotoshopHead(const std::string& title, uint32_t width, uint32_t height, double ppi,
-                                 const std::string& resources) {
+                                 const std::string& resources, SampleText text = SampleText::kHex,
+                                 uint64_t textBytes = 0) {
     double w = width * 72.0 / ppi, h = height * 72.0 / ppi;
     std::string box = "0 0 " + std::to_string(static_cast<uint32_t>(w + 0.999)) + " " +
                       std::to_string(static_cast<uint32_t>(h + 0.999));
@@ -245,14 +224,18 @@ inline std::string PhotoshopHead(const std::string& title, uint32_t width, uint3
                        "%%DocumentProcessColors: Cyan Magenta Yellow Black\n%%EndComments\n" +
                        "%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n" + PhotoshopBlock(resources) +
                        "\n";
+    const bool hex = text == SampleText::kHex;
     std::string w_s = std::to_string(width), h_s = std::to_string(height);
-    head += "%ImageData: " + w_s + " " + h_s + " 8 3 0 1 2 \"beginimage\"\n";
+    head += "%ImageData: " + w_s + " " + h_s + (hex ? " 8 3 0 1 2" : " 8 3 0 1 3") + " \"beginimage\"\n";
     head += "gsave\n40 dict begin\n/_image systemdict /image get def\n/picstr " + std::to_string(width * 3) +
             " string def\n" + Num(w) + " " + Num(h) + " scale\n/beginimage {\n" + w_s + " " + h_s + " 8 [" +
-            w_s + " 0 0 -" + h_s + " 0 " + h_s +
-            "]\n{currentfile picstr readhexstring pop} false 3 colorimage\n} def\n";
-    uint64_t hexBytes = uint64_t{width} * height * 3;
-    uint64_t binary = 11 + hexBytes * 2 + (hexBytes + 63) / 64;
+            w_s + " 0 0 -" + h_s + " 0 " + h_s + "]\n" +
+            (hex ? "{currentfile picstr readhexstring pop}"
+                 : "currentfile /ASCII85Decode filter /DCTDecode filter") +
+            " false 3 colorimage\n} def\n";
+    uint64_t sampleBytes = uint64_t{width} * height * 3;
+    // "beginimage" and its line end, then the text and the line end behind its last line.
+    uint64_t binary = 11 + (hex ? sampleBytes * 2 + (sampleBytes + 63) / 64 : textBytes + 1);
     head += "%%BeginBinary: " + std::to_string(binary) + "\nbeginimage\n";
     return head;
 }
@@ -283,52 +266,77 @@ inline std::string PhotoshopJpegEpsFile(uint32_t index) {
     std::vector<uint8_t> rgb = RgbSamples(width, height, LighthousePixel);
     // Photoshop's thumbnail fits into 160 pixels.
     double t = 160.0 / std::max(width, height);
-    uint32_t tw = std::max(1u, static_cast<uint32_t>(width * t)), th = std::max(1u, static_cast<uint32_t>(height * t));
+    uint32_t tw = std::max(1u, static_cast<uint32_t>(width * t)),
+             th = std::max(1u, static_cast<uint32_t>(height * t));
     std::vector<uint8_t> thumb = RgbSamples(tw, th, LighthousePixel);
     uint32_t fixed = static_cast<uint32_t>(ppi * 65536);
     std::string resources = ImageResource(1005, ResolutionInfo(fixed, fixed)) +
-                            ImageResource(1028, IptcRecord(PickIptc(index))) + ThumbnailResource1033(tw, th, thumb);
-    std::string file = PhotoshopHead("lighthouse-" + std::to_string(index) + ".eps", width, height, ppi, resources);
+                            ImageResource(1028, IptcRecord(PickIptc(index))) +
+                            ThumbnailResource1033(tw, th, thumb);
+    std::string file =
+        PhotoshopHead("lighthouse-" + std::to_string(index) + ".eps", width, height, ppi, resources);
     size_t column = 0;
     AppendHexLines(rgb.data(), rgb.size(), &column, &file);
     if (column) file += '\n';
     return file + PhotoshopTail();
 }
 
-// A large Photoshop EPS file whose only picture is its %ImageData samples, written straight to
-// `out` row by row. The picture is the same at every size: a lighthouse filling 8 by 6 inches.
+// Row y of the lighthouse, with a little texture so that the rows do not repeat.
+inline void LighthouseRow(uint32_t y, uint32_t width, uint32_t height, uint8_t* row) {
+    for (uint32_t x = 0; x < width; ++x) {
+        Rgb c = LighthousePixel(x, y, width, height);
+        int grain = static_cast<int>((x * 7 + y * 13) % 9) - 4;
+        row[x * 3] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.r) + grain, 0, 255));
+        row[x * 3 + 1] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.g) + grain, 0, 255));
+        row[x * 3 + 2] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.b) + grain, 0, 255));
+    }
+}
+
+inline bool WriteText(std::FILE* out, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+}
+
+// A Photoshop EPS file whose only picture is its %ImageData samples: a lighthouse 8 inches wide,
+// written to `out`. Hex lines are written a row at a time, whatever the picture's size; the JPEG
+// stream is compressed whole first. `moreResources` follow the resolution in the Photoshop block.
+inline bool WriteImageDataFile(std::FILE* out, uint32_t width, uint32_t height, const std::string& title,
+                               SampleText text, const std::string& moreResources = "") {
+    double ppi = width / 8.0;
+    uint32_t fixed = static_cast<uint32_t>(ppi * 65536);
+    std::string resources = ImageResource(1005, ResolutionInfo(fixed, fixed)) + moreResources;
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+    if (text == SampleText::kJpegAscii85) {
+        std::vector<uint8_t> samples(row.size() * height);
+        for (uint32_t y = 0; y < height; ++y) LighthouseRow(y, width, height, &samples[row.size() * y]);
+        std::string ascii85 = Ascii85(
+            EncodeJpeg(width, height, 3, samples, JpegOptions().WithQuality(80).WithChromaSubsampling()));
+        return WriteText(out, PhotoshopHead(title, width, height, ppi, resources, text, ascii85.size())) &&
+               WriteText(out, ascii85 + "\n") && WriteText(out, PhotoshopTail());
+    }
+    if (!WriteText(out, PhotoshopHead(title, width, height, ppi, resources))) return false;
+    std::string lines;
+    size_t column = 0;
+    for (uint32_t y = 0; y < height; ++y) {
+        LighthouseRow(y, width, height, row.data());
+        AppendHexLines(row.data(), row.size(), &column, &lines);
+        if (lines.size() > (1u << 20) || y + 1 == height) {
+            if (y + 1 == height && column) lines += '\n';
+            if (!WriteText(out, lines)) return false;
+            lines.clear();
+        }
+    }
+    return WriteText(out, PhotoshopTail());
+}
+
+// The same picture at about `megabytes` of hex text, with IPTC data.
 inline bool WriteLargeImageDataFile(std::FILE* out, uint64_t megabytes, const std::string& title) {
     // 2 hex digits a byte and a line feed every 64 bytes: 129/64 characters per sample byte.
     double pixels = static_cast<double>(megabytes) * 1e6 * 64.0 / 129.0 / 3.0;
     uint32_t width = std::max(4u, static_cast<uint32_t>(std::sqrt(pixels * 4.0 / 3.0)));
     uint32_t height = std::max(3u, static_cast<uint32_t>(pixels / width));
-    double ppi = width / 8.0;
-    uint32_t fixed = static_cast<uint32_t>(ppi * 65536);
     IptcText iptc = PickIptc(static_cast<uint32_t>(megabytes));
-    std::string resources = ImageResource(1005, ResolutionInfo(fixed, fixed)) + ImageResource(1028, IptcRecord(iptc));
-    std::string head = PhotoshopHead(title, width, height, ppi, resources);
-    if (std::fwrite(head.data(), 1, head.size(), out) != head.size()) return false;
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    std::string text;
-    size_t column = 0;
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            Rgb c = LighthousePixel(x, y, width, height);
-            // A little texture, so that the rows do not repeat.
-            int grain = static_cast<int>((x * 7 + y * 13) % 9) - 4;
-            row[x * 3] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.r) + grain, 0, 255));
-            row[x * 3 + 1] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.g) + grain, 0, 255));
-            row[x * 3 + 2] = static_cast<uint8_t>(std::clamp<int>(static_cast<int>(c.b) + grain, 0, 255));
-        }
-        AppendHexLines(row.data(), row.size(), &column, &text);
-        if (text.size() > (1u << 20) || y + 1 == height) {
-            if (y + 1 == height && column) text += '\n';
-            if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) return false;
-            text.clear();
-        }
-    }
-    std::string tail = PhotoshopTail();
-    return std::fwrite(tail.data(), 1, tail.size(), out) == tail.size();
+    return WriteImageDataFile(out, width, height, title, SampleText::kHex,
+                              ImageResource(1028, IptcRecord(iptc)));
 }
 
 // ---- Illustrator drawings with %AI7_Thumbnail -----------------------------------------------
@@ -341,7 +349,8 @@ inline const char* IllustratorProcSet() {
            "/f {closepath fill} bind def /F {fill} bind def /s {closepath stroke} bind def\n"
            "/S {stroke} bind def /w {setlinewidth} bind def /k {setcmykcolor} bind def\n"
            "/x {pop pop setcmykcolor} bind def /O {pop} bind def /A {pop} bind def\n"
-           "/annotatepage {} def /To {pop gsave} bind def /TP {} def /TO {grestore} bind def /Tr {pop} bind def\n"
+           "/annotatepage {} def /To {pop gsave} bind def /TP {} def /TO {grestore} bind def /Tr {pop} bind "
+           "def\n"
            "/Tp {pop 6 array astore concat 0 0 moveto} bind def /Tx {show} bind def\n"
            "/Tf {exch dup length string cvs dup length 1 sub 1 exch getinterval cvn findfont exch\n"
            " scalefont setfont} bind def\n"
@@ -364,8 +373,9 @@ inline std::string IllustratorXmp(uint32_t index, const std::vector<std::string>
     for (const std::string& font : fonts)
         packet += "<rdf:li rdf:parseType=\"Resource\"><stFnt:fontName>" + font +
                   "</stFnt:fontName><stFnt:fontType>Type 1</stFnt:fontType></rdf:li>\n";
-    packet += "</rdf:Bag></xmpTPg:Fonts>\n</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n"
-              "<?xpacket end=\"w\"?>\n";
+    packet +=
+        "</rdf:Bag></xmpTPg:Fonts>\n</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n"
+        "<?xpacket end=\"w\"?>\n";
     return "%begin_xml_code\ncurrentfile 0 (% &&end XMP packet marker&&) /SubFileDecode filter flushfile\n"
            "%begin_xml_packet: " +
            std::to_string(packet.size()) + "\n" + packet +
@@ -377,10 +387,12 @@ inline std::string IllustratorFile(uint32_t index) {
     bool xmp = Pick(index, 42, 2) == 0;
     std::vector<std::string> fonts = PickFonts(index);
     double t = 128.0 / std::max(box.width, box.height);
-    uint32_t tw = std::max(1u, static_cast<uint32_t>(box.width * t)), th = std::max(1u, static_cast<uint32_t>(box.height * t));
+    uint32_t tw = std::max(1u, static_cast<uint32_t>(box.width * t)),
+             th = std::max(1u, static_cast<uint32_t>(box.height * t));
     std::string thumbnail = Ai7ThumbnailBytes(tw, th);
-    const char* creator = xmp ? "Adobe Illustrator(R) 12" : Pick(index, 43, 2) ? "Adobe Illustrator(R) 8.0"
-                                                                             : "Adobe Illustrator(R) 10.0";
+    const char* creator = xmp                  ? "Adobe Illustrator(R) 12"
+                          : Pick(index, 43, 2) ? "Adobe Illustrator(R) 8.0"
+                                               : "Adobe Illustrator(R) 10.0";
     std::string w = std::to_string(box.width), h = std::to_string(box.height);
     std::string head = "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: " + std::string(creator) +
                        "\n%%For: (Aldra archive) ()\n%%Title: (poster-" + std::to_string(index) +
@@ -392,9 +404,9 @@ inline std::string IllustratorFile(uint32_t index) {
     head += "%%DocumentCustomColors: (Festival Red)\n%%CMYKCustomColor: 0 0.85 0.75 0 (Festival Red)\n";
     if (xmp) head += "%ADO_ContainsXMP: MainFirst\n";
     head += "%AI5_FileFormat 4.0\n%AI3_ColorUsage: Color\n%AI7_ImageSettings: 0\n";
-    head += "%AI7_Thumbnail: " + std::to_string(tw) + " " + std::to_string(th) + " 8\n%%BeginData: " +
-            std::to_string(thumbnail.size() * 2) + " Hex Bytes\n" + HexCommentLines(thumbnail, "%") +
-            "\n%%EndData\n%%EndComments\n";
+    head += "%AI7_Thumbnail: " + std::to_string(tw) + " " + std::to_string(th) +
+            " 8\n%%BeginData: " + std::to_string(thumbnail.size() * 2) + " Hex Bytes\n" +
+            HexCommentLines(thumbnail, "%") + "\n%%EndData\n%%EndComments\n";
     if (xmp) head += IllustratorXmp(index, fonts);
     std::string text = head + "%%BeginProlog\n" + IllustratorProcSet() + "%%EndProlog\n%%BeginSetup\n" +
                        "Aldra_AI_Ops begin\n%%EndSetup\n";
@@ -407,9 +419,9 @@ inline std::string IllustratorFile(uint32_t index) {
             Num(bh * 0.45) + " c\nf\n";
     double y = bh * 0.85;
     for (size_t i = 0; i < fonts.size(); ++i) {
-        text += "0 To\n1 0 0 1 " + Num(bw * 0.1) + " " + Num(y) + " 0 Tp\nTP\n0 Tr\n0 0 0 1 k\n/_" + fonts[i] +
-                " " + std::to_string(i == 0 ? 36 : 18) + " Tf\n(" + (i == 0 ? "Summer Festival" : "by the harbour") +
-                ") Tx\nTO\n";
+        text += "0 To\n1 0 0 1 " + Num(bw * 0.1) + " " + Num(y) + " 0 Tp\nTP\n0 Tr\n0 0 0 1 k\n/_" +
+                fonts[i] + " " + std::to_string(i == 0 ? 36 : 18) + " Tf\n(" +
+                (i == 0 ? "Summer Festival" : "by the harbour") + ") Tx\nTO\n";
         y -= i == 0 ? 44 : 24;
     }
     text += "%%PageTrailer\ngsave annotatepage grestore showpage\nend\n%%Trailer\n%%EOF\n";

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,12 +14,6 @@ namespace aldra::samples::compare {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
 
 bool WriteLarge(const fs::path& path, uint64_t megabytes) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -34,9 +27,9 @@ bool WriteLarge(const fs::path& path, uint64_t megabytes) {
 bool WriteOne(const fs::path& folder, uint32_t n) {
     std::string stem = "file" + std::to_string(n);
     uint32_t slot = n % 20;
-    if (slot < 7) return Write(folder / (stem + ".eps"), DosTiffEpsFile(n));
-    if (slot < 14) return Write(folder / (stem + ".eps"), PhotoshopJpegEpsFile(n));
-    return Write(folder / (stem + ".ai"), IllustratorFile(n));
+    if (slot < 7) return WriteSampleFile(folder / (stem + ".eps"), DosTiffEpsFile(n));
+    if (slot < 14) return WriteSampleFile(folder / (stem + ".eps"), PhotoshopJpegEpsFile(n));
+    return WriteSampleFile(folder / (stem + ".ai"), IllustratorFile(n));
 }
 
 bool ParseSizes(const char* text, std::vector<uint64_t>* sizes) {
@@ -82,7 +75,9 @@ int main(int argc, char** argv) {
         fs::create_directories(folder, ec);
         bool ok = true;
         for (uint64_t mb : sizes) ok = WriteLarge(folder / SizeName(mb), mb) && ok;
-        if (!ok) std::fprintf(stderr, "make-compare-folder: some files could not be written in %s\n", args[2].c_str());
+        if (!ok)
+            std::fprintf(stderr, "make-compare-folder: some files could not be written in %s\n",
+                         args[2].c_str());
         std::printf("%zu files in %s\n", sizes.size(), args[2].c_str());
         return ok ? 0 : 1;
     }
@@ -94,7 +89,8 @@ int main(int argc, char** argv) {
     }
     long count = std::strtol(args[0].c_str(), nullptr, 10);
     if (count <= static_cast<long>(large.size()) || count > 10'000'000) {
-        std::fprintf(stderr, "make-compare-folder: COUNT must be more than the large files and at most 10000000\n");
+        std::fprintf(stderr,
+                     "make-compare-folder: COUNT must be more than the large files and at most 10000000\n");
         return 2;
     }
     fs::path folder = args[1];
@@ -109,7 +105,8 @@ int main(int argc, char** argv) {
         fs::create_directories(folder / "large", ec);
         for (uint64_t mb : large) ok = WriteLarge(folder / "large" / SizeName(mb), mb) && ok;
     }
-    if (!ok) std::fprintf(stderr, "make-compare-folder: some files could not be written in %s\n", args[1].c_str());
+    if (!ok)
+        std::fprintf(stderr, "make-compare-folder: some files could not be written in %s\n", args[1].c_str());
     std::printf("%ld files in %s\n", count, args[1].c_str());
     return ok ? 0 : 1;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "SampleFiles.h"
@@ -14,12 +13,6 @@ namespace aldra::samples {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
 
 std::string PlainEps(uint32_t n) {
     return EpsText("%%Creator: Aldra sample set\n%%Title: plain " + std::to_string(n) +
@@ -33,27 +26,30 @@ int WriteGroup(const fs::path& folder, uint32_t n, bool* ok) {
         case 0:
         case 1:
         case 2:
-            *ok = Write(folder / (stem + ".eps"), HarbourFile(120 + n % 7 * 10, 80 + n % 5 * 10)) && *ok;
+            *ok = WriteSampleFile(folder / (stem + ".eps"), HarbourFile(120 + n % 7 * 10, 80 + n % 5 * 10)) &&
+                  *ok;
             return 1;
         case 3:
         case 4:
-            *ok = Write(folder / (stem + ".eps"), LighthouseFile(40 + n % 3 * 8, 60 + n % 4 * 8)) && *ok;
+            *ok = WriteSampleFile(folder / (stem + ".eps"), LighthouseFile(40 + n % 3 * 8, 60 + n % 4 * 8)) &&
+                  *ok;
             return 1;
         case 5:
         case 6:
-            *ok = Write(folder / (stem + ".ai"), FestivalPosterFile()) && *ok;
+            *ok = WriteSampleFile(folder / (stem + ".ai"), FestivalPosterFile()) && *ok;
             return 1;
         case 7:
-            *ok = Write(folder / (stem + ".eps"), PlainEps(n)) && *ok;
+            *ok = WriteSampleFile(folder / (stem + ".eps"), PlainEps(n)) && *ok;
             return 1;
         case 8: {
-            *ok = Write(folder / (stem + ".eps"), BrochureMainFile(stem)) && *ok;
+            *ok = WriteSampleFile(folder / (stem + ".eps"), BrochureMainFile(stem)) && *ok;
             for (const char* plate : {"C", "M", "Y", "K"})
-                *ok = Write(folder / (stem + "." + plate), BrochurePlate(plate)) && *ok;
+                *ok = WriteSampleFile(folder / (stem + "." + plate), BrochurePlate(plate)) && *ok;
             return 5;
         }
         default:
-            *ok = Write(folder / (stem + ".txt"), "Notes on job " + std::to_string(n) + "\n") && *ok;
+            *ok =
+                WriteSampleFile(folder / (stem + ".txt"), "Notes on job " + std::to_string(n) + "\n") && *ok;
             return 1;
     }
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +16,13 @@
 namespace aldra::samples {
 
 using namespace aldra::testing;
+
+// Replaces whatever the file held; false when it cannot be written whole.
+inline bool WriteSampleFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
 
 struct Rgb {
     double r, g, b;

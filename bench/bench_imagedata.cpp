@@ -1,0 +1,168 @@
+// 256-pixel thumbnails of %ImageData pictures through the control, as a host asks for them: a
+// 6000 x 4000 RGB picture as hexadecimal lines and the same picture as a JPEG stream in ASCII85 text,
+// each also at 600 x 400. The decoder keeps two rows (or one 64 KiB band of JPEG rows), never the
+// picture, so the peak memory of a thumbnail must be the same at both sizes; each peak is taken in
+// a child process of its own that does nothing but that one thumbnail.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ThumbnailRuns.h"
+#include "control/FilterCtrl.h"
+
+// After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
+#include "CompareFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using aldra::samples::compare::SampleText;
+
+struct Case {
+    const char* name;
+    uint32_t width, height;
+    SampleText text;
+    std::string path;
+    double fileMB = 0;
+    double peakMB = 0;      // the thumbnail's child process
+    double attachedMB = 0;  // a child that attaches the file and draws nothing
+};
+
+std::vector<Case>& Cases() {
+    static std::vector<Case> cases = {
+        {"Hex6000x4000", 6000, 4000, SampleText::kHex, {}},
+        {"Hex600x400", 600, 400, SampleText::kHex, {}},
+        {"JpegAscii85_6000x4000", 6000, 4000, SampleText::kJpegAscii85, {}},
+        {"JpegAscii85_600x400", 600, 400, SampleText::kJpegAscii85, {}},
+    };
+    return cases;
+}
+
+// Runs `work` in a child process and returns its answer, or -1 when it failed.
+template <typename Work>
+double InChild(Work work) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        double answer = work();
+        _exit(write(pipeEnds[1], &answer, sizeof answer) == sizeof answer ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    double answer = -1;
+    if (read(pipeEnds[0], &answer, sizeof answer) != sizeof answer) answer = -1;
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? answer : -1;
+}
+
+// The pictures are built in memory (the JPEG one whole), so they are written in a child process:
+// what the writer held must not count in the peaks measured later.
+bool WriteFiles(const std::string& folder) {
+    for (Case& c : Cases()) {
+        c.path = folder + "/" + c.name + ".eps";
+        double ok = InChild([&c] {
+            std::FILE* out = std::fopen(c.path.c_str(), "wb");
+            if (out == nullptr) return 0.0;
+            std::setvbuf(out, nullptr, _IOFBF, 1 << 20);
+            bool written = aldra::samples::compare::WriteImageDataFile(out, c.width, c.height,
+                                                                       fs::path(c.path).filename(), c.text);
+            return std::fclose(out) == 0 && written ? 1.0 : 0.0;
+        });
+        struct stat info {};
+        if (ok != 1.0 || stat(c.path.c_str(), &info) != 0) return false;
+        c.fileMB = static_cast<double>(info.st_size) / 1e6;
+    }
+    return true;
+}
+
+double PeakMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The peak of a process that attaches the file and, when asked, draws one thumbnail; -1 when no
+// thumbnail came.
+double MeasurePeak(const std::string& path, bool thumbnail) {
+    return InChild([&] {
+        auto* control = new aldra::CFilterCtrl();
+        control->CreateWindow();
+        bool ok = control->AttachFile(path);
+        if (ok && thumbnail) {
+            aldra::IDispatch* picture = control->GetThumbnail(256, 256, true);
+            ok = picture != nullptr;
+            if (picture) picture->Release();
+        }
+        control->DestroyWindow();
+        control->Release();
+        return ok ? PeakMB() : -1.0;
+    });
+}
+
+void Thumbnail(benchmark::State& state, const Case* c) {
+    int64_t made = aldra::bench::DrawThumbnails(state, c->path);
+    state.counters["file_MB"] = c->fileMB;
+    state.counters["file_bytes_per_s"] =
+        benchmark::Counter(c->fileMB * 1e6 * static_cast<double>(made), benchmark::Counter::kIsRate,
+                           benchmark::Counter::kIs1000);
+    state.counters["pixels_per_s"] =
+        benchmark::Counter(static_cast<double>(c->width) * c->height * static_cast<double>(made),
+                           benchmark::Counter::kIsRate, benchmark::Counter::kIs1000);
+    state.counters["peak_MB"] = c->peakMB;
+    state.counters["attach_only_peak_MB"] = c->attachedMB;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
+    std::string pattern = (fs::temp_directory_path() / "aldra-bench-imagedata-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "bench_imagedata: no temporary folder\n");
+        return 1;
+    }
+    const std::string folder = pattern;
+    int result = 0;
+    if (!WriteFiles(folder)) {
+        std::fprintf(stderr, "bench_imagedata: cannot write the pictures in %s\n", folder.c_str());
+        result = 1;
+    } else {
+        // Peaks first, while this process is still small: a child starts with its parent's pages.
+        for (Case& c : Cases()) {
+            c.peakMB = MeasurePeak(c.path, true);
+            c.attachedMB = MeasurePeak(c.path, false);
+        }
+        for (const Case& c : Cases())
+            benchmark::RegisterBenchmark(c.name, Thumbnail, &c)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5)
+                ->ReportAggregatesOnly(true);
+        benchmark::RunSpecifiedBenchmarks();
+        std::printf("\npeak memory of one thumbnail in a fresh process (attach only in brackets):\n");
+        for (const Case& c : Cases())
+            std::printf("  %-24s %7.1f MB file  %6.2f MB peak  (%.2f MB)\n", c.name, c.fileMB, c.peakMB,
+                        c.attachedMB);
+        for (size_t i = 0; i + 1 < Cases().size(); i += 2) {
+            const Case& large = Cases()[i];
+            const Case& small = Cases()[i + 1];
+            std::printf("  %s against %s: %+.0f KiB\n", large.name, small.name,
+                        (large.peakMB - small.peakMB) * 1024);
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    benchmark::Shutdown();
+    return result;
+}
