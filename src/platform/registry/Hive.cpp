@@ -386,11 +386,16 @@ std::string FormatHive(const Hive& hive, std::string_view rootName) {
         if (key.path.empty() && key.values.empty()) continue;
         text += "\n[";
         text += rootName;
-        if (!key.path.empty()) text += "\\" + key.path;
+        if (!key.path.empty()) {
+            text += '\\';
+            text += key.path;
+        }
         text += "]\n";
         for (const HiveValue& value : key.values) {
             text += value.name.empty() ? std::string("@") : Quoted(value.name);
-            text += "=" + FormatData(value) + "\n";
+            text += '=';
+            text += FormatData(value);
+            text += '\n';
         }
     }
     return text;
