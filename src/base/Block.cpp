@@ -6,9 +6,23 @@
 namespace aldra {
 
 namespace {
-// The size word sits in a 16-byte header so that the content stays aligned for any element type
-// the raster code stores in it.
+// The size and capacity words sit in a 16-byte header so that the content stays aligned for any
+// element type the raster code stores in it.
 constexpr size_t kHeader = 16;
+constexpr size_t kSizeWord = kHeader - sizeof(uint32_t);
+constexpr size_t kCapacityWord = kSizeWord - sizeof(uint32_t);
+
+// 64-bit: the granules of a size near 4 GB cover 4 GB exactly.
+size_t AreaBytes(uint32_t granules) {
+    return static_cast<size_t>(granules) * kBlockGranule;
+}
+
+// The capacity is kept in granules, which fit the word even for the largest size.
+uint8_t* StartBlock(uint8_t* raw, uint32_t size, uint32_t granules) {
+    std::memcpy(raw + kSizeWord, &size, sizeof size);
+    std::memcpy(raw + kCapacityWord, &granules, sizeof granules);
+    return raw + kHeader;
+}
 }  // namespace
 
 uint32_t BlockGranules(uint32_t size) {
@@ -17,12 +31,26 @@ uint32_t BlockGranules(uint32_t size) {
 }
 
 Status AllocBlock(uint32_t size, uint8_t** content) {
+    return AllocBlockWithCapacity(size, 0, content);
+}
+
+Status AllocBlockWithCapacity(uint32_t size, uint32_t capacity, uint8_t** content) {
     *content = nullptr;
-    size_t area = static_cast<size_t>(BlockGranules(size)) * kBlockGranule;
-    auto* raw = static_cast<uint8_t*>(std::calloc(1, kHeader + area));
+    uint32_t granules = BlockGranules(capacity > size ? capacity : size);
+    auto* raw = static_cast<uint8_t*>(std::calloc(1, kHeader + AreaBytes(granules)));
     if (raw == nullptr) return kErrMemory;
-    std::memcpy(raw + kHeader - sizeof(uint32_t), &size, sizeof(uint32_t));
-    *content = raw + kHeader;
+    *content = StartBlock(raw, size, granules);
+    return kOk;
+}
+
+Status AllocBlockForOverwrite(uint32_t size, uint8_t** content) {
+    *content = nullptr;
+    uint32_t granules = BlockGranules(size);
+    size_t area = AreaBytes(granules);
+    auto* raw = static_cast<uint8_t*>(std::malloc(kHeader + area));
+    if (raw == nullptr) return kErrMemory;
+    std::memset(raw + kHeader + size, 0, area - size);
+    *content = StartBlock(raw, size, granules);
     return kOk;
 }
 
@@ -32,12 +60,18 @@ void FreeBlock(uint8_t* content) {
 
 uint32_t BlockSize(const uint8_t* content) {
     uint32_t size;
-    std::memcpy(&size, content - sizeof(uint32_t), sizeof(uint32_t));
+    std::memcpy(&size, content - kHeader + kSizeWord, sizeof size);
     return size;
 }
 
+uint64_t BlockCapacity(const uint8_t* content) {
+    uint32_t granules;
+    std::memcpy(&granules, content - kHeader + kCapacityWord, sizeof granules);
+    return AreaBytes(granules);
+}
+
 void SetBlockSizeWord(uint8_t* content, uint32_t size) {
-    std::memcpy(content - sizeof(uint32_t), &size, sizeof(uint32_t));
+    std::memcpy(content - kHeader + kSizeWord, &size, sizeof size);
 }
 
 }  // namespace aldra

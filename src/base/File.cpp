@@ -166,4 +166,35 @@ Status FileDelete(const char* path) {
     return kOk;
 }
 
+namespace {
+int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& info) {
+    FileStamp stamp;
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    stamp.size = static_cast<uint64_t>(info.st_size);
+    stamp.modifiedNs = Nanoseconds(info.st_mtim);
+    stamp.changedNs = Nanoseconds(info.st_ctim);
+    stamp.regular = S_ISREG(info.st_mode);
+    return stamp;
+}
+}  // namespace
+
+Status FileStampOf(FileHandle handle, FileStamp* stamp) {
+    struct stat info;
+    if (::fstat(handle, &info) != 0) return MapSystemError(errno);
+    *stamp = StampOf(info);
+    return kOk;
+}
+
+Status PathStamp(const char* path, FileStamp* stamp) {
+    struct stat info;
+    if (::stat(path, &info) != 0) return MapSystemError(errno, path);
+    *stamp = StampOf(info);
+    return kOk;
+}
+
 }  // namespace aldra

@@ -37,4 +37,19 @@ Status FileSetSize(FileHandle handle, uint64_t size);
 Status FileSeek(FileHandle handle, uint64_t offset);
 Status FileDelete(const char* path);
 
+// What tells one state of a file from a later one without reading it: the file's identity, its
+// size and its modification and change times to the nanosecond. A rewrite that keeps the size and
+// falls within one tick of the file system's clock goes unnoticed.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    int64_t changedNs = 0;
+    bool regular = false;  // only a regular file's size is its length
+    bool operator==(const FileStamp&) const = default;
+};
+Status FileStampOf(FileHandle handle, FileStamp* stamp);
+Status PathStamp(const char* path, FileStamp* stamp);
+
 }  // namespace aldra

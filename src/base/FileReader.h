@@ -20,6 +20,9 @@ struct FileReader {
     uint8_t* window = nullptr;
     uint32_t windowSize = 0;  // min(file size, requested); never changes
     uint8_t* cursor = nullptr;
+    // Taken before the first read, so that a caller can later tell whether what it read still
+    // describes the file; all zero (not regular) for anything but a regular file.
+    FileStamp stamp;
 };
 
 Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested);

@@ -37,16 +37,29 @@ const uint8_t* BufferData(const TextBuffer* buffer) {
     return buffer->content;
 }
 
+namespace {
+// A buffer that has to move takes twice the room it had, so that appending entry by entry copies
+// each byte a bounded number of times instead of once per granule.
+uint32_t GrownCapacity(uint64_t capacity, uint32_t newSize) {
+    uint64_t doubled = capacity * 2;
+    if (doubled < newSize) doubled = newSize;
+    return doubled > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(doubled);
+}
+}  // namespace
+
 Status SetBufferSize(TextBuffer* buffer, uint32_t newSize) {
     uint32_t oldSize = GetBufferSize(buffer);
-    if (BlockGranules(oldSize) == BlockGranules(newSize)) {
+    uint64_t capacity = BlockCapacity(buffer->content);
+    if (newSize <= capacity) {
+        // Bytes past the size are kept zero, so that growing in place shows zeros as a new block does.
+        if (newSize < oldSize) ZeroBytes(buffer->content + newSize, oldSize - newSize);
         SetBlockSizeWord(buffer->content, newSize);
         return kOk;
     }
     if (buffer->flags & kBufferLocked) return kErrMemory;
     uint8_t* moved = nullptr;
-    if (AllocBlock(newSize, &moved) != kOk) return kErrMemory;
-    MoveBytes(buffer->content, moved, oldSize < newSize ? oldSize : newSize);
+    if (AllocBlockWithCapacity(newSize, GrownCapacity(capacity, newSize), &moved) != kOk) return kErrMemory;
+    MoveBytes(buffer->content, moved, oldSize);
     FreeBlock(buffer->content);
     buffer->content = moved;
     return kOk;

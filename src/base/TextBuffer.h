@@ -1,6 +1,8 @@
 // A growable run of bytes that can be locked in place. It holds text, decoded hex data, image rows
-// and resource data alike. Growth happens in 256-byte granules; while locked the content never
-// moves, so pointers a caller took into it stay valid, and a resize that would move it fails.
+// and resource data alike. A new buffer holds its size rounded up to 256-byte granules; one that
+// outgrows its room moves into twice the room, and shrinking keeps the room. While locked the
+// content never moves, so pointers a caller took into it stay valid, and a resize that would move
+// it fails. Bytes a resize adds are zero.
 #pragma once
 #include <cstdint>
 

@@ -48,6 +48,13 @@ std::string TakeJoined(StringList** list) {
 void CFilterCtrl::ClearAttachedFacts() {
     kind_ = 0;
     widthInches_ = heightInches_ = hResolution_ = vResolution_ = 0;
+    ForgetAttachedComments();
+}
+
+void CFilterCtrl::ForgetAttachedComments() {
+    DisposeLeadingComments(&comments_.own);
+    DisposeLeadingComments(&comments_.hiRes);
+    comments_ = AttachedComments{};
 }
 
 void CFilterCtrl::RefuseUncataloguedFile() {
@@ -90,9 +97,13 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kAttachFailure);
     EpsInfo info;
-    Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info);
+    // The getters' leading comments come from the same reads: the file's head is read once. The
+    // reader's stamp is from before its first read, so that a change during the reads shows.
+    comments_.ownStamp = eps.reader.stamp;
+    Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
     CloseEps(&eps);
     if (status != kOk) RaiseFilterError(kAttachFailure);
+    comments_.ownTaken = comments_.ownStamp.regular;
     TakeHeaderFacts(&info);
     return true;
 }

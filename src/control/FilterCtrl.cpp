@@ -37,6 +37,7 @@ CFilterCtrl::CFilterCtrl() : settings_(DefaultSettings()) {
 
 CFilterCtrl::~CFilterCtrl() {
     if (windowCreated_) DestroyWindow();
+    ForgetAttachedComments();
     // QuickTime is started by the first successful attach; its stop is balanced here once the
     // resource-fork reader exists.
     ModuleLock::Remove();

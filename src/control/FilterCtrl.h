@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/File.h"
 #include "control/FilterInterfaces.h"
 #include "control/FilterSettings.h"
 #include "eps/EpsInfo.h"
+#include "eps/LeadingComments.h"
 #include "platform/com/Com.h"
 
 namespace aldra {
@@ -45,6 +47,20 @@ enum FilterDispId : DISPID {
     kDispConvertToSize = 1020,
     kDispGetDefaultExtension = 1021,
     kDispAboutBox = -552,
+};
+
+// What categories and notes take from the attached file besides the header facts: its leading
+// comments, taken by the attach scan, and the Photoshop block of the Color Central high-resolution
+// file they name, read at the first getter that needs it. Each is kept with the stamp of the file it
+// came from; a getter that finds the file changed reads it again, as if nothing were kept.
+struct AttachedComments {
+    LeadingComments own;
+    FileStamp ownStamp;
+    bool ownTaken = false;
+    LeadingComments hiRes;
+    std::string hiResPath;
+    FileStamp hiResStamp;
+    bool hiResTaken = false;
 };
 
 class CFilterCtrl : public IDispatch {
@@ -157,6 +173,9 @@ class CFilterCtrl : public IDispatch {
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
+    void ForgetAttachedComments();
+    const LeadingComments& OwnComments();
+    const LeadingComments& HiResComments(const std::string& path);
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     IDispatch* PictureFromPict(int32_t width, int32_t height);
     bool WritePictBmp(const std::string& path, int32_t width, int32_t height);
@@ -177,6 +196,7 @@ class CFilterCtrl : public IDispatch {
     double hResolution_ = 0;
     double vResolution_ = 0;
     std::string filePath_;
+    AttachedComments comments_;
     ControlWindow window_{this};
 };
 

@@ -1,5 +1,7 @@
-// The host's catalogue record of the attached file. Categories and notes read the file (and a Color
-// Central sample's high-resolution file) again at every call; the rest answer from the members.
+// The host's catalogue record of the attached file. Categories and notes answer from the file as it
+// is at the call: from the leading comments the attach scan took while the file is unchanged (and
+// likewise a Color Central sample's high-resolution file), otherwise from reading it again; the
+// rest answer from the members.
 #include "base/PString.h"
 #include "base/StringList.h"
 #include "control/FilterCtrl.h"
@@ -15,30 +17,53 @@ namespace {
 constexpr uint32_t kSeparatorResource = 253;
 constexpr uint32_t kTextCapacity = 260;
 
-// A file that cannot be opened or has no IPTC keywords adds nothing.
-void AppendCategoriesOf(const std::string& path, StringList* categories) {
+// The walk on a file of its own; a file that cannot be opened has none of the facts, and false
+// comes back when what was read has no stamp to be checked against later.
+bool ReadLeadingComments(const std::string& path, uint32_t wants, LeadingComments* comments,
+                         FileStamp* stamp) {
+    DisposeLeadingComments(comments);
     EpsReader eps;
-    if (OpenEps(path.c_str(), &eps) != kOk) return;
+    if (OpenEps(path.c_str(), &eps) != kOk) return false;
+    *stamp = eps.reader.stamp;
+    WalkLeadingComments(&eps, wants, comments);
+    CloseEps(&eps);
+    return stamp->regular;
+}
+
+// The high-resolution file a Color Central sample names, as FindCompanionFile gives it; resolved at
+// every call, since which of the written path's forms exists can change.
+bool HiResFileOf(const LeadingComments& sample, const std::string& samplePath, std::string* path) {
+    if (!sample.namesCompanion) return false;
+    *path = CompanionPathFromLine(sample.companionLine, samplePath.c_str());
+    return true;
+}
+
+// Whether the facts taken from the file still describe it.
+bool StillTheSame(const std::string& path, bool taken, const FileStamp& stamp) {
+    FileStamp now;
+    return taken && PathStamp(path.c_str(), &now) == kOk && now == stamp;
+}
+
+// A file without IPTC keywords adds nothing.
+void AppendCategoriesOf(const LeadingComments& comments, StringList* categories) {
+    if (comments.photoshopStatus != kOk) return;
     StringList* keywords = nullptr;
     uint32_t count = 0;
-    if (ReadIptcKeywords(&eps, &keywords, &count) == kOk) {
+    if (IptcKeywordsOfBlock(comments.photoshop, &keywords, &count) == kOk) {
         AppendBuffer(keywords, categories);
         DisposeBuffer(keywords);
     }
-    CloseEps(&eps);
 }
 
-void AppendNotesOf(const std::string& path, const TextBuffer* table, TextBuffer* notes) {
-    EpsReader eps;
-    if (OpenEps(path.c_str(), &eps) != kOk) return;
+void AppendNotesOf(const LeadingComments& comments, const TextBuffer* table, TextBuffer* notes) {
+    if (comments.photoshopStatus != kOk) return;
     PString separator;
     PStrFromC(ResourceText(kSeparatorResource).c_str(), separator, sizeof separator);
     TextBuffer* found = nullptr;
-    if (ReadIptcNotes(&eps, table, separator, &found) == kOk) {
+    if (IptcNotesOfBlock(comments.photoshop, table, separator, &found) == kOk) {
         AppendBuffer(found, notes);
         DisposeBuffer(found);
     }
-    CloseEps(&eps);
 }
 
 std::string JoinWithCarriageReturns(StringList* list) {
@@ -56,6 +81,23 @@ std::string JoinWithCarriageReturns(StringList* list) {
 }
 
 }  // namespace
+
+const LeadingComments& CFilterCtrl::OwnComments() {
+    // Taken by the attach; read here when the attach failed or the file has changed since.
+    if (!StillTheSame(filePath_, comments_.ownTaken, comments_.ownStamp))
+        comments_.ownTaken =
+            ReadLeadingComments(filePath_, kWantAllLeading, &comments_.own, &comments_.ownStamp);
+    return comments_.own;
+}
+
+const LeadingComments& CFilterCtrl::HiResComments(const std::string& path) {
+    if (path != comments_.hiResPath || !StillTheSame(path, comments_.hiResTaken, comments_.hiResStamp)) {
+        comments_.hiResPath = path;
+        comments_.hiResTaken =
+            ReadLeadingComments(path, kWantPhotoshop, &comments_.hiRes, &comments_.hiResStamp);
+    }
+    return comments_.hiRes;
+}
 
 float CFilterCtrl::InfoGetWidth() {
     return static_cast<float>(widthInches_);
@@ -102,12 +144,13 @@ std::string CFilterCtrl::InfoGetMacType() {
 std::string CFilterCtrl::InfoGetCategories() {
     StringList* categories = nullptr;
     if (NewBuffer(0, &categories) != kOk) return {};
-    AppendCategoriesOf(filePath_, categories);
+    const LeadingComments& own = OwnComments();
+    AppendCategoriesOf(own, categories);
     if (settings_.ccAware) {
         std::string hiRes;
-        if (settings_.ccKeywordsFromHiRes && FindCompanionFile(filePath_.c_str(), &hiRes))
-            AppendCategoriesOf(hiRes, categories);
-        if (settings_.addCcCategory && IsColorCentralSample(filePath_.c_str())) {
+        if (settings_.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+            AppendCategoriesOf(HiResComments(hiRes), categories);
+        if (settings_.addCcCategory && own.colorCentralSample) {
             PString category;
             PStrFromC(settings_.ccCategory.c_str(), category, sizeof category);
             AppendEntry(category, categories);
@@ -124,10 +167,11 @@ std::string CFilterCtrl::InfoGetNotes() {
     // The drawing's own text leads the notes of an Illustrator file once the artwork reader can
     // collect it (settings_.addText, settings_.maxText).
     bool wasLocked = settings_.anpa != nullptr && LockBuffer(settings_.anpa, true);
-    AppendNotesOf(filePath_, settings_.anpa, notes);
+    const LeadingComments& own = OwnComments();
+    AppendNotesOf(own, settings_.anpa, notes);
     std::string hiRes;
-    if (settings_.ccAware && settings_.ccNotesFromHiRes && FindCompanionFile(filePath_.c_str(), &hiRes))
-        AppendNotesOf(hiRes, settings_.anpa, notes);
+    if (settings_.ccAware && settings_.ccNotesFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+        AppendNotesOf(HiResComments(hiRes), settings_.anpa, notes);
     if (settings_.anpa != nullptr) LockBuffer(settings_.anpa, wasLocked);
     std::string answer;
     const uint8_t zero = 0;

@@ -63,21 +63,25 @@ uint16_t AnpaEntryCount(const TextBuffer* table) {
     return count;
 }
 
-bool GetAnpaEntry(const TextBuffer* table, uint16_t index, AnpaEntry* entry) {
-    if (index >= AnpaEntryCount(table)) return false;
+bool NextAnpaEntry(const TextBuffer* table, AnpaCursor* cursor, AnpaEntry* entry) {
+    if (cursor->index >= AnpaEntryCount(table)) return false;
     const uint8_t* bytes = BufferData(table);
     const uint32_t size = GetBufferSize(table);
-    uint32_t offset = kAnpaCountBytes;
-    for (uint16_t i = 0;; ++i) {
-        if (size - offset < kAnpaEntryHeaderBytes) return false;
-        const uint32_t labelLength = bytes[offset + 4];
-        if (size - offset - kAnpaEntryHeaderBytes < labelLength) return false;
-        if (i == index) {
-            *entry = {bytes[offset], bytes[offset + 1], bytes[offset + 2], bytes[offset + 3],
-                      bytes + offset + 4};
-            return true;
-        }
-        offset += kAnpaEntryHeaderBytes + labelLength;
+    const uint32_t offset = cursor->offset;
+    if (offset > size || size - offset < kAnpaEntryHeaderBytes) return false;
+    const uint32_t labelLength = bytes[offset + 4];
+    if (size - offset - kAnpaEntryHeaderBytes < labelLength) return false;
+    *entry = {bytes[offset], bytes[offset + 1], bytes[offset + 2], bytes[offset + 3], bytes + offset + 4};
+    cursor->offset = offset + kAnpaEntryHeaderBytes + labelLength;
+    ++cursor->index;
+    return true;
+}
+
+bool GetAnpaEntry(const TextBuffer* table, uint16_t index, AnpaEntry* entry) {
+    AnpaCursor cursor;
+    for (;;) {
+        if (!NextAnpaEntry(table, &cursor, entry)) return false;
+        if (cursor.index == static_cast<uint32_t>(index) + 1) return true;
     }
 }
 

@@ -32,5 +32,12 @@ std::string FormatAnpaSettings(TextBuffer* table);
 uint16_t AnpaEntryCount(const TextBuffer* table);
 // Reads entry `index`; false when the index or the table's bytes don't reach it.
 bool GetAnpaEntry(const TextBuffer* table, uint16_t index, AnpaEntry* entry);
+// The entries in order, for walks over the whole table: GetAnpaEntry starts from the front every
+// time. False past the last entry, or where the table's bytes end before the count does.
+struct AnpaCursor {
+    uint32_t offset = kAnpaCountBytes;
+    uint32_t index = 0;  // of the entry the next call reads
+};
+bool NextAnpaEntry(const TextBuffer* table, AnpaCursor* cursor, AnpaEntry* entry);
 
 }  // namespace aldra

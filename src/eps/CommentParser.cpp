@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/HexDigits.h"
+
 namespace aldra {
 
 namespace {
@@ -25,33 +27,25 @@ int TakeDigits(const uint8_t* line, int from, Number* value) {
     return i - from;
 }
 
-int HexValue(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The bytes of a line of hex digit pairs; 0 for a line with any bad digit.
 uint32_t DecodeHexPairs(const uint8_t* line, uint8_t bytes[128]) {
     int count = line[0] / 2;
-    for (int k = 0; k < count; ++k) {
-        int high = HexValue(line[1 + 2 * k]);
-        int low = HexValue(line[2 + 2 * k]);
-        if (high < 0 || low < 0) return 0;
-        bytes[k] = static_cast<uint8_t>(high * 16 + low);
+    const uint8_t* digits = line + 1;
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        if (DecodeSixteenHexDigits(digits + 2 * k, bytes + k) != kHexRun) return 0;
     }
-    return static_cast<uint32_t>(count);
+    int bad = 0;
+    for (; k < count; ++k) {
+        int high = HexDigitValue(digits[2 * k]);
+        int low = HexDigitValue(digits[2 * k + 1]);
+        bad |= high | low;
+        bytes[k] = static_cast<uint8_t>(((high & 0xF) << 4) | (low & 0xF));
+    }
+    return bad < 0 ? 0 : static_cast<uint32_t>(count);
 }
 
 }  // namespace
-
-bool MatchKeyword(uint8_t* line, const char* keyword) {
-    size_t n = std::strlen(keyword);
-    if (n > line[0] || std::memcmp(line + 1, keyword, n) != 0) return false;
-    PStrDelete(line, 1, static_cast<int>(n));
-    return true;
-}
 
 void SkipBlanks(uint8_t* line) {
     int i = 1;

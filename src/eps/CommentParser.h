@@ -3,6 +3,7 @@
 // They never fail: malformed input gives what the characters present give.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "base/PString.h"
 #include "base/Result.h"
@@ -10,8 +11,15 @@
 
 namespace aldra {
 
-// Case-sensitive prefix test; the keyword is consumed only on a match.
-bool MatchKeyword(uint8_t* line, const char* keyword);
+// Case-sensitive prefix test; the keyword is consumed only on a match. The header scan tries some
+// thirty keywords on every comment line, so this is inline: for a literal keyword the length is
+// known and the comparison comes down to a few loads.
+[[gnu::always_inline]] inline bool MatchKeyword(uint8_t* line, const char* keyword) {
+    size_t n = std::strlen(keyword);
+    if (n > line[0] || std::memcmp(line + 1, keyword, n) != 0) return false;
+    PStrDelete(line, 1, static_cast<int>(n));
+    return true;
+}
 void SkipBlanks(uint8_t* line);
 // Photoshop writes its hex comment lines as "% 3842494D...": the blank after the "%" is layout, not
 // data, and counting it as a digit would make every line of a real block be skipped. Call on a hex

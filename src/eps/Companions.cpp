@@ -109,10 +109,14 @@ bool FindCompanionFile(const char* path, std::string* hiResPath) {
                  FindCompFileLine(&eps, line, false);
     CloseEps(&eps);
     if (!found) return false;
-    char written[256];
-    PStrToCDropLast(line, written);
-    *hiResPath = ResolveCompanionPath(written, path);
+    *hiResPath = CompanionPathFromLine(line, path);
     return true;
+}
+
+std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath) {
+    char written[256];
+    PStrToCDropLast(rest, written);
+    return ResolveCompanionPath(written, samplePath);
 }
 
 bool IsColorCentralSample(const char* path) {

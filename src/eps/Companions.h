@@ -30,6 +30,8 @@ bool HasHeliosLayout(const char* path, const uint8_t* extension);
 // The high-resolution file a Color Central sample names in its "%%CompFileName: " comment.
 bool FindCompanionFile(const char* path, std::string* hiResPath);
 bool IsColorCentralSample(const char* path);
+// The path FindCompanionFile gives for the rest of the sample's "%%CompFileName: " line.
+std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath);
 // The string id of the message with which a file is refused, or 0 when it may be catalogued.
 uint32_t CatalogueRefusal(const char* path, const OpiOptions& options);
 

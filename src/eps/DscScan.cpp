@@ -7,6 +7,7 @@
 #include "base/TextBuffer.h"
 #include "eps/CommentParser.h"
 #include "eps/DcsPlates.h"
+#include "eps/LeadingComments.h"
 #include "eps/Photoshop.h"
 
 namespace aldra {
@@ -27,6 +28,7 @@ struct Scan {
     // Set by a keyword's handler when it has already read the line the loop examines next.
     bool nextLineRead = false;
     bool stop = false;
+    LeadingWalk* walk = nullptr;  // fed every line read, when the caller wants the leading comments
 };
 
 bool StartsWithPercent(const uint8_t* line) {
@@ -86,7 +88,7 @@ void AppendToken(uint8_t* line, bool skipColourValues, StringList* list, uint32_
 Status ReadListRun(Scan* scan, bool skipColourValues, StringList* list, uint32_t* count) {
     AppendToken(scan->line, skipColourValues, list, count);
     for (;;) {
-        Status status = ReadLine(scan->eps, scan->line);
+        Status status = ReadLineFor(scan->walk, scan->eps, scan->line);
         if (status != kOk) return status;
         if (!MatchKeyword(scan->line, "%%+")) break;
         AppendToken(scan->line, skipColourValues, list, count);
@@ -101,7 +103,7 @@ Status ReadListRun(Scan* scan, bool skipColourValues, StringList* list, uint32_t
 Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block) {
     *block = nullptr;
     const uint64_t bytesLeft = EpsFileSize(scan->eps) - EpsTell(scan->eps);
-    Status status = ReadLine(scan->eps, scan->line);
+    Status status = ReadLineFor(scan->walk, scan->eps, scan->line);
     if (status != kOk) return status;
     HexBlock hex;
     status = OpenHexBlock(announced, bytesLeft, keep, &hex);
@@ -110,7 +112,7 @@ Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block
         PStrSub(scan->line, 2, scan->line[0] - 1, digits, sizeof digits);
         SkipHexLineIndent(digits);
         AddHexLine(digits, &hex);
-        status = ReadLine(scan->eps, scan->line);
+        status = ReadLineFor(scan->walk, scan->eps, scan->line);
     }
     *block = CloseHexBlock(&hex);
     if (status != kOk) {
@@ -122,6 +124,7 @@ Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block
 
 Status ReadPhotoshopBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
+    bool handOver = scan->walk != nullptr && OfferPhotoshopBlock(scan->walk);
     TextBuffer* block = nullptr;
     // A block that is short, or larger than kMaxHexBlockBytes, is passed over.
     Status status = ReadHexBlock(scan, announced, true, &block);
@@ -134,7 +137,11 @@ Status ReadPhotoshopBlock(Scan* scan) {
             scan->info->vResolution = v * (1.0 / 65536);
         }
     }
-    DisposeBuffer(block);
+    if (handOver) {
+        HandOverPhotoshopBlock(scan->walk, block);
+    } else {
+        DisposeBuffer(block);
+    }
     return status;
 }
 
@@ -200,7 +207,7 @@ Status ExamineSeparationOrOpiKeyword(Scan* scan, bool* matched) {
         info->dcsKind = kDcsMain;
     } else if (MatchKeyword(line, "%LINOCyanPlate:")) {
         info->dcsKind = kIcsMain;
-        return ReadLine(scan->eps, scan->line);
+        return ReadLineFor(scan->walk, scan->eps, scan->line);
     } else if (MatchKeyword(line, "%%HeliosRefID:")) {
         info->opiSystem = kOpiHelios;
     } else if (MatchKeyword(line, "%%HeliosIncludeEPS:")) {
@@ -230,6 +237,11 @@ Status ExamineSeparationOrOpiKeyword(Scan* scan, bool* matched) {
 }
 
 Status ExamineLine(Scan* scan) {
+    // Every keyword starts with "%": a line of code (or of binary data) need not try them.
+    if (!StartsWithPercent(scan->line)) {
+        if (++scan->codeLines > kMaxCodeLines) scan->stop = true;
+        return kOk;
+    }
     bool matched = false;
     Status status = ExamineDscKeyword(scan, &matched);
     if (matched) return status;
@@ -242,7 +254,7 @@ Status ExamineLine(Scan* scan) {
 
 Status ReadFirstLine(Scan* scan) {
     Status status = RewindToPostScript(scan->eps);
-    if (status == kOk) status = ReadLine(scan->eps, scan->line);
+    if (status == kOk) status = ReadLineFor(scan->walk, scan->eps, scan->line);
     if (status != kOk) return status;
     if (!MatchKeyword(scan->line, "%!PS-Adobe-")) return kErrFormat;
     FormatVersion(ParseVersion(scan->line), scan->info->postScriptVersion, kPStringCapacity);
@@ -257,14 +269,14 @@ Status ScanComments(Scan* scan) {
     if (status != kOk) return status;
     // A file that ends right after its first line is a header without comments, not a broken one.
     if (AtEndOfFile(scan->eps)) return kOk;
-    status = ReadLine(scan->eps, scan->line);
+    status = ReadLineFor(scan->walk, scan->eps, scan->line);
     while (status == kOk) {
         scan->nextLineRead = false;
         status = ExamineLine(scan);
         if (status != kOk || scan->stop) break;
         if (scan->nextLineRead) continue;
         if (AtEndOfFile(scan->eps)) break;
-        status = ReadLine(scan->eps, scan->line);
+        status = ReadLineFor(scan->walk, scan->eps, scan->line);
     }
     return status;
 }
@@ -298,15 +310,22 @@ void FormatVersion(uint16_t packed, uint8_t* dst, uint32_t capacity) {
     PStrFromC(text, dst, capacity);
 }
 
-Status ParseEpsHeader(EpsReader* eps, const char* path, EpsInfo* info) {
+Status ParseEpsHeader(EpsReader* eps, const char* path, EpsInfo* info, LeadingComments* leading) {
     *info = EpsInfo{};
     Status status = CreateLists(info);
+    LeadingWalk walk;
     Scan scan{eps, path, info, {0}};
+    if (leading != nullptr) {
+        StartLeadingWalk(kWantAllLeading, leading, &walk);
+        scan.walk = &walk;
+    }
     if (status == kOk) status = ScanComments(&scan);
     if (status != kOk) {
         DisposeLists(info);
+        if (leading != nullptr) AbandonLeadingWalk(&walk);
         return status;
     }
+    if (leading != nullptr) FinishLeadingWalk(&walk, eps);
     if (info->dcsKind == kDcsMain || info->dcsKind == kIcsMain) TakeResolutionFromPlate(&scan);
     return kOk;
 }

@@ -133,4 +133,25 @@ Status EpsReadBytes(EpsReader* eps, void* destination, uint64_t count, uint64_t*
     return ReaderRead(&eps->reader.cursor, &eps->reader, destination, take);
 }
 
+Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count) {
+    *bytes = nullptr;
+    *count = 0;
+    uint64_t remaining = Remaining(eps);
+    if (remaining == 0) return kErrEof;
+    FileReader* r = &eps->reader;
+    Status status = ReaderEnsure(&r->cursor, 1, r);
+    if (status != kOk) return status;
+    // Window bytes behind the end of the file are stale (see FileReader.h).
+    auto inWindow = static_cast<uint32_t>(r->window + r->windowSize - r->cursor);
+    *bytes = r->cursor;
+    *count = remaining < inWindow ? static_cast<uint32_t>(remaining) : inWindow;
+    return kOk;
+}
+
+void EpsSkipBuffered(EpsReader* eps, uint32_t n) {
+    FileReader* r = &eps->reader;
+    auto inWindow = static_cast<uint32_t>(r->window + r->windowSize - r->cursor);
+    r->cursor += n < inWindow ? n : inWindow;
+}
+
 }  // namespace aldra

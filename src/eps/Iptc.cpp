@@ -27,9 +27,8 @@ bool IsExtendedLength(const uint8_t* header) {
 
 // The first selected entry for the data set; false when the table selects none.
 bool FindSelectedEntry(const TextBuffer* table, const IptcDataSet& dataSet, AnpaEntry* entry) {
-    uint16_t count = AnpaEntryCount(table);
-    for (uint16_t i = 0; i < count; ++i) {
-        if (!GetAnpaEntry(table, i, entry)) return false;
+    AnpaCursor cursor;
+    while (NextAnpaEntry(table, &cursor, entry)) {
         if (entry->addToNotes && entry->record == dataSet.record && entry->dataSet == dataSet.dataSet)
             return true;
     }

@@ -33,17 +33,9 @@ Status FindBlockStart(EpsReader* eps, uint8_t* line) {
     return status;
 }
 
-// The block, locked in place, with resource 1028 inside it; on failure nothing is left to dispose of.
-Status ReadIptcRecord(EpsReader* eps, TextBuffer** block, const uint8_t** record, uint32_t* size) {
-    Status status = ReadPhotoshopData(eps, block);
-    if (status != kOk) return status;
-    LockBuffer(*block, true);
-    status = FindImageResource(BufferData(*block), GetBufferSize(*block), kIptcResource, record, size);
-    if (status != kOk) {
-        DisposeBuffer(*block);
-        *block = nullptr;
-    }
-    return status;
+// Resource 1028 of a decoded block; the record points into the block.
+Status FindIptcRecord(const TextBuffer* block, const uint8_t** record, uint32_t* size) {
+    return FindImageResource(BufferData(block), GetBufferSize(block), kIptcResource, record, size);
 }
 
 }  // namespace
@@ -107,18 +99,16 @@ Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hRe
     return kOk;
 }
 
-Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) {
+Status IptcKeywordsOfBlock(const TextBuffer* block, StringList** keywords, uint32_t* count) {
     *keywords = nullptr;
     *count = 0;
-    TextBuffer* block = nullptr;
     const uint8_t* record = nullptr;
     uint32_t size = 0;
-    Status status = ReadIptcRecord(eps, &block, &record, &size);
+    Status status = FindIptcRecord(block, &record, &size);
     if (status != kOk) return status;
     StringList* list = nullptr;
     status = NewBuffer(0, &list);
     if (status == kOk) status = CollectIptcKeywords(record, size, list, count);
-    DisposeBuffer(block);
     if (status == kOk && *count == 0) status = kErrFormat;
     if (status != kOk) {
         DisposeBuffer(list);
@@ -129,18 +119,16 @@ Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) 
     return kOk;
 }
 
-Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
-                     TextBuffer** notes) {
+Status IptcNotesOfBlock(const TextBuffer* block, const TextBuffer* anpaTable, const uint8_t* separator,
+                        TextBuffer** notes) {
     *notes = nullptr;
-    TextBuffer* block = nullptr;
     const uint8_t* record = nullptr;
     uint32_t size = 0;
-    Status status = ReadIptcRecord(eps, &block, &record, &size);
+    Status status = FindIptcRecord(block, &record, &size);
     if (status != kOk) return status;
     TextBuffer* text = nullptr;
     status = NewBuffer(0, &text);
     if (status == kOk) status = ComposeIptcNotes(record, size, anpaTable, separator, text);
-    DisposeBuffer(block);
     if (status == kOk && GetBufferSize(text) == 0) status = kErrFormat;
     if (status != kOk) {
         DisposeBuffer(text);
@@ -148,6 +136,28 @@ Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t*
     }
     *notes = text;
     return kOk;
+}
+
+Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) {
+    *keywords = nullptr;
+    *count = 0;
+    TextBuffer* block = nullptr;
+    Status status = ReadPhotoshopData(eps, &block);
+    if (status != kOk) return status;
+    status = IptcKeywordsOfBlock(block, keywords, count);
+    DisposeBuffer(block);
+    return status;
+}
+
+Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
+                     TextBuffer** notes) {
+    *notes = nullptr;
+    TextBuffer* block = nullptr;
+    Status status = ReadPhotoshopData(eps, &block);
+    if (status != kOk) return status;
+    status = IptcNotesOfBlock(block, anpaTable, separator, notes);
+    DisposeBuffer(block);
+    return status;
 }
 
 }  // namespace aldra

@@ -26,6 +26,10 @@ Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hRe
                                int32_t* vResolution);
 Status FindIptcDataSet(const uint8_t* record, uint32_t size, uint8_t recordNumber, uint8_t dataSet,
                        const uint8_t** data, uint32_t* length);
+// The categories and the notes text of a decoded block (ReadPhotoshopData), as the two below.
+Status IptcKeywordsOfBlock(const TextBuffer* block, StringList** keywords, uint32_t* count);
+Status IptcNotesOfBlock(const TextBuffer* block, const TextBuffer* anpaTable, const uint8_t* separator,
+                        TextBuffer** notes);
 // The categories of a file; the caller disposes of *keywords.
 Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count);
 // The notes text of a file, composed by the data-set table; the caller disposes of *notes.

@@ -1,6 +1,7 @@
 #include "preview/ImageData.h"
 
 #include "base/Block.h"
+#include "base/HexDigits.h"
 #include "base/PString.h"
 #include "eps/CommentParser.h"
 #include "preview/ColourTables.h"
@@ -166,40 +167,50 @@ Status ReadBinaryRow(EpsReader* eps, uint8_t* row, uint32_t size) {
     return got == size ? kOk : kErrEof;
 }
 
-int HexDigitValue(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+// Decodes the digits at the front of `span` into the row from *filled on, and returns how many
+// bytes of the span it took: all of them, or those up to the digit that filled the row. *high
+// carries a digit whose partner lies in the next span. Line ends, blanks and anything else between
+// the digits are layout, not data.
+uint32_t DecodeHexSpan(const uint8_t* span, uint32_t count, uint8_t* row, uint32_t size, uint32_t* filled,
+                       int* high) {
+    uint32_t i = 0;
+    while (i < count && *filled < size) {
+        // Digit by digit: up to the byte that stopped the last run (a line end, a blank) and past
+        // it, and always while half a pair is open or too little is left for a run.
+        uint32_t scalarEnd = i + 1;
+        if (*high < 0 && count - i >= kHexRun && size - *filled >= kHexRun / 2) {
+            uint32_t run = DecodeSixteenHexDigits(span + i, row + *filled);
+            if (run == kHexRun) {
+                i += kHexRun;
+                *filled += kHexRun / 2;
+                continue;
+            }
+            scalarEnd = i + run + 1;
+        }
+        while (i < count && *filled < size && (i < scalarEnd || *high >= 0)) {
+            int digit = HexDigitValue(span[i++]);
+            if (digit < 0) continue;
+            if (*high < 0) {
+                *high = digit;
+            } else {
+                row[(*filled)++] = static_cast<uint8_t>(*high << 4 | digit);
+                *high = -1;
+            }
+        }
+    }
+    return i;
 }
 
-// Straight from the reader's window: hexadecimal rows are read a byte at a time, and a call per
-// byte through the copying interface would cost more than the decoding.
-Status NextFileByte(EpsReader* eps, uint8_t* byte) {
-    if (AtEndOfFile(eps)) return kErrEof;
-    FileReader* reader = &eps->reader;
-    Status status = ReaderEnsure(&reader->cursor, 1, reader);
-    if (status != kOk) return status;
-    *byte = *reader->cursor++;
-    return kOk;
-}
-
-// Line ends, blanks and anything else between the digits are layout, not data.
+// Hexadecimal rows are decoded straight from the reader's window, a buffered span at a time.
 Status ReadHexRow(EpsReader* eps, uint8_t* row, uint32_t size) {
     uint32_t filled = 0;
     int high = -1;
     while (filled < size) {
-        uint8_t c = 0;
-        Status status = NextFileByte(eps, &c);
+        const uint8_t* span = nullptr;
+        uint32_t count = 0;
+        Status status = EpsBufferedBytes(eps, &span, &count);
         if (status != kOk) return status;
-        int digit = HexDigitValue(c);
-        if (digit < 0) continue;
-        if (high < 0) {
-            high = digit;
-        } else {
-            row[filled++] = static_cast<uint8_t>(high << 4 | digit);
-            high = -1;
-        }
+        EpsSkipBuffered(eps, DecodeHexSpan(span, count, row, size, &filled, &high));
     }
     return kOk;
 }

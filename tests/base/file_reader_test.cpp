@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -193,6 +194,44 @@ TEST(FileReader, SeeksInsideTheWindowAndReloadsOutsideIt) {
     ASSERT_EQ(ReaderRead(&rd.cursor, &rd.r, copy.data(), copy.size()), kOk);  // crosses several windows
     EXPECT_EQ(copy, data.substr(20000, 70000));
     EXPECT_EQ(ReaderTell(rd.cursor, &rd.r), 90000u);
+}
+
+TEST(FileLayer, StampsTellAChangedFileFromAnUnchangedOne) {
+    testing::TempDir tmp;
+    std::string path = tmp.Write("f.eps", "%!PS-Adobe-3.0\n");
+    FileStamp before, again;
+    ASSERT_EQ(PathStamp(path.c_str(), &before), kOk);
+    ASSERT_EQ(PathStamp(path.c_str(), &again), kOk);
+    EXPECT_EQ(before, again);
+    FileHandle file;
+    ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &file), kOk);
+    FileStamp open;
+    ASSERT_EQ(FileStampOf(file, &open), kOk);
+    FileClose(file);
+    EXPECT_EQ(open, before);
+    EXPECT_EQ(open.size, 15u);
+    tmp.Write("f.eps", "%!PS-Adobe-3.0\n%%EOF\n");
+    ASSERT_EQ(PathStamp(path.c_str(), &again), kOk);
+    EXPECT_NE(again, before);
+    // Replaced by another file of the same size.
+    std::string other = tmp.Write("g.eps", "%!PS-Adobe-3.0\n%%EOF\n");
+    ASSERT_EQ(::rename(other.c_str(), path.c_str()), 0);
+    FileStamp replaced;
+    ASSERT_EQ(PathStamp(path.c_str(), &replaced), kOk);
+    EXPECT_NE(replaced, again);
+    FileStamp missing;
+    EXPECT_EQ(PathStamp(tmp.File("absent.eps").c_str(), &missing), kErrFileNotFound);
+    // A reader stamps a regular file as it opens it, and nothing else.
+    {
+        OpenReader reader(path, 64);
+        ASSERT_EQ(reader.status, kOk);
+        EXPECT_EQ(reader.r.stamp, replaced);
+        EXPECT_EQ(reader.r.fileSize, 21u);
+    }
+    OpenReader device("/dev/null", 64);
+    ASSERT_EQ(device.status, kOk);
+    EXPECT_FALSE(device.r.stamp.regular);
+    EXPECT_EQ(device.r.fileSize, 0u);
 }
 
 }  // namespace

@@ -28,6 +28,25 @@ TEST(RawBlock, SizeWordAndZeroFilledGranules) {
     EXPECT_EQ(BlockGranules(257), 2u);
 }
 
+TEST(RawBlock, CapacityAndBlocksMadeForOverwriting) {
+    uint8_t* content = nullptr;
+    ASSERT_EQ(AllocBlockWithCapacity(10, 1000, &content), kOk);
+    EXPECT_EQ(BlockSize(content), 10u);
+    EXPECT_EQ(BlockCapacity(content), 1024u);
+    for (int i = 0; i < 1024; ++i) ASSERT_EQ(content[i], 0) << i;
+    FreeBlock(content);
+    // The caller writes the first 300 bytes; the rest of the two granules is cleared for it.
+    ASSERT_EQ(AllocBlockForOverwrite(300, &content), kOk);
+    EXPECT_EQ(BlockSize(content), 300u);
+    EXPECT_EQ(BlockCapacity(content), 512u);
+    for (int i = 300; i < 512; ++i) ASSERT_EQ(content[i], 0) << i;
+    FreeBlock(content);
+    ASSERT_EQ(AllocBlockForOverwrite(0, &content), kOk);
+    EXPECT_EQ(BlockCapacity(content), 256u);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(content[i], 0) << i;
+    FreeBlock(content);
+}
+
 TEST(TextBuffer, ContentStaysInsideItsGranuleAndMovesAcrossIt) {
     Buffer buf(0);
     EXPECT_EQ(GetBufferSize(buf.b), 0u);
@@ -80,6 +99,45 @@ TEST(TextBuffer, AppendManySmallPiecesAcrossGranules) {
     }
     ASSERT_EQ(GetBufferSize(buf.b), expected.size());
     EXPECT_EQ(std::string(reinterpret_cast<char*>(BufferData(buf.b)), expected.size()), expected);
+}
+
+TEST(TextBuffer, AppendingEntryByEntryMovesTheContentRarely) {
+    // Growth by doubling: a megabyte appended a byte at a time moves the content a dozen times,
+    // where moving at every granule would copy it four thousand times over.
+    Buffer buf(0);
+    uint8_t* last = BufferData(buf.b);
+    int moves = 0;
+    for (uint32_t i = 0; i < (1u << 20); ++i) {
+        const uint8_t byte = static_cast<uint8_t>(i * 7);
+        ASSERT_EQ(AppendBytes(&byte, 1, buf.b), kOk);
+        if (BufferData(buf.b) != last) ++moves;
+        last = BufferData(buf.b);
+    }
+    EXPECT_LE(moves, 14);
+    ASSERT_EQ(GetBufferSize(buf.b), 1u << 20);
+    for (uint32_t i = 0; i < (1u << 20); i += 4093)
+        ASSERT_EQ(BufferData(buf.b)[i], static_cast<uint8_t>(i * 7));
+}
+
+TEST(TextBuffer, ShrinkingKeepsTheRoomAndRegrowingShowsZeros) {
+    Buffer buf(0);
+    ASSERT_EQ(SetBufferSize(buf.b, 5000), kOk);
+    std::memset(BufferData(buf.b), 'x', 5000);
+    uint8_t* room = BufferData(buf.b);
+    ASSERT_EQ(SetBufferSize(buf.b, 10), kOk);
+    EXPECT_EQ(GetBufferSize(buf.b), 10u);
+    EXPECT_EQ(BufferData(buf.b), room);
+    // Locked, the buffer may still grow inside the room it has.
+    LockBuffer(buf.b, true);
+    ASSERT_EQ(SetBufferSize(buf.b, 4000), kOk);
+    EXPECT_EQ(BufferData(buf.b), room);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(BufferData(buf.b)), 10), std::string(10, 'x'));
+    for (uint32_t i = 10; i < 4000; ++i) ASSERT_EQ(BufferData(buf.b)[i], 0) << i;
+    EXPECT_EQ(SetBufferSize(buf.b, 1u << 20), kErrMemory);
+    EXPECT_EQ(GetBufferSize(buf.b), 4000u);
+    LockBuffer(buf.b, false);
+    ASSERT_EQ(SetBufferSize(buf.b, 1u << 20), kOk);
+    for (uint32_t i = 10; i < (1u << 20); i += 997) ASSERT_EQ(BufferData(buf.b)[i], 0) << i;
 }
 
 TEST(TextBuffer, InsertCopyDuplicateAndSelfAppend) {

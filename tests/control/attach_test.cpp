@@ -1,3 +1,6 @@
+#include <filesystem>
+
+#include "base/File.h"
 #include "control/ControlFixture.h"
 #include "control/FilterSettings.h"
 #include "support/EpsFixtures.h"
@@ -92,6 +95,40 @@ TEST_F(ControlTest, ColorCentralSamplesAddTheirHighResolutionFile) {
     ASSERT_EQ(control->CreateWindow(), 0);
     EXPECT_EQ(Call("InfoGetCategories").Text(), "sample");
     EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Sample caption");
+}
+
+TEST_F(ControlTest, GettersTakeAnUnchangedFileFromTheAttachWithoutOpeningIt) {
+    std::string path = files.Write("press.eps", EpsText(IptcBlock({"harbour"}, "Boats at dawn")));
+    ASSERT_EQ(Attach(path).hr, S_OK);
+    // Held by another opener: reading it again would wait for the lock and give up with nothing.
+    FileHandle held;
+    ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &held), kOk);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour");
+    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
+    FileClose(held);
+    // A getter without an attach behind it reads the file, and so does one after a failed attach.
+    CFilterCtrl* fresh = new CFilterCtrl();
+    ASSERT_EQ(fresh->CreateWindow(), 0);
+    EXPECT_EQ(fresh->InfoGetCategories(), "");
+    fresh->DestroyWindow();
+    fresh->Release();
+    // A block without the resolution resource fails the header scan, not the keywords.
+    std::string broken = files.Write(
+        "broken.eps", EpsText(PhotoshopBlock(ImageResource(1028, IptcDataSetBytes(2, 25, "kept")))));
+    EXPECT_EQ(Attach(broken).code, 2020);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "kept");
+}
+
+TEST_F(ControlTest, AChangedHighResolutionFileIsReadAgain) {
+    std::string hiRes = files.Write("hires.eps", EpsText(IptcBlock({"original"}, "")));
+    std::string sample =
+        files.Write("sample.eps", EpsText("%%CompFileName: " + hiRes + " \n" + IptcBlock({"sample"}, "")));
+    ASSERT_EQ(Attach(sample).hr, S_OK);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\roriginal\rColor Central Sample File");
+    files.Write("hires.eps", EpsText(IptcBlock({"retouched", "final"}, "")));
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\rretouched\rfinal\rColor Central Sample File");
+    std::filesystem::remove(hiRes);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\rColor Central Sample File");
 }
 
 // Layout "pic.eps.lay" beside its high-resolution file "pic.eps".

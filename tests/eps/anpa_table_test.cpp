@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -74,6 +76,36 @@ TEST(AnpaSettings, LabelsAreCutTo255Characters) {
     AnpaEntry entry;
     ASSERT_TRUE(GetAnpaEntry(table.buffer, 0, &entry));
     EXPECT_EQ(entry.label[0], 255);
+}
+
+TEST(AnpaSettings, AWalkReadsTheEntriesInOrderAndStopsWhereTheBytesEnd) {
+    Table table;
+    ASSERT_TRUE(ParseAnpaSettings(table.buffer, ResourceText(252)));
+    AnpaCursor cursor;
+    AnpaEntry walked;
+    uint16_t count = 0;
+    while (NextAnpaEntry(table.buffer, &cursor, &walked)) {
+        AnpaEntry indexed;
+        ASSERT_TRUE(GetAnpaEntry(table.buffer, count, &indexed));
+        EXPECT_EQ(walked.dataSet, indexed.dataSet);
+        EXPECT_EQ(walked.label, indexed.label);
+        ++count;
+    }
+    EXPECT_EQ(count, AnpaEntryCount(table.buffer));
+    // A count that claims more entries than the bytes hold, and a last label cut short.
+    Table forged;
+    ASSERT_TRUE(ParseAnpaSettings(forged.buffer, "2,5,0,1,Name\n2,120,0,1,Caption"));
+    const uint16_t claimed = 9;
+    std::memcpy(BufferData(forged.buffer), &claimed, sizeof claimed);
+    ASSERT_EQ(SetBufferSize(forged.buffer, GetBufferSize(forged.buffer) - 3), kOk);
+    cursor = AnpaCursor{};
+    count = 0;
+    while (NextAnpaEntry(forged.buffer, &cursor, &walked)) ++count;
+    EXPECT_EQ(count, 1);
+    EXPECT_FALSE(GetAnpaEntry(forged.buffer, 1, &walked));
+    TextBuffer* none = nullptr;
+    cursor = AnpaCursor{};
+    EXPECT_FALSE(NextAnpaEntry(none, &cursor, &walked));
 }
 
 }  // namespace

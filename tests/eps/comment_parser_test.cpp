@@ -126,5 +126,38 @@ TEST(CommentParser, HexLinesDecodeOrAreSkippedWhole) {
     DisposeBuffer(buf);
 }
 
+TEST(CommentParser, HexLinesOfEveryLengthAndCaseDecodeOrAreSkippedWhole) {
+    // Lines long enough for whole runs of sixteen digits and every tail behind them; a bad byte at
+    // any place of a long line, inside a run or in the tail, skips the whole line.
+    static const char* digits[] = {"0123456789ABCDEF", "0123456789abcdef"};
+    for (int pairs = 0; pairs <= 127; ++pairs) {
+        std::string text;
+        std::string want;
+        for (int k = 0; k < pairs; ++k) {
+            const int value = (k * 37 + pairs) & 0xFF;
+            text += digits[(k / 3) % 2][value >> 4];
+            text += digits[(k / 5) % 2][value & 15];
+            want += static_cast<char>(value);
+        }
+        TextBuffer* buf = nullptr;
+        ASSERT_EQ(NewBuffer(0, &buf), kOk);
+        ASSERT_EQ(AppendHexLine(Line(text).s, buf), kOk);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(BufferData(buf)), GetBufferSize(buf)), want) << pairs;
+        DisposeBuffer(buf);
+    }
+    const std::string good(254, 'c');
+    for (size_t at = 0; at < good.size(); ++at) {
+        for (char bad : {'g', 'G', ' ', '/', ':', '@', '`', '\xC1'}) {
+            std::string text = good;
+            text[at] = bad;
+            TextBuffer* buf = nullptr;
+            ASSERT_EQ(NewBuffer(0, &buf), kOk);
+            ASSERT_EQ(AppendHexLine(Line(text).s, buf), kOk);
+            ASSERT_EQ(GetBufferSize(buf), 0u) << at << " " << bad;
+            DisposeBuffer(buf);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace aldra

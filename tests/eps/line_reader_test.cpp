@@ -96,5 +96,44 @@ TEST(LineReader, DosEpsHeadersAreSkippedOrRefused) {
     EXPECT_EQ(Lines(tmp.Write("far.eps", DosEpsHeader(1u << 30, 10) + "%!PS\n")), std::vector<std::string>{});
 }
 
+TEST(LineReader, BufferedBytesReachNeitherPastTheWindowNorPastTheFile) {
+    testing::TempDir tmp;
+    std::string bytes(100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13 + i / 256);
+    EpsReader eps;
+    ASSERT_EQ(OpenEps(tmp.Write("f.eps", bytes).c_str(), &eps), kOk);
+    // Spans taken in uneven bites walk the whole file in order, each inside the window.
+    std::string walked;
+    uint32_t bite = 1;
+    for (;;) {
+        const uint8_t* span = nullptr;
+        uint32_t count = 0;
+        Status status = EpsBufferedBytes(&eps, &span, &count);
+        if (status != kOk) {
+            EXPECT_EQ(status, kErrEof);
+            EXPECT_EQ(count, 0u);
+            break;
+        }
+        ASSERT_GE(count, 1u);
+        ASSERT_LE(count, kStandardWindow);
+        ASSERT_LE(EpsTell(&eps) + count, bytes.size());
+        uint32_t take = count < bite ? count : bite;
+        walked.append(reinterpret_cast<const char*>(span), take);
+        EpsSkipBuffered(&eps, take);
+        bite = bite * 3 % 40000 + 1;
+    }
+    EXPECT_EQ(walked, bytes);
+    EXPECT_TRUE(AtEndOfFile(&eps));
+    // Near the end a span stops at the file's last byte, whatever the window still holds.
+    ASSERT_EQ(EpsSeek(&eps, bytes.size() - 5), kOk);
+    const uint8_t* span = nullptr;
+    uint32_t count = 0;
+    ASSERT_EQ(EpsBufferedBytes(&eps, &span, &count), kOk);
+    EXPECT_EQ(count, 5u);
+    EpsSkipBuffered(&eps, count);
+    EXPECT_TRUE(AtEndOfFile(&eps));
+    CloseEps(&eps);
+}
+
 }  // namespace
 }  // namespace aldra

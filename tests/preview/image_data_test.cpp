@@ -333,6 +333,38 @@ TEST_F(ImageDataTest, ParametersOutsideWhatTheDecoderReadsAreRefusedBeforeAnythi
     EXPECT_EQ(grey.Index(50, 25), 255);
 }
 
+// Hexadecimal text as writers lay it out, lines of one length, over many read windows: rows,
+// lines and windows end at different places, so runs of digits are cut everywhere.
+std::string HexInLines(const std::vector<uint8_t>& bytes, size_t digitsPerLine, const char* eol) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        out += kDigits[(i / 50) % 2][bytes[i] >> 4];
+        out += kDigits[(i / 50) % 2][bytes[i] & 15];
+        if ((2 * i + 2) % digitsPerLine == 0) out += eol;
+    }
+    return out;
+}
+
+TEST_F(ImageDataTest, HexRowsOverManyReadWindowsGiveThePictureInEveryLineLayout) {
+    // 333 x 70 RGB pixels: 140 KB of digits, a row of 999 bytes that no line length divides.
+    auto colour = [](uint32_t x, uint32_t y) { return Busy(x + 13, y * 3); };
+    std::vector<uint8_t> rows = Samples(
+        333, 70, 3, 0, 1, [&](uint32_t x, uint32_t y, uint32_t c) { return Channel(colour(x, y), c); });
+    const struct {
+        size_t digits;
+        const char* eol;
+    } layouts[] = {{128, "\n"}, {127, "\r\n"}, {64, "\r"}, {16, " "}, {15, "\t\n"}, {4096, "\n"}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.digits);
+        Target target(24, 333, 70);
+        ASSERT_EQ(target.status, kOk);
+        EXPECT_EQ(
+            Decode(ImageDataFile("333 70 8 3 0 1 2", HexInLines(rows, layout.digits, layout.eol)), &target),
+            kOk);
+        ExpectPicture(target, colour);
+    }
+}
+
 // ---- Damaged data -----------------------------------------------------------------------------
 
 TEST_F(ImageDataTest, RowsBeforeTheDataEndAreDrawnAndTheEndIsReported) {
