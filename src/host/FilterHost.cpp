@@ -164,17 +164,8 @@ VARIANT BoolArg(bool value) {
 
 namespace {
 
-Answer InvokeByName(IDispatch* target, const std::string& name, std::vector<VARIANT>& args, uint16_t flags) {
+Answer InvokeById(IDispatch* target, DISPID id, std::vector<VARIANT>& args, uint16_t flags) {
     Answer answer;
-    std::u16string wide(name.begin(), name.end());
-    const OLECHAR* names[] = {wide.c_str()};
-    DISPID id = DISPID_UNKNOWN;
-    answer.hr = target->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
-    if (FAILED(answer.hr)) {
-        for (VARIANT& v : args) VariantClear(&v);
-        answer.description = "the filter has no member " + name;
-        return answer;
-    }
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPPARAMS params{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
     EXCEPINFO excep{};
@@ -232,16 +223,47 @@ std::unique_ptr<FilterControl> FilterControl::Create(const FilterModule& module,
     return control;
 }
 
+// A dispatch object's identifiers do not change while it lives, so each name is asked for once:
+// reading a file's facts takes some twenty-five calls, and looking the names up again for every
+// file cost as much as the header scan.
+Answer FilterControl::InvokeByName(const std::string& name, std::vector<VARIANT>& args, uint16_t flags) {
+    auto known = ids_.find(name);
+    if (known == ids_.end()) {
+        std::u16string wide(name.begin(), name.end());
+        const OLECHAR* names[] = {wide.c_str()};
+        DISPID id = DISPID_UNKNOWN;
+        HRESULT hr = control_->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
+        if (FAILED(hr)) {
+            for (VARIANT& v : args) VariantClear(&v);
+            Answer answer;
+            answer.hr = hr;
+            answer.description = "the filter has no member " + name;
+            return answer;
+        }
+        known = ids_.emplace(name, id).first;
+    }
+    return InvokeById(control_, known->second, args, flags);
+}
+
 Answer FilterControl::Call(const std::string& name, std::vector<VARIANT> args) {
-    return InvokeByName(control_, name, args, DISPATCH_METHOD);
+    return InvokeByName(name, args, DISPATCH_METHOD);
 }
 
 Answer FilterControl::Get(const std::string& property) {
     std::vector<VARIANT> none;
-    return InvokeByName(control_, property, none, DISPATCH_PROPERTYGET);
+    return InvokeByName(property, none, DISPATCH_PROPERTYGET);
 }
 
-std::vector<std::string> FilterControl::FormatNames() const {
+const std::vector<std::string>& FilterControl::FormatNames() const {
+    // The format table is fixed for the module; hosts ask for it with every file.
+    if (!formatNamesRead_) {
+        formatNames_ = ReadFormatNames();
+        formatNamesRead_ = true;
+    }
+    return formatNames_;
+}
+
+std::vector<std::string> FilterControl::ReadFormatNames() const {
     std::vector<std::string> names;
     if (info_ == nullptr) return names;
     int32_t count = 0;
@@ -373,7 +395,7 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
         if (format.ok() && !format.Text().empty()) {
             control = entry.control.get();
             facts.format = format.Text();
-            std::vector<std::string> rows = control->FormatNames();
+            const std::vector<std::string>& rows = control->FormatNames();
             for (size_t i = 0; i < rows.size() && i < std::size(kRowMimeTypes); ++i) {
                 if (rows[i] == facts.format) facts.formatRowMime = kRowMimeTypes[i];
             }

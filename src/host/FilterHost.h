@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "control/FilterInterfaces.h"
@@ -96,13 +97,18 @@ class FilterControl {
     // IAldraFilterInfo, or null when the control does not offer it (not owned).
     IAldraFilterInfo* info() const { return info_; }
     // The format names of IAldraFilterInfo, by row (UTF-8).
-    std::vector<std::string> FormatNames() const;
+    const std::vector<std::string>& FormatNames() const;
 
   private:
     FilterControl() = default;
+    Answer InvokeByName(const std::string& name, std::vector<VARIANT>& args, uint16_t flags);
+    std::vector<std::string> ReadFormatNames() const;
     IDispatch* control_ = nullptr;
     IAldraControlWindow* window_ = nullptr;
     IAldraFilterInfo* info_ = nullptr;
+    std::unordered_map<std::string, DISPID> ids_;  // the names asked for so far
+    mutable std::vector<std::string> formatNames_;
+    mutable bool formatNamesRead_ = false;
 };
 
 VARIANT StringArg(const std::string& bytes);  // bytes taken as the filter's ANSI text

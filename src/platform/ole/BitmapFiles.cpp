@@ -135,6 +135,11 @@ struct PngJob {
     int textCount;
 };
 
+// Previews are mostly smooth from one row to the next, which "up" predicts best of the single filters.
+constexpr int kPngRowFilter = PNG_FILTER_UP;
+// Levels 1 to 3 use zlib's fast matcher and cost about the same; 3 packs tightest of them.
+constexpr int kPngZlibLevel = 3;
+
 // libpng reports errors by longjmp: this function holds nothing that needs destroying.
 Status EncodePng(const PngJob& job) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -153,6 +158,11 @@ Status EncodePng(const PngJob& job) {
     png_set_IHDR(png, info, job.width, job.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (job.textCount > 0) png_set_text(png, info, job.texts, job.textCount);
+    // libpng's defaults (all five filters tried on every row, zlib level 6) took three quarters of
+    // a thumbnail process. One fixed filter and zlib's fast matcher cost a quarter of that; a
+    // 256-pixel thumbnail comes out about a fifth larger, a few kilobytes.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kPngRowFilter);
+    png_set_compression_level(png, kPngZlibLevel);
     png_write_info(png, info);
     for (uint32_t y = 0; y < job.height; y += job.bandRows) {
         const uint32_t rows = job.height - y < job.bandRows ? job.height - y : job.bandRows;
