@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# fuzz/run.sh [SECONDS]: builds every fuzzer with clang 14, ASan and UBSan in build-fuzz/, writes the
-# seeds, and runs each target for SECONDS (default 60) on its corpus, which is kept under
-# build-fuzz/fuzz/run/corpus and grows from run to run (ALDRA_FUZZ_FRESH=1 starts from the seeds).
+# fuzz/run.sh [SECONDS [TARGET...]]: builds every fuzzer with clang 14, ASan and UBSan in
+# build-fuzz/, writes the seeds, and runs each target (or only those named) for SECONDS (default 60)
+# on its corpus, which is kept under build-fuzz/fuzz/run/corpus and grows from run to run
+# (ALDRA_FUZZ_FRESH=1 starts from the seeds).
 # Every crash, leak, hang or out-of-memory input becomes tests/regressions/<target>/crash-<sha1>, which
 # the normal tests replay; the script then exits 1 and names them. At the end it prints executions per
 # second and coverage per target (also in build-fuzz/fuzz/run/summary.tsv).
@@ -9,7 +10,9 @@
 set -euo pipefail
 
 seconds=${1:-60}
-case $seconds in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
+case $seconds in '' | *[!0-9]*) echo "usage: $0 [SECONDS [TARGET...]]" >&2; exit 2 ;; esac
+shift $(($# > 0 ? 1 : 0))
+only=" $* "
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ALDRA_FUZZ_BUILD:-$root/build-fuzz}
 jobs=${ALDRA_FUZZ_JOBS:-2}
@@ -37,6 +40,7 @@ found=()
 printf 'target\tseconds\texecs_per_sec\tcoverage\tfeatures\tcorpus\tresult\n' >"$run/summary.tsv"
 while read -r name max_len dict; do
   [ -n "$name" ] || continue
+  if [ "$only" != "  " ] && [[ $only != *" $name "* ]]; then continue; fi
   corpus=$run/corpus/$name
   artifacts=$run/artifacts/$name
   mkdir -p "$corpus" "$artifacts"
