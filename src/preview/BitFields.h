@@ -11,8 +11,5 @@ uint32_t CountBits(const uint8_t* bytes, uint32_t bitOffset, uint32_t bitCount);
 uint32_t GetBits(const uint8_t* bytes, uint32_t bitOffset, uint32_t count);
 // Writes the low `count` bits of value (at most 32); the neighbouring bits keep their values.
 void PutBits(uint32_t value, uint8_t* bytes, uint32_t bitOffset, uint32_t count);
-// Overlapping ranges are safe: the copy runs from the end when the destination lies after the source.
-void CopyBits(const uint8_t* source, uint32_t sourceBitOffset, uint8_t* destination,
-              uint32_t destinationBitOffset, uint32_t count);
 
 }  // namespace aldra

@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace aldra {
 namespace {
-
-bool BitAt(const std::vector<uint8_t>& bytes, uint32_t bit) {
-    return (bytes[bit / 8] >> (7 - bit % 8)) & 1;
-}
 
 TEST(BitFields, GetAndCount) {
     const uint8_t bytes[5] = {0b10110010, 0b01111110, 0xFF, 0x00, 0b10000001};
@@ -49,47 +44,6 @@ TEST(BitFields, PutKeepsNeighbours) {
     EXPECT_EQ(one, 0b10000010);
     PutBits(7, &one, 0, 0);
     EXPECT_EQ(one, 0b10000010);
-}
-
-// Reference copy bit by bit through a snapshot, as if source and destination were separate.
-void ReferenceCopy(std::vector<uint8_t>& buffer, uint32_t from, uint32_t to, uint32_t count) {
-    const std::vector<uint8_t> snapshot = buffer;
-    for (uint32_t n = 0; n < count; ++n) {
-        uint8_t mask = static_cast<uint8_t>(0x80 >> ((to + n) % 8));
-        if (BitAt(snapshot, from + n)) {
-            buffer[(to + n) / 8] |= mask;
-        } else {
-            buffer[(to + n) / 8] &= static_cast<uint8_t>(~mask);
-        }
-    }
-}
-
-TEST(BitFields, CopyOverlapsBothWays) {
-    std::mt19937 random(12345);
-    for (int round = 0; round < 400; ++round) {
-        std::vector<uint8_t> buffer(40);
-        for (uint8_t& b : buffer) b = static_cast<uint8_t>(random());
-        uint32_t count = random() % 200;
-        uint32_t from = random() % (320 - count);
-        uint32_t to = random() % (320 - count);
-        std::vector<uint8_t> expected = buffer;
-        ReferenceCopy(expected, from, to, count);
-        CopyBits(buffer.data(), from, buffer.data(), to, count);
-        ASSERT_EQ(buffer, expected) << "from " << from << " to " << to << " count " << count;
-    }
-    // The same bytes addressed through different pointers still count as overlapping.
-    std::vector<uint8_t> buffer = {0xF0, 0x0F, 0xAA, 0x55, 0x12, 0x34, 0x56, 0x78, 0x9A};
-    std::vector<uint8_t> expected = buffer;
-    ReferenceCopy(expected, 4, 20, 48);
-    CopyBits(buffer.data(), 4, buffer.data() + 1, 12, 48);
-    EXPECT_EQ(buffer, expected);
-
-    // Into a separate array, leaving bits around the destination alone.
-    const uint8_t source[2] = {0b11010000, 0};
-    uint8_t dest[2] = {0xFF, 0xFF};
-    CopyBits(source, 0, dest, 6, 4);
-    EXPECT_EQ(dest[0], 0b11111111);
-    EXPECT_EQ(dest[1], 0b01111111);
 }
 
 }  // namespace
