@@ -42,8 +42,7 @@ inline int FuzzDosEps(const uint8_t* data, size_t size) {
     }
 
     BandCheck check;
-    PreviewSink sink = CheckingSink(&check);
-    DecodeDosEpsTiffPreview(&eps, &sink);
+    DecodeDosEpsTiffPreview(&eps, &check);
     CloseEps(&eps);
     return 0;
 }

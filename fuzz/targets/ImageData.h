@@ -7,9 +7,8 @@
 namespace aldra::fuzz {
 
 inline int FuzzImageData(const uint8_t* data, size_t size) {
-    DecodeIntoTargets(
-        "imagedata/input.eps", data, size,
-        [](EpsReader* eps, TargetRaster* target, const Rect* r) { DecodeImageData(eps, target, r); });
+    DecodeIntoTargets("imagedata/input.eps", data, size,
+                      [](EpsReader* eps, RowSink* sink) { DecodeImageData(eps, sink); });
     return 0;
 }
 

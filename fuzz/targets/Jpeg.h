@@ -15,12 +15,11 @@ inline int FuzzJpeg(const uint8_t* data, size_t size) {
     if ((data[0] & 1) == 0) {
         BandCheck check;
         check.restarts = true;
-        DecodeJpeg(data + 1, size - 1, CheckBand, &check);
+        DecodeJpeg(data + 1, size - 1, &check);
         return 0;
     }
-    DecodeIntoTargets(
-        "jpeg/input.a85", data + 1, size - 1,
-        [](EpsReader* eps, TargetRaster* target, const Rect* r) { DecodeJpegAscii85(eps, target, r); });
+    DecodeIntoTargets("jpeg/input.a85", data + 1, size - 1,
+                      [](EpsReader* eps, RowSink* sink) { DecodeJpegAscii85(eps, sink); });
     return 0;
 }
 

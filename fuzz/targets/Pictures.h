@@ -3,9 +3,10 @@
 // rectangle so that a decoder writing outside its destination shows against the white border.
 #pragma once
 #include "eps/EpsReader.h"
+#include "fuzz/targets/BandCheck.h"
 #include "fuzz/targets/FilterResources.h"
 #include "fuzz/targets/Scratch.h"
-#include "preview/TargetRaster.h"
+#include "preview/TargetSink.h"
 
 namespace aldra::fuzz {
 
@@ -21,6 +22,17 @@ struct DrawTarget {
     DrawTarget& operator=(const DrawTarget&) = delete;
 };
 
+// Hands every band to the checks and then to the target.
+struct CheckedTargetSink final : RowSink {
+    BandCheck check;
+    TargetSink target;
+    explicit CheckedTargetSink(DrawTarget* t) : target(&t->raster, &t->destination) {}
+    Status TakeRows(const RowBand& band) override {
+        check.TakeRows(band);
+        return target.TakeRows(band);
+    }
+};
+
 // Opens the input written as a file, runs the decoder into a target of each depth, and closes it.
 template <typename Decode>
 void DecodeIntoTargets(const char* name, const uint8_t* data, size_t size, Decode decode) {
@@ -30,7 +42,8 @@ void DecodeIntoTargets(const char* name, const uint8_t* data, size_t size, Decod
         EpsReader eps;
         if (OpenEps(path.c_str(), &eps) != kOk) return;
         DrawTarget target(depth);
-        decode(&eps, &target.raster, &target.destination);
+        CheckedTargetSink sink(&target);
+        decode(&eps, &sink);
         CloseEps(&eps);
     }
 }

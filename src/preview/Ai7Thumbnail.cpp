@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "base/Block.h"
-#include "base/Bytes.h"
 #include "base/PString.h"
 #include "base/TextBuffer.h"
 #include "eps/CommentParser.h"
@@ -156,33 +155,29 @@ uint32_t TakeColourTable(const CollectedData& data, ColourRef* colours) {
     return count;
 }
 
-// The runs were decoded at width bytes a row; GDI wants whole words. Moving from the last row on
-// never overwrites a row before it has moved.
-void WidenRowsToStride(uint8_t* pixels, const ThumbnailLayout& layout) {
-    for (uint32_t y = layout.height; y-- > 0;) {
-        uint8_t* to = pixels + static_cast<uint64_t>(y) * layout.stride;
-        MoveBytes(pixels + static_cast<uint64_t>(y) * layout.width, to, layout.width);
-        ZeroBytes(to + layout.width, layout.stride - layout.width);
-    }
-}
-
-Status DrawThumbnail(const CollectedData& data, const ThumbnailLayout& layout, TargetRaster* target,
-                     const Rect* destination) {
+// The runs are decoded at width bytes a row into a block that has room for the aligned stride, so
+// the sink can widen the rows in place.
+Status HandOverThumbnail(const CollectedData& data, const ThumbnailLayout& layout, RowSink* sink) {
     if (!HasMarker(data)) return kErrFormat;
     uint8_t* pixels = nullptr;
     if (AllocBlock(layout.rasterBytes, &pixels) != kOk) return kErrMemory;
     ColourRef colours[kPaletteSize];
-    uint32_t colourCount = TakeColourTable(data, colours);
+    RowBand band;
+    band.format = RowFormat::kIndexed;
+    band.bitsPerPixel = kThumbnailDepth;
+    band.width = layout.width;
+    band.height = layout.height;
+    band.rows = layout.height;
+    band.rowBytes = layout.width;
+    band.pixels = pixels;
+    band.capacity = layout.rasterBytes;
+    band.colours = colours;
+    band.colourCount = TakeColourTable(data, colours);
     DecodeThumbnailRuns(data.bytes + kPixelsStart, data.size - kPixelsStart, pixels,
                         uint64_t{layout.width} * layout.height);
-    if (layout.stride != layout.width) WidenRowsToStride(pixels, layout);
-    // Colour indices read the same in natural and DIB order: the raster goes to GDI as it is.
-    RasterImage raster;
-    InitRaster(kThumbnailDepth, layout.width, layout.height, layout.stride, colours, colourCount, pixels,
-               layout.rasterBytes, false, &raster);
-    DrawRaster(target, &raster, *destination);
+    Status status = sink->TakeRows(band);
     FreeBlock(pixels);
-    return kOk;
+    return status;
 }
 
 }  // namespace
@@ -211,7 +206,7 @@ uint64_t DecodeThumbnailRuns(const uint8_t* in, uint64_t inSize, uint8_t* out, u
     return written;
 }
 
-Status DecodeAi7Thumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+Status DecodeAi7Thumbnail(EpsReader* eps, RowSink* sink) {
     ThumbnailFacts facts;
     Status status = FindThumbnailComment(eps, &facts);
     if (status == kOk) status = ExpectBeginData(eps);
@@ -223,7 +218,7 @@ Status DecodeAi7Thumbnail(EpsReader* eps, TargetRaster* target, const Rect* dest
     status = CollectThumbnailData(eps, &data);
     if (status == kOk) {
         bool drawable = planned && facts.bits == static_cast<int32_t>(kThumbnailDepth);
-        status = drawable ? DrawThumbnail(data, layout, target, destination) : kErrFormat;
+        status = drawable ? HandOverThumbnail(data, layout, sink) : kErrFormat;
     }
     FreeBlock(data.bytes);
     return status;

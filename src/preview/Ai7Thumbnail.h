@@ -6,16 +6,15 @@
 
 #include "base/Result.h"
 #include "eps/EpsReader.h"
-#include "preview/Raster.h"
-#include "preview/TargetRaster.h"
+#include "preview/RowSink.h"
 
 namespace aldra {
 
-// Draws the thumbnail into `destination` of the target. 2020 when the head comments have none, for
+// Hands the thumbnail to the sink as one band. 2020 when the head comments have none, for
 // a depth other than 8 bits, a missing "%%BeginData:" line or marker, and for a picture larger than
 // kMaxAi7ThumbnailBytes; 1000 when its memory cannot be had; the reader's code (2016 at the end of
 // the file) when the file ends inside the comments.
-Status DecodeAi7Thumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination);
+Status DecodeAi7Thumbnail(EpsReader* eps, RowSink* sink);
 
 // The raster (rows at the aligned stride) may hold at most this many bytes: a thumbnail is small,
 // and a forged size must not make the decoder allocate gigabytes.

@@ -1,9 +1,5 @@
 #include "preview/BmpFile.h"
 
-#include <cstring>
-#include <new>
-#include <vector>
-
 #include "base/File.h"
 
 namespace aldra {
@@ -11,7 +7,6 @@ namespace aldra {
 namespace {
 
 constexpr uint32_t kInfoHeaderBytes = 40;
-constexpr uint32_t kMaskBytes = 12;
 
 void Put16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -99,77 +94,6 @@ Status WriteRasterBmp(TargetRaster* target, const char* path, uint32_t width, ui
         status = PresentRaster(raster, &rect, WritePresentedPixels, &write);
     }
     return FinishBmpFile(path, file, status);
-}
-
-Status WriteBitmapHandleBmp(HBITMAP bitmap, const char* path) {
-    HDC screen = GetDC(HWND{});
-    if (!screen) return kErrFormat;
-    // Room for the header and a full colour table (or the three masks).
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-    } info;
-    std::memset(&info, 0, sizeof info);
-    info.header.biSize = kInfoHeaderBytes;
-    auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(&info);
-    Status status = kOk;
-    if (!GetDIBits(screen, bitmap, 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) status = kErrFormat;
-    if (status == kOk && info.header.biBitCount <= 8) {
-        BITMAPINFOHEADER kept = info.header;
-        if (!GetDIBits(screen, bitmap, 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) status = kErrFormat;
-        info.header = kept;
-    }
-    if (status != kOk) {
-        ReleaseDC(HWND{}, screen);
-        return status;
-    }
-
-    const BITMAPINFOHEADER& h = info.header;
-    uint32_t absWidth = static_cast<uint32_t>(h.biWidth < 0 ? -static_cast<int64_t>(h.biWidth) : h.biWidth);
-    uint32_t absHeight =
-        static_cast<uint32_t>(h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight);
-    uint64_t rowBytes = ((static_cast<uint64_t>(h.biBitCount) * absWidth + 31) / 32) * 4;
-    uint32_t colours = 0;
-    if (h.biBitCount <= 8) colours = h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount);
-    if (colours > 256) colours = 256;
-    uint32_t tableBytes =
-        h.biBitCount <= 8 ? 4 * colours : (h.biCompression == BI_BITFIELDS ? kMaskBytes : 0);
-    uint32_t headerBytes = kBmpFileHeaderBytes + kInfoHeaderBytes + tableBytes;
-    uint64_t fileSize = rowBytes * absHeight + headerBytes;
-    if (fileSize > UINT32_MAX || rowBytes == 0) {
-        ReleaseDC(HWND{}, screen);
-        return kErrFormat;
-    }
-
-    FileHandle file;
-    status = CreateBmpFile(path, &file);
-    if (status != kOk) {
-        ReleaseDC(HWND{}, screen);
-        return status;
-    }
-    status = FileSetSize(file, fileSize);
-    if (status == kOk) {
-        std::vector<uint8_t> header(headerBytes);
-        FileHeader(header.data(), fileSize, headerBytes);
-        std::memcpy(header.data() + kBmpFileHeaderBytes, &info, kInfoHeaderBytes + tableBytes);
-        status = FileWrite(file, headerBytes, header.data());
-    }
-    if (status == kOk) {
-        uint8_t* row = new (std::nothrow) uint8_t[rowBytes];
-        if (!row) status = kErrMemory;
-        for (uint32_t y = 0; status == kOk && y < absHeight; ++y) {
-            // GetDIBits fills in the table again on every call; the copy keeps ours intact.
-            auto rowInfo = info;
-            if (GetDIBits(screen, bitmap, y, 1, row, reinterpret_cast<BITMAPINFO*>(&rowInfo),
-                          DIB_RGB_COLORS) != 1)
-                status = kErrFormat;
-            if (status == kOk) status = FileWrite(file, static_cast<uint32_t>(rowBytes), row);
-        }
-        delete[] row;
-    }
-    status = FinishBmpFile(path, file, status);
-    ReleaseDC(HWND{}, screen);
-    return status;
 }
 
 }  // namespace aldra

@@ -1,8 +1,7 @@
-// Windows bitmap files, written from a target raster or from a GDI bitmap. The destination is
-// always created new: an existing file is never touched, and a file that could not be written whole
-// is deleted.
+// Windows bitmap files written from a target raster. The destination is always created new: an
+// existing file is never touched, and a file that could not be written whole is deleted. Bitmap
+// handles are written by the picture layer (WriteBitmapBmp).
 #pragma once
-#include "platform/gdi/Gdi.h"
 #include "preview/TargetRaster.h"
 
 namespace aldra {
@@ -12,7 +11,5 @@ inline constexpr uint32_t kBmpFileHeaderBytes = 14;
 // The target's pixels as they are: 8 bits with its 256-entry table or 24 bits. width and height
 // only form the rectangle the pixels are presented in.
 Status WriteRasterBmp(TargetRaster* target, const char* path, uint32_t width, uint32_t height);
-// The bitmap in the format GDI reports for it.
-Status WriteBitmapHandleBmp(HBITMAP bitmap, const char* path);
 
 }  // namespace aldra

@@ -4,9 +4,7 @@
 #include "base/HexDigits.h"
 #include "base/PString.h"
 #include "eps/CommentParser.h"
-#include "preview/ColourTables.h"
 #include "preview/JpegDecoder.h"
-#include "preview/PreviewChain.h"
 
 namespace aldra {
 
@@ -71,28 +69,95 @@ bool IsStartWord(const uint8_t* line, const uint8_t* startWord) {
     return PStrView(line) == PStrView(startWord);
 }
 
-// Leaves the reader on the first byte behind the start word's line. The last comment before the
-// start word is the one that describes the data.
-Status FindImageDataStart(EpsReader* eps, ImageDataParams* params) {
+// Where a line lies in the file: from its first byte to behind its line end.
+struct LineSpan {
+    uint64_t start = 0;
+    uint64_t end = 0;
+    uint32_t textBytes = 0;
+};
+
+// What the search found besides the parameters: the start word's line, the line before it, and a
+// "%%BeginBinary:" count when that comment came right before the start word.
+struct DataStart {
+    LineSpan startLine;
+    LineSpan before;
+    bool hasBinaryCount = false;
+    uint64_t binaryCount = 0;  // bytes from the start word's line on
+};
+
+// Leaves the reader on the first byte behind the start word's line as the line reader takes it.
+// The last comment before the start word is the one that describes the data.
+Status FindImageDataStart(EpsReader* eps, ImageDataParams* params, DataStart* start) {
     Status status = RewindToPostScript(eps);
     if (status != kOk) return status;
     bool found = false;
     uint32_t codeLines = 0;
     PString line;
+    LineSpan previous;
     for (;;) {
+        LineSpan span;
+        span.start = EpsTell(eps);
         status = ReadLine(eps, line);
         if (status != kOk) return status;
+        span.end = EpsTell(eps);
+        span.textBytes = PStrLength(line);
+        bool countsBinary = false;
         if (MatchKeyword(line, "%ImageData:")) {
             ParseImageDataComment(line, params);
             found = true;
+        } else if (MatchKeyword(line, "%%BeginBinary:")) {
+            int32_t count = ParseInteger(line);
+            countsBinary = count > 0;
+            start->binaryCount = count > 0 ? static_cast<uint64_t>(count) : 0;
         } else if (IsComment(line)) {
-            continue;
         } else if (!found) {
             if (++codeLines > kMostCodeLinesBeforeComment) return kErrFormat;
         } else if (IsStartWord(line, params->startWord)) {
+            start->startLine = span;
+            start->before = previous;
             return kOk;
         }
+        start->hasBinaryCount = countsBinary;
+        previous = span;
     }
+}
+
+uint32_t EndBytes(const LineSpan& line) {
+    return static_cast<uint32_t>(line.end - line.start - line.textBytes);
+}
+
+// Whether the line before the start word's ended with the same two bytes: then the file ends its
+// lines that way.
+Status EndsLikeLineBefore(EpsReader* eps, const DataStart& start, bool* same) {
+    *same = false;
+    if (EndBytes(start.before) != 2) return kOk;
+    uint8_t ending[2] = {};
+    uint8_t before[2] = {};
+    uint64_t got = 0;
+    Status status = EpsSeek(eps, start.startLine.start + start.startLine.textBytes);
+    if (status == kOk) status = EpsReadBytes(eps, ending, 2, &got);
+    if (status == kOk) status = EpsSeek(eps, start.before.start + start.before.textBytes);
+    if (status == kOk) status = EpsReadBytes(eps, before, 2, &got);
+    *same = status == kOk && ending[0] == before[0] && ending[1] == before[1];
+    return status;
+}
+
+// The line reader takes CR LF and LF CR as one line end, but binary samples may begin right behind
+// a lone CR or LF with the other character. The announced counts decide: a "%%BeginBinary:" count
+// covers the start word's line, its line end and the data. Without one that fits, the line before
+// tells how the file ends its lines.
+Status SeekBinaryData(EpsReader* eps, const DataStart& start, uint64_t dataBytes) {
+    const LineSpan& line = start.startLine;
+    if (EndBytes(line) != 2) return kOk;
+    const uint64_t loneEnd = line.start + line.textBytes + 1;
+    if (start.hasBinaryCount && start.binaryCount == loneEnd - line.start + dataBytes)
+        return EpsSeek(eps, loneEnd);
+    if (start.hasBinaryCount && start.binaryCount == line.end - line.start + dataBytes)
+        return EpsSeek(eps, line.end);
+    bool pairEndsLines = false;
+    Status status = EndsLikeLineBefore(eps, start, &pairEndsLines);
+    if (status != kOk) return status;
+    return EpsSeek(eps, pairEndsLines ? line.end : loneEnd);
 }
 
 // ---- Parameters -------------------------------------------------------------------------------
@@ -121,13 +186,6 @@ bool SourceRowBytes(const ImageDataParams& p, uint32_t* bytes) {
     return true;
 }
 
-bool RasterRowBytes(uint32_t depth, uint32_t width, uint32_t* bytes) {
-    uint64_t stride = ((static_cast<uint64_t>(depth) * width + 31) & ~uint64_t{31}) / 8;
-    if (stride > kMaxImageDataRowBytes) return false;
-    *bytes = static_cast<uint32_t>(stride);
-    return true;
-}
-
 // Every sample the conversion reads, p x step + c x planeStep for every pixel p and channel c,
 // has to lie inside the source row: a block size that puts the planes past the row's end does not
 // describe this row.
@@ -144,9 +202,11 @@ Status PlanRows(const ImageDataParams& p, RowLayout* layout) {
     layout->width = static_cast<uint32_t>(p.width);
     layout->height = static_cast<uint32_t>(p.height);
     layout->channels = ChannelsOfMode(p.mode);
-    layout->depth = p.mode == kModeGrey ? static_cast<uint32_t>(p.bits) : 24;
+    layout->depth = p.mode == kModeGrey ? static_cast<uint32_t>(p.bits) : p.mode == kModeCmyk ? 32 : 24;
+    // A source row that passes its cap leaves no room for the stride to wrap.
     if (!SourceRowBytes(p, &layout->sourceBytes)) return kErrFormat;
-    if (!RasterRowBytes(layout->depth, layout->width, &layout->rasterBytes)) return kErrFormat;
+    layout->rasterBytes = AlignedStride(layout->depth, layout->width);
+    if (layout->rasterBytes > kMaxImageDataRowBytes) return kErrFormat;
     if (layout->mode == kModeGrey) return kOk;
     // Interleaved pixels carry their pad channels with them; planes lie blockSize bytes apart, and
     // planes before the row's start describe no row. SourceRowBytes has made sure that channels +
@@ -220,61 +280,45 @@ Status ReadSourceRow(EpsReader* eps, const RowLayout& layout, uint8_t* row) {
     return ReadHexRow(eps, row, layout.sourceBytes);
 }
 
-// ---- Converting a row -------------------------------------------------------------------------
+// ---- Handing the rows over ----------------------------------------------------------------
 
-// PostScript's grey and bitmap samples are light (1 or 255 is white); the raster's are ink.
-void ConvertGreyRow(const RowLayout& layout, const uint8_t* source, uint8_t* raster) {
-    uint32_t n = layout.sourceBytes < layout.rasterBytes ? layout.sourceBytes : layout.rasterBytes;
-    for (uint32_t i = 0; i < n; ++i) raster[i] = static_cast<uint8_t>(~source[i]);
+RowFormat FormatOfMode(int32_t mode) {
+    switch (mode) {
+        case kModeLab:
+            return RowFormat::kLab;
+        case kModeRgb:
+            return RowFormat::kRgb;
+        case kModeCmyk:
+            return RowFormat::kCmyk;
+        default:
+            return RowFormat::kLight;  // PostScript's grey and bitmap samples: 1 or 255 is white
+    }
 }
 
-// CIELAB and CMYK samples go through the colour tables as they stand; CMYK is ink already.
-Status ConvertColourRow(const RowLayout& layout, const uint8_t* source, uint8_t* raster) {
-    const int conversion = layout.mode == kModeLab ? kColourLab : kColourCmyk;
+// Colour samples are gathered pixel by pixel, whether the channels lie together or in planes.
+void GatherChannels(const RowLayout& layout, const uint8_t* source, uint8_t* raster) {
     for (uint32_t p = 0; p < layout.width; ++p) {
         const uint8_t* first = source + static_cast<size_t>(p) * layout.step;
-        uint8_t samples[4];
+        uint8_t* out = raster + static_cast<size_t>(p) * layout.channels;
         for (uint32_t c = 0; c < layout.channels; ++c)
-            samples[c] = first[static_cast<size_t>(c) * layout.planeStep];
-        uint8_t* out = raster + static_cast<size_t>(p) * 3;
-        if (layout.mode == kModeRgb) {
-            out[0] = samples[0];
-            out[1] = samples[1];
-            out[2] = samples[2];
-            continue;
-        }
-        Status status = ConvertColour(conversion, samples, out);
-        if (status != kOk) return status;
+            out[c] = first[static_cast<size_t>(c) * layout.planeStep];
     }
-    return kOk;
 }
 
-Status ConvertRow(const RowLayout& layout, const uint8_t* source, uint8_t* raster) {
-    if (layout.mode == kModeGrey) {
-        ConvertGreyRow(layout, source, raster);
-        return kOk;
-    }
-    return ConvertColourRow(layout, source, raster);
-}
-
-// ---- The rows ---------------------------------------------------------------------------------
-
-bool IsEmpty(const Rect& r) {
-    return r.right <= r.left || r.bottom <= r.top;
-}
-
+// Grey rows go over as they were read, so the source block has room for the aligned stride too;
+// colour rows are gathered into a row of their own.
 struct RowBlocks {
     uint8_t* source = nullptr;
     uint8_t* raster = nullptr;
+    uint32_t sourceCapacity = 0;
 };
 
 Status AllocRowBlocks(const RowLayout& layout, RowBlocks* blocks) {
-    if (AllocBlock(layout.sourceBytes, &blocks->source) != kOk) return kErrMemory;
-    if (AllocBlock(layout.rasterBytes, &blocks->raster) != kOk) {
-        FreeBlock(blocks->source);
-        blocks->source = nullptr;
-        return kErrMemory;
-    }
+    const bool grey = layout.mode == kModeGrey;
+    blocks->sourceCapacity =
+        grey && layout.rasterBytes > layout.sourceBytes ? layout.rasterBytes : layout.sourceBytes;
+    if (AllocBlock(blocks->sourceCapacity, &blocks->source) != kOk) return kErrMemory;
+    if (!grey && AllocBlock(layout.rasterBytes, &blocks->raster) != kOk) return kErrMemory;
     return kOk;
 }
 
@@ -283,28 +327,34 @@ void FreeRowBlocks(RowBlocks* blocks) {
     FreeBlock(blocks->raster);
 }
 
-// Every row is read, so that the next one starts in the right place; only rows that land on a
-// destination pixel are converted and drawn, which makes strong reductions cheap. A row that
-// cannot be read is not drawn, and the last row's status is the answer.
-Status DecodeRows(EpsReader* eps, const RowLayout& layout, TargetRaster* target, const Rect* destination) {
+// Every row is read, so that the next one starts in the right place. A row that cannot be read is
+// not handed over, and the last row's status is the answer.
+Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     RowBlocks blocks;
-    if (AllocRowBlocks(layout, &blocks) != kOk) return kErrMemory;
-    RasterImage row;
-    InitRaster(layout.depth, layout.width, 1, layout.rasterBytes, nullptr, 0, blocks.raster,
-               layout.rasterBytes, false, &row);
-    DrawContext context{
-        {0, 0, static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height)}, target, destination};
-    Status status = kOk;
+    Status status = AllocRowBlocks(layout, &blocks);
+    if (status != kOk) {
+        FreeRowBlocks(&blocks);
+        return status;
+    }
+    const bool grey = layout.mode == kModeGrey;
+    RowBand band;
+    band.format = FormatOfMode(layout.mode);
+    band.bitsPerPixel = layout.depth;
+    band.width = layout.width;
+    band.height = layout.height;
+    band.rows = 1;
+    band.rowBytes = grey ? layout.sourceBytes : layout.rasterBytes;
+    band.pixels = grey ? blocks.source : blocks.raster;
+    band.capacity = grey ? blocks.sourceCapacity : layout.rasterBytes;
     for (uint32_t y = 0; y < layout.height; ++y) {
         status = ReadSourceRow(eps, layout, blocks.source);
         // At the end of the file every later row fails the same way; the answer stays 2016.
         if (status == kErrEof && AtEndOfFile(eps)) break;
         if (status != kOk) continue;
-        Rect rowRect{0, static_cast<int32_t>(y), static_cast<int32_t>(layout.width),
-                     static_cast<int32_t>(y + 1)};
-        if (IsEmpty(MapRect(rowRect, context.image, *destination))) continue;
-        status = ConvertRow(layout, blocks.source, blocks.raster);
-        if (status == kOk) status = PresentRaster(&row, &rowRect, DrawMappedBand, &context);
+        if (!grey) GatherChannels(layout, blocks.source, blocks.raster);
+        band.top = y;
+        status = sink->TakeRows(band);
+        if (status != kOk) break;
     }
     FreeRowBlocks(&blocks);
     return status;
@@ -312,16 +362,19 @@ Status DecodeRows(EpsReader* eps, const RowLayout& layout, TargetRaster* target,
 
 }  // namespace
 
-Status DecodeImageData(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+Status DecodeImageData(EpsReader* eps, RowSink* sink) {
     ImageDataParams params;
-    Status status = FindImageDataStart(eps, &params);
+    DataStart start;
+    Status status = FindImageDataStart(eps, &params, &start);
     if (status != kOk) return status;
     if (params.type == kJpegAscii85 || params.type == kJpegAscii85Alternative)
-        return DecodeJpegAscii85(eps, target, destination);
+        return DecodeJpegAscii85(eps, sink);
     RowLayout layout;
     status = PlanRows(params, &layout);
+    if (status == kOk && layout.type == kBinarySamples)
+        status = SeekBinaryData(eps, start, uint64_t{layout.sourceBytes} * layout.height);
     if (status != kOk) return status;
-    return DecodeRows(eps, layout, target, destination);
+    return DecodeRows(eps, layout, sink);
 }
 
 }  // namespace aldra

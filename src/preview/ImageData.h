@@ -5,16 +5,15 @@
 #pragma once
 #include "base/Result.h"
 #include "eps/EpsReader.h"
-#include "preview/Raster.h"
-#include "preview/TargetRaster.h"
+#include "preview/RowSink.h"
 
 namespace aldra {
 
-// Draws the picture into `destination` of the target. 2020 for a missing comment (or one behind more
+// Hands the picture to the sink a row at a time. 2020 for a missing comment (or one behind more
 // than 20 lines of code) and for parameters the decoder does not read; 2016 when the file ends
-// before the start word or inside the data, in which case the rows before that are drawn. Refuses
-// rows larger than kMaxImageDataRowBytes.
-Status DecodeImageData(EpsReader* eps, TargetRaster* target, const Rect* destination);
+// before the start word or inside the data, in which case the rows before that are handed over.
+// Refuses rows larger than kMaxImageDataRowBytes.
+Status DecodeImageData(EpsReader* eps, RowSink* sink);
 
 // Neither a source row nor a converted row may be larger than this: one row of a picture several
 // hundred thousand pixels wide is the most a real file carries, and a forged header must not make

@@ -11,8 +11,7 @@
 #include <jpeglib.h>
 
 #include "base/Block.h"
-#include "preview/ColourTables.h"
-#include "preview/PreviewChain.h"
+#include "base/Bytes.h"
 
 namespace aldra {
 
@@ -220,50 +219,45 @@ void InitAscii85Source(EpsReader* eps, Ascii85Source* source) {
 
 // ---- Decoding into bands --------------------------------------------------------------------
 
-// What distinguishes the two decoders once the source is attached.
-struct PixelRules {
-    // Photoshop writes CMYK JPEGs with every sample inverted (255 is no ink); the JPEG
-    // %ImageData pictures hold plain ink amounts.
-    bool invertCmyk;
-    // A colour table that cannot be loaded either ends the decode or leaves the band unconverted.
-    bool stopOnConversionFailure;
-};
-
 // Plain data only: this record lives across the recovery point.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     RecoveringErrors errors;
     jpeg_source_mgr* source;
-    PixelRules rules;
-    BandCallback callback;
-    void* context;
+    // Photoshop writes CMYK JPEGs with every sample inverted (255 is no ink); the JPEG %ImageData
+    // pictures hold plain ink amounts.
+    bool invertCmyk;
+    RowSink* sink;
     uint64_t streamBytes;  // at most what the stream can hold, for PlausibleSize
     uint8_t* band;         // owned by the decode
     JSAMPROW* rows;        // owned by the decode, pointers into band
 };
 
 struct BandPlan {
+    RowFormat format;
     uint32_t depth;
     uint32_t rowBytes;
     uint32_t rowsPerBand;
 };
 
-// Rows are laid out for the library's output pixels (CMYK keeps room for four bytes a pixel); the
-// raster's depth is what they hold after conversion.
+// Grey comes as light (255 white); the other spaces as they are.
 Status PlanBands(const jpeg_decompress_struct& cinfo, BandPlan* plan) {
     uint32_t pixelBits = 24;
     int components = 3;
+    plan->format = RowFormat::kRgb;
     if (cinfo.out_color_space == JCS_GRAYSCALE) {
         pixelBits = 8;
         components = 1;
+        plan->format = RowFormat::kLight;
     } else if (cinfo.out_color_space == JCS_CMYK) {
         pixelBits = 32;
         components = 4;
+        plan->format = RowFormat::kCmyk;
     }
     // Any other count of samples would write past the rows.
     if (cinfo.output_components != components) return kErrFormat;
     if (cinfo.output_width == 0 || cinfo.output_height == 0) return kErrFormat;
-    plan->depth = pixelBits < 24 ? pixelBits : 24;
+    plan->depth = pixelBits;
     plan->rowBytes = AlignedStride(pixelBits, cinfo.output_width);
     uint32_t rows = kBandBytes / plan->rowBytes;
     // Rows wider than a band still go one at a time.
@@ -292,46 +286,16 @@ void ReleaseBand(JpegJob* job) {
     job->rows = nullptr;
 }
 
-void ComplementBytes(uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(~bytes[i]);
-}
-
-// Packs the row's CMYK pixels into red, green, blue from the row start; each pixel's inks are
-// taken before its colour overwrites them.
-Status ConvertCmykRow(uint8_t* row, uint32_t width, const PixelRules& rules) {
-    if (rules.invertCmyk) ComplementBytes(row, static_cast<size_t>(width) * 4);
-    for (uint32_t x = 0; x < width; ++x) {
-        uint8_t inks[4];
-        std::memcpy(inks, row + static_cast<size_t>(x) * 4, sizeof inks);
-        Status status = ConvertColour(kColourCmyk, inks, row + static_cast<size_t>(x) * 3);
-        if (status != kOk && rules.stopOnConversionFailure) return status;
-    }
-    return kOk;
-}
-
-// Grey comes as light (255 white) and is turned into ink; CMYK becomes RGB; RGB stays.
-Status ConvertRows(JpegJob* job, uint32_t first, uint32_t count) {
-    const jpeg_decompress_struct& cinfo = job->cinfo;
-    for (uint32_t i = first; i < first + count; ++i) {
-        uint8_t* row = job->rows[i];
-        if (cinfo.out_color_space == JCS_GRAYSCALE) {
-            ComplementBytes(row, cinfo.output_width);
-        } else if (cinfo.out_color_space == JCS_CMYK) {
-            Status status = ConvertCmykRow(row, cinfo.output_width, job->rules);
-            if (status != kOk) return status;
-        }
-    }
-    return kOk;
-}
-
 // A read that returns no lines means the stream ran out (the sources report no more data).
 Status ReadBandRows(JpegJob* job, uint32_t count) {
     uint32_t done = 0;
     while (done < count) {
         JDIMENSION got = jpeg_read_scanlines(&job->cinfo, job->rows + done, count - done);
         if (got == 0) return kErrFormat;
-        Status status = ConvertRows(job, done, got);
-        if (status != kOk) return status;
+        if (job->invertCmyk && job->cinfo.out_color_space == JCS_CMYK) {
+            for (uint32_t i = done; i < done + got; ++i)
+                InvertBytes(job->rows[i], static_cast<int64_t>(job->cinfo.output_width) * 4);
+        }
         done += got;
     }
     return kOk;
@@ -341,20 +305,20 @@ Status DecodeBands(const BandPlan& plan, JpegJob* job) {
     jpeg_decompress_struct* cinfo = &job->cinfo;
     const uint32_t width = cinfo->output_width;
     const uint32_t height = cinfo->output_height;
-    RasterImage raster;
-    InitRaster(plan.depth, width, plan.rowsPerBand, plan.rowBytes, nullptr, 0, job->band,
-               plan.rowBytes * plan.rowsPerBand, false, &raster);
-    const Rect image{0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height)};
-    Rect band{0, 0, static_cast<int32_t>(width), 0};
+    RowBand band;
+    band.format = plan.format;
+    band.bitsPerPixel = plan.depth;
+    band.width = width;
+    band.height = height;
+    band.rowBytes = plan.rowBytes;
+    band.pixels = job->band;
+    band.capacity = plan.rowBytes * plan.rowsPerBand;
     while (cinfo->output_scanline < height) {
         uint32_t left = height - cinfo->output_scanline;
-        uint32_t count = plan.rowsPerBand < left ? plan.rowsPerBand : left;
-        SetRasterHeight(&raster, count);
-        Status status = ReadBandRows(job, count);
-        if (status != kOk) return status;
-        band.top = band.bottom;
-        band.bottom += static_cast<int32_t>(count);
-        status = job->callback(&raster, &image, &band, job->context);
+        band.top = cinfo->output_scanline;
+        band.rows = plan.rowsPerBand < left ? plan.rowsPerBand : left;
+        Status status = ReadBandRows(job, band.rows);
+        if (status == kOk) status = job->sink->TakeRows(band);
         if (status != kOk) return status;
     }
     return kOk;
@@ -405,38 +369,35 @@ Status RunJpegJob(JpegJob* job) {
     return status;
 }
 
-Status DecodeFromMemory(const uint8_t* data, size_t length, bool tolerantRestarts, BandCallback callback,
-                        void* context) {
+Status DecodeFromMemory(const uint8_t* data, size_t length, bool tolerantRestarts, RowSink* sink) {
     jpeg_source_mgr source{};
     InitMemorySource(data, length, &source);
     if (tolerantRestarts) source.resync_to_restart = SkipMisplacedMarker;
     JpegJob job{};
     job.source = &source;
-    job.rules = PixelRules{true, false};
-    job.callback = callback;
-    job.context = context;
+    job.invertCmyk = true;
+    job.sink = sink;
     job.streamBytes = length;
     return RunJpegJob(&job);
 }
 
 }  // namespace
 
-Status DecodeJpeg(const uint8_t* data, size_t length, BandCallback callback, void* context) {
-    if (data == nullptr || length == 0 || callback == nullptr) return kErrFormat;
-    if (DecodeFromMemory(data, length, true, callback, context) == kOk) return kOk;
+Status DecodeJpeg(const uint8_t* data, size_t length, RowSink* sink) {
+    if (data == nullptr || length == 0 || sink == nullptr) return kErrFormat;
+    if (DecodeFromMemory(data, length, true, sink) == kOk) return kOk;
     // The bands drawn so far are drawn again, over the same place.
-    return DecodeFromMemory(data, length, false, callback, context);
+    return DecodeFromMemory(data, length, false, sink);
 }
 
-Status DecodeJpegAscii85(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+Status DecodeJpegAscii85(EpsReader* eps, RowSink* sink) {
+    if (sink == nullptr) return kErrFormat;
     Ascii85Source source{};
     InitAscii85Source(eps, &source);
-    DrawContext context{{}, target, destination};
     JpegJob job{};
     job.source = &source.manager;
-    job.rules = PixelRules{false, true};
-    job.callback = DrawBand;
-    job.context = &context;
+    job.invertCmyk = false;
+    job.sink = sink;
     // Five digits of text make four bytes; what the file still holds is an upper bound.
     job.streamBytes = EpsFileSize(eps) - EpsTell(eps);
     return RunJpegJob(&job);

@@ -6,8 +6,8 @@
 #include "eps/CommentParser.h"
 #include "eps/Photoshop.h"
 #include "preview/JpegDecoder.h"
-#include "preview/PreviewChain.h"
 #include "preview/PreviewSources.h"
+#include "preview/TargetSink.h"
 
 namespace aldra {
 
@@ -24,32 +24,28 @@ constexpr uint64_t kLargestByteCount = uint64_t{1} << 40;
 // ---- Photoshop thumbnail --------------------------------------------------------------------
 
 // Resource 1033 holds its pixels blue, green, red.
-void SwapRedAndBlue(RasterImage* band) {
-    for (uint32_t y = 0; y < band->height; ++y) {
-        uint8_t* row = band->pixels + static_cast<size_t>(y) * band->rowBytes;
-        for (uint32_t x = 0; x < band->width; ++x) {
-            uint8_t* pixel = row + static_cast<size_t>(x) * 3;
-            uint8_t blue = pixel[0];
-            pixel[0] = pixel[2];
-            pixel[2] = blue;
-        }
+class BlueGreenRedSink final : public RowSink {
+  public:
+    explicit BlueGreenRedSink(RowSink* next) : next_(next) {}
+    Status TakeRows(const RowBand& band) override {
+        RowBand relabelled = band;
+        if (band.format == RowFormat::kRgb) relabelled.format = RowFormat::kBgr;
+        return next_->TakeRows(relabelled);
     }
-}
 
-Status DrawBlueGreenRedBand(RasterImage* band, const Rect* image, const Rect* bandRect, void* context) {
-    if (band->bitsPerPixel == 24) SwapRedAndBlue(band);
-    return DrawBand(band, image, bandRect, context);
-}
+  private:
+    RowSink* next_;
+};
 
 // Once resource 1033 is there, it is the thumbnail, good or bad; the IPTC copy is for files
 // without one.
-Status DrawThumbnailFromResources(const uint8_t* block, uint32_t size, DrawContext* context) {
+Status DrawThumbnailFromResources(const uint8_t* block, uint32_t size, RowSink* sink) {
     const uint8_t* data = nullptr;
     uint32_t length = 0;
     if (FindImageResource(block, size, kThumbnailResource, &data, &length) == kOk) {
         if (length <= kThumbnailHeaderBytes) return kErrFormat;
-        return DecodeJpeg(data + kThumbnailHeaderBytes, length - kThumbnailHeaderBytes, DrawBlueGreenRedBand,
-                          context);
+        BlueGreenRedSink swapped(sink);
+        return DecodeJpeg(data + kThumbnailHeaderBytes, length - kThumbnailHeaderBytes, &swapped);
     }
     const uint8_t* record = nullptr;
     uint32_t recordSize = 0;
@@ -57,7 +53,7 @@ Status DrawThumbnailFromResources(const uint8_t* block, uint32_t size, DrawConte
     if (FindIptcDataSet(record, recordSize, kIptcThumbnailRecord, kIptcThumbnailDataSet, &data, &length) !=
         kOk)
         return kErrFormat;
-    return DecodeJpeg(data, length, DrawBand, context);
+    return DecodeJpeg(data, length, sink);
 }
 
 // ---- Storm PicturePress ---------------------------------------------------------------------
@@ -130,8 +126,8 @@ Status DrawPhotoshopThumbnail(EpsReader* eps, TargetRaster* target, const Rect* 
     Status status = ReadPhotoshopData(eps, &resources);
     if (status != kOk) return status;
     LockBuffer(resources, true);
-    DrawContext context{{}, target, destination};
-    status = DrawThumbnailFromResources(BufferData(resources), GetBufferSize(resources), &context);
+    TargetSink sink(target, destination);
+    status = DrawThumbnailFromResources(BufferData(resources), GetBufferSize(resources), &sink);
     DisposeBuffer(resources);
     return status;
 }
@@ -144,8 +140,8 @@ Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destin
     uint8_t* block = nullptr;
     if (status == kOk) status = ReadBinaryBlock(eps, count, &block);
     if (status != kOk) return status;
-    DrawContext context{{}, target, destination};
-    status = DecodeJpeg(block, static_cast<size_t>(count), DrawBand, &context);
+    TargetSink sink(target, destination);
+    status = DecodeJpeg(block, static_cast<size_t>(count), &sink);
     FreeBlock(block);
     return status;
 }

@@ -28,17 +28,4 @@ Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const R
     return RunChain(kRendered, std::size(kRendered), eps, target, destination);
 }
 
-Status DrawBand(RasterImage* band, const Rect* image, const Rect* bandRect, void* context) {
-    auto* draw = static_cast<DrawContext*>(context);
-    draw->image = *image;
-    PresentRaster(band, bandRect, DrawMappedBand, context);
-    return kOk;
-}
-
-Status DrawMappedBand(const RasterImage* view, const Rect* bandRect, void* context) {
-    auto* draw = static_cast<DrawContext*>(context);
-    DrawRaster(draw->target, view, MapRect(*bandRect, draw->image, *draw->destination));
-    return kOk;
-}
-
 }  // namespace aldra

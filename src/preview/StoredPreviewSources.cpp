@@ -1,12 +1,11 @@
-#include "preview/PreviewChain.h"
 #include "preview/PreviewSources.h"
+#include "preview/TargetSink.h"
 #include "preview/TiffPreview.h"
 
 namespace aldra {
 
 Status DrawTiffPreview(EpsReader* eps, TargetRaster* target, const Rect* destination) {
-    DrawContext context{{}, target, destination};
-    PreviewSink sink{DrawBand, &context};
+    TargetSink sink(target, destination);
     return DecodeDosEpsTiffPreview(eps, &sink);
 }
 

@@ -3,15 +3,18 @@
 #include "preview/Ai7Thumbnail.h"
 #include "preview/ImageData.h"
 #include "preview/PreviewSources.h"
+#include "preview/TargetSink.h"
 
 namespace aldra {
 
 Status DrawImageDataPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
-    return DecodeImageData(eps, target, destination);
+    TargetSink sink(target, destination);
+    return DecodeImageData(eps, &sink);
 }
 
 Status DrawIllustratorThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
-    return DecodeAi7Thumbnail(eps, target, destination);
+    TargetSink sink(target, destination);
+    return DecodeAi7Thumbnail(eps, &sink);
 }
 
 }  // namespace aldra

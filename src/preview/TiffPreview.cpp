@@ -5,7 +5,6 @@
 #include "base/Block.h"
 #include "base/FileReader.h"
 #include "preview/BitFields.h"
-#include "preview/ColourTables.h"
 #include "preview/DosEpsHeader.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
@@ -17,15 +16,32 @@ namespace aldra {
 namespace {
 
 struct RasterLayout {
+    RowFormat format;
     uint32_t depth;
     uint32_t rowBytes;
     uint32_t bytes;
 };
 
+RowFormat FormatOf(uint32_t photometric) {
+    switch (photometric) {
+        case kTiffBlackIsZero:
+            return RowFormat::kLight;
+        case kTiffPalette:
+            return RowFormat::kIndexed;
+        case kTiffRgb:
+            return RowFormat::kRgb;
+        case kTiffSeparated:
+            return RowFormat::kCmyk;
+        default:
+            return RowFormat::kInk;
+    }
+}
+
 Status PlanRaster(const TiffInfo& info, RasterLayout* layout) {
     uint64_t rowBytes;
+    layout->format = FormatOf(info.photometric);
     if (info.photometric == kTiffRgb || info.photometric == kTiffSeparated) {
-        layout->depth = 24;
+        layout->depth = info.photometric == kTiffRgb ? 24 : 32;
         rowBytes = static_cast<uint64_t>(info.width) * 4;
     } else {
         layout->depth = info.bitsPerSample == 1 ? 1 : info.bitsPerSample == 4 ? 4 : 8;
@@ -48,22 +64,16 @@ void UndoDifferencing(uint8_t* rows, uint32_t rowBytes, uint32_t rowCount, uint3
     }
 }
 
-// Grey, bilevel and palette rows: the first sample of each pixel, as ink amounts or indices.
+// Grey, bilevel and palette rows: the first sample of each pixel, as stored.
 void ConvertIndexedRow(const TiffInfo& info, const uint8_t* source, uint8_t* target) {
     const uint32_t bits = info.bitsPerSample;
-    const bool complement = info.photometric == kTiffBlackIsZero;
     if (info.samplesPerPixel == 1 && bits != 2) {
         std::memcpy(target, source, info.sourceRowBytes);
-        if (complement) {
-            for (uint32_t i = 0; i < info.sourceRowBytes; ++i) target[i] = static_cast<uint8_t>(~target[i]);
-        }
         return;
     }
-    const uint32_t maximum = (1u << bits) - 1;
     const uint32_t pixelBits = bits * info.samplesPerPixel;
     for (uint32_t p = 0; p < info.width; ++p) {
         uint32_t v = GetBits(source, p * pixelBits, bits);
-        if (complement) v = maximum - v;
         if (bits == 2) {
             // Widened into an 8-bit raster: grey spread over the full range, indices kept.
             target[p] = static_cast<uint8_t>(info.photometric == kTiffPalette ? v : v * 85);
@@ -97,30 +107,20 @@ void ConvertRgbRow(const TiffInfo& info, const uint8_t* source, uint8_t* target)
     }
 }
 
-Status ConvertCmykRow(const TiffInfo& info, const uint8_t* source, uint8_t* target) {
-    for (uint32_t p = 0; p < info.width; ++p) {
-        Status status = ConvertColour(kColourCmyk, source + static_cast<size_t>(p) * 4,
-                                      target + static_cast<size_t>(p) * 3);
-        if (status != kOk) return status;
-    }
-    return kOk;
-}
-
-Status ConvertRows(const TiffInfo& info, const uint8_t* source, uint32_t rowCount, uint8_t* target,
-                   uint32_t targetRowBytes) {
+// CMYK samples go over as they are; the sink converts them.
+void ConvertRows(const TiffInfo& info, const uint8_t* source, uint32_t rowCount, uint8_t* target,
+                 uint32_t targetRowBytes) {
     for (uint32_t r = 0; r < rowCount; ++r) {
         const uint8_t* s = source + static_cast<uint64_t>(r) * info.sourceRowBytes;
         uint8_t* t = target + static_cast<uint64_t>(r) * targetRowBytes;
         if (info.photometric == kTiffRgb) {
             ConvertRgbRow(info, s, t);
         } else if (info.photometric == kTiffSeparated) {
-            Status status = ConvertCmykRow(info, s, t);
-            if (status != kOk) return status;
+            std::memcpy(t, s, static_cast<size_t>(info.width) * 4);
         } else {
             ConvertIndexedRow(info, s, t);
         }
     }
-    return kOk;
 }
 
 // Decodes the compressed or raw bytes of a strip into exactly sourceBytes bytes.
@@ -144,15 +144,10 @@ Status UnpackStrip(const TiffInfo& info, const BoundedBytes& stored, uint8_t* so
 
 // The colour map's own entries for a palette picture, none otherwise (the raster then gets the
 // default table of its depth). Returns the entry count.
-uint32_t PaletteOf(const TiffInfo& info, uint32_t depth, ColourRef* table) {
+uint32_t PaletteOf(const TiffInfo& info, ColourRef* table) {
     if (info.photometric != kTiffPalette || !info.hasColourMap) return 0;
     uint32_t entries = 1u << info.bitsPerSample;
     for (uint32_t i = 0; i < entries; ++i) table[i] = info.colourMap[i];
-    if (depth == 1) {
-        // A bilevel raster reaches GDI with its bits complemented, so index 0 must show entry 1.
-        table[0] = info.colourMap[1];
-        table[1] = info.colourMap[0];
-    }
     return entries;
 }
 
@@ -162,7 +157,7 @@ constexpr uint32_t kBandBytes = 256 * 1024;
 
 struct BandWriter {
     const TiffInfo* info = nullptr;
-    const PreviewSink* sink = nullptr;  // null while a strip is only being checked
+    RowSink* sink = nullptr;  // null while a strip is only being checked
     RasterLayout layout{};
     ColourRef palette[kPaletteSize] = {};
     uint32_t paletteSize = 0;
@@ -175,7 +170,7 @@ struct BandWriter {
 Status OpenBandWriter(const TiffInfo& info, const RasterLayout& layout, BandWriter* w) {
     w->info = &info;
     w->layout = layout;
-    w->paletteSize = PaletteOf(info, layout.depth, w->palette);
+    w->paletteSize = PaletteOf(info, w->palette);
     uint32_t widest = layout.rowBytes > info.sourceRowBytes ? layout.rowBytes : info.sourceRowBytes;
     w->bandRows = widest == 0 || widest >= kBandBytes ? 1 : kBandBytes / widest;
     if (w->bandRows > info.height) w->bandRows = info.height;
@@ -194,26 +189,30 @@ void CloseBandWriter(BandWriter* w) {
 }
 
 // Converts rowCount rows of samples (none: rows of a strip that failed, left zero) into the band and
-// hands it to the sink. Returns the conversion's status; the sink's goes to sinkStatus.
+// hands it to the sink, whose status goes to sinkStatus.
 Status WriteBand(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t rowCount) {
     const TiffInfo& info = *w->info;
     uint32_t bytes = rowCount * w->layout.rowBytes;  // at most the band block
-    std::memset(w->pixels, 0, bytes);
-    Status status = kOk;
-    if (source != nullptr) {
-        status = ConvertRows(info, source, rowCount, w->pixels, w->layout.rowBytes);
-        if (status != kOk) std::memset(w->pixels, 0, bytes);
-    }
-    if (w->sink == nullptr || w->sink->drawBand == nullptr) return status;
-    RasterImage band;
-    InitRaster(w->layout.depth, info.width, rowCount, w->layout.rowBytes,
-               w->paletteSize ? w->palette : nullptr, w->paletteSize, w->pixels, bytes, false, &band);
-    Rect frame{0, 0, static_cast<int32_t>(info.width), static_cast<int32_t>(info.height)};
-    Rect rows{0, static_cast<int32_t>(top), static_cast<int32_t>(info.width),
-              static_cast<int32_t>(top + rowCount)};
-    Status drawn = w->sink->drawBand(&band, &frame, &rows, w->sink->context);
+    // A failed strip's rows are blank: no ink, which light samples say with all bits set.
+    const bool light = w->layout.format == RowFormat::kLight;
+    std::memset(w->pixels, source == nullptr && light ? 0xFF : 0, bytes);
+    if (source != nullptr) ConvertRows(info, source, rowCount, w->pixels, w->layout.rowBytes);
+    if (w->sink == nullptr) return kOk;
+    RowBand band;
+    band.format = w->layout.format;
+    band.bitsPerPixel = w->layout.depth;
+    band.width = info.width;
+    band.height = info.height;
+    band.top = top;
+    band.rows = rowCount;
+    band.rowBytes = w->layout.rowBytes;
+    band.pixels = w->pixels;
+    band.capacity = bytes;
+    band.colours = w->paletteSize ? w->palette : nullptr;
+    band.colourCount = w->paletteSize;
+    Status drawn = w->sink->TakeRows(band);
     if (drawn != kOk && w->sinkStatus == kOk) w->sinkStatus = drawn;
-    return status;
+    return kOk;
 }
 
 // Hands on the rows of a strip whose samples are all decoded (or, with none, a failed strip's rows).
@@ -281,10 +280,10 @@ Status DecodeStrip(BandWriter* w, uint32_t strip) {
 
 // Every strip is drawn, a failed one as zero rows, but only when the last strip decodes: that strip
 // is checked first, so that the bands can go to the sink as they come.
-Status DrawStrips(BandWriter* w, const PreviewSink* sink) {
+Status DrawStrips(BandWriter* w, RowSink* sink) {
     const uint32_t last = w->info->stripCount - 1;
     Status status = DecodeStrip(w, last);
-    if (status != kOk || sink == nullptr || sink->drawBand == nullptr) {
+    if (status != kOk || sink == nullptr) {
         // Without a sink, every strip is still decoded, as a caller checking a file expects.
         for (uint32_t strip = 0; status == kOk && strip < last; ++strip) DecodeStrip(w, strip);
         return status;
@@ -299,9 +298,22 @@ Status DrawStrips(BandWriter* w, const PreviewSink* sink) {
     return w->sinkStatus;
 }
 
+// Reads length bytes from base on and decodes them as a TIFF file. A failed decode hands nothing
+// over, so a second try with more of the file draws nothing twice.
+Status DecodeSection(FileReader* r, uint64_t base, uint32_t length, RowSink* sink) {
+    if (length > kMaxTiffSectionBytes) return kErrMemory;
+    uint8_t* section = nullptr;
+    Status status = AllocBlock(length, &section);
+    if (status == kOk) status = ReaderSeek(base, &r->cursor, r);
+    if (status == kOk) status = ReaderRead(&r->cursor, r, section, length);
+    if (status == kOk) status = DecodeTiffImage(section, length, sink);
+    FreeBlock(section);
+    return status;
+}
+
 }  // namespace
 
-Status DecodeTiffImage(const uint8_t* data, uint32_t size, const PreviewSink* sink) {
+Status DecodeTiffImage(const uint8_t* data, uint32_t size, RowSink* sink) {
     TiffInfo info;
     Status status = ReadTiffDirectory(BoundedBytes(data, size), &info);
     if (status != kOk) return status;
@@ -316,21 +328,23 @@ Status DecodeTiffImage(const uint8_t* data, uint32_t size, const PreviewSink* si
     return status;
 }
 
-Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, const PreviewSink* sink) {
+Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, RowSink* sink) {
     FileReader* r = &eps->reader;
-    uint64_t base = ReaderTell(r->cursor, r);
-    if (tiffLength == 0 || base > r->fileSize || tiffLength > r->fileSize - base) return kErrFormat;
-    if (tiffLength > kMaxTiffSectionBytes) return kErrMemory;
-    uint8_t* section = nullptr;
-    Status status = AllocBlock(tiffLength, &section);
-    if (status != kOk) return status;
-    status = ReaderRead(&r->cursor, r, section, tiffLength);
-    if (status == kOk) status = DecodeTiffImage(section, tiffLength, sink);
-    FreeBlock(section);
+    const uint64_t base = ReaderTell(r->cursor, r);
+    if (tiffLength == 0 || base >= r->fileSize) return kErrFormat;
+    const uint64_t rest = r->fileSize - base;
+    const uint32_t length = tiffLength < rest ? tiffLength : static_cast<uint32_t>(rest);
+    Status status = DecodeSection(r, base, length, sink);
+    // Writers get the length field a little wrong now and then. A short one may leave the directory
+    // or strips outside the section but inside the file: they count as long as they lie there.
+    if (status == kErrFormat && rest > length) {
+        const uint64_t all = rest < kMaxTiffSectionBytes ? rest : kMaxTiffSectionBytes;
+        if (all > length) status = DecodeSection(r, base, static_cast<uint32_t>(all), sink);
+    }
     return status;
 }
 
-Status DecodeDosEpsTiffPreview(EpsReader* eps, const PreviewSink* sink) {
+Status DecodeDosEpsTiffPreview(EpsReader* eps, RowSink* sink) {
     DosEpsHeader header;
     Status status = ReadDosEpsHeader(eps, &header);
     if (status != kOk) return status;

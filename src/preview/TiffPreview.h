@@ -1,12 +1,11 @@
 // The TIFF preview of a DOS EPS file, decoded strip by strip and handed to a preview sink in bands
 // of at most 256 KiB of pixels, top band first, so that the whole picture is never held.
 //
-// The raster follows the photometric interpretation: bilevel, 4-bit and 8-bit grey or palette
+// The rows follow the photometric interpretation: bilevel, 4-bit and 8-bit grey or palette
 // pictures keep their depth (2-bit samples are widened to 8 bits: grey values times 85, palette
-// indices as they are), RGB and CMYK become 24 bits at 4 x width bytes a row. Grey values are
-// amounts of ink (white-is-zero as stored, black-is-zero complemented); RGB with alpha is laid over
-// white; CMYK goes through ConvertColour. A palette picture without a usable colour map shows its
-// indices through the default grey table.
+// indices as they are), RGB (with alpha laid over white) and CMYK come at 4 x width bytes a row.
+// White-is-zero grey goes over as ink, black-is-zero as light values. A palette picture without a
+// usable colour map shows its indices through the default grey table.
 //
 // A broken strip followed by a good one still gives a picture (its rows left zero); the picture is
 // handed over only when the last strip decodes, which is why that strip is decoded first, once to
@@ -16,7 +15,7 @@
 
 #include "base/Result.h"
 #include "eps/EpsReader.h"
-#include "preview/PreviewSink.h"
+#include "preview/RowSink.h"
 
 namespace aldra {
 
@@ -35,15 +34,15 @@ inline constexpr uint32_t kMaxTiffSectionBytes = kMaxTiffPixelBytes + (1u << 20)
 
 // Decodes the TIFF file held in data (size bytes) and, on success, hands the picture to the sink
 // and returns its status. 2020 for data the decoder does not handle, 1000 when memory runs out;
-// the sink is then not called. A null sink or callback decodes without handing anything over.
-Status DecodeTiffImage(const uint8_t* data, uint32_t size, const PreviewSink* sink);
+// the sink is then not called. A null sink decodes without handing anything over.
+Status DecodeTiffImage(const uint8_t* data, uint32_t size, RowSink* sink);
 
-// The TIFF section of tiffLength bytes starting at the reader's position. 2020 when the section
-// does not lie inside the file.
-Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, const PreviewSink* sink);
+// The TIFF section of tiffLength bytes starting at the reader's position, cut at the end of the
+// file: 2020 only when what its directory points to lies outside.
+Status DecodeTiffPreview(EpsReader* eps, uint32_t tiffLength, RowSink* sink);
 
 // The TIFF preview located by the file's DOS EPS header: 2020 when the file has no such header,
-// its TIFF offset is 0 or the section does not lie inside the file.
-Status DecodeDosEpsTiffPreview(EpsReader* eps, const PreviewSink* sink);
+// its TIFF offset is 0 or lies outside the file.
+Status DecodeDosEpsTiffPreview(EpsReader* eps, RowSink* sink);
 
 }  // namespace aldra

@@ -22,31 +22,25 @@ namespace {
 using namespace testing;
 
 // Every band handed over, and the picture they make together (natural order, top row first).
-struct Bands {
+struct Bands final : RowSink {
     int calls = 0;
     int failingCalls = 0;  // the first calls answer with `failure`
     Status failure = 4321;
-    uint32_t depth = 0, rowBytes = 0, capacity = 0;
-    Rect image{};
-    std::vector<Rect> rects;
+    RowBand last;
+    std::vector<uint32_t> tops;
     std::vector<uint8_t> picture;
-};
 
-Status Collect(RasterImage* band, const Rect* image, const Rect* rect, void* context) {
-    auto* b = static_cast<Bands*>(context);
-    if (++b->calls <= b->failingCalls) return b->failure;
-    EXPECT_EQ(band->height, static_cast<uint32_t>(rect->bottom - rect->top));
-    b->depth = band->bitsPerPixel;
-    b->rowBytes = band->rowBytes;
-    b->capacity = std::max(b->capacity, band->capacity);
-    b->image = *image;
-    b->rects.push_back(*rect);
-    size_t pixelRow = static_cast<size_t>(band->width) * band->bitsPerPixel / 8;
-    b->picture.resize(pixelRow * image->bottom);
-    for (uint32_t y = 0; y < band->height; ++y)
-        std::memcpy(&b->picture[(rect->top + y) * pixelRow], band->pixels + y * band->rowBytes, pixelRow);
-    return kOk;
-}
+    Status TakeRows(const RowBand& band) override {
+        if (++calls <= failingCalls) return failure;
+        last = band;
+        tops.push_back(band.top);
+        size_t pixelRow = static_cast<size_t>(band.width) * band.bitsPerPixel / 8;
+        picture.resize(pixelRow * band.height);
+        for (uint32_t y = 0; y < band.rows; ++y)
+            std::memcpy(&picture[(band.top + y) * pixelRow], band.pixels + y * band.rowBytes, pixelRow);
+        return kOk;
+    }
+};
 
 int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     if (a.size() != b.size()) return 999;
@@ -74,16 +68,9 @@ uint32_t Blocky(uint32_t x, uint32_t y, int s) {
     return ((x / 8) * 37 + (y / 8) * 91 + s * 59) % 256;
 }
 
-std::vector<uint8_t> Cmyk(const std::vector<uint8_t>& inks, bool complement) {
-    std::vector<uint8_t> rgb;
-    for (size_t i = 0; i < inks.size(); i += 4) {
-        uint8_t in[4], out[3];
-        for (int c = 0; c < 4; ++c)
-            in[c] = static_cast<uint8_t>(complement ? 255 - inks[i + c] : inks[i + c]);
-        EXPECT_EQ(ConvertColour(kColourCmyk, in, out), kOk);
-        rgb.insert(rgb.end(), out, out + 3);
-    }
-    return rgb;
+std::vector<uint8_t> Complemented(std::vector<uint8_t> bytes) {
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(255 - b);
+    return bytes;
 }
 
 // The target's pixels top row first: red, green, blue, or ink for 8 bits.
@@ -114,7 +101,7 @@ class Jpeg : public ::testing::Test {
         SetResourceModule(OwnResourceModule());
     }
     static Status Decode(const std::string& jpeg, Bands* bands) {
-        return DecodeJpeg(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), Collect, bands);
+        return DecodeJpeg(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), bands);
     }
 
     struct Drawn {
@@ -136,99 +123,61 @@ class Jpeg : public ::testing::Test {
         CloseEps(&eps);
         return d;
     }
-    // Writes `text` behind a first line and draws it through the ASCII85 source into a target of the
-    // picture's own size.
-    Drawn DrawAscii85(const std::string& text, uint32_t w, uint32_t h, uint32_t depth,
-                      const std::string& after = "\nafter\n") {
-        return DrawSource(DecodeBehindFirstLine, "%!PS\n" + text + after, w, h, depth);
+    struct Decoded {
+        Status status;
+        uint64_t end;  // the reader's position afterwards
+    };
+    // Writes `text` behind a first line and decodes it through the ASCII85 source.
+    Decoded DecodeAscii85(const std::string& text, Bands* bands, const std::string& after = "\nafter\n") {
+        std::string path = files.Write("text.eps", "%!PS\n" + text + after);
+        EpsReader eps;
+        EXPECT_EQ(OpenEps(path.c_str(), &eps), kOk);
+        Status status = EpsSeek(&eps, 5);
+        if (status == kOk) status = DecodeJpegAscii85(&eps, bands);
+        Decoded d{status, EpsTell(&eps)};
+        CloseEps(&eps);
+        return d;
     }
-    static Status DecodeBehindFirstLine(EpsReader* eps, TargetRaster* target, const Rect* destination) {
-        Status status = EpsSeek(eps, 5);
-        return status != kOk ? status : DecodeJpegAscii85(eps, target, destination);
+    Status Ascii85Status(const std::string& text, const std::string& after = "\nafter\n") {
+        Bands ignored;
+        return DecodeAscii85(text, &ignored, after).status;
     }
     TempDir files;
 };
 
 // ---- Bands and pixels -----------------------------------------------------------------------
 
-TEST_F(Jpeg, BandsHoldAtMost64KiBOfRows) {
-    struct Case {
-        uint32_t w, h;
-        int components;
-        uint32_t rowBytes, rows, lastRows, depth;
-    } cases[] = {
-        {3000, 2000, 3, 9000, 7, 5, 24},  // 285 bands of 7 rows and one of 5
-        {100, 50, 1, 100, 50, 50, 8},     // all in one band
-        {1000, 40, 4, 4000, 16, 8, 24},   // CMYK rows keep room for four bytes a pixel
-        {30000, 3, 3, 90000, 1, 1, 24},   // a row wider than a band still comes, one at a time
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.w);
-        std::string jpeg =
-            EncodeJpeg(c.w, c.h, c.components, std::vector<uint8_t>(size_t{c.w} * c.h * c.components, 200),
-                       JpegOptions().WithQuality(50));
-        Bands b;
-        ASSERT_EQ(Decode(jpeg, &b), kOk);
-        EXPECT_EQ(b.depth, c.depth);
-        EXPECT_EQ(b.rowBytes, c.rowBytes);
-        EXPECT_LE(b.capacity, std::max(65536u, c.rowBytes));
-        EXPECT_EQ(b.image.right, static_cast<int32_t>(c.w));
-        EXPECT_EQ(b.image.bottom, static_cast<int32_t>(c.h));
-        ASSERT_EQ(b.calls, static_cast<int>((c.h - c.lastRows) / c.rows + 1));
-        for (size_t i = 0; i < b.rects.size(); ++i) {
-            EXPECT_EQ(b.rects[i].top, static_cast<int32_t>(i * c.rows));
-            EXPECT_EQ(b.rects[i].bottom - b.rects[i].top,
-                      static_cast<int32_t>(i + 1 < b.rects.size() ? c.rows : c.lastRows));
-        }
-    }
-}
-
-TEST_F(Jpeg, GreyBecomesInkAndRgbStaysAsItIs) {
-    auto light =
-        JpegSamples(64, 24, 1, [](uint32_t x, uint32_t y, int) { return x < 8 ? 0 : Blocky(x, y, 0); });
+TEST_F(Jpeg, GreyIsLightAndRgbStaysAsItIsInBandsDownThePicture) {
+    auto light = JpegSamples(64, 24, 1, Blocky);
     Bands grey;
     ASSERT_EQ(Decode(EncodeJpeg(64, 24, 1, light), &grey), kOk);
-    EXPECT_EQ(grey.depth, 8u);
-    EXPECT_GE(grey.picture[0], 253);  // black
-    std::vector<uint8_t> ink(light.size());
-    std::transform(light.begin(), light.end(), ink.begin(), [](uint8_t v) { return 255 - v; });
-    EXPECT_LE(MaxDifference(grey.picture, ink), 4);
+    EXPECT_EQ(grey.last.format, RowFormat::kLight);
+    EXPECT_LE(MaxDifference(grey.picture, light), 4);
 
-    auto rgb = JpegSamples(64, 24, 3, Blocky);
+    auto rgb = JpegSamples(3000, 40, 3, Blocky);
     Bands colour;
-    ASSERT_EQ(Decode(EncodeJpeg(64, 24, 3, rgb), &colour), kOk);
+    ASSERT_EQ(Decode(EncodeJpeg(3000, 40, 3, rgb), &colour), kOk);
+    EXPECT_EQ(colour.last.format, RowFormat::kRgb);
     EXPECT_LE(MaxDifference(colour.picture, rgb), 6);
+    ASSERT_GT(colour.calls, 1);  // never the whole picture at once
+    for (size_t i = 1; i < colour.tops.size(); ++i) EXPECT_GT(colour.tops[i], colour.tops[i - 1]);
+    EXPECT_EQ(colour.last.top + colour.last.rows, 40u);
 }
 
 // Photoshop stores CMYK inverted; the JPEG %ImageData pictures store ink amounts.
 TEST_F(Jpeg, CmykIsComplementedOnlyForTheStreamsInMemory) {
     auto inks = JpegSamples(32, 16, 4, Blocky);
-    std::vector<uint8_t> inverted(inks.size());
-    std::transform(inks.begin(), inks.end(), inverted.begin(), [](uint8_t v) { return 255 - v; });
     for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
         SCOPED_TRACE(stored);
         Bands adobe, plain;
-        ASSERT_EQ(Decode(EncodeJpeg(32, 16, 4, inverted, JpegOptions().WithStored(stored)), &adobe), kOk);
-        EXPECT_LE(MaxDifference(adobe.picture, Cmyk(inks, false)), 10);
+        ASSERT_EQ(Decode(EncodeJpeg(32, 16, 4, Complemented(inks), JpegOptions().WithStored(stored)), &adobe),
+                  kOk);
+        EXPECT_EQ(adobe.last.format, RowFormat::kCmyk);
+        EXPECT_LE(MaxDifference(adobe.picture, inks), 10);
         std::string jpeg = EncodeJpeg(32, 16, 4, inks, JpegOptions().WithStored(stored));
-        ASSERT_EQ(Decode(jpeg, &plain), kOk);
-        EXPECT_LE(MaxDifference(plain.picture, Cmyk(inks, true)), 10);
-        Drawn text = DrawAscii85(Ascii85(jpeg), 32, 16, 24);
-        ASSERT_EQ(text.status, kOk);
-        EXPECT_LE(MaxTargetDifference(text.picture, Cmyk(inks, false), 32 * 3), 10);
+        ASSERT_EQ(DecodeAscii85(Ascii85(jpeg), &plain).status, kOk);
+        EXPECT_LE(MaxDifference(plain.picture, inks), 10);
     }
-}
-
-TEST_F(Jpeg, MissingColourTablesStopOnlyTheAscii85Decoder) {
-    std::string jpeg = EncodeJpeg(16, 8, 4, JpegSamples(16, 8, 4, Blocky));
-    ReleaseColourTables();  // the last reference frees whatever earlier tests loaded
-    AcquireColourTables();
-    ASSERT_FALSE(ColourTablePresent(ColourTable::kCmyGrid));
-    SetResourceModule(nullptr);
-    EXPECT_EQ(DrawAscii85(Ascii85(jpeg), 16, 8, 24).status, kErrNoResource);
-    Bands b;
-    EXPECT_EQ(Decode(jpeg, &b), kOk);
-    EXPECT_EQ(b.calls, 1);
 }
 
 // ---- Restarts and the second attempt --------------------------------------------------------
@@ -264,7 +213,7 @@ TEST_F(Jpeg, AFailedFirstAttemptIsRepeatedInFull) {
     once.failingCalls = 1;
     EXPECT_EQ(Decode(jpeg, &once), kOk);
     EXPECT_EQ(once.calls, 1 + 3);
-    EXPECT_EQ(once.rects.front().top, 0);
+    EXPECT_EQ(once.tops.front(), 0u);
     Bands always;
     always.failingCalls = 99;
     EXPECT_EQ(Decode(jpeg, &always), 4321u);
@@ -279,7 +228,7 @@ TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
     std::string progressive =
         EncodeJpeg(40, 40, 3, JpegSamples(40, 40, 3, Blocky), JpegOptions().WithProgression());
     Bands b;
-    EXPECT_EQ(DecodeJpeg(nullptr, 0, Collect, &b), kErrFormat);
+    EXPECT_EQ(DecodeJpeg(nullptr, 0, &b), kErrFormat);
     EXPECT_EQ(Decode("", &b), kErrFormat);
     EXPECT_EQ(Decode("\xFF\xD8", &b), kErrFormat);
     EXPECT_EQ(Decode(jpeg.substr(0, jpeg.find("\xFF\xC0")) + "\xFF\xD9", &b), kErrFormat);  // tables only
@@ -327,8 +276,7 @@ TEST_F(Jpeg, AFlatPictureOfManyPixelsInAFewBytesStillDecodes) {
     std::string flat = EncodeJpeg(width, height, 1, std::vector<uint8_t>(size_t{width} * height, 200));
     Bands b;
     ASSERT_EQ(Decode(flat, &b), kOk);
-    EXPECT_EQ(b.image.right, static_cast<int32_t>(width));
-    EXPECT_EQ(b.image.bottom, static_cast<int32_t>(height));
+    EXPECT_EQ(b.last.top + b.last.rows, height);
 }
 
 // ---- ASCII85 --------------------------------------------------------------------------------
@@ -346,9 +294,9 @@ TEST_F(Jpeg, Ascii85TextDecodesWhateverItsLayout) {
     Bands memory;
     ASSERT_EQ(Decode(jpeg, &memory), kOk);
     for (const std::string& t : {text, spread}) {
-        Drawn d = DrawAscii85(t, 24, 16, 8);
-        ASSERT_EQ(d.status, kOk);
-        EXPECT_EQ(MaxTargetDifference(d.picture, memory.picture, 24), 0);
+        Bands b;
+        ASSERT_EQ(DecodeAscii85(t, &b).status, kOk);
+        EXPECT_EQ(b.picture, memory.picture);
     }
 }
 
@@ -359,13 +307,14 @@ TEST_F(Jpeg, Ascii85FinalGroupsAndTheEndMark) {
                                       JpegOptions().WithComment(std::string(pad + 1, 'c')));
         if (jpeg.size() % 252 == 0) jpeg.insert(jpeg.size() - 2, 4, '\0');  // keep the end inside a refill
         std::string text = Ascii85(jpeg);
-        Drawn d = DrawAscii85(text, 16, 16, 8);
+        Bands b;
+        Decoded d = DecodeAscii85(text, &b);
         EXPECT_EQ(d.status, kOk);
         // The end mark is read with its ">" and nothing after it.
         EXPECT_EQ(d.end, 5 + text.size());
         // The last bytes of the stream (its end marker among them) come from the final group.
         if (jpeg.size() % 4) {
-            EXPECT_EQ(DrawAscii85(Ascii85(jpeg, true), 16, 16, 8).status, kErrFormat);
+            EXPECT_EQ(Ascii85Status(Ascii85(jpeg, true)), kErrFormat);
         }
     }
 }
@@ -376,21 +325,19 @@ TEST_F(Jpeg, Ascii85FaultsEndTheData) {
     std::string text = Ascii85(jpeg);
     std::string body = text.substr(0, text.size() - 2);
     size_t middle = text.size() / 2;
-    EXPECT_EQ(DrawAscii85(text.substr(0, middle) + "{" + text.substr(middle), 32, 32, 8).status, kErrFormat);
+    EXPECT_EQ(Ascii85Status(text.substr(0, middle) + "{" + text.substr(middle)), kErrFormat);
     // A "z" inside a group: after the first two digits of a group of five, halfway through.
     std::string digits = body;
     digits.erase(std::remove(digits.begin(), digits.end(), '\n'), digits.end());
     size_t group = 0;
     while (group < digits.size() / 2 || digits[group] == 'z') group += digits[group] == 'z' ? 1 : 5;
-    EXPECT_EQ(
-        DrawAscii85(digits.substr(0, group + 2) + "z" + digits.substr(group + 2) + "~>", 32, 32, 8).status,
-        kErrFormat);
+    EXPECT_EQ(Ascii85Status(digits.substr(0, group + 2) + "z" + digits.substr(group + 2) + "~>"), kErrFormat);
     // A fault drops the whole refill it stands in, here the one holding the stream's last bytes.
-    EXPECT_EQ(DrawAscii85(body + "{", 32, 32, 8).status, kErrFormat);
-    EXPECT_EQ(DrawAscii85(body, 32, 32, 8, "").status, kErrFormat);  // the file ends before "~"
+    EXPECT_EQ(Ascii85Status(body + "{"), kErrFormat);
+    EXPECT_EQ(Ascii85Status(body, ""), kErrFormat);  // the file ends before "~"
     // Further behind, once every byte the decoder needs has come, a fault does no harm.
     std::string trailing = Ascii85(jpeg + std::string(600, 'U'));
-    EXPECT_EQ(DrawAscii85(trailing.substr(0, trailing.size() - 2) + "{", 32, 32, 8).status, kOk);
+    EXPECT_EQ(Ascii85Status(trailing.substr(0, trailing.size() - 2) + "{"), kOk);
 }
 
 // ---- Chain sources --------------------------------------------------------------------------
@@ -430,14 +377,14 @@ TEST_F(Jpeg, PhotoshopThumbnailFromResource1033OrIptc) {
         }
     }
     EXPECT_EQ(DrawSource(DrawPhotoshopThumbnail, EpsText("%%Creator: x"), 32, 16).status, kErrFormat);
-    // Only 24-bit bands are swapped.
+    // Only colour bands are swapped.
     auto light = JpegSamples(32, 16, 1, Blocky);
     std::string grey = ImageResource(1033, ThumbnailResourceData(32, 16, EncodeJpeg(32, 16, 1, light)));
     Bands memory;
     ASSERT_EQ(Decode(EncodeJpeg(32, 16, 1, light), &memory), kOk);
     Drawn d = DrawSource(DrawPhotoshopThumbnail, EpsText(PhotoshopBlock(grey)), 32, 16, 8);
     ASSERT_EQ(d.status, kOk);
-    EXPECT_EQ(MaxTargetDifference(d.picture, memory.picture, 32), 0);
+    EXPECT_EQ(MaxTargetDifference(d.picture, Complemented(memory.picture), 32), 0);
 }
 
 TEST_F(Jpeg, StormPicturePressBinaryBlock) {

@@ -1,8 +1,12 @@
 // Drawing targets, drawing decoded rasters into them, and writing them as bitmap files.
 #include <gtest/gtest.h>
 
+#include "platform/resources/Resources.h"
 #include "preview/BmpFile.h"
+#include "preview/ColourTables.h"
 #include "preview/TargetRaster.h"
+#include "preview/TargetSink.h"
+#include "preview/TextResources.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
@@ -203,24 +207,115 @@ TEST(WriteRasterBmp, AnExistingFileIsLeftAsItWas) {
     EXPECT_NE(WriteRasterBmp(&target.t, dir.File("no/such/folder.bmp").c_str(), 4, 4), kOk);
 }
 
-TEST(WriteBitmapHandleBmp, WritesTheBitmapAsGdiReportsIt) {
-    TempDir dir;
-    Target target(8, 3, 2);
-    OneBitSource ink({"#..", "..#"});
-    DrawRaster(&target.t, &ink.raster, {0, 0, 3, 2});
-    std::string path = dir.File("handle.bmp");
-    ASSERT_EQ(WriteBitmapHandleBmp(target.t.section, path.c_str()), kOk);
-    std::string fromHandle = ReadFile(path);
-    std::string other = dir.File("raster.bmp");
-    ASSERT_EQ(WriteRasterBmp(&target.t, other.c_str(), 3, 2), kOk);
-    std::string fromRaster = ReadFile(other);
-    ASSERT_EQ(fromHandle.size(), fromRaster.size());
-    EXPECT_EQ(Le32(fromHandle, 10), 1078u);
-    // The same pixels and table; header fields GDI fills in its own way may differ.
-    EXPECT_EQ(fromHandle.substr(54), fromRaster.substr(54));
-    EXPECT_EQ(WriteBitmapHandleBmp(target.t.section, path.c_str()), kErrExists);
-    EXPECT_EQ(WriteBitmapHandleBmp(HBITMAP{}, dir.File("none.bmp").c_str()), kErrFormat);
-    EXPECT_FALSE(std::ifstream(dir.File("none.bmp")).good());
+// ---- The chains' sink ---------------------------------------------------------------------
+
+class TargetSinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetResourceModule(OwnResourceModule());
+        AcquireColourTables();
+    }
+    void TearDown() override {
+        ReleaseColourTables();
+        SetResourceModule(OwnResourceModule());
+    }
+    // One row of four pixels into a 4 x 1 colour target; the pixels as 0xRRGGBB.
+    static Status Draw(RowFormat format, uint32_t bits, std::vector<uint8_t> row,
+                       std::vector<uint32_t>* shown, const std::vector<ColourRef>& colours = {},
+                       Rect destination = {0, 0, 4, 1}) {
+        Target target(24, 4, 1);
+        TargetSink sink(&target.t, &destination);
+        RowBand band;
+        band.format = format;
+        band.bitsPerPixel = bits;
+        band.width = 4;
+        band.height = 1;
+        band.rows = 1;
+        band.rowBytes = static_cast<uint32_t>(row.size());
+        band.pixels = row.data();
+        band.capacity = static_cast<uint32_t>(row.size());
+        band.colours = colours.data();
+        band.colourCount = static_cast<uint32_t>(colours.size());
+        Status status = sink.TakeRows(band);
+        shown->clear();
+        for (uint32_t x = 0; x < 4; ++x) {
+            const uint8_t* p = PixelAt(target.t, x, 0);
+            shown->push_back(uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]);
+        }
+        return status;
+    }
+};
+
+TEST_F(TargetSinkTest, EveryFormatReachesTheTargetInItsColours) {
+    using F = RowFormat;
+    const std::vector<ColourRef> palette = {MakeColour(255, 0, 0), MakeColour(0, 0, 255),
+                                            MakeColour(1, 2, 3)};
+    uint8_t lab[3] = {128, 200, 60}, labRgb[3] = {};
+    ASSERT_EQ(ConvertColour(kColourLab, lab, labRgb), kOk);
+    const uint32_t labShown = uint32_t{labRgb[0]} << 16 | uint32_t{labRgb[1]} << 8 | labRgb[2];
+    const struct {
+        const char* name;
+        F format;
+        uint32_t bits;
+        std::vector<uint8_t> row;
+        std::vector<ColourRef> colours;
+        std::vector<uint32_t> shown;
+    } cases[] = {
+        {"ink", F::kInk, 8, {0, 255, 0x80, 0}, {}, {0xFFFFFF, 0, 0x7F7F7F, 0xFFFFFF}},
+        {"light", F::kLight, 8, {0, 255, 0x80, 0}, {}, {0, 0xFFFFFF, 0x808080, 0}},
+        {"bilevel ink", F::kInk, 1, {0x50, 0, 0, 0}, {}, {0xFFFFFF, 0, 0xFFFFFF, 0}},
+        {"bilevel light", F::kLight, 1, {0x50, 0, 0, 0}, {}, {0, 0xFFFFFF, 0, 0xFFFFFF}},
+        {"indexed", F::kIndexed, 8, {2, 0, 1, 0}, palette, {0x010203, 0xFF0000, 0x0000FF, 0xFF0000}},
+        {"bilevel indexed",
+         F::kIndexed,
+         1,
+         {0x50, 0, 0, 0},
+         palette,
+         {0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF}},
+        {"red, green, blue",
+         F::kRgb,
+         24,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {},
+         {0x010203, 0x040506, 0x070809, 0x0A0B0C}},
+        {"blue, green, red",
+         F::kBgr,
+         24,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {},
+         {0x030201, 0x060504, 0x090807, 0x0C0B0A}},
+        {"CMYK",
+         F::kCmyk,
+         32,
+         {0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 255},
+         {},
+         {0xFEFEFE, 0, 0xFEFEFE, 0}},
+        {"CIELAB",
+         F::kLab,
+         24,
+         {128, 200, 60, 128, 200, 60, 128, 200, 60, 128, 200, 60},
+         {},
+         {labShown, labShown, labShown, labShown}},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint32_t> shown;
+        ASSERT_EQ(Draw(c.format, c.bits, c.row, &shown, c.colours), kOk) << c.name;
+        EXPECT_EQ(shown, c.shown) << c.name;
+    }
+}
+
+TEST_F(TargetSinkTest, ATableThatCannotLoadStopsOnlyBandsThatLandOnPixels) {
+    ReleaseColourTables();  // the last reference frees whatever earlier tests loaded
+    AcquireColourTables();
+    if (ColourTablePresent(ColourTable::kCmyGrid)) GTEST_SKIP() << "the colour tables are held elsewhere";
+    SetResourceModule(nullptr);
+    const std::vector<uint8_t> cmyk(16, 0x40);
+    std::vector<uint32_t> shown;
+    EXPECT_EQ(Draw(RowFormat::kCmyk, 32, cmyk, &shown), kErrNoResource);
+    EXPECT_EQ(shown, std::vector<uint32_t>(4, 0xFFFFFF));
+    // Squeezed to no row at all, the band is neither converted nor drawn.
+    EXPECT_EQ(Draw(RowFormat::kCmyk, 32, cmyk, &shown, {}, {0, 0, 4, 0}), kOk);
+    EXPECT_EQ(Draw(RowFormat::kRgb, 24, std::vector<uint8_t>(12, 9), &shown), kOk);  // RGB needs none
 }
 
 }  // namespace

@@ -134,9 +134,6 @@ TEST(Seeds, SettingsTextsAndHivesParse) {
 }
 
 #ifdef ALDRA_FUZZ_HAS_JPEG
-Status IgnoreBand(RasterImage*, const Rect*, const Rect*, void*) {
-    return kOk;
-}
 
 TEST(Seeds, JpegStreamsDecodeFromMemoryAndAscii85) {
     fuzz::UseFilterResources();
@@ -144,12 +141,15 @@ TEST(Seeds, JpegStreamsDecodeFromMemoryAndAscii85) {
         SCOPED_TRACE(seed.name);
         const auto* bytes = reinterpret_cast<const uint8_t*>(seed.bytes.data());
         if (bytes[0] == 0) {
-            EXPECT_EQ(DecodeJpeg(bytes + 1, seed.bytes.size() - 1, IgnoreBand, nullptr), kOk);
+            fuzz::BandCheck check;
+            check.restarts = true;
+            EXPECT_EQ(DecodeJpeg(bytes + 1, seed.bytes.size() - 1, &check), kOk);
             continue;
         }
         WithFile({seed.name, seed.bytes.substr(1)}, [](EpsReader* eps, const std::string&) {
             fuzz::DrawTarget target(24);
-            EXPECT_EQ(DecodeJpegAscii85(eps, &target.raster, &target.destination), kOk);
+            fuzz::CheckedTargetSink sink(&target);
+            EXPECT_EQ(DecodeJpegAscii85(eps, &sink), kOk);
         });
     }
 }
@@ -162,7 +162,8 @@ TEST(Seeds, ImageDataPicturesDecode) {
         SCOPED_TRACE(seed.name);
         WithFile(seed, [](EpsReader* eps, const std::string&) {
             fuzz::DrawTarget target(24);
-            EXPECT_EQ(DecodeImageData(eps, &target.raster, &target.destination), kOk);
+            fuzz::CheckedTargetSink sink(&target);
+            EXPECT_EQ(DecodeImageData(eps, &sink), kOk);
         });
     }
 }
@@ -175,7 +176,8 @@ TEST(Seeds, IllustratorThumbnailsDecode) {
         SCOPED_TRACE(seed.name);
         WithFile(seed, [](EpsReader* eps, const std::string&) {
             fuzz::DrawTarget target(8);
-            EXPECT_EQ(DecodeAi7Thumbnail(eps, &target.raster, &target.destination), kOk);
+            fuzz::CheckedTargetSink sink(&target);
+            EXPECT_EQ(DecodeAi7Thumbnail(eps, &sink), kOk);
         });
     }
 }

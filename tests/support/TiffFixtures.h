@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "preview/PreviewSink.h"
-#include "preview/Raster.h"
-
 namespace aldra::testing {
 
 // ---- Byte order -----------------------------------------------------------------------------
@@ -345,56 +342,6 @@ inline std::string MakeTiff(const TiffPicture& p, const TiffOptions& o = {}) {
     Put32(&patch, directory, be);
     file.replace(4, 4, patch);
     return file;
-}
-
-// What a decoder handed to its sink, its bands put together: the picture's facts and a copy of its
-// pixels and colour table.
-struct DecodedPicture {
-    int calls = 0;
-    uint32_t depth = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;  // rows received
-    uint32_t rowBytes = 0;
-    bool inDibOrder = true;
-    bool bandsInOrder = true;  // each band began where the one before ended
-    uint32_t coloursUsed = 0;
-    Rect image{};
-    Rect band{};                  // the rows of all bands together
-    std::vector<uint8_t> pixels;  // rowBytes x height, top row first
-    DibColour colours[kPaletteSize] = {};
-
-    const uint8_t* Row(uint32_t y) const { return pixels.data() + static_cast<size_t>(y) * rowBytes; }
-    // The sub-byte sample of pixel x of row y at the raster's depth (1, 4 or 8).
-    uint32_t Index(uint32_t x, uint32_t y) const {
-        uint32_t bit = x * depth;
-        return (Row(y)[bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
-    }
-};
-
-// A sink that keeps a copy of what it is handed, band after band.
-inline Status CaptureBand(RasterImage* band, const Rect* image, const Rect* bandRect, void* context) {
-    auto* d = static_cast<DecodedPicture*>(context);
-    if (d->calls++ == 0) {
-        d->band = *bandRect;
-    } else {
-        d->bandsInOrder = d->bandsInOrder && bandRect->top == d->band.bottom;
-        d->band.bottom = bandRect->bottom;
-    }
-    d->depth = band->bitsPerPixel;
-    d->width = band->width;
-    d->height += band->height;
-    d->rowBytes = band->rowBytes;
-    d->inDibOrder = band->inDibOrder;
-    d->coloursUsed = band->header.clrUsed;
-    d->image = *image;
-    d->pixels.insert(d->pixels.end(), band->pixels,
-                     band->pixels + static_cast<size_t>(band->rowBytes) * band->height);
-    std::memcpy(d->colours, band->colours, sizeof d->colours);
-    return kOk;
-}
-
-inline PreviewSink CaptureSink(DecodedPicture* d) {
-    return PreviewSink{CaptureBand, d};
 }
 
 // ---- DOS EPS files --------------------------------------------------------------------------
