@@ -51,16 +51,7 @@ TEST(TextResources, LoadsFromTheRecordedModule) {
     EXPECT_EQ(LoadTextResource(kCmyGridResource, nullptr, 0, &size), kErrNoResource);
     EXPECT_EQ(size, 99u);
 
-    SetResourceModule(OwnResourceModule());
     uint8_t first[4] = {1, 1, 1, 1};
-    EXPECT_EQ(LoadTextResource(kBlackCurveResource, first, 2, &size), kOk);
-    EXPECT_EQ(size, 256u);
-    EXPECT_EQ(first[0], kBuiltInBlackCurve[0]);
-    EXPECT_EQ(first[1], kBuiltInBlackCurve[1]);
-    EXPECT_EQ(first[2], 1);  // only maxBytes are copied
-    EXPECT_EQ(LoadTextResource(4999, nullptr, 0, &size), kErrNoResource);
-    EXPECT_EQ(LoadDataResource("BIN", kBlackCurveResource, nullptr, 0, &size), kErrNoResource);
-
     // Another module's own copy wins; without one it has no colour tables.
     const uint8_t mine[3] = {7, 8, 9};
     const ResourceData data[] = {{"TEXT", kBlackCurveResource, mine, 3}};
@@ -161,28 +152,6 @@ TEST_F(ConvertColourTest, BlackScalesTheCmyColour) {
     ConvertColour(kColourCmyk, someBlack, out);
     EXPECT_EQ(out[0], (100 * 100) >> 8);
     EXPECT_EQ(out[1], (200 * 100) >> 8);
-}
-
-TEST_F(ConvertColourTest, BuiltInTables) {
-    SetResourceModule(OwnResourceModule());
-    uint8_t out[3];
-    const uint8_t none[4] = {0, 0, 0, 0};
-    ASSERT_EQ(ConvertColour(kColourCmyk, none, out), kOk);
-    EXPECT_EQ(out[0], 254);
-    EXPECT_EQ(out[1], 254);
-    EXPECT_EQ(out[2], 254);
-    const uint8_t black[4] = {0, 0, 0, 255};
-    ConvertColour(kColourCmyk, black, out);
-    EXPECT_EQ(out[0], 0);
-    EXPECT_EQ(out[1], 0);
-    EXPECT_EQ(out[2], 0);
-    const uint8_t grey[3] = {128, 128, 128};
-    ConvertColour(kColourLab, grey, out);
-    EXPECT_EQ(out[0], 93);
-    EXPECT_EQ(out[2], 93);
-    const uint8_t dark[3] = {0, 128, 128};
-    ConvertColour(kColourLab, dark, out);
-    EXPECT_EQ(out[1], 0);
 }
 
 TEST_F(ConvertColourTest, FailuresLeaveTheOutputAndRetry) {

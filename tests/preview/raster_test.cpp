@@ -31,18 +31,6 @@ TEST(InitRaster, HeaderAndDefaultTables) {
     EXPECT_TRUE(SameColour(r.colours[255], 0, 0, 0));
 }
 
-TEST(InitRaster, CallerPalette) {
-    RasterImage r;
-    const ColourRef colours[3] = {MakeColour(1, 2, 3), MakeColour(200, 100, 50), MakeColour(0, 0, 255)};
-    InitRaster(8, 4, 1, 4, colours, 3, nullptr, 0, false, &r);
-    EXPECT_EQ(r.header.clrUsed, 3u);
-    EXPECT_TRUE(SameColour(r.colours[0], 1, 2, 3));
-    EXPECT_TRUE(SameColour(r.colours[1], 200, 100, 50));
-    EXPECT_TRUE(SameColour(r.colours[2], 0, 0, 255));
-    EXPECT_EQ(r.colours[3].red, 0);    // no default grey behind a caller's table
-    EXPECT_EQ(r.colours[1].blue, 50);  // stored blue, green, red
-}
-
 TEST(ToDibOrder, EachDepth) {
     RasterImage r;
     // One bit: every byte of rowBytes x height flips, nothing beyond.
@@ -61,22 +49,6 @@ TEST(ToDibOrder, EachDepth) {
     ToDibOrder(&r);
     const uint8_t bgr[16] = {3, 2, 1, 6, 5, 4, 0xAA, 0xBB, 9, 8, 7, 12, 11, 10, 0xCC, 0xDD};
     EXPECT_EQ(std::memcmp(rgb, bgr, 16), 0);
-
-    // 4 and 8 bits: grey and palette indices mean the same in both orders.
-    uint8_t grey[4] = {0, 1, 0x80, 0xFF};
-    for (uint32_t depth : {4u, 8u}) {
-        InitRaster(depth, 4, 1, 4, nullptr, 0, grey, sizeof grey, false, &r);
-        ToDibOrder(&r);
-        const uint8_t same[4] = {0, 1, 0x80, 0xFF};
-        EXPECT_EQ(std::memcmp(grey, same, 4), 0) << depth;
-    }
-
-    // Rows that claim more than the capacity are cut at the capacity.
-    uint8_t shortRows[4] = {1, 2, 3, 4};
-    InitRaster(24, 2, 1, 8, nullptr, 0, shortRows, 4, false, &r);
-    ToDibOrder(&r);
-    const uint8_t cut[4] = {3, 2, 1, 4};
-    EXPECT_EQ(std::memcmp(shortRows, cut, 4), 0);
 }
 
 std::vector<int32_t> Edges(const Rect& r) {
@@ -129,45 +101,6 @@ Status Record(const RasterImage* view, const Rect* rect, void* context) {
     std::memcpy(call.colours, view->colours, sizeof call.colours);
     recorder->calls.push_back(call);
     return recorder->result;
-}
-
-TEST(PresentRaster, AlignedRowsPassUnchanged) {
-    std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    RasterImage r;
-    const ColourRef palette[2] = {MakeColour(10, 20, 30), MakeColour(40, 50, 60)};
-    InitRaster(8, 4, 2, 4, palette, 2, pixels.data(), 8, false, &r);
-    Recorder recorder;
-    recorder.result = 77;
-    Rect target = {5, 6, 50, 60};
-    EXPECT_EQ(PresentRaster(&r, &target, Record, &recorder), 77u);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    const Call& call = recorder.calls[0];
-    EXPECT_EQ(call.pixels, pixels.data());
-    EXPECT_EQ(call.bytes, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(call.rect.left, 5);
-    EXPECT_TRUE(call.inDibOrder);
-    EXPECT_TRUE(SameColour(call.colours[1], 40, 50, 60));
-    EXPECT_TRUE(SameColour(call.colours[2], 0, 0, 0));  // copied, not the view's default grey
-    EXPECT_EQ(pixels, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-}
-
-TEST(PresentRaster, OneBitRoundTrip) {
-    std::vector<uint8_t> pixels = {0x80, 0, 0, 0, 0x01, 0xFF, 0, 0};
-    RasterImage r;
-    InitRaster(1, 16, 2, 4, nullptr, 0, pixels.data(), 8, false, &r);
-    Recorder recorder;
-    Rect target = {0, 0, 16, 2};
-    EXPECT_EQ(PresentRaster(&r, &target, Record, &recorder), kOk);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].bytes,
-              (std::vector<uint8_t>{0x7F, 0xFF, 0xFF, 0xFF, 0xFE, 0x00, 0xFF, 0xFF}));
-    EXPECT_EQ(pixels, (std::vector<uint8_t>{0x80, 0, 0, 0, 0x01, 0xFF, 0, 0}));
-
-    // Already in DIB order: handed over as it is and left so.
-    r.inDibOrder = true;
-    recorder.calls.clear();
-    PresentRaster(&r, &target, Record, &recorder);
-    EXPECT_EQ(recorder.calls[0].bytes, pixels);
 }
 
 TEST(PresentRaster, NarrowsWideRows) {

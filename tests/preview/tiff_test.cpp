@@ -188,7 +188,6 @@ TEST(TiffDecode, EveryLayoutGivesItsSamplesBack) {
              o->extraTags.push_back({338, kShort, {2}});
          },
          F::kInk, 8},
-        {"4-bit grey and an extra sample", 5, 3, 4, 2, Photometric(0), F::kInk, 4},
         {"bilevel palette", 10, 2, 1, 1, Palette(2), F::kIndexed, 1},
         {"2-bit palette", 7, 2, 2, 1, Palette(4), F::kIndexed, 8},
         {"4-bit palette", 11, 4, 4, 1, Palette(16), F::kIndexed, 4},
@@ -212,10 +211,8 @@ TEST(TiffDecode, EveryLayoutGivesItsSamplesBack) {
          F::kRgb, 24},
         {"raw strips of 4 rows", 23, 17, 8, 1, Strips(1, 4), F::kInk, 8},
         {"PackBits strips of 1 row", 23, 17, 8, 1, Strips(32773, 1), F::kInk, 8},
-        {"PackBits strips of 16 rows", 23, 17, 8, 1, Strips(32773, 16), F::kInk, 8},
         {"LZW strips of 4 rows", 23, 17, 8, 1, Strips(5, 4), F::kInk, 8},
         {"LZW with differencing, every code width", 151, 60, 8, 1, Strips(5, 40, true), F::kInk, 8, Noise},
-        {"raw with differencing", 12, 4, 8, 1, Strips(1, 0, true), F::kInk, 8},
         {"PackBits with differencing", 12, 4, 8, 1, Strips(32773, 0, true), F::kInk, 8},
         {"old-style LZW", 120, 30, 8, 1,
          [](TiffOptions* o) {
@@ -231,12 +228,6 @@ TEST(TiffDecode, EveryLayoutGivesItsSamplesBack) {
              o->writeByteCounts = false;
          },
          F::kInk, 1},
-        {"raw strip without byte count", 5, 4, 8, 1,
-         [](TiffOptions* o) {
-             o->photometric = 0;
-             o->writeByteCounts = false;
-         },
-         F::kInk, 8},
         {"planar-separate single sample", 4, 2, 8, 1,
          [](TiffOptions* o) {
              o->photometric = 0;
@@ -454,14 +445,11 @@ TEST(TiffHostile, MalformedDirectoriesAreRefused) {
         {"not 42", {{2, {43}}}, kErrFormat},
         {"the same bytes read big-endian", {{0, {'M', 'M'}}}, kErrFormat},
         {"directory far outside", {At32(4, 0xFFFFFFF0)}, kErrFormat},
-        {"directory at the last byte", {At32(4, 117)}, kErrFormat},
         {"65535 entries", {{8, {0xFF, 0xFF}}}, kErrFormat},
-        {"two entries too many", {{8, {10}}}, kErrFormat},
         {"width of type UNDEFINED", {{12, {7}}}, kErrFormat},
         {"two widths", {{14, {2}}}, kErrFormat},
         {"width 0", {{18, {0, 0}}}, kErrFormat},
         {"BYTE strip offsets", {{72, {1}}}, kErrFormat},
-        {"CCITT compression", {{54, {2}}}, kErrFormat},
         {"bits-per-sample values past the end", {{38, {3}}, At32(42, 0x7FFFFFFF)}, kErrFormat},
         {"a row of more than 32 bits' width", {{12, {4}}, At32(18, 0xFFFFFFFF)}, kErrFormat},
         {"a raster of more than 32 bits' size",
@@ -471,12 +459,10 @@ TEST(TiffHostile, MalformedDirectoriesAreRefused) {
          {{12, {4}}, {24, {4}}, At32(90, 0), At32(18, 0x30000), At32(30, 0x2000)},
          kErrMemory},
         {"two strips needed, one named", {{90, {1}}}, kErrFormat},
-        {"no strip offsets", {{74, {0}}}, kErrFormat},
         {"two offsets, one byte count", {{90, {1}}, {74, {2}}, At32(78, 110)}, kErrFormat},
         {"an offset list whose size overflows", {{74, {1, 0, 0, 0x40}}}, kErrFormat},
         {"byte counts past the end", {{98, {2}}, At32(102, 0xFFFFFFFC)}, kErrFormat},
         {"strip far outside", {At32(78, 4000)}, kErrFormat},
-        {"strip offset and count wrap", {At32(78, 0xFFFFFFFC)}, kErrFormat},
         {"strip two bytes short", {At32(78, 112)}, kErrFormat},
         {"PackBits count that wraps", {{54, {0x05, 0x80}}, At32(102, 0xFFFFFFF8)}, kErrFormat},
         {"PackBits literal with 2 of its 6 bytes",
