@@ -253,6 +253,15 @@ TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
     }
 }
 
+TEST_F(Jpeg, AFlatPictureOfManyPixelsInAFewBytesStillDecodes) {
+    // 20 Mpixels of one grey compress to a few bytes a block: more pixels than the floor for small
+    // streams, and still far fewer than such a stream can hold.
+    std::string flat = EncodeJpeg(5000, 4000, 1, std::vector<uint8_t>(size_t{5000} * 4000, 200));
+    Bands b;
+    ASSERT_EQ(Decode(flat, &b), kOk);
+    EXPECT_EQ(b.last.top + b.last.rows, 4000u);
+}
+
 TEST_F(Jpeg, Ascii85TextDecodesWhateverItsLayout) {
     auto light = JpegSamples(24, 16, 1, Blocky);
     // A comment longer than a refill, to be skipped, with zero groups and a false end marker in it.
