@@ -23,21 +23,8 @@ std::string PStringText(const uint8_t* s) {
 }
 
 // The entries one per line, with no line end behind the last; empty leading entries leave no trace.
-std::string JoinWithLineFeeds(StringList* list) {
-    std::string joined;
-    if (list == nullptr) return joined;
-    bool wasLocked = LockBuffer(list, true);
-    ForEachEntry(list, [&](const uint8_t* entry) {
-        if (!joined.empty()) joined += '\n';
-        joined += PStringText(entry);
-        return true;
-    });
-    LockBuffer(list, wasLocked);
-    return joined;
-}
-
 std::string TakeJoined(StringList** list) {
-    std::string joined = JoinWithLineFeeds(*list);
+    std::string joined = *list == nullptr ? std::string() : JoinStringList(*list, '\n');
     DisposeBuffer(*list);
     *list = nullptr;
     return joined;
@@ -60,12 +47,13 @@ void CFilterCtrl::ForgetAttachedComments() {
 void CFilterCtrl::RefuseUncataloguedFile() {
     const char* path = filePath_.c_str();
     if (IsDcsPlate(path)) RaiseFilterMessage(ResourceText(kRefuseDcsPlate));
-    if (!settings_.heliosAware) return;
+    const FilterSettings& settings = LoadedSettings();
+    if (!settings.heliosAware) return;
     PString extension;
-    PStrFromC(settings_.heliosLayoutExtension.c_str(), extension, sizeof extension);
-    if (!settings_.heliosLayoutsOnly && IsHeliosLayout(path, extension))
+    PStrFromC(settings.heliosLayoutExtension.c_str(), extension, sizeof extension);
+    if (!settings.heliosLayoutsOnly && IsHeliosLayout(path, extension))
         RaiseFilterMessage(ResourceText(kRefuseHeliosLayout));
-    if (settings_.heliosLayoutsOnly && HasHeliosLayout(path, extension))
+    if (settings.heliosLayoutsOnly && HasHeliosLayout(path, extension))
         RaiseFilterMessage(ResourceText(kRefuseHeliosHiRes));
 }
 
@@ -91,6 +79,8 @@ void CFilterCtrl::TakeHeaderFacts(EpsInfo* info) {
 bool CFilterCtrl::AttachFile(const std::string& path) {
     filePath_ = path;
     ClearAttachedFacts();
+    // A name the host could not spell in UTF-16 names no file.
+    if (filePath_.empty()) RaiseFilterError(kAttachFailure);
     RefuseUncataloguedFile();
     // The resource fork's PICT and thumbnail facts come in here, once the fork reader is started
     // (quickTimeReady_); until then the header alone describes the file.

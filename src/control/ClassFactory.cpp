@@ -4,6 +4,7 @@
 
 #include "control/FilterCtrl.h"
 #include "control/Guids.h"
+#include "platform/com/Guarded.h"
 
 namespace aldra {
 
@@ -34,7 +35,7 @@ class ClassFactory : public IClassFactory {
         if (out == nullptr) return E_POINTER;
         *out = nullptr;
         if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        return create_(iid, out);
+        return Guarded([&] { return create_(iid, out); });
     }
     HRESULT LockServer(int32_t lock) override {
         if (lock) {
@@ -59,7 +60,7 @@ HRESULT CreateControl(REFIID iid, void** out) {
 }
 
 // The property pages live in the dialogs module, which is loaded only when a page is shown;
-// without it there is nothing to create.
+// without it no page can be made, and the property frame that asks for one fails.
 HRESULT CreatePropertyPage(REFIID, void**) {
     return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -3,6 +3,7 @@
 #include "control/Module.h"
 #include "control/Registration.h"
 #include "platform/com/Com.h"
+#include "platform/com/Guarded.h"
 
 using aldra::HRESULT;
 
@@ -21,17 +22,19 @@ __attribute__((destructor)) void StopModule() {
 extern "C" {
 
 HRESULT DllRegisterServer() {
-    return aldra::RegisterFilterModule(aldra::ModuleFilePath());
+    return aldra::Guarded([] { return aldra::RegisterFilterModule(aldra::ModuleFilePath()); });
 }
 
 HRESULT DllUnregisterServer() {
-    HRESULT hr = aldra::UnregisterFilterModule();
-    aldra::UnloadLocalResourceModule();
-    return hr;
+    return aldra::Guarded([] {
+        HRESULT hr = aldra::UnregisterFilterModule();
+        aldra::UnloadLocalResourceModule();
+        return hr;
+    });
 }
 
 HRESULT DllGetClassObject(aldra::REFCLSID clsid, aldra::REFIID iid, void** out) {
-    return aldra::GetClassFactory(clsid, iid, out);
+    return aldra::Guarded([&] { return aldra::GetClassFactory(clsid, iid, out); });
 }
 
 HRESULT DllCanUnloadNow() {

@@ -6,6 +6,7 @@
 #include "control/QuickTest.h"
 #include "control/UiHooks.h"
 #include "eps/AnpaTable.h"
+#include "platform/com/Guarded.h"
 #include "platform/resources/Resources.h"
 #include "preview/ColourTables.h"
 #include "preview/TextResources.h"
@@ -21,7 +22,9 @@ bool ValidFormatIndex(int32_t index) {
 }
 
 HRESULT PutText(const std::string& ansi, BSTR* out) {
-    *out = AnsiToBstr(ansi);
+    BSTR text = AnsiToBstr(ansi);
+    if (text == nullptr) return E_OUTOFMEMORY;
+    *out = text;
     return S_OK;
 }
 }  // namespace
@@ -37,6 +40,7 @@ CFilterCtrl::CFilterCtrl() : settings_(DefaultSettings()) {
 
 CFilterCtrl::~CFilterCtrl() {
     if (windowCreated_) DestroyWindow();
+    LetGoOfColourTables();
     ForgetAttachedComments();
     // QuickTime is started by the first successful attach; its stop is balanced here once the
     // resource-fork reader exists.
@@ -69,36 +73,60 @@ ULONG CFilterCtrl::Release() {
     return left;
 }
 
+// Names are served by GetIDsOfNames from the compiled-in table; there is no type information to
+// hand out, so none is announced.
 HRESULT CFilterCtrl::GetTypeInfoCount(uint32_t* count) {
     if (count == nullptr) return E_POINTER;
-    *count = 1;
+    *count = 0;
     return S_OK;
 }
 
 HRESULT CFilterCtrl::GetTypeInfo(uint32_t, LCID, void** info) {
-    // Names are served by GetIDsOfNames from the compiled-in table; there is no type-info object.
     if (info != nullptr) *info = nullptr;
-    return E_NOTIMPL;
+    return DISP_E_BADINDEX;
 }
 
 int CFilterCtrl::CreateWindow() {
     if (windowCreated_) return 0;
-    SetResourceModule(OwnResourceModule());
-    AcquireColourTables();
-    if (settings_.anpa == nullptr && NewBuffer(2, &settings_.anpa) != kOk) {
-        ReleaseColourTables();
+    HoldColourTables();
+    // Loaded afresh even when a call before the window loaded them: this is the moment settings
+    // saved by another control are taken up.
+    settingsLoaded_ = false;
+    if (LoadedSettings().anpa == nullptr) {
+        LetGoOfColourTables();
         return -1;
     }
-    LoadSettings(&settings_);
     windowCreated_ = true;
     return 0;
 }
 
 void CFilterCtrl::DestroyWindow() {
-    DisposeBuffer(settings_.anpa);
-    settings_.anpa = nullptr;
-    ReleaseColourTables();
+    settings_.anpa.reset();
+    settingsLoaded_ = false;
+    LetGoOfColourTables();
     windowCreated_ = false;
+}
+
+const FilterSettings& CFilterCtrl::LoadedSettings() {
+    if (!settingsLoaded_) {
+        LoadSettings(&settings_);
+        settingsLoaded_ = true;
+    }
+    return settings_;
+}
+
+// The colour tables are read from the module's resources when a CMYK or Lab picture first needs
+// them; holding them keeps them for every later picture.
+void CFilterCtrl::HoldColourTables() {
+    if (colourTablesHeld_) return;
+    SetResourceModule(OwnResourceModule());
+    colourTablesHeld_ = AcquireColourTables() == kOk;
+}
+
+void CFilterCtrl::LetGoOfColourTables() {
+    if (!colourTablesHeld_) return;
+    ReleaseColourTables();
+    colourTablesHeld_ = false;
 }
 
 void CFilterCtrl::RaiseFilterMessage(const std::string& text) {
@@ -132,29 +160,31 @@ std::string CFilterCtrl::GetDefaultExtension() {
     return kFilterFormats[isIllustrator_ ? kIllustratorFormatRow : kEpsFormatRow].extension;
 }
 
+// The filter has settings to set up, whether or not the sheet can be shown at this moment; Setup
+// answers a sheet that cannot be shown as one the user cancelled.
 bool CFilterCtrl::HasSetup() {
     return true;
 }
 
+// TRUE whether the user confirmed or cancelled; a sheet that could not be shown, or a copy that
+// could not be made, changes nothing and writes nothing.
 bool CFilterCtrl::Setup() {
     UiHooks& hooks = CurrentUiHooks();
     if (hooks.runSetupSheet == nullptr) return true;
-    FilterSettings edited = settings_;
-    edited.anpa = nullptr;
-    if (settings_.anpa != nullptr && DuplicateBuffer(settings_.anpa, &edited.anpa) != kOk) return true;
+    FilterSettings edited;
+    if (LoadedSettings().Clone(&edited) != kOk) return true;
     if (hooks.runSetupSheet(ResourceText(kSetupCaptionResource), &edited)) {
-        DisposeBuffer(settings_.anpa);
-        settings_ = edited;
+        settings_ = std::move(edited);
         SaveSettings(settings_);
-    } else {
-        DisposeBuffer(edited.anpa);
     }
     return true;
 }
 
+// The pages live in the dialogs module; without it the property frame cannot be shown, which is
+// the frame's failure.
 bool CFilterCtrl::ShowProperties() {
     UiHooks& hooks = CurrentUiHooks();
-    if (hooks.showPropertyFrame == nullptr) return true;
+    if (hooks.showPropertyFrame == nullptr) return false;
     return SUCCEEDED(hooks.showPropertyFrame(this));
 }
 
@@ -165,57 +195,75 @@ void CFilterCtrl::AboutBox() {
 // IAldraFilterInfo: a bad index gives E_FAIL and leaves the output as it was.
 
 HRESULT CFilterCtrl::FilterInfo::GetFilterName(BSTR* pbsFilterName) {
-    if (pbsFilterName == nullptr) return E_POINTER;
-    return PutText("Aldra EPS Filter", pbsFilterName);
+    return Guarded([&] {
+        if (pbsFilterName == nullptr) return E_POINTER;
+        return PutText("Aldra EPS Filter", pbsFilterName);
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetFilterVersion(int32_t* plVersion) {
-    if (plVersion == nullptr) return E_POINTER;
-    *plVersion = static_cast<int32_t>(kFilterVersion);
-    return S_OK;
+    return Guarded([&] {
+        if (plVersion == nullptr) return E_POINTER;
+        *plVersion = static_cast<int32_t>(kFilterVersion);
+        return S_OK;
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::CountFormats(int32_t* plNumEntries) {
-    if (plNumEntries == nullptr) return E_POINTER;
-    *plNumEntries = kFilterFormatCount;
-    return S_OK;
+    return Guarded([&] {
+        if (plNumEntries == nullptr) return E_POINTER;
+        *plNumEntries = kFilterFormatCount;
+        return S_OK;
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndExtension(int32_t lIndex, BSTR* pbsExtension) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbsExtension == nullptr) return E_POINTER;
-    return PutText(kFilterFormats[lIndex].extension, pbsExtension);
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbsExtension == nullptr) return E_POINTER;
+        return PutText(kFilterFormats[lIndex].extension, pbsExtension);
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndFormat(int32_t lIndex, BSTR* pbsFormat) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbsFormat == nullptr) return E_POINTER;
-    return PutText(ResourceText(kFilterFormats[lIndex].nameResource), pbsFormat);
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbsFormat == nullptr) return E_POINTER;
+        return PutText(ResourceText(kFilterFormats[lIndex].nameResource), pbsFormat);
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndNeedsExtension(int32_t lIndex, VARIANT_BOOL* pbNeedsExtension) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbNeedsExtension == nullptr) return E_POINTER;
-    *pbNeedsExtension = kFilterFormats[lIndex].needsExtension ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbNeedsExtension == nullptr) return E_POINTER;
+        *pbNeedsExtension = kFilterFormats[lIndex].needsExtension ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndDefaultBitmap(int32_t lIndex, BSTR* pbsPathName) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbsPathName == nullptr) return E_POINTER;
-    return PutText(kFilterFormats[lIndex].defaultBitmap, pbsPathName);
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbsPathName == nullptr) return E_POINTER;
+        return PutText(kFilterFormats[lIndex].defaultBitmap, pbsPathName);
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndDefaultMacType(int32_t lIndex, BSTR* pbsFileType) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbsFileType == nullptr) return E_POINTER;
-    return PutText(kFilterFormats[lIndex].defaultMacType, pbsFileType);
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbsFileType == nullptr) return E_POINTER;
+        return PutText(kFilterFormats[lIndex].defaultMacType, pbsFileType);
+    });
 }
 
 HRESULT CFilterCtrl::FilterInfo::GetIndDefaultMacSignature(int32_t lIndex, BSTR* pbsSignature) {
-    if (!ValidFormatIndex(lIndex)) return E_FAIL;
-    if (pbsSignature == nullptr) return E_POINTER;
-    return PutText(kFilterFormats[lIndex].defaultMacSignature, pbsSignature);
+    return Guarded([&] {
+        if (!ValidFormatIndex(lIndex)) return E_FAIL;
+        if (pbsSignature == nullptr) return E_POINTER;
+        return PutText(kFilterFormats[lIndex].defaultMacSignature, pbsSignature);
+    });
 }
 
 }  // namespace aldra

@@ -14,41 +14,6 @@
 
 namespace aldra {
 
-// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1021, the about box -552.
-enum FilterDispId : DISPID {
-    kDispPostScriptVersion = 1,
-    kDispEPSFVersion = 2,
-    kDispEPSFType = 3,
-    kDispFonts = 4,
-    kDispColors = 5,
-    kDispLinks = 6,
-    kDispOPISystem = 7,
-    kDispOPIHiResFileName = 8,
-    kDispInfoGetWidth = 1000,
-    kDispInfoGetHeight = 1001,
-    kDispInfoGetKind = 1002,
-    kDispGetThumbnail = 1003,
-    kDispInfoGetHResolution = 1004,
-    kDispInfoGetVResolution = 1005,
-    kDispInfoGetCategories = 1006,
-    kDispInfoGetNotes = 1007,
-    kDispInfoGetMacSignature = 1008,
-    kDispInfoGetCreatingSoftware = 1009,
-    kDispInfoGetImageName = 1010,
-    kDispInfoGetUser = 1011,
-    kDispInfoGetMacType = 1012,
-    kDispAttachFile = 1013,
-    kDispDetachFile = 1014,
-    kDispConvertTo = 1015,
-    kDispQuickTest = 1016,
-    kDispShowProperties = 1017,
-    kDispHasSetup = 1018,
-    kDispSetup = 1019,
-    kDispConvertToSize = 1020,
-    kDispGetDefaultExtension = 1021,
-    kDispAboutBox = -552,
-};
-
 // What categories and notes take from the attached file besides the header facts: its leading
 // comments, taken by the attach scan, and the Photoshop block of the Color Central high-resolution
 // file they name, read at the first getter that needs it. Each is kept with the stamp of the file it
@@ -81,13 +46,16 @@ class CFilterCtrl : public IDispatch {
     HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* excep, uint32_t* argErr) override;
 
-    // The window lifetime, called by the host around its use of the control: settings are loaded
-    // when the window is created. 0 on success, -1 on failure.
+    // The window lifetime, called by the host around its use of the control: settings are loaded and
+    // the colour tables taken when the window is created, and let go when it is destroyed. A host
+    // that never creates the window gets them at the first call that needs them. 0 on success, -1 on
+    // failure.
     int CreateWindow();
     void DestroyWindow();
     bool HasWindow() const { return windowCreated_; }
 
     // The dispatch methods. Those that refuse a file raise a DispatchException (only Invoke catches it).
+    // Paths are UTF-8; an empty one names no file.
     float InfoGetWidth();
     float InfoGetHeight();
     int32_t InfoGetKind();
@@ -168,8 +136,9 @@ class CFilterCtrl : public IDispatch {
         CFilterCtrl* outer_;
     };
 
-    HRESULT InvokeProperty(DISPID id, uint16_t flags, DISPPARAMS* params, VARIANT* result, uint32_t* argErr);
-    HRESULT InvokeMethod(DISPID id, DISPPARAMS* params, VARIANT* result, uint32_t* argErr);
+    const FilterSettings& LoadedSettings();
+    void HoldColourTables();
+    void LetGoOfColourTables();
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
@@ -182,6 +151,8 @@ class CFilterCtrl : public IDispatch {
 
     std::atomic<ULONG> refCount_{1};
     bool windowCreated_ = false;
+    bool settingsLoaded_ = false;
+    bool colourTablesHeld_ = false;
 
     // The control's state, in the order hosts and pages rely on.
     FilterInfo info_{this};

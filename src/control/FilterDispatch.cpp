@@ -1,129 +1,202 @@
-// The dispatch interface _DAldraFilter: names and identifiers as the type library declares them, and
-// the translation between VARIANT arguments and the control's C++ methods. This is the host boundary:
-// the only place where a DispatchException raised by a method is caught and turned into
-// DISP_E_EXCEPTION with its exception record.
+// The host boundary: the dispatch table of _DAldraFilter, and Invoke, which checks a call against its
+// row, turns the VARIANT arguments into the control's C++ arguments and the answer back into a
+// VARIANT. It is the only place where a DispatchException raised by a method is caught and becomes
+// DISP_E_EXCEPTION with its exception record; any other exception stops here as an HRESULT.
 #include <iterator>
+#include <new>
 
+#include "control/DispatchTable.h"
 #include "control/FilterCtrl.h"
 
 namespace aldra {
 
 namespace {
 
-constexpr DispatchMember kMembers[] = {
-    {"PostScriptVersion", kDispPostScriptVersion},
-    {"EPSFVersion", kDispEPSFVersion},
-    {"EPSFType", kDispEPSFType},
-    {"Fonts", kDispFonts},
-    {"Colors", kDispColors},
-    {"Links", kDispLinks},
-    {"OPISystem", kDispOPISystem},
-    {"OPIHiResFileName", kDispOPIHiResFileName},
-    {"InfoGetWidth", kDispInfoGetWidth},
-    {"InfoGetHeight", kDispInfoGetHeight},
-    {"InfoGetKind", kDispInfoGetKind},
-    {"GetThumbnail", kDispGetThumbnail},
-    {"InfoGetHResolution", kDispInfoGetHResolution},
-    {"InfoGetVResolution", kDispInfoGetVResolution},
-    {"InfoGetCategories", kDispInfoGetCategories},
-    {"InfoGetNotes", kDispInfoGetNotes},
-    {"InfoGetMacSignature", kDispInfoGetMacSignature},
-    {"InfoGetCreatingSoftware", kDispInfoGetCreatingSoftware},
-    {"InfoGetImageName", kDispInfoGetImageName},
-    {"InfoGetUser", kDispInfoGetUser},
-    {"InfoGetMacType", kDispInfoGetMacType},
-    {"AttachFile", kDispAttachFile},
-    {"DetachFile", kDispDetachFile},
-    {"ConvertTo", kDispConvertTo},
-    {"QuickTest", kDispQuickTest},
-    {"ShowProperties", kDispShowProperties},
-    {"HasSetup", kDispHasSetup},
-    {"Setup", kDispSetup},
-    {"ConvertToSize", kDispConvertToSize},
-    {"GetDefaultExtension", kDispGetDefaultExtension},
-    {"AboutBox", kDispAboutBox},
-};
+using T = DispType;
+using A = const DispArguments&;
+using C = CFilterCtrl&;
+constexpr std::array<DispType, DispArguments::kMax> kNoArgs = {};
+constexpr DISPID kAboutBoxId = -552;  // the standard about-box DISPID
 
-// How many arguments each method takes.
-int ArgumentCount(DISPID id) {
-    switch (id) {
-        case kDispGetThumbnail:
-            return 3;
-        case kDispAttachFile:
-            return 1;
-        case kDispConvertTo:
-        case kDispQuickTest:
-            return 2;
-        case kDispConvertToSize:
-            return 4;
+// clang-format off
+constexpr DispatchRow kRows[] = {
+    {"PostScriptVersion", 1, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.postScriptVersion; },
+     [](C c, A v) { c.postScriptVersion = v.Text(0); }},
+    {"EPSFVersion", 2, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.epsfVersion; },
+     [](C c, A v) { c.epsfVersion = v.Text(0); }},
+    {"EPSFType", 3, true, kNoArgs, T::kLong, [](C c, A) -> DispValue { return c.epsfType; },
+     [](C c, A v) { c.epsfType = v.Long(0); }},
+    {"Fonts", 4, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.fonts; },
+     [](C c, A v) { c.fonts = v.Text(0); }},
+    {"Colors", 5, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.colors; },
+     [](C c, A v) { c.colors = v.Text(0); }},
+    {"Links", 6, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.links; },
+     [](C c, A v) { c.links = v.Text(0); }},
+    {"OPISystem", 7, true, kNoArgs, T::kLong, [](C c, A) -> DispValue { return c.opiSystem; },
+     [](C c, A v) { c.opiSystem = v.Long(0); }},
+    {"OPIHiResFileName", 8, true, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.opiHiResFileName; },
+     [](C c, A v) { c.opiHiResFileName = v.Text(0); }},
+    {"InfoGetWidth", 1000, false, kNoArgs, T::kFloat, [](C c, A) -> DispValue { return c.InfoGetWidth(); }, nullptr},
+    {"InfoGetHeight", 1001, false, kNoArgs, T::kFloat, [](C c, A) -> DispValue { return c.InfoGetHeight(); }, nullptr},
+    {"InfoGetKind", 1002, false, kNoArgs, T::kLong, [](C c, A) -> DispValue { return c.InfoGetKind(); }, nullptr},
+    {"GetThumbnail", 1003, false, {T::kLong, T::kLong, T::kBool}, T::kPicture,
+     [](C c, A a) -> DispValue { return c.GetThumbnail(a.Long(0), a.Long(1), a.Bool(2)); }, nullptr},
+    {"InfoGetHResolution", 1004, false, kNoArgs, T::kFloat, [](C c, A) -> DispValue { return c.InfoGetHResolution(); }, nullptr},
+    {"InfoGetVResolution", 1005, false, kNoArgs, T::kFloat, [](C c, A) -> DispValue { return c.InfoGetVResolution(); }, nullptr},
+    {"InfoGetCategories", 1006, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetCategories(); }, nullptr},
+    {"InfoGetNotes", 1007, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetNotes(); }, nullptr},
+    {"InfoGetMacSignature", 1008, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetMacSignature(); }, nullptr},
+    {"InfoGetCreatingSoftware", 1009, false, kNoArgs, T::kText,
+     [](C c, A) -> DispValue { return c.InfoGetCreatingSoftware(); }, nullptr},
+    {"InfoGetImageName", 1010, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetImageName(); }, nullptr},
+    {"InfoGetUser", 1011, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetUser(); }, nullptr},
+    {"InfoGetMacType", 1012, false, kNoArgs, T::kText, [](C c, A) -> DispValue { return c.InfoGetMacType(); }, nullptr},
+    {"AttachFile", 1013, false, {T::kPath}, T::kBool, [](C c, A a) -> DispValue { return c.AttachFile(a.Path(0)); }, nullptr},
+    {"DetachFile", 1014, false, kNoArgs, T::kNone, [](C c, A) -> DispValue { c.DetachFile(); return {}; }, nullptr},
+    {"ConvertTo", 1015, false, {T::kPath, T::kText}, T::kBool,
+     [](C c, A a) -> DispValue { return c.ConvertTo(a.Path(0), a.Text(1)); }, nullptr},
+    {"QuickTest", 1016, false, {T::kPath, T::kVariant}, T::kText,
+     [](C c, A a) -> DispValue { return c.QuickTest(a.Path(0), a.Raw(1)); }, nullptr},
+    {"ShowProperties", 1017, false, kNoArgs, T::kBool, [](C c, A) -> DispValue { return c.ShowProperties(); }, nullptr},
+    {"HasSetup", 1018, false, kNoArgs, T::kBool, [](C c, A) -> DispValue { return c.HasSetup(); }, nullptr},
+    {"Setup", 1019, false, kNoArgs, T::kBool, [](C c, A) -> DispValue { return c.Setup(); }, nullptr},
+    {"ConvertToSize", 1020, false, {T::kPath, T::kText, T::kLong, T::kLong}, T::kBool,
+     [](C c, A a) -> DispValue { return c.ConvertToSize(a.Path(0), a.Text(1), a.Long(2), a.Long(3)); }, nullptr},
+    {"GetDefaultExtension", 1021, false, kNoArgs, T::kText,
+     [](C c, A) -> DispValue { return c.GetDefaultExtension(); }, nullptr},
+    {"AboutBox", kAboutBoxId, false, kNoArgs, T::kNone, [](C c, A) -> DispValue { c.AboutBox(); return {}; }, nullptr},
+};
+// clang-format on
+
+VARTYPE CoercedType(DispType type) {
+    switch (type) {
+        case DispType::kLong:
+            return VT_I4;
+        case DispType::kBool:
+            return VT_BOOL;
         default:
-            return 0;
+            return VT_BSTR;
     }
 }
 
-bool IsProperty(DISPID id) {
-    return id >= kDispPostScriptVersion && id <= kDispOPIHiResFileName;
-}
-
-bool IsMethod(DISPID id) {
-    return (id >= kDispInfoGetWidth && id <= kDispGetDefaultExtension) || id == kDispAboutBox;
-}
-
-void SetText(VARIANT* result, const std::string& ansi) {
-    if (result == nullptr) return;
-    result->vt = VT_BSTR;
-    result->bstrVal = AnsiToBstr(ansi);
-}
-
-void SetFloat(VARIANT* result, float value) {
-    if (result == nullptr) return;
-    result->vt = VT_R4;
-    result->fltVal = value;
-}
-
-void SetLong(VARIANT* result, int32_t value) {
-    if (result == nullptr) return;
-    result->vt = VT_I4;
-    result->lVal = value;
-}
-
-void SetBool(VARIANT* result, bool value) {
-    if (result == nullptr) return;
-    result->vt = VT_BOOL;
-    result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-// An owned, coerced copy of one argument; cleared when it goes out of scope.
-class Argument {
-  public:
-    Argument() { VariantInit(&value_); }
-    ~Argument() { VariantClear(&value_); }
-    Argument(const Argument&) = delete;
-    Argument& operator=(const Argument&) = delete;
-    HRESULT Fetch(const DISPPARAMS* params, uint32_t position, VARTYPE vt, uint32_t* argErr) {
-        return GetArgument(params, position, vt, &value_, argErr);
+// An answer the host does not take is released here, so that no picture leaks.
+void SetResult(DispType type, DispValue value, VARIANT* result) {
+    if (type == DispType::kPicture && result == nullptr) {
+        if (IDispatch* picture = std::get<IDispatch*>(value)) picture->Release();
+        return;
     }
-    HRESULT FetchPut(const DISPPARAMS* params, VARTYPE vt, uint32_t* argErr) {
-        return GetPutValue(params, vt, &value_, argErr);
+    if (result == nullptr) return;
+    switch (type) {
+        case DispType::kNone:
+            return;
+        case DispType::kLong:
+            result->vt = VT_I4;
+            result->lVal = std::get<int32_t>(value);
+            return;
+        case DispType::kBool:
+            result->vt = VT_BOOL;
+            result->boolVal = std::get<bool>(value) ? VARIANT_TRUE : VARIANT_FALSE;
+            return;
+        case DispType::kFloat:
+            result->vt = VT_R4;
+            result->fltVal = std::get<float>(value);
+            return;
+        case DispType::kPicture:
+            result->vt = VT_DISPATCH;
+            result->pdispVal = std::get<IDispatch*>(value);
+            return;
+        default:
+            result->vt = VT_BSTR;
+            result->bstrVal = AnsiToBstr(std::get<std::string>(value));
+            if (result->bstrVal == nullptr) throw std::bad_alloc();
+            return;
     }
-    std::string Text() const { return BstrToAnsi(value_.bstrVal); }
-    int32_t Long() const { return value_.lVal; }
-    bool Bool() const { return value_.boolVal != VARIANT_FALSE; }
+}
 
-  private:
-    VARIANT value_;
-};
+HRESULT InvokeProperty(CFilterCtrl& control, const DispatchRow& row, uint16_t flags, DISPPARAMS* params,
+                       VARIANT* result, uint32_t* argErr) {
+    DispArguments args;
+    if (flags & DISPATCH_PROPERTYPUT) {
+        HRESULT hr = args.FetchPut(row.result, params, argErr);
+        if (FAILED(hr)) return hr;
+        row.put(control, args);
+        return S_OK;
+    }
+    if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
+    if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    SetResult(row.result, row.serve(control, args), result);
+    return S_OK;
+}
 
-// The raw (uncoerced) argument at a declared position, for the VARIANT parameter of QuickTest.
-const VARIANT* RawArgument(const DISPPARAMS* params, uint32_t position) {
-    return &params->rgvarg[params->cArgs - 1 - position];
+HRESULT InvokeMethod(CFilterCtrl& control, const DispatchRow& row, uint16_t flags, DISPPARAMS* params,
+                     VARIANT* result, uint32_t* argErr) {
+    if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != row.ArgumentCount()) return DISP_E_BADPARAMCOUNT;
+    DispArguments args;
+    HRESULT hr = args.Fetch(row.args, params, argErr);
+    if (FAILED(hr)) return hr;
+    SetResult(row.result, row.serve(control, args), result);
+    return S_OK;
 }
 
 }  // namespace
 
+DispArguments::DispArguments() {
+    for (VARIANT& v : values_) VariantInit(&v);
+}
+
+DispArguments::~DispArguments() {
+    for (VARIANT& v : values_) VariantClear(&v);
+}
+
+std::string DispArguments::Text(uint32_t i) const {
+    return BstrToAnsi(values_[i].bstrVal);
+}
+
+HRESULT DispArguments::Take(DispType type, uint32_t i, HRESULT fetched) {
+    if (FAILED(fetched)) return fetched;
+    if (type == DispType::kPath && !BstrToUtf8Path(values_[i].bstrVal, &paths_[i])) paths_[i].clear();
+    return S_OK;
+}
+
+HRESULT DispArguments::Fetch(const std::array<DispType, kMax>& types, const DISPPARAMS* params,
+                             uint32_t* argErr) {
+    for (uint32_t i = 0; i < kMax && types[i] != DispType::kNone; ++i) {
+        if (types[i] == DispType::kVariant) {
+            raw_[i] = &params->rgvarg[params->cArgs - 1 - i];
+            continue;
+        }
+        HRESULT hr = Take(types[i], i, GetArgument(params, i, CoercedType(types[i]), &values_[i], argErr));
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+HRESULT DispArguments::FetchPut(DispType type, const DISPPARAMS* params, uint32_t* argErr) {
+    return Take(type, 0, GetPutValue(params, CoercedType(type), &values_[0], argErr));
+}
+
+uint32_t DispatchRow::ArgumentCount() const {
+    uint32_t count = 0;
+    while (count < args.size() && args[count] != DispType::kNone) ++count;
+    return count;
+}
+
+std::span<const DispatchRow> FilterDispatchTable() {
+    return kRows;
+}
+
+const DispatchRow* FindDispatchRow(DISPID id) {
+    for (const DispatchRow& row : kRows) {
+        if (row.id == id) return &row;
+    }
+    return nullptr;
+}
+
 HRESULT CFilterCtrl::GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID, DISPID* ids) {
     if (names == nullptr || ids == nullptr) return E_POINTER;
-    return LookUpDispIds(std::span<const DispatchMember>(kMembers, std::size(kMembers)), names, count, ids);
+    return LookUpDispIdsOf(FilterDispatchTable(), names, count, ids);
 }
 
 HRESULT CFilterCtrl::Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
@@ -134,143 +207,20 @@ HRESULT CFilterCtrl::Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS*
     uint32_t ignoredArgErr = 0;
     if (argErr == nullptr) argErr = &ignoredArgErr;
     try {
-        if (IsProperty(id)) return InvokeProperty(id, flags, params, result, argErr);
-        if (!IsMethod(id)) return DISP_E_MEMBERNOTFOUND;
-        if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
-        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-        if (params->cArgs != static_cast<uint32_t>(ArgumentCount(id))) return DISP_E_BADPARAMCOUNT;
-        return InvokeMethod(id, params, result, argErr);
+        const DispatchRow* row = FindDispatchRow(id);
+        if (row == nullptr) return DISP_E_MEMBERNOTFOUND;
+        if (row->property) return InvokeProperty(*this, *row, flags, params, result, argErr);
+        return InvokeMethod(*this, *row, flags, params, result, argErr);
     } catch (const DispatchException& raised) {
         if (result != nullptr) VariantClear(result);
         if (excep != nullptr) FillExcepInfo(raised, excep);
         return DISP_E_EXCEPTION;
-    }
-}
-
-HRESULT CFilterCtrl::InvokeProperty(DISPID id, uint16_t flags, DISPPARAMS* params, VARIANT* result,
-                                    uint32_t* argErr) {
-    std::string* texts[] = {&postScriptVersion, &epsfVersion, nullptr, &fonts, &colors, &links, nullptr,
-                            &opiHiResFileName};
-    int32_t* longs[] = {nullptr, nullptr, &epsfType, nullptr, nullptr, nullptr, &opiSystem, nullptr};
-    std::string* text = texts[id - 1];
-    int32_t* number = longs[id - 1];
-    if (flags & DISPATCH_PROPERTYPUT) {
-        Argument value;
-        HRESULT hr = value.FetchPut(params, text ? VT_BSTR : VT_I4, argErr);
-        if (FAILED(hr)) return hr;
-        if (text) {
-            *text = value.Text();
-        } else {
-            *number = value.Long();
-        }
-        return S_OK;
-    }
-    if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
-    if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    if (text) {
-        SetText(result, *text);
-    } else {
-        SetLong(result, *number);
-    }
-    return S_OK;
-}
-
-HRESULT CFilterCtrl::InvokeMethod(DISPID id, DISPPARAMS* params, VARIANT* result, uint32_t* argErr) {
-    Argument a0, a1, a2, a3;
-    HRESULT hr = S_OK;
-    switch (id) {
-        case kDispInfoGetWidth:
-            SetFloat(result, InfoGetWidth());
-            return S_OK;
-        case kDispInfoGetHeight:
-            SetFloat(result, InfoGetHeight());
-            return S_OK;
-        case kDispInfoGetKind:
-            SetLong(result, InfoGetKind());
-            return S_OK;
-        case kDispGetThumbnail: {
-            if (FAILED(hr = a0.Fetch(params, 0, VT_I4, argErr)) ||
-                FAILED(hr = a1.Fetch(params, 1, VT_I4, argErr)) ||
-                FAILED(hr = a2.Fetch(params, 2, VT_BOOL, argErr)))
-                return hr;
-            IDispatch* picture = GetThumbnail(a0.Long(), a1.Long(), a2.Bool());
-            if (result != nullptr) {
-                result->vt = VT_DISPATCH;
-                result->pdispVal = picture;
-            } else if (picture != nullptr) {
-                picture->Release();
-            }
-            return S_OK;
-        }
-        case kDispInfoGetHResolution:
-            SetFloat(result, InfoGetHResolution());
-            return S_OK;
-        case kDispInfoGetVResolution:
-            SetFloat(result, InfoGetVResolution());
-            return S_OK;
-        case kDispInfoGetCategories:
-            SetText(result, InfoGetCategories());
-            return S_OK;
-        case kDispInfoGetNotes:
-            SetText(result, InfoGetNotes());
-            return S_OK;
-        case kDispInfoGetMacSignature:
-            SetText(result, InfoGetMacSignature());
-            return S_OK;
-        case kDispInfoGetCreatingSoftware:
-            SetText(result, InfoGetCreatingSoftware());
-            return S_OK;
-        case kDispInfoGetImageName:
-            SetText(result, InfoGetImageName());
-            return S_OK;
-        case kDispInfoGetUser:
-            SetText(result, InfoGetUser());
-            return S_OK;
-        case kDispInfoGetMacType:
-            SetText(result, InfoGetMacType());
-            return S_OK;
-        case kDispAttachFile:
-            if (FAILED(hr = a0.Fetch(params, 0, VT_BSTR, argErr))) return hr;
-            SetBool(result, AttachFile(a0.Text()));
-            return S_OK;
-        case kDispDetachFile:
-            DetachFile();
-            return S_OK;
-        case kDispConvertTo:
-            if (FAILED(hr = a0.Fetch(params, 0, VT_BSTR, argErr)) ||
-                FAILED(hr = a1.Fetch(params, 1, VT_BSTR, argErr)))
-                return hr;
-            SetBool(result, ConvertTo(a0.Text(), a1.Text()));
-            return S_OK;
-        case kDispQuickTest:
-            if (FAILED(hr = a0.Fetch(params, 0, VT_BSTR, argErr))) return hr;
-            SetText(result, QuickTest(a0.Text(), RawArgument(params, 1)));
-            return S_OK;
-        case kDispShowProperties:
-            SetBool(result, ShowProperties());
-            return S_OK;
-        case kDispHasSetup:
-            SetBool(result, HasSetup());
-            return S_OK;
-        case kDispSetup:
-            SetBool(result, Setup());
-            return S_OK;
-        case kDispConvertToSize:
-            if (FAILED(hr = a0.Fetch(params, 0, VT_BSTR, argErr)) ||
-                FAILED(hr = a1.Fetch(params, 1, VT_BSTR, argErr)) ||
-                FAILED(hr = a2.Fetch(params, 2, VT_I4, argErr)) ||
-                FAILED(hr = a3.Fetch(params, 3, VT_I4, argErr)))
-                return hr;
-            SetBool(result, ConvertToSize(a0.Text(), a1.Text(), a2.Long(), a3.Long()));
-            return S_OK;
-        case kDispGetDefaultExtension:
-            SetText(result, GetDefaultExtension());
-            return S_OK;
-        case kDispAboutBox:
-            AboutBox();
-            return S_OK;
-        default:
-            return DISP_E_MEMBERNOTFOUND;
+    } catch (const std::bad_alloc&) {
+        if (result != nullptr) VariantClear(result);
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        if (result != nullptr) VariantClear(result);
+        return E_UNEXPECTED;
     }
 }
 

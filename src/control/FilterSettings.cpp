@@ -84,6 +84,29 @@ HKEY OpenSettingsKey() {
 
 }  // namespace
 
+Status FilterSettings::Clone(FilterSettings* copy) const {
+    FilterSettings made;
+    if (anpa != nullptr) {
+        TextBuffer* table = nullptr;
+        Status status = DuplicateBuffer(anpa.get(), &table);
+        if (status != kOk) return status;
+        made.anpa.reset(table);
+    }
+    made.previewResolution = previewResolution;
+    made.heliosAware = heliosAware;
+    made.heliosLayoutExtension = heliosLayoutExtension;
+    made.heliosLayoutsOnly = heliosLayoutsOnly;
+    made.ccAware = ccAware;
+    made.ccNotesFromHiRes = ccNotesFromHiRes;
+    made.ccKeywordsFromHiRes = ccKeywordsFromHiRes;
+    made.addCcCategory = addCcCategory;
+    made.ccCategory = ccCategory;
+    made.addText = addText;
+    made.maxText = maxText;
+    *copy = std::move(made);
+    return kOk;
+}
+
 FilterSettings DefaultSettings() {
     FilterSettings settings;
     settings.ccCategory = ResourceText(kCategoryResource);
@@ -92,10 +115,14 @@ FilterSettings DefaultSettings() {
 
 // Every field starts from its default, so a missing or unreadable key still leaves usable settings.
 bool LoadSettings(FilterSettings* settings) {
-    TextBuffer* anpa = settings->anpa;
+    OwnedTextBuffer anpa = std::move(settings->anpa);
+    if (anpa == nullptr) {
+        TextBuffer* table = nullptr;
+        if (NewBuffer(kAnpaCountBytes, &table) == kOk) anpa.reset(table);
+    }
     *settings = DefaultSettings();
-    settings->anpa = anpa;
-    if (anpa != nullptr) ParseAnpaSettings(anpa, ResourceText(kDefaultAnpaResource));
+    if (anpa != nullptr) ParseAnpaSettings(anpa.get(), ResourceText(kDefaultAnpaResource));
+    settings->anpa = std::move(anpa);
     HKEY key = OpenSettingsKey();
     if (key == nullptr) return false;
     LoadDword(key, "PreviewResolution", &settings->previewResolution);
@@ -108,7 +135,8 @@ bool LoadSettings(FilterSettings* settings) {
     LoadBool(key, "AddCCCategory", &settings->addCcCategory);
     ReadString(key, "CCCategory", &settings->ccCategory);
     std::string table;
-    if (anpa != nullptr && ReadLongString(key, "ANPA_SETTINGS", &table)) ParseAnpaSettings(anpa, table);
+    if (settings->anpa != nullptr && ReadLongString(key, "ANPA_SETTINGS", &table))
+        ParseAnpaSettings(settings->anpa.get(), table);
     LoadBool(key, "AddText", &settings->addText);
     LoadDword(key, "MaxText", &settings->maxText);
     RegCloseKey(key);
@@ -127,7 +155,7 @@ bool SaveSettings(const FilterSettings& settings) {
     WriteDword(key, "CCKWfromHiRes", settings.ccKeywordsFromHiRes);
     WriteDword(key, "AddCCCategory", settings.addCcCategory);
     WriteString(key, "CCCategory", settings.ccCategory);
-    if (settings.anpa != nullptr) WriteString(key, "ANPA_SETTINGS", FormatAnpaSettings(settings.anpa));
+    if (settings.anpa != nullptr) WriteString(key, "ANPA_SETTINGS", FormatAnpaSettings(settings.anpa.get()));
     WriteDword(key, "AddText", settings.addText);
     WriteDword(key, "MaxText", settings.maxText);
     RegCloseKey(key);

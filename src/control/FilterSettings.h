@@ -1,8 +1,10 @@
 // The user's settings: how Helios and Color Central files are catalogued, how notes are composed and at
 // which resolution pictures are converted. Kept under HKEY_CURRENT_USER, loaded when the control's
-// window is created, saved when the user confirms the setup sheet.
+// window is created (or at the first call that needs them, for hosts that never create it), saved
+// when the user confirms the setup sheet.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/TextBuffer.h"
@@ -12,7 +14,23 @@ namespace aldra {
 // "Settings" and the ProgID run together: that is the key name hosts and older versions use.
 inline constexpr const char* kSettingsKey = "Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1";
 
+struct DisposeTextBuffer {
+    void operator()(TextBuffer* buffer) const { DisposeBuffer(buffer); }
+};
+using OwnedTextBuffer = std::unique_ptr<TextBuffer, DisposeTextBuffer>;
+
+// Owns its IPTC data-set table, so it moves but does not copy: a copy is made with Clone, which can
+// run out of memory.
 struct FilterSettings {
+    FilterSettings() = default;
+    FilterSettings(FilterSettings&&) = default;
+    FilterSettings& operator=(FilterSettings&&) = default;
+    FilterSettings(const FilterSettings&) = delete;
+    FilterSettings& operator=(const FilterSettings&) = delete;
+
+    // Every field, the table duplicated; *copy is untouched on failure.
+    [[nodiscard]] Status Clone(FilterSettings* copy) const;
+
     uint32_t previewResolution = 0;  // pixels per inch for conversions; 0 = the screen's
     bool heliosAware = true;
     std::string heliosLayoutExtension = ".lay";
@@ -21,15 +39,16 @@ struct FilterSettings {
     bool ccNotesFromHiRes = true;
     bool ccKeywordsFromHiRes = true;
     bool addCcCategory = true;
-    std::string ccCategory;      // default: string resource 101
-    TextBuffer* anpa = nullptr;  // the IPTC data-set table, owned; absent until the window exists
+    std::string ccCategory;  // default: string resource 101
+    OwnedTextBuffer anpa;    // the IPTC data-set table; absent until the settings are loaded
     bool addText = false;
     uint32_t maxText = 16000;
 };
 
 // The defaults, with the category text from the resources in force.
 FilterSettings DefaultSettings();
-// Missing values take their defaults; false only when the key can be neither opened nor created.
+// Missing values take their defaults; false only when the key can be neither opened nor created. The
+// table is made when the settings have none; it stays absent only when memory runs out.
 bool LoadSettings(FilterSettings* settings);
 bool SaveSettings(const FilterSettings& settings);
 

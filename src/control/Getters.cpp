@@ -15,7 +15,6 @@ namespace aldra {
 namespace {
 
 constexpr uint32_t kSeparatorResource = 253;
-constexpr uint32_t kTextCapacity = 260;
 
 // The walk on a file of its own; a file that cannot be opened has none of the facts, and false
 // comes back when what was read has no stamp to be checked against later.
@@ -64,20 +63,6 @@ void AppendNotesOf(const LeadingComments& comments, const TextBuffer* table, Tex
         AppendBuffer(found, notes);
         DisposeBuffer(found);
     }
-}
-
-std::string JoinWithCarriageReturns(StringList* list) {
-    std::string joined;
-    bool wasLocked = LockBuffer(list, true);
-    ForEachEntry(list, [&](const uint8_t* entry) {
-        char text[kTextCapacity];
-        PStrToC(entry, text, sizeof text);
-        if (!joined.empty()) joined += '\r';
-        joined += text;
-        return true;
-    });
-    LockBuffer(list, wasLocked);
-    return joined;
 }
 
 }  // namespace
@@ -144,19 +129,20 @@ std::string CFilterCtrl::InfoGetMacType() {
 std::string CFilterCtrl::InfoGetCategories() {
     StringList* categories = nullptr;
     if (NewBuffer(0, &categories) != kOk) return {};
+    const FilterSettings& settings = LoadedSettings();
     const LeadingComments& own = OwnComments();
     AppendCategoriesOf(own, categories);
-    if (settings_.ccAware) {
+    if (settings.ccAware) {
         std::string hiRes;
-        if (settings_.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+        if (settings.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, &hiRes))
             AppendCategoriesOf(HiResComments(hiRes), categories);
-        if (settings_.addCcCategory && own.colorCentralSample) {
+        if (settings.addCcCategory && own.colorCentralSample) {
             PString category;
-            PStrFromC(settings_.ccCategory.c_str(), category, sizeof category);
+            PStrFromC(settings.ccCategory.c_str(), category, sizeof category);
             AppendEntry(category, categories);
         }
     }
-    std::string answer = JoinWithCarriageReturns(categories);
+    std::string answer = JoinStringList(categories, '\r');
     DisposeBuffer(categories);
     return answer;
 }
@@ -165,14 +151,16 @@ std::string CFilterCtrl::InfoGetNotes() {
     TextBuffer* notes = nullptr;
     if (NewBuffer(0, &notes) != kOk) return {};
     // The drawing's own text leads the notes of an Illustrator file once the artwork reader can
-    // collect it (settings_.addText, settings_.maxText).
-    bool wasLocked = settings_.anpa != nullptr && LockBuffer(settings_.anpa, true);
+    // collect it (addText, maxText).
+    const FilterSettings& settings = LoadedSettings();
+    TextBuffer* table = settings.anpa.get();
+    bool wasLocked = table != nullptr && LockBuffer(table, true);
     const LeadingComments& own = OwnComments();
-    AppendNotesOf(own, settings_.anpa, notes);
+    AppendNotesOf(own, table, notes);
     std::string hiRes;
-    if (settings_.ccAware && settings_.ccNotesFromHiRes && HiResFileOf(own, filePath_, &hiRes))
-        AppendNotesOf(HiResComments(hiRes), settings_.anpa, notes);
-    if (settings_.anpa != nullptr) LockBuffer(settings_.anpa, wasLocked);
+    if (settings.ccAware && settings.ccNotesFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+        AppendNotesOf(HiResComments(hiRes), table, notes);
+    if (table != nullptr) LockBuffer(table, wasLocked);
     std::string answer;
     const uint8_t zero = 0;
     if (GetBufferSize(notes) > 0 && AppendBytes(&zero, 1, notes) == kOk)

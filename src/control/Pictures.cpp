@@ -1,6 +1,8 @@
 // Thumbnails and conversions of the attached file. The preview chains draw the pictures; this file
 // fixes the order in which sources are tried and the sizes and depths asked for. The Macintosh PICT
 // preview is tried first (stored preference) or last, once the resource-fork reader is started.
+#include <cmath>
+
 #include "control/FilterCtrl.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Picture.h"
@@ -18,14 +20,32 @@ uint32_t DepthForKind(int32_t kind) {
     return kind == 2 ? 24 : 8;
 }
 
-// What the drawing layer refuses to make (kMaxDibSide, kMaxDibBytes): a conversion asked for such a
-// bitmap is refused as out of memory before anything is drawn, not answered as if there were no
-// picture.
+// What the drawing layer refuses to make (kMaxDibSide, kMaxDibBytes): no raster is attempted for
+// such a bitmap, and the conversion answers as for any other failure.
 bool BeyondDrawingLimits(uint32_t bitsPerPixel, int32_t width, int32_t height) {
     if (width > kMaxDibSide || height > kMaxDibSide) return true;
     return uint64_t{AlignedStride(bitsPerPixel, static_cast<uint32_t>(width))} *
                static_cast<uint64_t>(height) >
            kMaxDibBytes;
+}
+
+// A side shrinks from its requested length by the picture's aspect ratio and is truncated; a
+// length the arithmetic brings a hair below a whole number (a square gives 255.99999... for 256)
+// keeps that number, and equal sides keep their lengths.
+int64_t ShrunkSide(int32_t requested, double side, double otherSide) {
+    if (side == otherSide) return requested;
+    double length = requested / otherSide * side;
+    length += std::fabs(length) * 1e-12;
+    // Longer than any raster: refused further on, without a conversion out of range.
+    if (!(std::fabs(length) < 0x1p62)) return INT64_MAX;
+    return static_cast<int64_t>(length);
+}
+
+void ThumbnailSize(int32_t width, int32_t height, double widthInches, double heightInches,
+                   int64_t* targetWidth, int64_t* targetHeight) {
+    bool landscape = heightInches < widthInches;
+    *targetWidth = landscape ? width : ShrunkSide(width, widthInches, heightInches);
+    *targetHeight = landscape ? ShrunkSide(height, heightInches, widthInches) : height;
 }
 
 // The picture takes the section over; on failure the target keeps it and frees it as usual. The
@@ -70,18 +90,13 @@ IDispatch* CFilterCtrl::GetThumbnail(int32_t width, int32_t height, bool useStor
     // Without a size in both directions there is no shape to fit the box to: only the PICT answers.
     bool sized = widthInches_ > 0 && heightInches_ > 0;
     int64_t targetWidth = 0, targetHeight = 0;
-    if (sized && heightInches_ < widthInches_) {
-        targetWidth = width;
-        targetHeight = static_cast<int64_t>(height / widthInches_ * heightInches_);
-    } else if (sized) {
-        targetWidth = static_cast<int64_t>(width / heightInches_ * widthInches_);
-        targetHeight = height;
-    }
+    if (sized) ThumbnailSize(width, height, widthInches_, heightInches_, &targetWidth, &targetHeight);
     auto pictSize = [&](int64_t v) { return static_cast<int32_t>(v); };
     if (useStoredThumbnail) picture = PictureFromPict(pictSize(targetWidth), pictSize(targetHeight));
     if (picture) return picture;
 
     TargetRaster target;
+    HoldColourTables();
     if (sized && targetWidth > 0 && targetHeight > 0 && targetWidth <= INT32_MAX &&
         targetHeight <= INT32_MAX &&
         CreateTargetRaster(DepthForKind(kind_), static_cast<uint32_t>(targetWidth),
@@ -95,9 +110,10 @@ IDispatch* CFilterCtrl::GetThumbnail(int32_t width, int32_t height, bool useStor
 }
 
 bool CFilterCtrl::ConvertTo(const std::string& to, const std::string& type) {
-    double hResolution = settings_.previewResolution;
-    double vResolution = settings_.previewResolution;
-    if (settings_.previewResolution == 0) {
+    uint32_t resolution = LoadedSettings().previewResolution;
+    double hResolution = resolution;
+    double vResolution = resolution;
+    if (resolution == 0) {
         HDC screen = GetDC(HWND{});
         hResolution = GetDeviceCaps(screen, LOGPIXELSX);
         vResolution = GetDeviceCaps(screen, LOGPIXELSY);
@@ -113,11 +129,10 @@ bool CFilterCtrl::ConvertTo(const std::string& to, const std::string& type) {
 
 bool CFilterCtrl::ConvertToSize(const std::string& to, const std::string&, int32_t width, int32_t height) {
     if (!(widthInches_ > kLeastWidthInches)) RaiseFilterError(kNoPicture);
-    if (width > 0 && height > 0 && BeyondDrawingLimits(DepthForKind(kind_), width, height))
-        RaiseFilterError(kErrMemory);
+    HoldColourTables();
     TargetRaster target;
     bool written = false;
-    if (width > 0 && height > 0 &&
+    if (!to.empty() && width > 0 && height > 0 && !BeyondDrawingLimits(DepthForKind(kind_), width, height) &&
         CreateTargetRaster(DepthForKind(kind_), static_cast<uint32_t>(width), static_cast<uint32_t>(height),
                            &target) == kOk) {
         if (DrawFilePicture(filePath_, false, &target)) {

@@ -28,17 +28,19 @@ constexpr InterfaceEntry kInterfaces[] = {
     {&DIID__DAldraFilter, "_DAldraFilter", kDispatchMarshaller},
     {&DIID__DAldraFilterEvents, "_DAldraFilterEvents", kDispatchMarshaller},
     {&IID_IAldraFilterInfo, "IAldraFilterInfo", kAutomationMarshaller},
+    {&IID_IAldraFilter, "IAldraFilter", kAutomationMarshaller},
 };
 
 struct PageEntry {
     const GUID* clsid;
+    const char* progId;
     uint32_t typeNameResource;
 };
 
 constexpr PageEntry kPages[] = {
-    {&CLSID_FilterMediaProperty, kGeneralPageTypeNameResource},
-    {&CLSID_FilterMediaOPIProperty, kOpiPageTypeNameResource},
-    {&CLSID_FilterMediaLinksProperties, kLinksPageTypeNameResource},
+    {&CLSID_FilterMediaProperty, kGeneralPageProgId, kGeneralPageTypeNameResource},
+    {&CLSID_FilterMediaOPIProperty, kOpiPageProgId, kOpiPageTypeNameResource},
+    {&CLSID_FilterMediaLinksProperties, kLinksPageProgId, kLinksPageTypeNameResource},
 };
 
 std::string ClassKey(const GUID& clsid) {
@@ -121,12 +123,16 @@ bool RegisterControl(const std::string& modulePath) {
            WriteKey(std::string(kControlProgId) + "\\CLSID", clsid.c_str()) && WriteMarker();
 }
 
+// Each page is found by its class identifier, and by its ProgID both ways.
 bool RegisterPages(const std::string& modulePath) {
     for (const PageEntry& page : kPages) {
         std::string key = ClassKey(*page.clsid);
         std::string typeName = ResourceText(page.typeNameResource);
+        std::string clsid = FormatGuid(*page.clsid);
         if (!WriteKey(key, typeName.c_str()) ||
-            !WriteKey(key + "\\InprocServer32", modulePath.c_str(), "ThreadingModel", "Apartment"))
+            !WriteKey(key + "\\InprocServer32", modulePath.c_str(), "ThreadingModel", "Apartment") ||
+            !WriteKey(key + "\\ProgID", page.progId) || !WriteKey(page.progId, typeName.c_str()) ||
+            !WriteKey(std::string(page.progId) + "\\CLSID", clsid.c_str()))
             return false;
     }
     return true;
@@ -135,7 +141,10 @@ bool RegisterPages(const std::string& modulePath) {
 bool UnregisterClasses() {
     bool ok = RemoveTree(ClassKey(CLSID_AldraFilter));
     ok = RemoveTree(kControlProgId) && ok;
-    for (const PageEntry& page : kPages) ok = RemoveTree(ClassKey(*page.clsid)) && ok;
+    for (const PageEntry& page : kPages) {
+        ok = RemoveTree(ClassKey(*page.clsid)) && ok;
+        ok = RemoveTree(page.progId) && ok;
+    }
     return ok;
 }
 

@@ -1,11 +1,12 @@
-// A control as a host holds it, with its window created and the registry in a folder of the test's
-// own, so that settings never touch the user's hives.
+// A control as a host holds it, with its window created (unless a test says otherwise) and the
+// registry in a folder of the test's own, so that settings never touch the user's hives.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <functional>
 
 #include "control/FilterCtrl.h"
+#include "control/FilterSettings.h"
 #include "control/Guids.h"
 #include "support/DispatchHost.h"
 #include "support/TempDir.h"
@@ -17,11 +18,12 @@ class ControlTest : public ::testing::Test {
     void SetUp() override {
         setenv("ALDRA_REGISTRY_DIR", registry.path().c_str(), 1);
         control = new CFilterCtrl();
-        ASSERT_EQ(control->CreateWindow(), 0);
+        if (withWindow) {
+            ASSERT_EQ(control->CreateWindow(), 0);
+        }
     }
     void TearDown() override {
-        // A test that skipped before its SetUp reached this fixture's has nothing to close.
-        if (control == nullptr) return;
+        if (control == nullptr) return;  // skipped before this SetUp
         control->DestroyWindow();
         control->Release();
         unsetenv("ALDRA_REGISTRY_DIR");
@@ -30,13 +32,26 @@ class ControlTest : public ::testing::Test {
     Answer Call(const std::string& name, std::vector<VARIANT> args = {}) {
         return Invoke(control, name, std::move(args));
     }
+    std::string Property(const char* name) { return Invoke(control, name, {}, DISPATCH_PROPERTYGET).Text(); }
     Answer Attach(const std::string& path) { return Call("AttachFile", {Str(path)}); }
-    // The host's sequence for one file: quick test over its first bytes, then attach.
+    // The host's sequence: quick test over the first bytes, then attach.
     Answer TestAndAttach(const std::string& path, const std::string& firstBytes) {
         Call("QuickTest", {Str(path), ByteArray(firstBytes.substr(0, 512))});
         return Attach(path);
     }
+    // Saves changed settings as the setup sheet would, and takes them up as a new window does.
+    void ChangeSettings(const std::function<void(FilterSettings&)>& change) {
+        FilterSettings settings;
+        LoadSettings(&settings);
+        change(settings);
+        ASSERT_TRUE(SaveSettings(settings));
+        control->DestroyWindow();
+        if (withWindow) {
+            ASSERT_EQ(control->CreateWindow(), 0);
+        }
+    }
 
+    bool withWindow = true;
     TempDir registry;
     TempDir files;
     CFilterCtrl* control = nullptr;

@@ -11,7 +11,7 @@
 
 namespace aldra::testing {
 
-// Pixels as 0xRRGGBB, top row first.
+// Pixels as 0xRRGGBB, top row first; `present` is false when the answer carries no picture.
 struct Pixels {
     uint32_t width = 0, height = 0;
     std::vector<uint32_t> rgb;
@@ -19,37 +19,22 @@ struct Pixels {
     uint32_t At(uint32_t x, uint32_t y) const { return rgb[y * width + x]; }
 };
 
-// The answer's picture with a reference of the caller's own, or null when the answer holds none.
-inline IPicture* PictureOf(const Answer& answer) {
-    if (answer.value.vt != VT_DISPATCH || !answer.value.pdispVal) return nullptr;
-    IPicture* picture = nullptr;
-    if (answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
-        return nullptr;
-    return picture;
-}
-
 // Every picture the filter hands out is a bitmap.
-inline Pixels ReadPixels(IPicture* picture) {
+inline Pixels ThumbnailPixels(const Answer& answer) {
     Pixels p;
+    IPicture* picture = nullptr;
+    if (answer.value.vt != VT_DISPATCH || !answer.value.pdispVal ||
+        answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
+        return p;
     SHORT type = 0;
     picture->get_Type(&type);
     EXPECT_EQ(type, PICTYPE_BITMAP);
     RgbImage rgb;
     EXPECT_EQ(picture->ReadRgbRows(&rgb), kOk);
-    p.present = true;
-    p.width = rgb.width;
-    p.height = rgb.height;
+    picture->Release();
+    p = {rgb.width, rgb.height, {}, true};
     for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)
         p.rgb.push_back(uint32_t{rgb.rgb[i]} << 16 | uint32_t{rgb.rgb[i + 1]} << 8 | rgb.rgb[i + 2]);
-    return p;
-}
-
-// `present` is false when the answer carries no picture.
-inline Pixels ThumbnailPixels(const Answer& answer) {
-    IPicture* picture = PictureOf(answer);
-    if (picture == nullptr) return {};
-    Pixels p = ReadPixels(picture);
-    picture->Release();
     return p;
 }
 

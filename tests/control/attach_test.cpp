@@ -1,9 +1,8 @@
-#include <filesystem>
-
 #include "base/File.h"
 #include "control/ControlFixture.h"
-#include "control/FilterSettings.h"
+#include "control/PicturePixels.h"
 #include "support/EpsFixtures.h"
+#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {
@@ -14,149 +13,137 @@ std::string IptcBlock(const std::vector<std::string>& keywords, const std::strin
     std::string record;
     for (const std::string& k : keywords) record += IptcDataSetBytes(2, 25, k);
     if (!caption.empty()) record += IptcDataSetBytes(2, 120, caption);
-    // Photoshop always writes its resolution; a block without it ends the header scan as a failure.
     return PhotoshopBlock(ImageResource(1005, ResolutionInfo(72u << 16, 72u << 16)) +
                           ImageResource(1028, record));
 }
 
 TEST_F(ControlTest, AttachTakesTheHeaderFacts) {
-    for (const char* eol : {"\n", "\r", "\r\n"}) {
-        SCOPED_TRACE(::testing::PrintToString(eol));
-        std::string text = EpsText(
-            "%%Creator: Adobe Photoshop Version 7.0\n%%BoundingBox: 0 0 144 36\n"
-            "%%DocumentFonts: Times-Roman\n%%+ Helvetica\n%%+ Courier\n"
-            "%%DocumentCustomColors: (PANTONE 185 CVC)\n%%+ (Gold)\n"
-            "%ImageData: 300 75 8 3 0 1 2 \"beginimage\"",
-            eol);
-        std::string path = files.Write("photo.eps", text);
-        Answer attached = TestAndAttach(path, text);
-        ASSERT_EQ(attached.hr, S_OK) << attached.code;
-        EXPECT_TRUE(attached.Bool());
-        EXPECT_EQ(Call("InfoGetWidth").Float(), 2.0f);
-        EXPECT_EQ(Call("InfoGetHeight").Float(), 0.5f);
-        EXPECT_EQ(Call("InfoGetHResolution").Float(), 150.0f);
-        EXPECT_EQ(Call("InfoGetVResolution").Float(), 150.0f);
-        EXPECT_EQ(Call("InfoGetKind").Long(), 2);
-        EXPECT_EQ(Call("InfoGetCreatingSoftware").Text(), "Adobe Photoshop Version 7.0");
-        EXPECT_EQ(Invoke(control, "PostScriptVersion", {}, DISPATCH_PROPERTYGET).Text(), "3.0");
-        EXPECT_EQ(Invoke(control, "EPSFVersion", {}, DISPATCH_PROPERTYGET).Text(), "3.0");
-        EXPECT_EQ(Invoke(control, "EPSFType", {}, DISPATCH_PROPERTYGET).Long(), 1);
-        EXPECT_EQ(Invoke(control, "Fonts", {}, DISPATCH_PROPERTYGET).Text(),
-                  "Times-Roman\nHelvetica\nCourier");
-        EXPECT_EQ(Invoke(control, "Colors", {}, DISPATCH_PROPERTYGET).Text(), "PANTONE 185 CVC\nGold");
-        EXPECT_EQ(Invoke(control, "Links", {}, DISPATCH_PROPERTYGET).Text(), "");
-        EXPECT_EQ(Invoke(control, "OPISystem", {}, DISPATCH_PROPERTYGET).Long(), 1);
-    }
+    std::string text = EpsText(
+        "%%Creator: Adobe Photoshop Version 7.0\n%%BoundingBox: 0 0 144 36\n"
+        "%%DocumentFonts: Times-Roman\n%%+ Helvetica\n%%+ Courier\n"
+        "%%DocumentCustomColors: (PANTONE 185 CVC)\n%%+ (Gold)\n"
+        "%ImageData: 300 75 8 3 0 1 2 \"beginimage\"");
+    ASSERT_TRUE(TestAndAttach(files.Write("photo.eps", text), text).Bool());
+    for (auto [getter, value] : {std::pair{"InfoGetWidth", 2.0f},
+                                 {"InfoGetHeight", 0.5f},
+                                 {"InfoGetHResolution", 150.0f},
+                                 {"InfoGetVResolution", 150.0f}})
+        EXPECT_EQ(Call(getter).Float(), value) << getter;
+    EXPECT_EQ(Call("InfoGetKind").Long(), 2);
+    EXPECT_EQ(Call("InfoGetCreatingSoftware").Text(), "Adobe Photoshop Version 7.0");
+    EXPECT_EQ(Property("PostScriptVersion") + Property("EPSFVersion"), "3.03.0");
+    EXPECT_EQ(Invoke(control, "EPSFType", {}, DISPATCH_PROPERTYGET).Long(), 1);
+    EXPECT_EQ(Property("Fonts"), "Times-Roman\nHelvetica\nCourier");
+    EXPECT_EQ(Property("Colors"), "PANTONE 185 CVC\nGold");
+    EXPECT_EQ(Property("Links"), "");
+    EXPECT_EQ(Invoke(control, "OPISystem", {}, DISPATCH_PROPERTYGET).Long(), 1);
 }
 
 TEST_F(ControlTest, AFailedAttachKeepsThePreviousTextsButNotTheMeasures) {
     std::string good = files.Write("good.eps", EpsText("%%BoundingBox: 0 0 72 72\n%%DocumentFonts: Symbol"));
     ASSERT_EQ(Attach(good).hr, S_OK);
-    Answer refused = Attach(files.Write("junk.eps", "GIF89a" + std::string(600, 'x')));
-    EXPECT_EQ(refused.code, 2020);
+    EXPECT_EQ(Attach(files.Write("junk.eps", "GIF89a" + std::string(600, 'x'))).code, 2020);
     EXPECT_EQ(Call("InfoGetWidth").Float(), 0.0f);
-    EXPECT_EQ(Invoke(control, "Fonts", {}, DISPATCH_PROPERTYGET).Text(), "Symbol");
+    EXPECT_EQ(Property("Fonts"), "Symbol");
     ASSERT_EQ(Attach(good).hr, S_OK);
-    Attach(files.File("vanished.eps"));
-    EXPECT_EQ(Invoke(control, "Fonts", {}, DISPATCH_PROPERTYGET).Text(), "Symbol");
-    // Detaching changes nothing the getters say.
-    ASSERT_EQ(Attach(good).hr, S_OK);
-    Call("DetachFile");
+    Call("DetachFile");  // changes nothing the getters say
     EXPECT_EQ(Call("InfoGetWidth").Float(), 1.0f);
 }
 
-TEST_F(ControlTest, CategoriesAndNotesComeFromIptcData) {
-    std::string path = files.Write("press.eps", EpsText("%%BoundingBox: 0 0 10 10\n" +
-                                                        IptcBlock({"harbour", "boats"}, "Boats at dawn")));
+TEST_F(ControlTest, CategoriesAndNotesFollowTheFileAndItsHighResolutionFile) {
+    std::string path = files.Write("press.eps", EpsText(IptcBlock({"harbour", "boats"}, "Boats at dawn")));
     ASSERT_EQ(Attach(path).hr, S_OK);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour\rboats");
-    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
-    // The file is read again at every call.
-    files.Write("press.eps", EpsText("%%BoundingBox: 0 0 10 10"));
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "");
-    EXPECT_EQ(Call("InfoGetNotes").Text(), "");
-}
+    {  // an unchanged file is answered from the attach, without waiting for another opener's lock
+        FileHandle held;
+        ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &held), kOk);
+        EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour\rboats");
+        EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
+        FileClose(held);
+    }
+    files.Write("press.eps", EpsText("%%BoundingBox: 0 0 10 10"));  // a changed one is read again
+    EXPECT_EQ(Call("InfoGetCategories").Text() + Call("InfoGetNotes").Text(), "");
 
-TEST_F(ControlTest, ColorCentralSamplesAddTheirHighResolutionFile) {
-    files.Write("hires.eps",
-                EpsText("%%BoundingBox: 0 0 10 10\n" + IptcBlock({"original"}, "Hi-res caption")));
-    std::string sample = files.Write(
-        "sample.eps", EpsText("%%BoundingBox: 0 0 10 10\n%%CompFileName: D:\\scans\\hires.eps \n" +
-                              IptcBlock({"sample"}, "Sample caption")));
+    files.Write("hires.eps", EpsText(IptcBlock({"original"}, "Hi-res caption")));
+    std::string sample = files.Write("sample.eps", EpsText("%%CompFileName: D:\\scans\\hires.eps \n" +
+                                                           IptcBlock({"sample"}, "Sample caption")));
     ASSERT_EQ(Attach(sample).hr, S_OK);
     EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\roriginal\rColor Central Sample File");
     EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Sample captionCaption: Hi-res caption");
-
-    FilterSettings settings = control->settings();
-    settings.ccAware = false;
-    settings.anpa = nullptr;
-    ASSERT_TRUE(SaveSettings(settings));
-    control->DestroyWindow();
-    ASSERT_EQ(control->CreateWindow(), 0);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample");
-    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Sample caption");
-}
-
-TEST_F(ControlTest, GettersTakeAnUnchangedFileFromTheAttachWithoutOpeningIt) {
-    std::string path = files.Write("press.eps", EpsText(IptcBlock({"harbour"}, "Boats at dawn")));
-    ASSERT_EQ(Attach(path).hr, S_OK);
-    // Held by another opener: reading it again would wait for the lock and give up with nothing.
-    FileHandle held;
-    ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &held), kOk);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour");
-    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
-    FileClose(held);
-    // A getter without an attach behind it reads the file, and so does one after a failed attach.
-    CFilterCtrl* fresh = new CFilterCtrl();
-    ASSERT_EQ(fresh->CreateWindow(), 0);
-    EXPECT_EQ(fresh->InfoGetCategories(), "");
-    fresh->DestroyWindow();
-    fresh->Release();
-    // A block without the resolution resource fails the header scan, not the keywords.
-    std::string broken = files.Write(
-        "broken.eps", EpsText(PhotoshopBlock(ImageResource(1028, IptcDataSetBytes(2, 25, "kept")))));
-    EXPECT_EQ(Attach(broken).code, 2020);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "kept");
-}
-
-TEST_F(ControlTest, AChangedHighResolutionFileIsReadAgain) {
-    std::string hiRes = files.Write("hires.eps", EpsText(IptcBlock({"original"}, "")));
-    std::string sample =
-        files.Write("sample.eps", EpsText("%%CompFileName: " + hiRes + " \n" + IptcBlock({"sample"}, "")));
-    ASSERT_EQ(Attach(sample).hr, S_OK);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\roriginal\rColor Central Sample File");
     files.Write("hires.eps", EpsText(IptcBlock({"retouched", "final"}, "")));
     EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\rretouched\rfinal\rColor Central Sample File");
-    std::filesystem::remove(hiRes);
-    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\rColor Central Sample File");
+    ChangeSettings([](FilterSettings& s) { s.ccAware = false; });
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "sample");
 }
 
-// Layout "pic.eps.lay" beside its high-resolution file "pic.eps".
+// Layout "pic.eps.lay" beside its high-resolution file "pic.eps"; 0 is attached, 501 and 502 the
+// refusal texts.
 TEST_F(ControlTest, HeliosLayoutsAndHighResolutionFilesFollowTheSettings) {
     std::string hiRes = files.Write("pic.eps", EpsText("%%BoundingBox: 0 0 10 10"));
     std::string layout = files.Write("pic.eps.lay", EpsText("%%BoundingBox: 0 0 10 10\n%%HeliosRefID: 1"));
-    Answer refused = Attach(layout);
-    EXPECT_EQ(refused.code, 2);
-    EXPECT_EQ(refused.description, "Helios OPI layout files are disabled.");
-    EXPECT_EQ(Attach(hiRes).hr, S_OK);
+    const char *kLayoutRefused = "Helios OPI layout files are disabled.",
+               *kHiResRefused = "Helios OPI high resolution files are disabled.";
+    struct Case {
+        bool aware, layoutsOnly;
+        const char *layoutAnswer, *hiResAnswer;
+    } cases[] = {{true, false, kLayoutRefused, ""}, {true, true, "", kHiResRefused}, {false, true, "", ""}};
+    for (const Case& c : cases) {
+        ChangeSettings([&](FilterSettings& s) {
+            s.heliosAware = c.aware;
+            s.heliosLayoutsOnly = c.layoutsOnly;
+        });
+        for (auto [path, answer] : {std::pair{layout, c.layoutAnswer}, {hiRes, c.hiResAnswer}}) {
+            Answer attached = Attach(path);
+            EXPECT_EQ(attached.hr, *answer ? DISP_E_EXCEPTION : S_OK) << path;
+            EXPECT_EQ(attached.description, answer);
+        }
+    }
+}
 
-    auto reload = [&](bool aware, bool layoutsOnly) {
-        FilterSettings settings = control->settings();
-        settings.anpa = nullptr;
-        settings.heliosAware = aware;
-        settings.heliosLayoutsOnly = layoutsOnly;
-        ASSERT_TRUE(SaveSettings(settings));
-        control->DestroyWindow();
-        ASSERT_EQ(control->CreateWindow(), 0);
+// Hosts on Linux name files in UTF-16 that the file system holds as UTF-8.
+TEST_F(ControlTest, FilesAreNamedInUtf16AndFoundInUtf8) {
+    auto wide = [](const std::u16string& text) {
+        return MakeBstr(SysAllocStringLen(text.data(), text.size()));
     };
-    reload(true, true);
-    EXPECT_EQ(Attach(layout).hr, S_OK);
-    Answer hiResRefused = Attach(hiRes);
-    EXPECT_EQ(hiResRefused.code, 2);
-    EXPECT_EQ(hiResRefused.description, "Helios OPI high resolution files are disabled.");
-    reload(false, true);
-    EXPECT_EQ(Attach(layout).hr, S_OK);
-    EXPECT_EQ(Attach(hiRes).hr, S_OK);
+    for (const char* name :
+         {"Caf\xC3\xA9", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80", "\xE4\xBE\x8B\xE3\x81\x88"}) {
+        SCOPED_TRACE(name);
+        std::string path = files.Write(std::string(name) + ".eps", EpsText("%%BoundingBox: 0 0 72 72"));
+        ASSERT_TRUE(Call("AttachFile", {wide(Utf8ToUtf16(path))}).Bool());
+        EXPECT_EQ(control->filePath(), path);
+    }
+    // An unpaired surrogate spells no name; nor does UTF-16 spell a name that is not UTF-8 on disk.
+    std::u16string lone = Utf8ToUtf16(files.File("x")) + u'\xD800' + u".eps";
+    EXPECT_EQ(Call("AttachFile", {wide(lone)}).code, 2020);
+    std::string latin1 = files.Write("Caf\xE9.eps", EpsText("%%BoundingBox: 0 0 72 72"));
+    EXPECT_EQ(Call("AttachFile", {wide(Utf8ToUtf16(latin1))}).code, 2020);
+    EXPECT_FALSE(Call("ConvertToSize", {wide(lone), Str("BMP"), MakeI4(10), MakeI4(10)}).Bool());
+}
+
+// Most hosts on Linux (a catalogue daemon, a thumbnailer) never create the control's window.
+class WindowlessTest : public ControlTest {
+  protected:
+    WindowlessTest() { withWindow = false; }
+};
+
+TEST_F(WindowlessTest, GivesTheSameAnswersAsWithTheWindow) {
+    ChangeSettings([](FilterSettings& s) { s.heliosLayoutsOnly = true; });
+    files.Write("pic.eps.lay", EpsText("%%BoundingBox: 0 0 10 10\n%%HeliosRefID: 1"));
+    EXPECT_EQ(Attach(files.Write("pic.eps", EpsText("%%BoundingBox: 0 0 10 10"))).code, 2);
+
+    TiffOptions cmyk;
+    cmyk.photometric = 5;
+    std::string tiff = MakeTiff(
+        MakePicture(8, 4, 8, 4, [](uint32_t, uint32_t, uint32_t s) { return s == 0 ? 255 : 0; }), cmyk);
+    std::string path = files.Write(
+        "cmyk.eps", DosEpsFile(EpsText("%%BoundingBox: 0 0 144 72\n%%DocumentProcessColors: Cyan\n" +
+                                       IptcBlock({}, "Boats at dawn")),
+                               tiff));
+    ASSERT_EQ(Attach(path).hr, S_OK);
+    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
+    Pixels cyan = ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)}));
+    ASSERT_TRUE(cyan.present);
+    EXPECT_LT(cyan.At(32, 16) >> 16, 0x80u);  // little red in cyan ink, much blue
+    EXPECT_GT(cyan.At(32, 16) & 0xFF, 0x60u);
 }
 
 }  // namespace

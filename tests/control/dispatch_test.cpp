@@ -1,162 +1,144 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 
 #include "control/ControlFixture.h"
+#include "control/DispatchTable.h"
+#include "control/UiHooks.h"
+#include "support/FileBytes.h"
 
 namespace aldra {
 namespace {
 
 using namespace testing;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+VARIANT ArgumentOf(DispType type) {
+    return type == DispType::kLong ? MakeI4(1) : type == DispType::kBool ? MakeBool(false) : Str("x");
 }
 
-// The published type library and the compiled-in table must never drift apart: a host that reads
-// the library would call the wrong member.
-TEST_F(ControlTest, EveryNameOfTheTypeLibraryGivesItsDispatchIdentifier) {
-    std::string idl = ReadText(std::string(ALDRA_SOURCE_DIR) + "/resources/filter.idl");
+// The published type library and the table must never drift apart: a host that reads the library
+// would call the wrong member.
+TEST_F(ControlTest, EveryMemberOfTheTypeLibraryIsARowOfTheTable) {
+    std::ifstream in(std::string(ALDRA_SOURCE_DIR) + "/resources/filter.idl");
+    std::stringstream idl;
+    idl << in.rdbuf();
+    std::string text = idl.str();
     std::regex member(R"(\[id\((-?\w+)\)\]\s+[\w*]+\s+(\w+))");
-    int checked = 0;
-    for (std::sregex_iterator it(idl.begin(), idl.end(), member), end; it != end; ++it) {
-        std::string id = (*it)[1];
-        DISPID expected = id == "DISPID_ABOUTBOX" ? -552 : std::stoi(id);
-        std::string name = (*it)[2];
-        EXPECT_EQ(DispIdOf(control, name), expected) << name;
-        std::string lower = name;
+    size_t checked = 0;
+    for (std::sregex_iterator it(text.begin(), text.end(), member), end; it != end; ++it, ++checked) {
+        std::string name = (*it)[2], lower = name;
+        DISPID expected = (*it)[1] == "DISPID_ABOUTBOX" ? -552 : std::stoi((*it)[1]);
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(DispIdOf(control, name), expected) << name;
         EXPECT_EQ(DispIdOf(control, lower), expected) << lower;
-        ++checked;
     }
-    EXPECT_EQ(checked, 31);
+    EXPECT_EQ(checked, FilterDispatchTable().size());
     EXPECT_EQ(DispIdOf(control, "InfoGetWidthX"), DISPID_UNKNOWN);
-    EXPECT_NE(idl.find("uuid(" + FormatGuid(CLSID_AldraFilter).substr(1, 36) + ")"), std::string::npos);
-    EXPECT_NE(idl.find("uuid(" + FormatGuid(IID_IAldraFilterInfo).substr(1, 36) + ")"), std::string::npos);
-    EXPECT_NE(idl.find("uuid(" + FormatGuid(LIBID_FILTERLib).substr(1, 36) + ")"), std::string::npos);
+    for (const GUID& id : {CLSID_AldraFilter, IID_IAldraFilterInfo, LIBID_FILTERLib})
+        EXPECT_NE(text.find("uuid(" + FormatGuid(id).substr(1, 36) + ")"), std::string::npos);
 }
 
-TEST_F(ControlTest, PropertiesAreReadAndWrittenByName) {
-    EXPECT_EQ(Invoke(control, "Fonts", {}, DISPATCH_PROPERTYGET).Text(), "");
-    EXPECT_EQ(Invoke(control, "Fonts", {Str("Times-Roman\nCourier")}, DISPATCH_PROPERTYPUT).hr, S_OK);
-    EXPECT_EQ(Invoke(control, "fonts", {}, DISPATCH_PROPERTYGET).Text(), "Times-Roman\nCourier");
-    EXPECT_EQ(Invoke(control, "OPISystem", {Str("4")}, DISPATCH_PROPERTYPUT).hr, S_OK);
-    EXPECT_EQ(Invoke(control, "OPISystem", {}, DISPATCH_PROPERTYGET).Long(), 4);
-    EXPECT_EQ(Invoke(control, "EPSFType", {Str("many")}, DISPATCH_PROPERTYPUT).hr, DISP_E_TYPEMISMATCH);
-    // Windows-1252 text survives the trip through UTF-16 strings.
-    EXPECT_EQ(Invoke(control, "OPIHiResFileName", {Str("Caf\xE9 \x80.tif")}, DISPATCH_PROPERTYPUT).hr, S_OK);
-    EXPECT_EQ(Invoke(control, "OPIHiResFileName", {}, DISPATCH_PROPERTYGET).Text(), "Caf\xE9 \x80.tif");
-}
-
-TEST_F(ControlTest, MethodsCheckTheirArgumentCountAndTypes) {
-    EXPECT_EQ(Call("AttachFile").hr, DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(Call("InfoGetWidth", {MakeI4(1)}).hr, DISP_E_BADPARAMCOUNT);
+// Every method takes exactly its row's arguments and answers with its row's type.
+TEST_F(ControlTest, MethodsTakeTheirRowsArgumentsAndAnswerTheirRowsType) {
+    const VARTYPE answers[] = {VT_EMPTY, VT_I4, VT_BOOL, VT_R4, VT_BSTR, VT_BSTR, VT_EMPTY, VT_DISPATCH};
+    for (const DispatchRow& row : FilterDispatchTable()) {
+        if (row.property || row.id == 1013 || row.id == 1015 || row.id == 1020) continue;  // file commands
+        SCOPED_TRACE(row.name);
+        std::vector<VARIANT> args;
+        for (uint32_t i = 0; i < row.ArgumentCount(); ++i) args.push_back(ArgumentOf(row.args[i]));
+        Answer answer = Call(row.name, std::move(args));
+        EXPECT_TRUE(answer.hr == S_OK && answer.value.vt == answers[static_cast<int>(row.result)]);
+        EXPECT_EQ(Call(row.name, std::vector<VARIANT>(row.ArgumentCount() + 1, MakeI4(1))).hr,
+                  DISP_E_BADPARAMCOUNT);
+    }
     EXPECT_EQ(Call("GetThumbnail", {MakeI4(1), Str("x"), MakeBool(true)}).hr, DISP_E_TYPEMISMATCH);
     EXPECT_EQ(control->Invoke(4711, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-    Answer width = Call("InfoGetWidth");
-    EXPECT_EQ(width.hr, S_OK);
-    EXPECT_EQ(width.value.vt, VT_R4);
-    EXPECT_EQ(Call("HasSetup").Bool(), true);
-    EXPECT_EQ(Call("InfoGetImageName").Text(), "");
-    EXPECT_EQ(Call("DetachFile").hr, S_OK);
+    uint32_t count = 1;
+    EXPECT_EQ(control->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);  // no type information is announced that GetTypeInfo could not give
 }
 
-TEST_F(ControlTest, RefusalsReachTheHostAsExceptions) {
-    Answer missing = Attach(files.File("absent.eps"));
-    EXPECT_EQ(missing.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(missing.code, 2020);
-    EXPECT_EQ(missing.description, "");
-    Answer text = Attach(files.Write("notes.txt", std::string(600, 'x')));
-    EXPECT_EQ(text.code, 2020);
-    // A DCS plate whose main file lies beside it.
-    files.Write("sep.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n%%CyanPlate: sep.C\n");
-    std::string plate = files.Write("sep.C", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n");
-    Answer refused = Attach(plate);
+TEST_F(ControlTest, PropertiesAreReadAndWrittenByName) {
+    EXPECT_EQ(Invoke(control, "OPISystem", {Str("4")}, DISPATCH_PROPERTYPUT).hr, S_OK);
+    EXPECT_EQ(Invoke(control, "OPISystem", {}, DISPATCH_PROPERTYGET).Long(), 4);
+    EXPECT_EQ(Invoke(control, "EPSFType", {Str("many")}, DISPATCH_PROPERTYPUT).hr, DISP_E_TYPEMISMATCH);
+    // Texts are Windows-1252 and survive the trip through UTF-16.
+    EXPECT_EQ(Invoke(control, "OPIHiResFileName", {Str("Caf\xE9 \x80.tif")}, DISPATCH_PROPERTYPUT).hr, S_OK);
+    EXPECT_EQ(Property("OPIHiResFileName"), "Caf\xE9 \x80.tif");
+}
+
+// Only a refusal becomes an exception record; anything else a method throws stops at Invoke.
+TEST_F(ControlTest, NoOtherExceptionLeavesInvoke) {
+    UiHooks saved = CurrentUiHooks();
+    CurrentUiHooks().showAboutBox = [] { throw std::bad_alloc(); };
+    EXPECT_EQ(Call("AboutBox").hr, E_OUTOFMEMORY);
+    CurrentUiHooks().showAboutBox = [] { throw std::runtime_error("dialog module broke"); };
+    EXPECT_EQ(Call("AboutBox").hr, E_UNEXPECTED);
+    CurrentUiHooks() = saved;
+    Answer refused = Attach(files.File("absent.eps"));
     EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(refused.code, 2);
-    EXPECT_EQ(refused.description,
+    EXPECT_EQ(refused.code, 2020);
+    EXPECT_EQ(refused.description, "");
+    files.Write("sep.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n%%CyanPlate: sep.C\n");
+    Answer plate = Attach(files.Write("sep.C", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"));
+    EXPECT_EQ(plate.code, 2);
+    EXPECT_EQ(plate.description,
               "This is a DCS color separation file. Only the DCS main file can be cataloged.");
-    EXPECT_EQ(refused.value.vt, VT_EMPTY);
-    // Asking for a picture never raises: without one the host gets a null dispatch pointer.
-    Answer thumbnail = Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)});
-    EXPECT_EQ(thumbnail.hr, S_OK);
-    EXPECT_EQ(thumbnail.value.vt, VT_DISPATCH);
-    EXPECT_EQ(thumbnail.value.pdispVal, nullptr);
+    EXPECT_EQ(plate.value.vt, VT_EMPTY);
 }
 
-TEST_F(ControlTest, FilterInfoAnswersForBothRowsAndRefusesOtherIndexes) {
+// Without the dialogs module no sheet can be shown: the frame fails, Setup is a cancelled sheet.
+TEST_F(ControlTest, DialogsThatCannotBeShownChangeNothing) {
+    EXPECT_FALSE(Call("ShowProperties").Bool());
+    EXPECT_TRUE(Call("HasSetup").Bool());
+    std::string hive = ReadFile(registry.File("user.reg"));
+    EXPECT_TRUE(Call("Setup").Bool());
+    EXPECT_EQ(ReadFile(registry.File("user.reg")), hive);
+}
+
+// A host walks the format rows by index; one past either end must not be read.
+TEST_F(ControlTest, FilterInfoRefusesIndexesOutsideItsRows) {
     IAldraFilterInfo* info = nullptr;
     ASSERT_EQ(control->QueryInterface(IID_IAldraFilterInfo, reinterpret_cast<void**>(&info)), S_OK);
-    auto text = [](BSTR b) {
-        std::string s = BstrToAnsi(b);
-        SysFreeString(b);
-        return s;
-    };
-    BSTR out = nullptr;
-    ASSERT_EQ(info->GetFilterName(&out), S_OK);
-    EXPECT_EQ(text(out), "Aldra EPS Filter");
-    int32_t number = 0;
-    info->GetFilterVersion(&number);
-    EXPECT_EQ(number, 0x00010000);
-    info->CountFormats(&number);
-    EXPECT_EQ(number, 2);
-    const char* extensions[] = {"eps", "ai"};
-    const char* types[] = {"EPSP", "TEXT"};
-    const char* signatures[] = {"8BIM", "ART5"};
-    for (int32_t i = 0; i < 2; ++i) {
-        info->GetIndExtension(i, &out);
-        EXPECT_EQ(text(out), extensions[i]);
-        info->GetIndDefaultMacType(i, &out);
-        EXPECT_EQ(text(out), types[i]);
-        info->GetIndDefaultMacSignature(i, &out);
-        EXPECT_EQ(text(out), signatures[i]);
-        info->GetIndDefaultBitmap(i, &out);
-        EXPECT_EQ(text(out), "EPS.bmp");
-        info->GetIndFormat(i, &out);
-        EXPECT_FALSE(text(out).empty());
-        // Exactly 16 bits are written.
-        uint8_t guard[4] = {0xAA, 0xAA, 0xAA, 0xAA};
-        ASSERT_EQ(info->GetIndNeedsExtension(i, reinterpret_cast<VARIANT_BOOL*>(guard)), S_OK);
-        EXPECT_EQ(guard[0], 0);
-        EXPECT_EQ(guard[1], 0);
-        EXPECT_EQ(guard[2], 0xAA);
-    }
+    uint8_t guard[4] = {0xAA, 0xAA, 0xAA, 0xAA};  // a VARIANT_BOOL is 16 bits, no more
+    ASSERT_EQ(info->GetIndNeedsExtension(1, reinterpret_cast<VARIANT_BOOL*>(guard)), S_OK);
+    EXPECT_EQ(guard[0] | guard[1] << 8 | guard[2] << 16, 0xAA0000);
     for (int32_t bad : {-1, 2, 0x7FFFFFFF}) {
-        BSTR untouched = reinterpret_cast<BSTR>(&number);
+        BSTR untouched = reinterpret_cast<BSTR>(guard);
         EXPECT_EQ(info->GetIndFormat(bad, &untouched), E_FAIL);
-        EXPECT_EQ(untouched, reinterpret_cast<BSTR>(&number));
-        VARIANT_BOOL flag = 7;
-        EXPECT_EQ(info->GetIndNeedsExtension(bad, &flag), E_FAIL);
-        EXPECT_EQ(flag, 7);
+        EXPECT_EQ(untouched, reinterpret_cast<BSTR>(guard));
     }
     info->Release();
 }
 
+// The first bytes decide the format, and with it the Mac type, signature and extension.
 TEST_F(ControlTest, QuickTestSetsTheMacTypeAndTheDefaultExtension) {
-    std::string dos = std::string("\xC5\xD0\xD3\xC6", 4) + std::string(26, '\0') + "%!PS-Adobe-3.0\n";
+    const std::string dos("\xC5\xD0\xD3\xC6", 4), ps = "%!PS-Adobe-3.0\n",
+                                                  creator = "%%Creator: Adobe Illustrator 8";
+    auto at = [&](size_t offset) { return (ps + std::string(100, ' ')).substr(0, offset) + creator; };
     struct Case {
         std::string bytes;
-        const char* format;
-        const char* type;
-        const char* signature;
-        const char* extension;
+        const char *format, *type;
     } cases[] = {
-        {"%!PS-Adobe-3.0 EPSF-3.0\n", "eps", "EPSF", "8BIM", "eps"},
-        {dos, "eps", "EPSP", "8BIM", "eps"},
-        {"%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n", "ai", "TEXT", "ART5", "ai"},
-        {"GIF89a", "", "EPSF", "8BIM", "eps"},
+        {ps, "Encapsulated PostScript Image", "EPSF"},
+        {dos, "Encapsulated PostScript Image", "EPSP"},                          // the magic alone
+        {dos.substr(0, 3), "", "EPSF"},                                          // cut short
+        {dos + std::string(26, '\0') + creator, "Illustrator Drawing", "TEXT"},  // searched behind it too
+        {at(10), "Illustrator Drawing", "TEXT"},
+        {at(99), "Illustrator Drawing", "TEXT"},
+        {at(100), "Encapsulated PostScript Image", "EPSF"},
+        {at(60).substr(0, 60 + 26), "Encapsulated PostScript Image", "EPSF"},  // creator cut by the end
+        {"%!ps-adobe-3.0\n", "", "EPSF"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        std::string format = Call("QuickTest", {Str("f"), ByteArray(c.bytes)}).Text();
-        EXPECT_EQ(format.empty(), std::string(c.format).empty());
+        SCOPED_TRACE(c.bytes.substr(0, 20));
+        EXPECT_EQ(Call("QuickTest", {Str("f"), ByteArray(c.bytes)}).Text(), c.format);
+        bool ai = std::string(c.type) == "TEXT";
         EXPECT_EQ(Call("InfoGetMacType").Text(), c.type);
-        EXPECT_EQ(Call("InfoGetMacSignature").Text(), c.signature);
-        EXPECT_EQ(Call("GetDefaultExtension").Text(), c.extension);
+        EXPECT_EQ(Call("InfoGetMacSignature").Text(), ai ? "ART5" : "8BIM");
+        EXPECT_EQ(Call("GetDefaultExtension").Text(), ai ? "ai" : "eps");
     }
     EXPECT_EQ(Call("QuickTest", {Str("f"), MakeI4(5)}).Text(), "");
 }

@@ -169,6 +169,21 @@ std::string BstrToUtf8(const OLECHAR* text) {
     return Utf16ToUtf8(BstrView(text));
 }
 
+bool BstrToUtf8Path(const OLECHAR* text, std::string* path) {
+    std::u16string_view name = BstrView(text);
+    std::string utf8;
+    utf8.reserve(name.size());
+    for (size_t pos = 0; pos < name.size();) {
+        char16_t unit = name[pos];
+        char32_t point = NextUtf16(name, &pos);
+        // NextUtf16 stands U+FFFD in for a lone surrogate; a real U+FFFD is no surrogate.
+        if (point == 0 || (point == kReplacement && unit != kReplacement)) return false;
+        AppendUtf8(point, &utf8);
+    }
+    *path = std::move(utf8);
+    return true;
+}
+
 std::string AnsiToUtf8(std::string_view ansi) {
     return Utf16ToUtf8(AnsiToUtf16(ansi));
 }

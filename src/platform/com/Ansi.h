@@ -20,6 +20,11 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 BSTR Utf8ToBstr(std::string_view utf8);
 std::string BstrToUtf8(const OLECHAR* text);  // `text` is a BSTR; null gives ""
 
+// A file name from the host, in UTF-8 for the file system. Unlike the conversions above it is not
+// total: a lone surrogate or a zero character names no file that exists, so false comes back and
+// *path is left alone. A null BSTR is the empty name.
+bool BstrToUtf8Path(const OLECHAR* text, std::string* path);
+
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
 

@@ -9,14 +9,6 @@ char16_t AsciiLower(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
 }
 
-bool NameMatches(const char* name, const OLECHAR* wanted) {
-    size_t i = 0;
-    for (; name[i] != 0 && wanted[i] != 0; ++i) {
-        if (AsciiLower(static_cast<unsigned char>(name[i])) != AsciiLower(wanted[i])) return false;
-    }
-    return name[i] == 0 && wanted[i] == 0;
-}
-
 bool HasConsistentShape(const DISPPARAMS* params) {
     if (params == nullptr || params->cNamedArgs > params->cArgs) return false;
     if (params->cArgs != 0 && params->rgvarg == nullptr) return false;
@@ -37,20 +29,22 @@ BSTR CopyToBstr(const std::u16string& text) {
 
 }  // namespace
 
+bool DispatchNameMatches(const char* name, const OLECHAR* wanted) {
+    size_t i = 0;
+    for (; name[i] != 0 && wanted[i] != 0; ++i) {
+        if (AsciiLower(static_cast<unsigned char>(name[i])) != AsciiLower(wanted[i])) return false;
+    }
+    return name[i] == 0 && wanted[i] == 0;
+}
+
 HRESULT LookUpDispIds(std::span<const DispatchMember> table, const OLECHAR* const* names, uint32_t count,
                       DISPID* ids) {
-    if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
-    HRESULT hr = S_OK;
-    ids[0] = DISPID_UNKNOWN;
-    if (names[0] != nullptr) {
-        for (const DispatchMember& member : table) {
-            if (NameMatches(member.name, names[0])) {
-                ids[0] = member.id;
-                break;
-            }
-        }
-    }
-    if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+    return LookUpDispIdsOf(table, names, count, ids);
+}
+
+HRESULT FinishDispIds(DISPID member, uint32_t count, DISPID* ids) {
+    ids[0] = member;
+    HRESULT hr = member == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
     for (uint32_t i = 1; i < count; ++i) {
         ids[i] = DISPID_UNKNOWN;
         hr = DISP_E_UNKNOWNNAME;

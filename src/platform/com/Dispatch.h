@@ -20,6 +20,23 @@ struct DispatchMember {
 HRESULT LookUpDispIds(std::span<const DispatchMember> table, const OLECHAR* const* names, uint32_t count,
                       DISPID* ids);
 
+// The same over a table of any row type that has a `name` and an `id`.
+bool DispatchNameMatches(const char* name, const OLECHAR* wanted);
+HRESULT FinishDispIds(DISPID member, uint32_t count, DISPID* ids);
+template <class Row>
+HRESULT LookUpDispIdsOf(std::span<const Row> table, const OLECHAR* const* names, uint32_t count,
+                        DISPID* ids) {
+    if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
+    DISPID member = DISPID_UNKNOWN;
+    for (const Row& row : table) {
+        if (names[0] != nullptr && DispatchNameMatches(row.name, names[0])) {
+            member = row.id;
+            break;
+        }
+    }
+    return FinishDispIds(member, count, ids);
+}
+
 // Declared argument `position` (0 = first) coerced to `vt` into *out, which must be initialised and
 // is replaced by an owned copy. VT_VARIANT takes the argument as it is, references followed.
 // A value that will not coerce sets *argErr to its rgvarg index and gives DISP_E_TYPEMISMATCH.
