@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "aldra/Settings.h"
 #include "base/TextBuffer.h"
 
 namespace aldra {
-
-// "Settings" and the ProgID run together: that is the key name hosts and older versions use.
-inline constexpr const char* kSettingsKey = "Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1";
 
 struct FilterSettings {
     uint32_t previewResolution = 0;  // pixels per inch for conversions; 0 = the screen's

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "control/FilterCtrl.h"
-#include "control/Guids.h"
+#include "aldra/Guids.h"
 #include "support/DispatchHost.h"
 #include "support/TempDir.h"
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "control/FilterInterfaces.h"
-#include "control/Guids.h"
+#include "aldra/FilterInterfaces.h"
+#include "aldra/Guids.h"
 #include "platform/registry/Registry.h"
 #include "support/DispatchHost.h"
 #include "support/TempDir.h"
