@@ -1,14 +1,11 @@
 // Runs the aldra-eps program as a user would, with its own registry folder, and collects what it says.
 #pragma once
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,28 +20,20 @@ struct ProgramResult {
 
 inline std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline size_t CountLines(const std::string& text) {
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    return std::count(text.begin(), text.end(), '\n');
 }
 
-// A program with its own registry and TMPDIR (so that what it leaves there can be checked). A file
-// size limit (bytes, -1 for none) stands in for a full disk.
+// A program with its own registry and TMPDIR (so that what it leaves there can be checked).
 class Host {
   public:
     // Starts the program without waiting; its output goes to files in `scratch`.
     pid_t Start(const std::vector<std::string>& args) const {
         pid_t pid = fork();
         if (pid != 0) return pid;
-        if (fileSizeLimit >= 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
         setenv("ALDRA_REGISTRY_DIR", registry.path().c_str(), 1);
         setenv("TMPDIR", temp.path().c_str(), 1);
         // Sanitizer reports must fail the test, not hide in a file.
@@ -71,7 +60,6 @@ class Host {
     TempDir registry;
     TempDir scratch;
     TempDir temp;  // the program's TMPDIR
-    long long fileSizeLimit = -1;
 };
 
 }  // namespace aldra::testing

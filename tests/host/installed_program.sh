@@ -38,7 +38,7 @@ REGEDIT4
 "HeliosAware"=dword:00000001
 "HeliosLayoutsOnly"=dword:00000001
 HIVE
-expected="$picture: refused: Helios OPI high resolution files are disabled.
+expected="$picture: refused 2: Helios OPI high resolution files are disabled.
 $picture.lay: thumbnail 64x42, in colour"
 actual=$("$work/external/external_host" "$picture" "$picture.lay")
 if [ "$actual" != "$expected" ]; then

@@ -44,56 +44,22 @@ TEST_F(ProgramTest, InfoJsonHasEveryKeyInOrderWithTextAsUtf8) {
             "\"OPISystem\":1,\"OPIHiResFileName\":\"\"}\n");
 }
 
-// Exit status 1 for a file the filter does not take, 2 for one that cannot be read; each named once.
+// Exit status 1 for a file the filter does not take, 2 for one that cannot be read; the reason named.
 TEST_F(ProgramTest, RefusedMissingAndHeldFilesNameTheFileAndSetTheExitStatus) {
     std::string held = files.Write("held.eps", EpsText("%%BoundingBox: 0 0 10 10"));
     std::string text = files.Write("notes.txt", "just text\n"), missing = files.File("missing.eps");
     int fd = open(held.c_str(), O_RDONLY);
     ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    const struct {
-        std::vector<std::string> files;
-        int exitCode;
-        std::string err;
-    } cases[] = {
-        {{held}, 1, held + ": the file is in use by another program"},
-        {{text}, 1, text + ": not a file for this filter"},
-        {{text, missing}, 2, missing + ": No such file or directory"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args = {"info"};
-        args.insert(args.end(), c.files.begin(), c.files.end());
-        ProgramResult r = host.Run(args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.err;
-        EXPECT_EQ(CountLines(r.err), c.files.size()) << r.err;
-        EXPECT_NE(r.err.find("aldra-eps: " + c.err + "\n"), std::string::npos) << r.err;
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{held, ": the file is in use by another program"}, 1},
+        {{text, ": not a file for this filter"}, 1},
+        {{missing, ": No such file or directory"}, 2}};
+    for (const auto& [file, exitCode] : cases) {
+        ProgramResult r = host.Run({"info", file[0]});
+        EXPECT_EQ(r.exitCode, exitCode) << file[1];
+        EXPECT_EQ(r.err, "aldra-eps: " + file[0] + file[1] + "\n");
     }
     close(fd);
-}
-
-TEST_F(ProgramTest, UsageErrorsAndHelp) {
-    for (std::vector<std::string> args :
-         std::vector<std::vector<std::string>>{{},
-                                               {"catalogue"},
-                                               {"info"},
-                                               {"info", "--jsn", "x.eps"},
-                                               {"convert", "only-one.eps"},
-                                               {"catalog", ".", "--jobs", "zero"},
-                                               {"thumbnail", "a.eps", "b.png", "--prefer", "best"}})
-        EXPECT_EQ(host.Run(args).exitCode, 2) << (args.empty() ? "" : args[0]);
-    for (const char* command :
-         {"register", "unregister", "formats", "info", "thumbnail", "convert", "catalog", "settings"}) {
-        ProgramResult help = host.Run({command, "--help"});
-        EXPECT_EQ(help.exitCode, 0) << command;
-        EXPECT_EQ(help.out.rfind(std::string("usage: aldra-eps ") + command, 0), 0u) << help.out;
-    }
-}
-
-TEST_F(ProgramTest, RegistersItselfOnFirstUseAndUnregistersOnRequest) {
-    ProgramResult formats = host.Run({"formats"});
-    EXPECT_NE(formats.out.find("Illustrator Drawing"), std::string::npos) << formats.err;
-    EXPECT_NE(ReadWhole(host.registry.File("classes.reg")).find("IsAldraFilter"), std::string::npos);
-    EXPECT_EQ(host.Run({"unregister"}).exitCode, 0);
-    EXPECT_EQ(ReadWhole(host.registry.File("classes.reg")).find("IsAldraFilter"), std::string::npos);
 }
 
 TEST_F(ProgramTest, ConvertNeverReplacesAFileWithoutForce) {
@@ -103,7 +69,7 @@ TEST_F(ProgramTest, ConvertNeverReplacesAFileWithoutForce) {
     ASSERT_EQ(host.Run({"convert", eps, out, "--force", "--size", "30x20"}).exitCode, 0);
     std::string bmp = ReadWhole(out);
     int32_t size[2] = {};
-    if (bmp.size() >= 26) std::memcpy(size, bmp.data() + 18, 8);
+    std::memcpy(size, bmp.data() + 18, bmp.size() >= 26 ? 8 : 0);
     EXPECT_EQ(bmp.substr(0, 2) + std::to_string(size[0]) + "x" + std::to_string(std::abs(size[1])),
               "BM30x20");
     // A file the filter refuses leaves the target alone even with --force; no scratch file stays behind.
@@ -143,14 +109,7 @@ TEST_F(ProgramTest, SettingsChangeWhatTheFilterRefuses) {
     EXPECT_EQ(host.Run({"info", layout}).exitCode, 0);
     EXPECT_EQ(host.Run({"info", hiRes}).err,
               "aldra-eps: " + hiRes + ": Helios OPI high resolution files are disabled.\n");
-    for (std::vector<std::string> bad :
-         std::vector<std::vector<std::string>>{{"HeliosLayoutsOnly", "perhaps"},
-                                               {"MaxText", "-1"},
-                                               {"NoSuchThing"},
-                                               {"CCCategory", std::string(256, 'x')}}) {
-        bad.insert(bad.begin(), "settings");
-        EXPECT_EQ(host.Run(bad).exitCode, 2) << bad[1];
-    }
+    EXPECT_EQ(host.Run({"settings", "HeliosLayoutsOnly", "perhaps"}).exitCode, 2);
     // UTF-8 from the user, stored in the filter's code page.
     EXPECT_EQ(host.Run({"settings", "CCCategory",
                         "B\xC3\xBC"

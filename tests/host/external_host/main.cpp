@@ -10,7 +10,6 @@
 #include "aldra/DispIds.h"
 #include "aldra/Guids.h"
 #include "aldra/Picture.h"
-#include "aldra/Refusals.h"
 #include "platform/com/Com.h"
 
 using namespace aldra;
@@ -33,19 +32,15 @@ void PrintThumbnail(IDispatch* filter) {
     IPicture* picture = nullptr;
     RgbImage image;
     if (answer.vt == VT_DISPATCH && answer.pdispVal != nullptr &&
-        SUCCEEDED(answer.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture))) &&
-        picture->ReadRgbRows(&image) == 0) {
-        std::set<uint32_t> colours;
-        for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
-            colours.insert(image.rgb[i] << 16 | image.rgb[i + 1] << 8 | image.rgb[i + 2]);
-        std::printf("thumbnail %ux%u, %s\n", image.width, image.height,
-                    colours.size() > 1 ? "in colour" : "one colour");
-    } else {
-        std::printf("no thumbnail\n");
-    }
+        SUCCEEDED(answer.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture))))
+        picture->ReadRgbRows(&image);
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        colours.insert(image.rgb[i] << 16 | image.rgb[i + 1] << 8 | image.rgb[i + 2]);
+    std::printf("thumbnail %ux%u, %s\n", image.width, image.height,
+                colours.size() > 1 ? "in colour" : "one colour");
     if (picture != nullptr) picture->Release();
     VariantClear(&answer);
-    ClearExcepInfo(&excep);
 }
 
 int main(int argc, char** argv) {
@@ -68,12 +63,9 @@ int main(int argc, char** argv) {
         EXCEPINFO excep{};
         HRESULT hr = Call(filter, kDispAttachFile, {MakeBstr(Utf8ToBstr(argv[i]))}, &attached, &excep);
         std::printf("%s: ", argv[i]);
-        if (hr == DISP_E_EXCEPTION && excep.wCode == kFilterMessageCode)
-            std::printf("refused: %s\n", BstrToUtf8(excep.bstrDescription).c_str());
-        else if (hr == DISP_E_EXCEPTION)
-            std::printf("refused with code %u\n", excep.wCode);
-        else
-            PrintThumbnail(filter);
+        if (hr != DISP_E_EXCEPTION) PrintThumbnail(filter);
+        if (hr == DISP_E_EXCEPTION)
+            std::printf("refused %u: %s\n", excep.wCode, BstrToUtf8(excep.bstrDescription).c_str());
         ClearExcepInfo(&excep);
         VariantClear(&attached);
     }
