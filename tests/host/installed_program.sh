@@ -25,8 +25,12 @@ test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
 grep -v '^\./platform/com/' <(tr ' ' '\n' <"$work/headers" | grep .) | tr '\n' ' ' | cmp -s - "$work/public" ||
   { echo "installed headers: $(cat "$work/headers")"; exit 1; }
 
-cmake -S "$source/tests/host/external_host" -B "$work/external" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
-cmake --build "$work/external" >/dev/null
+# A sanitized build installs sanitized libraries, which a host must link with the same runtime.
+flags=
+grep -q '^ALDRA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && flags=-fsanitize=address,undefined
+cmake -S "$source/tests/host/external_host" -B "$work/external" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+  -DCMAKE_CXX_FLAGS="$flags" >"$work/configure.log" || { cat "$work/configure.log"; exit 1; }
+cmake --build "$work/external" >"$work/build.log" || { cat "$work/build.log"; exit 1; }
 # The user wants only Helios layouts catalogued: the high-resolution file is refused, its layout taken.
 picture="$work/Пример.eps"
 cp "$samples/inks.eps" "$picture"
