@@ -3,7 +3,7 @@
 #include <new>
 
 #include "control/FilterCtrl.h"
-#include "control/Guids.h"
+#include "aldra/Guids.h"
 #include "platform/com/Guarded.h"
 
 namespace aldra {

@@ -1,7 +1,8 @@
 #include "control/FilterCtrl.h"
 
+#include "aldra/Guids.h"
+#include "aldra/Refusals.h"
 #include "control/FilterFormats.h"
-#include "control/Guids.h"
 #include "control/Module.h"
 #include "control/QuickTest.h"
 #include "control/UiHooks.h"
@@ -15,7 +16,6 @@ namespace aldra {
 
 namespace {
 constexpr uint32_t kSetupCaptionResource = 102;
-constexpr uint16_t kFilterMessageCode = 2;
 
 bool ValidFormatIndex(int32_t index) {
     return index >= 0 && index < kFilterFormatCount;

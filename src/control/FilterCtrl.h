@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "aldra/DispIds.h"
+#include "aldra/FilterInterfaces.h"
 #include "base/File.h"
-#include "control/FilterInterfaces.h"
 #include "control/FilterSettings.h"
 #include "eps/EpsInfo.h"
 #include "eps/LeadingComments.h"

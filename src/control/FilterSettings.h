@@ -7,12 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "aldra/Settings.h"
 #include "base/TextBuffer.h"
 
 namespace aldra {
-
-// "Settings" and the ProgID run together: that is the key name hosts and older versions use.
-inline constexpr const char* kSettingsKey = "Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1";
 
 struct DisposeTextBuffer {
     void operator()(TextBuffer* buffer) const { DisposeBuffer(buffer); }

@@ -1,6 +1,6 @@
 #include "control/Registration.h"
 
-#include "control/Guids.h"
+#include "aldra/Guids.h"
 #include "platform/registry/Registry.h"
 #include "platform/resources/Resources.h"
 

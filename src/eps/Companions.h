@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "aldra/Refusals.h"
+
 namespace aldra {
 
 // The user's choices that decide how such relatives are catalogued.
@@ -17,10 +19,6 @@ struct OpiOptions {
     bool addColorCentralCategory = false;
     std::string colorCentralCategory;
 };
-
-inline constexpr uint32_t kRefuseDcsPlate = 500;
-inline constexpr uint32_t kRefuseHeliosLayout = 501;
-inline constexpr uint32_t kRefuseHeliosHiRes = 502;
 
 // A layout lies in a "layouts" folder beside its high-resolution file, or carries the layout
 // extension behind the high-resolution file's name.

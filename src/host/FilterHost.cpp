@@ -10,7 +10,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "control/Guids.h"
+#include "aldra/Guids.h"
+#include "aldra/Refusals.h"
 #include "platform/registry/Registry.h"
 
 namespace aldra::host {
@@ -135,8 +136,8 @@ bool Answer::Bool() const {
     return (value.vt == VT_BOOL && value.boolVal != VARIANT_FALSE) || (value.vt == VT_I4 && value.lVal != 0);
 }
 
-VARIANT StringArg(const std::string& bytes) {
-    return MakeBstr(AnsiToBstr(bytes));
+VARIANT StringArg(const std::string& utf8) {
+    return MakeBstr(Utf8ToBstr(utf8));
 }
 
 VARIANT BytesArg(const std::string& bytes) {
@@ -412,10 +413,10 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     if (attached.hr == DISP_E_EXCEPTION) {
         facts.status = FileStatus::Refused;
         facts.errorCode = attached.code;
-        facts.errorMessage = !attached.description.empty() ? attached.description
-                             : HeldByAnotherProcess(path)  ? "the file is in use by another program"
-                             : attached.code == 2020       ? "the file cannot be read as its format"
-                                                           : "refused by the filter";
+        facts.errorMessage = !attached.description.empty()          ? attached.description
+                             : HeldByAnotherProcess(path)           ? "the file is in use by another program"
+                             : attached.code == kUnreadableFileCode ? "the file cannot be read as its format"
+                                                                    : "refused by the filter";
         return facts;
     }
     if (!attached.ok() || !attached.Bool()) {

@@ -7,13 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "control/FilterInterfaces.h"
+#include "aldra/FilterInterfaces.h"
 #include "platform/com/Com.h"
 
 namespace aldra::host {
 
-// Where the filter keeps its settings under HKEY_CURRENT_USER; the host edits the same values.
-inline constexpr const char* kSettingsKey = "Software\\Aldra\\FilterManager\\SettingsAldra.AldraFilter.EPS.1";
 // How many of a file's first bytes a host hands to QuickTest.
 inline constexpr size_t kQuickTestBytes = 512;
 
@@ -111,8 +109,8 @@ class FilterControl {
     mutable bool formatNamesRead_ = false;
 };
 
-VARIANT StringArg(const std::string& bytes);  // bytes taken as the filter's ANSI text
-VARIANT BytesArg(const std::string& bytes);   // a VT_UI1 SAFEARRAY
+VARIANT StringArg(const std::string& utf8);  // a BSTR of the text's UTF-16 form
+VARIANT BytesArg(const std::string& bytes);  // a VT_UI1 SAFEARRAY
 VARIANT LongArg(int32_t value);
 VARIANT BoolArg(bool value);
 

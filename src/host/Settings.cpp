@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "aldra/Settings.h"
 #include "platform/registry/Registry.h"
 
 namespace aldra::host {

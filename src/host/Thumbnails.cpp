@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/ole/Picture.h"
+#include "aldra/Picture.h"
 
 namespace aldra::host {
 
@@ -58,7 +58,7 @@ ThumbnailOutcome SavePicture(FilterControl& control, const FileFacts& facts, int
         return {ThumbnailResult::Failed, "the filter answered something that is not a picture"};
     SHORT type = PICTYPE_NONE;
     picture->get_Type(&type);
-    Status status = kErrFormat;
+    uint32_t status = 0;
     if (type == PICTYPE_BITMAP) {
         if (png) {
             std::vector<PngTextChunk> chunks;
@@ -72,8 +72,9 @@ ThumbnailOutcome SavePicture(FilterControl& control, const FileFacts& facts, int
     picture->Release();
     if (type != PICTYPE_BITMAP)
         return {ThumbnailResult::NoPicture, "the filter has no thumbnail for this file"};
-    if (status != kOk)
-        return {ThumbnailResult::Failed, std::string("cannot write the thumbnail: ") + StatusText(status)};
+    if (status != 0)
+        return {ThumbnailResult::Failed,
+                "cannot write the thumbnail (result code " + std::to_string(status) + ")"};
     return {ThumbnailResult::Written, {}};
 }
 

@@ -96,10 +96,13 @@ class Reader {
 
 bool WriteFrame(int fd, const std::string& payload) {
     if (payload.size() > kMaxFrame) return false;
-    char header[4];
+    // One write for the whole frame: a writer stopped between a header and its payload would leave
+    // the reader blocked on the payload, past any time-out it keeps.
     uint32_t size = static_cast<uint32_t>(payload.size());
-    for (int i = 0; i < 4; ++i) header[i] = static_cast<char>(size >> (8 * i));
-    return WriteAll(fd, header, 4) && WriteAll(fd, payload.data(), payload.size());
+    std::string frame(4, '\0');
+    for (int i = 0; i < 4; ++i) frame[i] = static_cast<char>(size >> (8 * i));
+    frame += payload;
+    return WriteAll(fd, frame.data(), frame.size());
 }
 
 bool ReadFrame(int fd, std::string* payload) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "control/Guids.h"
+#include "aldra/Guids.h"
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
 #include "host/ModulePath.h"

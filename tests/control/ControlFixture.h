@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "control/FilterCtrl.h"
+#include "aldra/Guids.h"
 #include "control/FilterSettings.h"
-#include "control/Guids.h"
 #include "support/DispatchHost.h"
 #include "support/TempDir.h"
 

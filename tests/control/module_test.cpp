@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "control/FilterInterfaces.h"
-#include "control/Guids.h"
+#include "aldra/FilterInterfaces.h"
+#include "aldra/Guids.h"
 #include "platform/registry/Registry.h"
 #include "support/DispatchHost.h"
 #include "support/FileBytes.h"

@@ -1,19 +1,52 @@
 #!/usr/bin/env bash
-# installed_program.sh BUILD SAMPLE: installs the build into a fresh prefix and checks that the
-# installed program, with an empty registry, registers and uses the module installed beside it, and
-# that the thumbnailer entry, pkg-config file and CMake package are where desktops and builds look.
+# installed_program.sh BUILD SAMPLES SOURCE: installs the build into a fresh prefix and checks that
+# - the installed program, with an empty registry, registers and uses the module installed beside it,
+#   and the thumbnailer entry, pkg-config file and CMake package are where desktops and builds look;
+# - a host built from the installed headers and CMake package alone (external_host/) loads the module
+#   without creating the control's window, follows the user's settings and gets a CMYK preview, for
+#   files named in Cyrillic.
 set -euo pipefail
-build=$1 sample=$2
+build=$1 samples=$2 source=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 export ALDRA_REGISTRY_DIR=$work/registry
 mkdir -p "$ALDRA_REGISTRY_DIR"
-"$work/prefix/bin/aldra-eps" thumbnail --size 64 "$sample" "$work/thumb.png"
+"$work/prefix/bin/aldra-eps" thumbnail --size 64 "$samples/harbour.eps" "$work/thumb.png"
 test -s "$work/thumb.png"
 grep -q "@=\"$work/prefix/lib[^\"]*/aldra/libaldra-eps.so\"" "$ALDRA_REGISTRY_DIR/classes.reg" ||
   { echo "the installed module is not the registered one:"; grep -A1 InprocServer32 "$ALDRA_REGISTRY_DIR/classes.reg"; exit 1; }
 grep -qx 'Exec=aldra-eps thumbnail --size %s %i %o' "$work/prefix/share/thumbnailers/aldra-eps.thumbnailer"
 test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
-test -f "$(find "$work/prefix" -name AldraEpsFilterConfig.cmake)"
-echo "installed program works"
+# The installed headers are the public folder and the COM vocabulary it uses, nothing of the filter's
+# insides.
+(cd "$work/prefix/include/aldra" && find . -name '*.h' | sort | tr '\n' ' ') >"$work/headers"
+(cd "$source/include/aldra" && find . -name '*.h' -printf './%P\n' | sort | tr '\n' ' ') >"$work/public"
+grep -v '^\./platform/com/' <(tr ' ' '\n' <"$work/headers" | grep .) | tr '\n' ' ' | cmp -s - "$work/public" ||
+  { echo "installed headers: $(cat "$work/headers")"; exit 1; }
+
+# A sanitized build installs sanitized libraries, which a host must link with the same runtime.
+flags=
+grep -q '^ALDRA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && flags=-fsanitize=address,undefined
+cmake -S "$source/tests/host/external_host" -B "$work/external" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+  -DCMAKE_CXX_FLAGS="$flags" >"$work/configure.log" || { cat "$work/configure.log"; exit 1; }
+cmake --build "$work/external" >"$work/build.log" || { cat "$work/build.log"; exit 1; }
+# The user wants only Helios layouts catalogued: the high-resolution file is refused, its layout taken.
+picture="$work/Пример.eps"
+cp "$samples/inks.eps" "$picture"
+cp "$samples/inks.eps" "$picture.lay"
+cat >"$ALDRA_REGISTRY_DIR/user.reg" <<'HIVE'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Aldra\FilterManager\SettingsAldra.AldraFilter.EPS.1]
+"HeliosAware"=dword:00000001
+"HeliosLayoutsOnly"=dword:00000001
+HIVE
+expected="$picture: refused 2: Helios OPI high resolution files are disabled.
+$picture.lay: thumbnail 64x42, in colour"
+actual=$("$work/external/external_host" "$picture" "$picture.lay")
+if [ "$actual" != "$expected" ]; then
+  printf 'the external host said:\n%s\nexpected:\n%s\n' "$actual" "$expected"
+  exit 1
+fi
+echo "installed program and external host work"

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
         {"brochure.Y", BrochurePlate("yellow")},
         {"brochure.K", BrochurePlate("black")},
         {"damaged.eps", DamagedFile()},
+        {"inks.eps", CmykFile()},
     };
     bool ok = true;
     for (const auto& [name, bytes] : files) ok = WriteIfChanged(folder / name, bytes) && ok;

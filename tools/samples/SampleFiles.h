@@ -203,6 +203,20 @@ inline std::string BrochurePlate(const std::string& colour) {
                    " plate)\n%%BoundingBox: 0 0 360 504\n%%EndComments");
 }
 
+// A DOS EPS file whose TIFF preview is CMYK: cyan fading into magenta, with bands of black.
+inline std::string CmykFile() {
+    TiffPicture picture = MakePicture(96, 64, 8, 4, [](uint32_t x, uint32_t y, uint32_t s) {
+        const uint32_t inks[4] = {255 - x * 255 / 95, x * 255 / 95, y, y / 8 % 2 ? 0u : 90u};
+        return inks[s];
+    });
+    TiffOptions options;
+    options.photometric = 5;
+    return DosEpsFile(
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Aldra sample set\n%%BoundingBox: 0 0 144 96\n"
+        "%%DocumentProcessColors: Cyan Magenta Yellow Black\n",
+        MakeTiff(picture, options));
+}
+
 // A DOS EPS file cut off inside its PostScript section, as archives hold after a failed copy.
 inline std::string DamagedFile() {
     std::string whole = DosEpsFile(EpsText("%%Creator: Aldra sample set\n%%BoundingBox: 0 0 72 72"),

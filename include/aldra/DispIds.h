@@ -1,0 +1,43 @@
+// The dispatch identifiers of _DAldraFilter. Hosts may look members up by name (GetIDsOfNames gives
+// exactly these numbers) or call them by number directly; they never change.
+#pragma once
+#include "platform/com/Com.h"
+
+namespace aldra {
+
+// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1021, the about box -552.
+enum FilterDispId : DISPID {
+    kDispPostScriptVersion = 1,
+    kDispEPSFVersion = 2,
+    kDispEPSFType = 3,
+    kDispFonts = 4,
+    kDispColors = 5,
+    kDispLinks = 6,
+    kDispOPISystem = 7,
+    kDispOPIHiResFileName = 8,
+    kDispInfoGetWidth = 1000,
+    kDispInfoGetHeight = 1001,
+    kDispInfoGetKind = 1002,
+    kDispGetThumbnail = 1003,
+    kDispInfoGetHResolution = 1004,
+    kDispInfoGetVResolution = 1005,
+    kDispInfoGetCategories = 1006,
+    kDispInfoGetNotes = 1007,
+    kDispInfoGetMacSignature = 1008,
+    kDispInfoGetCreatingSoftware = 1009,
+    kDispInfoGetImageName = 1010,
+    kDispInfoGetUser = 1011,
+    kDispInfoGetMacType = 1012,
+    kDispAttachFile = 1013,
+    kDispDetachFile = 1014,
+    kDispConvertTo = 1015,
+    kDispQuickTest = 1016,
+    kDispShowProperties = 1017,
+    kDispHasSetup = 1018,
+    kDispSetup = 1019,
+    kDispConvertToSize = 1020,
+    kDispGetDefaultExtension = 1021,
+    kDispAboutBox = -552,
+};
+
+}  // namespace aldra
