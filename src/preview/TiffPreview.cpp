@@ -4,9 +4,9 @@
 
 #include "base/Block.h"
 #include "base/FileReader.h"
+#include "eps/DosEpsHeader.h"
 #include "preview/BitFields.h"
 #include "preview/ColourTables.h"
-#include "preview/DosEpsHeader.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffByteView.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/FileReader.h"
+#include "eps/DosEpsHeader.h"
 #include "eps/EpsReader.h"
-#include "preview/DosEpsHeader.h"
 #include "preview/TiffPreview.h"
 #include "support/TempDir.h"
 #include "support/TiffFixtures.h"
@@ -28,9 +28,7 @@ using testing::TiffPicture;
 const std::string kPostScript = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n%%EOF\n";
 
 Status ParseBytes(const std::string& bytes, DosEpsHeader* header) {
-    return ParseDosEpsHeader(
-        BoundedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size())),
-        header);
+    return ParseDosEpsHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header);
 }
 
 // An EPS reader over the file as the filter opens one, with the standard window.

@@ -9,7 +9,7 @@
 #include "eps/Iptc.h"
 #include "fuzz/targets/All.h"
 #include "platform/registry/Hive.h"
-#include "preview/DosEpsHeader.h"
+#include "eps/DosEpsHeader.h"
 #include "preview/TiffPreview.h"
 #include "support/TempDir.h"
 // Last: the seeds bring in libjpeg, whose TRUE and FALSE would clash with the headers above.
