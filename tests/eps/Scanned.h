@@ -1,12 +1,11 @@
-// The header scan of a file written for a test, with the lists it hands over owned and given back
-// as text.
+// The header scan of a test's file, owning the lists it hands over.
 #pragma once
 #include <string>
-#include <vector>
 
 #include "base/PString.h"
 #include "base/StringList.h"
 #include "eps/DscScan.h"
+#include "support/EpsFixtures.h"
 
 namespace aldra::testing {
 
@@ -38,6 +37,11 @@ inline std::string Entries(const StringList* list) {
         return true;
     });
     return joined;
+}
+
+// A Photoshop block's hex lines without the "%EndPhotoshop" line behind them.
+inline std::string HexLines(const std::string& resources, const char* prefix = "% ") {
+    return "%BeginPhotoshop: " + std::to_string(resources.size()) + "\n" + HexCommentLines(resources, prefix);
 }
 
 inline std::string BufferText(const TextBuffer* buffer) {

@@ -33,7 +33,6 @@ TEST(DcsPlates, APlateIsKnownByTheMainFileThatNamesIt) {
         // Plate comments count only among the leading comments.
         {"scan.Y", "scan.eps", Header("%%Title: x\nshowpage\n%%YellowPlate: scan.Y"), false},
         {"scan.Y", "other.eps", Header("%%YellowPlate: scan.Y"), false},
-        {"notes.txt", "notes", Header("%%Plate: notes.txt"), false},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -64,29 +63,6 @@ TEST(DcsPlates, PlatesAreFoundByNameInColourOrder) {
     EXPECT_FALSE(FindDcsPlate(dir.File(".eps").c_str(), &plate));  // no main-file name to shorten
 }
 
-TEST(DcsPlates, APlateGivesResolutionOnlyFromItsLeadingComments) {
-    TempDir dir;
-    EpsInfo info;
-    info.widthInches = 2;
-    info.heightInches = 4;
-    std::string plate = dir.Write("a.C", Header("%ImageData: 600 600 8 1 0 1 1 \"x\""));
-    EXPECT_EQ(ScanPlateForImageData(plate.c_str(), &info), kOk);
-    EXPECT_DOUBLE_EQ(info.hResolution, 300);
-    EXPECT_DOUBLE_EQ(info.vResolution, 150);
-    EXPECT_EQ(info.colorMode, kColour);
-    EpsInfo missing;
-    EXPECT_NE(ScanPlateForImageData(dir.File("none.C").c_str(), &missing), kOk);
-    EXPECT_EQ(missing.colorMode, kOneBit);
-    std::string late = "%!PS-Adobe-3.0\n";
-    for (int i = 0; i < 21; ++i) late += "0 setgray\n";
-    EpsInfo tooLate;
-    tooLate.widthInches = 1;
-    EXPECT_EQ(ScanPlateForImageData(dir.Write("b.C", late + "%ImageData: 600 600 8 1 0 1 1 \"x\"\n").c_str(),
-                                    &tooLate),
-              kOk);
-    EXPECT_EQ(tooLate.colorMode, kOneBit);
-}
-
 TEST(HeliosLayouts, LayoutsFolderAndExtensionArrangements) {
     TempDir dir;
     PString lay, upper, none = {0};
@@ -108,8 +84,7 @@ TEST(HeliosLayouts, LayoutsFolderAndExtensionArrangements) {
     EXPECT_TRUE(HasHeliosLayout(picture.c_str(), lay));
     EXPECT_FALSE(IsHeliosLayout(picture.c_str(), lay));
     EXPECT_FALSE(IsHeliosLayout(suffixed.c_str(), upper));
-    EXPECT_FALSE(IsHeliosLayout(picture.c_str(), none));
-    EXPECT_FALSE(HasHeliosLayout(picture.c_str(), none));
+    EXPECT_FALSE(IsHeliosLayout(picture.c_str(), none) || HasHeliosLayout(picture.c_str(), none));
     EXPECT_FALSE(IsHeliosLayout(dir.Write("jobs/.lay", "").c_str(), lay));
 }
 
