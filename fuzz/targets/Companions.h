@@ -8,6 +8,7 @@
 #include "eps/Companions.h"
 #include "eps/DcsPlates.h"
 #include "eps/DscScan.h"
+#include "eps/LeadingComments.h"
 #include "fuzz/targets/Scratch.h"
 
 namespace aldra::fuzz {
@@ -50,18 +51,19 @@ inline int FuzzCompanions(const uint8_t* data, size_t size) {
     EpsInfo asPlate;
     ScanPlateForImageData(main.c_str(), &asPlate);
 
-    std::string hiRes;
-    FindCompanionFile(main.c_str(), &hiRes);
-    IsColorCentralSample(main.c_str());
+    if (OpenEps(main.c_str(), &eps) == kOk) {
+        LeadingComments leading;
+        WalkLeadingComments(&eps, kWantAllLeading, &leading);
+        if (leading.namesCompanion) CompanionPathFromLine(leading.companionLine, main.c_str());
+        DisposeLeadingComments(&leading);
+        CloseEps(&eps);
+    }
 
-    OpiOptions options;
-    for (bool helios : {false, true}) {
-        for (bool layoutsOnly : {false, true}) {
-            options.heliosAware = helios;
-            options.heliosLayoutsOnly = layoutsOnly;
-            CatalogueRefusal(main.c_str(), options);
-            CatalogueRefusal((folder + "/scan.eps.lay").c_str(), options);
-        }
+    PString extension;
+    PStrFromC(".lay", extension, sizeof extension);
+    for (const std::string& path : {main, folder + "/scan.eps.lay"}) {
+        IsHeliosLayout(path.c_str(), extension);
+        HasHeliosLayout(path.c_str(), extension);
     }
     return 0;
 }

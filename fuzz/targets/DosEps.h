@@ -2,11 +2,11 @@
 // file, the PostScript text found through its offset and read to the end, and the TIFF preview
 // found through its offset and length.
 #pragma once
+#include "eps/DosEpsHeader.h"
 #include "eps/EpsReader.h"
 #include "fuzz/targets/BandCheck.h"
 #include "fuzz/targets/FilterResources.h"
 #include "fuzz/targets/Scratch.h"
-#include "preview/DosEpsHeader.h"
 #include "preview/TiffPreview.h"
 
 namespace aldra::fuzz {
@@ -14,7 +14,7 @@ namespace aldra::fuzz {
 inline int FuzzDosEps(const uint8_t* data, size_t size) {
     UseFilterResources();
     DosEpsHeader fromBytes;
-    const bool parsed = ParseDosEpsHeader(BoundedBytes(data, Size32(size)), &fromBytes) == kOk;
+    const bool parsed = ParseDosEpsHeader(data, size, &fromBytes) == kOk;
 
     const std::string path = WriteScratch("dos/input.eps", data, size);
     EpsReader eps;

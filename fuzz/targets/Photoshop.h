@@ -68,20 +68,20 @@ inline int FuzzPhotoshop(const uint8_t* data, size_t size) {
     if (ReadPhotoshopData(&eps, &block) == kOk) {
         LockBuffer(block, true);
         ExerciseResourceBlock(BufferData(block), GetBufferSize(block));
+        StringList* keywords = nullptr;
+        uint32_t count = 0;
+        if (IptcKeywordsOfBlock(block, &keywords, &count) == kOk) {
+            ALDRA_FUZZ_CHECK(count > 0 && CountEntries(keywords) == count);
+            DisposeBuffer(keywords);
+        }
+        PString separator;
+        PStrFromC(" - ", separator, sizeof separator);
+        TextBuffer* notes = nullptr;
+        if (IptcNotesOfBlock(block, EveryDataSetTable(), separator, &notes) == kOk) {
+            ALDRA_FUZZ_CHECK(GetBufferSize(notes) > 0);
+            DisposeBuffer(notes);
+        }
         DisposeBuffer(block);
-    }
-    StringList* keywords = nullptr;
-    uint32_t count = 0;
-    if (ReadIptcKeywords(&eps, &keywords, &count) == kOk) {
-        ALDRA_FUZZ_CHECK(count > 0 && CountEntries(keywords) == count);
-        DisposeBuffer(keywords);
-    }
-    PString separator;
-    PStrFromC(" - ", separator, sizeof separator);
-    TextBuffer* notes = nullptr;
-    if (ReadIptcNotes(&eps, EveryDataSetTable(), separator, &notes) == kOk) {
-        ALDRA_FUZZ_CHECK(GetBufferSize(notes) > 0);
-        DisposeBuffer(notes);
     }
     CloseEps(&eps);
     return 0;

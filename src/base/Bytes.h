@@ -1,4 +1,5 @@
-// Byte operations on raw memory. The callers pass lengths they have already bounded.
+// Byte operations on raw memory, and the one place where multi-byte fields of file data are put
+// together in their byte order. The callers pass lengths and pointers they have already bounded.
 #pragma once
 #include <cstdint>
 
@@ -11,17 +12,29 @@ int CompareBytes(const void* a, const void* b, int64_t n);
 void MoveBytes(const void* src, void* dst, int64_t n);
 void InvertBytes(void* p, int64_t n);
 
-inline int32_t Min(int32_t a, int32_t b) {
-    return a < b ? a : b;
+// Photoshop resources, IPTC records and Motorola TIFF files are big-endian; DOS EPS headers, Intel
+// TIFF files, bitmap files and registry values little-endian.
+inline uint16_t LoadBe16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
 }
-inline int32_t Max(int32_t a, int32_t b) {
-    return a > b ? a : b;
+inline uint32_t LoadBe32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
 }
-inline uint16_t Swap16(uint16_t v) {
-    return static_cast<uint16_t>((v >> 8) | (v << 8));
+inline uint16_t LoadLe16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[1] << 8 | p[0]);
 }
-inline uint32_t Swap32(uint32_t v) {
-    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
+inline uint32_t LoadLe32(const uint8_t* p) {
+    return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+}
+inline void StoreBe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+inline void StoreLe16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void StoreLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace aldra

@@ -29,7 +29,7 @@ bool ReadLeadingComments(const std::string& path, uint32_t wants, LeadingComment
     return stamp->regular;
 }
 
-// The high-resolution file a Color Central sample names, as FindCompanionFile gives it; resolved at
+// The high-resolution file a Color Central sample names; resolved at
 // every call, since which of the written path's forms exists can change.
 bool HiResFileOf(const LeadingComments& sample, const std::string& samplePath, std::string* path) {
     if (!sample.namesCompanion) return false;

@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "eps/DosEpsHeader.h"
+
 namespace aldra {
 
 namespace {
 
-constexpr uint8_t kDosEpsMagic[4] = {0xC5, 0xD0, 0xD3, 0xC6};
 constexpr char kPostScriptSignature[] = "%!PS-Adobe";
 // "%%Creator: Adobe Illustrator" without its final letter, so that "Illustrator(TM)" and
 // "Illustrator(R)" match as well.
@@ -32,7 +33,7 @@ bool HasIllustratorCreator(const uint8_t* bytes, size_t size) {
 QuickTestResult QuickTestBytes(const uint8_t* bytes, size_t size) {
     QuickTestResult result;
     if (bytes == nullptr) return result;
-    result.isDosEpsBinary = BytesAt(bytes, size, 0, kDosEpsMagic, sizeof kDosEpsMagic);
+    result.isDosEpsBinary = HasDosEpsMagic(bytes, size);
     const bool isPostScript = BytesAt(bytes, size, 0, kPostScriptSignature, sizeof kPostScriptSignature - 1);
     if (!result.isDosEpsBinary && !isPostScript) return result;
     result.formatRow = kEpsFormatRow;

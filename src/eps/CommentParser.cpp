@@ -154,10 +154,6 @@ void TakeWord(uint8_t* line, uint8_t* word) {
     PStrDelete(line, 1, end - 1);
 }
 
-void SkipHexLineIndent(uint8_t* line) {
-    SkipBlanks(line);
-}
-
 Status AppendHexLine(const uint8_t* line, TextBuffer* buffer) {
     uint8_t bytes[128];
     return AppendBytes(bytes, DecodeHexPairs(line, bytes), buffer);
@@ -173,9 +169,12 @@ Status OpenHexBlock(int64_t announced, uint64_t bytesLeft, bool keep, HexBlock* 
     return NewBuffer(static_cast<uint32_t>(announced), &block->buffer);
 }
 
-void AddHexLine(const uint8_t* line, HexBlock* block) {
+void AddHexCommentLine(const uint8_t* line, HexBlock* block) {
+    PString digits;
+    PStrSub(line, 2, line[0] - 1, digits, sizeof digits);
+    SkipBlanks(digits);
     uint8_t bytes[128];
-    uint32_t count = DecodeHexPairs(line, bytes);
+    uint32_t count = DecodeHexPairs(digits, bytes);
     if (block->buffer != nullptr && block->decoded + count <= static_cast<uint64_t>(block->announced))
         std::memcpy(BufferData(block->buffer) + block->decoded, bytes, count);
     block->decoded += count;

@@ -20,11 +20,11 @@ namespace aldra {
     PStrDelete(line, 1, static_cast<int>(n));
     return true;
 }
+// Every keyword, and every line of a hex block, is a comment: a line that begins with "%".
+inline bool IsCommentLine(const uint8_t* line) {
+    return line[0] > 0 && line[1] == '%';
+}
 void SkipBlanks(uint8_t* line);
-// Photoshop writes its hex comment lines as "% 3842494D...": the blank after the "%" is layout, not
-// data, and counting it as a digit would make every line of a real block be skipped. Call on a hex
-// line whose "%" is already consumed, before AppendHexLine.
-void SkipHexLineIndent(uint8_t* line);
 // Optional '-', then decimal digits; no digits give 0.
 int32_t ParseInteger(uint8_t* line);
 // Like ParseInteger, then '.' or ',' and fraction digits; no exponent.
@@ -58,8 +58,10 @@ struct HexBlock {
 // kMaxHexBlockBytes, and no more than the two hex digits a byte takes in the bytesLeft of the file.
 // 1000 when the buffer cannot be had.
 Status OpenHexBlock(int64_t announced, uint64_t bytesLeft, bool keep, HexBlock* block);
-// Decodes one hex line as AppendHexLine does (its "%" and indent already consumed).
-void AddHexLine(const uint8_t* line, HexBlock* block);
+// Decodes one comment line of the block ("%" and hex digits) as AppendHexLine decodes its digits.
+// Photoshop writes these lines as "% 3842494D...": the blanks after the "%" are layout, not data,
+// and counting them as digits would make every line of a real block be skipped.
+void AddHexCommentLine(const uint8_t* line, HexBlock* block);
 bool HexBlockWanted(const HexBlock& block);  // fewer bytes than announced so far
 // The buffer of a complete, kept block, cut to its size; otherwise null, the buffer disposed of.
 TextBuffer* CloseHexBlock(HexBlock* block);

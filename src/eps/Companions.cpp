@@ -7,18 +7,11 @@
 
 #include "base/PString.h"
 #include "base/Path.h"
-#include "eps/CommentParser.h"
-#include "eps/DcsPlates.h"
-#include "eps/EpsReader.h"
 #include "eps/Siblings.h"
 
 namespace aldra {
 
 namespace {
-
-bool StartsWithPercent(const uint8_t* line) {
-    return line[0] > 0 && line[1] == '%';
-}
 
 bool Exists(const std::string& path) {
     struct stat info;
@@ -35,28 +28,6 @@ bool InLayoutsFolderBesideHiRes(const std::string& directory, const uint8_t* nam
     PString folder;
     SplitSiblingPath(directory.c_str(), &parent, folder, sizeof folder);
     return PStrView(folder) == "layouts" && FileExistsIn(parent, name, nullptr);
-}
-
-// Opens the file at its PostScript text; false when it cannot be read as EPS.
-bool OpenPositioned(const char* path, EpsReader* eps) {
-    if (OpenEps(path, eps) != kOk) return false;
-    if (RewindToPostScript(eps) == kOk) return true;
-    CloseEps(eps);
-    return false;
-}
-
-// Reads the leading comments up to the first "%%CompFileName: " line, which is left in line.
-bool FindCompFileLine(EpsReader* eps, uint8_t* line, bool skipUnreadable) {
-    while (!AtEndOfFile(eps)) {
-        uint64_t before = EpsTell(eps);
-        if (ReadLine(eps, line) != kOk) {
-            if (skipUnreadable && EpsTell(eps) > before) continue;
-            return false;
-        }
-        if (MatchKeyword(line, "%%CompFileName: ")) return true;
-        if (!StartsWithPercent(line)) return false;
-    }
-    return false;
 }
 
 // Catalogues move between machines, so the high-resolution path written on the sample's machine
@@ -101,41 +72,10 @@ bool HasHeliosLayout(const char* path, const uint8_t* extension) {
     return FileExistsIn(directory, layout, nullptr);
 }
 
-bool FindCompanionFile(const char* path, std::string* hiResPath) {
-    EpsReader eps;
-    if (!OpenPositioned(path, &eps)) return false;
-    PString line;
-    bool found = ReadLine(&eps, line) == kOk && MatchKeyword(line, "%!PS-Adobe") &&
-                 FindCompFileLine(&eps, line, false);
-    CloseEps(&eps);
-    if (!found) return false;
-    *hiResPath = CompanionPathFromLine(line, path);
-    return true;
-}
-
 std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath) {
     char written[256];
     PStrToCDropLast(rest, written);
     return ResolveCompanionPath(written, samplePath);
-}
-
-bool IsColorCentralSample(const char* path) {
-    EpsReader eps;
-    if (!OpenPositioned(path, &eps)) return false;
-    PString line;
-    bool found = FindCompFileLine(&eps, line, true);
-    CloseEps(&eps);
-    return found;
-}
-
-uint32_t CatalogueRefusal(const char* path, const OpiOptions& options) {
-    if (IsDcsPlate(path)) return kRefuseDcsPlate;
-    if (!options.heliosAware) return 0;
-    PString extension;
-    PStrFromView(options.heliosLayoutExtension, extension, sizeof extension);
-    if (!options.heliosLayoutsOnly && IsHeliosLayout(path, extension)) return kRefuseHeliosLayout;
-    if (options.heliosLayoutsOnly && HasHeliosLayout(path, extension)) return kRefuseHeliosHiRes;
-    return 0;
 }
 
 }  // namespace aldra

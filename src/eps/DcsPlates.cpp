@@ -16,10 +16,6 @@ namespace {
 constexpr uint32_t kMaxCodeLines = 20;
 const char* const kPlateEndings[] = {".C", ".M", ".Y", ".K"};
 
-bool StartsWithPercent(const uint8_t* line) {
-    return line[0] > 0 && line[1] == '%';
-}
-
 bool IsPathSeparator(uint8_t c) {
     // Mac, DOS and Unix directories may stand in front of the plate name.
     return c == ':' || c == '\\' || c == '/';
@@ -38,7 +34,7 @@ bool NamesPlate(const uint8_t* reference, const uint8_t* plateName) {
 // A "%%CyanPlate: scan.C" style comment, or its single-"%" variants.
 bool LineReferencesPlate(uint8_t* line, const uint8_t* plateName) {
     PStrDelete(line, 1, 1);
-    if (StartsWithPercent(line)) PStrDelete(line, 1, 1);
+    if (IsCommentLine(line)) PStrDelete(line, 1, 1);
     PString marker;
     PStrFromC("Plate:", marker, sizeof marker);
     int at = PStrFind(marker, line);
@@ -70,7 +66,7 @@ bool ReferencesPlate(const char* platePath, const uint8_t* mainName) {
     bool found = false;
     if (RewindToPostScript(&eps) == kOk) {
         PString line;
-        while (!found && ReadLine(&eps, line) == kOk && StartsWithPercent(line)) {
+        while (!found && ReadLine(&eps, line) == kOk && IsCommentLine(line)) {
             found = LineReferencesPlate(line, plateName);
         }
     }
@@ -125,7 +121,7 @@ Status ScanPlateForImageData(const char* platePath, EpsInfo* info) {
             info->colorMode = kColour;
             break;
         }
-        if (!StartsWithPercent(line) && ++codeLines > kMaxCodeLines) break;
+        if (!IsCommentLine(line) && ++codeLines > kMaxCodeLines) break;
     }
     CloseEps(&eps);
     return status;

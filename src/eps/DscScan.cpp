@@ -31,10 +31,6 @@ struct Scan {
     LeadingWalk* walk = nullptr;  // fed every line read, when the caller wants the leading comments
 };
 
-bool StartsWithPercent(const uint8_t* line) {
-    return line[0] > 0 && line[1] == '%';
-}
-
 void CopyRest(const uint8_t* line, uint8_t* field) {
     PStrCopy(line, field, kPStringCapacity);
 }
@@ -107,11 +103,8 @@ Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block
     if (status != kOk) return status;
     HexBlock hex;
     status = OpenHexBlock(announced, bytesLeft, keep, &hex);
-    while (status == kOk && StartsWithPercent(scan->line) && HexBlockWanted(hex)) {
-        PString digits;
-        PStrSub(scan->line, 2, scan->line[0] - 1, digits, sizeof digits);
-        SkipHexLineIndent(digits);
-        AddHexLine(digits, &hex);
+    while (status == kOk && IsCommentLine(scan->line) && HexBlockWanted(hex)) {
+        AddHexCommentLine(scan->line, &hex);
         status = ReadLineFor(scan->walk, scan->eps, scan->line);
     }
     *block = CloseHexBlock(&hex);
@@ -122,21 +115,31 @@ Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block
     return status;
 }
 
+// Photoshop leaves the resolution resource out of some files it writes (ExifTool's sample is one);
+// their keywords and caption are still worth having, so only a resolution resource of the wrong
+// size makes the file unusable, and a block without one leaves the resolution as it was.
+Status TakeResolution(const TextBuffer* block, EpsInfo* info) {
+    const uint8_t* data = BufferData(block);
+    const uint32_t size = GetBufferSize(block);
+    const uint8_t* resource = nullptr;
+    uint32_t length = 0;
+    if (FindImageResource(data, size, kResolutionResource, &resource, &length) != kOk) return kOk;
+    int32_t h = 0;
+    int32_t v = 0;
+    Status status = ReadPhotoshopResolution(data, size, &h, &v);
+    if (status != kOk) return status;
+    info->hResolution = h * (1.0 / 65536);
+    info->vResolution = v * (1.0 / 65536);
+    return kOk;
+}
+
 Status ReadPhotoshopBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
     bool handOver = scan->walk != nullptr && OfferPhotoshopBlock(scan->walk);
     TextBuffer* block = nullptr;
     // A block that is short, or larger than kMaxHexBlockBytes, is passed over.
     Status status = ReadHexBlock(scan, announced, true, &block);
-    if (status == kOk && block != nullptr) {
-        int32_t h = 0;
-        int32_t v = 0;
-        status = ReadPhotoshopResolution(BufferData(block), GetBufferSize(block), &h, &v);
-        if (status == kOk) {
-            scan->info->hResolution = h * (1.0 / 65536);
-            scan->info->vResolution = v * (1.0 / 65536);
-        }
-    }
+    if (status == kOk && block != nullptr) status = TakeResolution(block, scan->info);
     if (handOver) {
         HandOverPhotoshopBlock(scan->walk, block);
     } else {
@@ -238,7 +241,7 @@ Status ExamineSeparationOrOpiKeyword(Scan* scan, bool* matched) {
 
 Status ExamineLine(Scan* scan) {
     // Every keyword starts with "%": a line of code (or of binary data) need not try them.
-    if (!StartsWithPercent(scan->line)) {
+    if (!IsCommentLine(scan->line)) {
         if (++scan->codeLines > kMaxCodeLines) scan->stop = true;
         return kOk;
     }
@@ -247,7 +250,7 @@ Status ExamineLine(Scan* scan) {
     if (matched) return status;
     status = ExamineSeparationOrOpiKeyword(scan, &matched);
     if (matched) return status;
-    if (StartsWithPercent(scan->line)) return kOk;
+    if (IsCommentLine(scan->line)) return kOk;
     if (++scan->codeLines > kMaxCodeLines) scan->stop = true;
     return kOk;
 }

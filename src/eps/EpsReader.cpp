@@ -6,15 +6,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "eps/DosEpsHeader.h"
+
 namespace aldra {
 
 namespace {
-constexpr uint32_t kHeaderProbe = 28;
-
-uint32_t LittleEndian32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // Copies the n bytes at p into the line up to the first CR or LF and returns that one's index (n
 // when there is none). This loop is the line reader's whole cost, so it handles sixteen bytes at a
@@ -90,12 +86,12 @@ Status RewindToPostScript(EpsReader* eps) {
     FileReader* r = &eps->reader;
     Status status = ReaderSeek(0, &r->cursor, r);
     if (status != kOk) return status;
-    status = ReaderEnsure(&r->cursor, kHeaderProbe, r);
+    status = ReaderEnsure(&r->cursor, kDosEpsHeaderUsedBytes, r);
     if (status != kOk) return status;
-    if (LittleEndian32(r->cursor) != kDosEpsMagic) return kOk;
-    uint32_t postScriptOffset = LittleEndian32(r->cursor + 4);
-    if (postScriptOffset == 0) return kErrFormat;
-    return ReaderSeek(postScriptOffset, &r->cursor, r);
+    DosEpsHeader header;
+    if (ParseDosEpsHeader(r->cursor, kDosEpsHeaderUsedBytes, &header) != kOk) return kOk;  // plain text
+    if (header.postScriptOffset == 0) return kErrFormat;
+    return ReaderSeek(header.postScriptOffset, &r->cursor, r);
 }
 
 Status ReadLine(EpsReader* eps, uint8_t* line) {

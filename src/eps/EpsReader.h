@@ -10,7 +10,6 @@
 
 namespace aldra {
 
-inline constexpr uint32_t kDosEpsMagic = 0xC6D3D0C5;  // C5 D0 D3 C6 read little-endian
 inline constexpr uint32_t kMaxLine = 255;
 
 struct EpsReader {

@@ -1,5 +1,6 @@
 #include "eps/Iptc.h"
 
+#include "base/Bytes.h"
 #include "base/PString.h"
 #include "eps/AnpaTable.h"
 #include "eps/EpsInfo.h"
@@ -12,14 +13,6 @@ namespace {
 constexpr uint32_t kHeaderBytes = 5;
 constexpr uint32_t kExtendedHeaderBytes = 9;
 constexpr uint8_t kCarriageReturn = 13;
-
-uint32_t BigEndian16(const uint8_t* p) {
-    return (uint32_t{p[0]} << 8) | p[1];
-}
-
-uint32_t BigEndian32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 bool IsExtendedLength(const uint8_t* header) {
     return header[3] == 0x80 && header[4] == 4;
@@ -54,11 +47,11 @@ bool NextIptcDataSet(const uint8_t* record, uint32_t size, uint32_t* offset, Ipt
     const uint8_t* header = record + *offset;
     if (header[0] != kIptcTagMarker || left < kHeaderBytes) return false;
     uint32_t headerBytes = kHeaderBytes;
-    uint32_t length = BigEndian16(header + 3);
+    uint32_t length = LoadBe16(header + 3);
     if (IsExtendedLength(header)) {
         if (left < kExtendedHeaderBytes) return false;
         headerBytes = kExtendedHeaderBytes;
-        length = BigEndian32(header + 5);
+        length = LoadBe32(header + 5);
     }
     if (length > left - headerBytes) return false;
     dataSet->record = header[1];

@@ -11,16 +11,12 @@ constexpr char kBeginPhotoshop[] = "%BeginPhotoshop:";
 constexpr char kPostScriptSignature[] = "%!PS-Adobe";
 
 // One line as ReadLine gave it; its characters count only when status is kOk. A read that fails
-// without moving on is the end of the file, where the probes stop before reading.
+// without moving on is the end of the file, where the searches stop before reading.
 struct FedLine {
     Status status;
     bool advanced;  // the read moved on, even if it failed
     const uint8_t* line;
 };
-
-bool StartsWithPercent(const uint8_t* line) {
-    return line[0] > 0 && line[1] == '%';
-}
 
 // MatchKeyword without consuming: the walk looks at lines that the scan goes on to take apart.
 template <size_t N>
@@ -29,7 +25,7 @@ bool StartsWith(const uint8_t* line, const char (&keyword)[N]) {
     return line[0] >= n && std::memcmp(line + 1, keyword, n) == 0;
 }
 
-// FindCompanionFile: a "%!PS-Adobe" first line, then comment lines up to the keyword; the end of
+// The companion line: a "%!PS-Adobe" first line, then comment lines up to the keyword; the end of
 // the file, an unreadable line or a line of code ends the search.
 void FeedCompanion(LeadingWalk* walk, const FedLine& fed) {
     if (walk->companion != LeadingState::kLooking) return;
@@ -45,12 +41,12 @@ void FeedCompanion(LeadingWalk* walk, const FedLine& fed) {
         PStrSub(fed.line, sizeof kCompFileName, fed.line[0] - (sizeof kCompFileName - 1),
                 walk->out->companionLine, kPStringCapacity);
         walk->companion = LeadingState::kDone;
-    } else if (!StartsWithPercent(fed.line)) {
+    } else if (!IsCommentLine(fed.line)) {
         walk->companion = LeadingState::kDone;
     }
 }
 
-// IsColorCentralSample: from the first line on, an unreadable line that was passed over is skipped.
+// The sample test: from the first line on; an unreadable line that was passed over is skipped.
 void FeedSample(LeadingWalk* walk, const FedLine& fed) {
     if (walk->sample != LeadingState::kLooking) return;
     if (fed.status != kOk) {
@@ -58,7 +54,7 @@ void FeedSample(LeadingWalk* walk, const FedLine& fed) {
     } else if (StartsWith(fed.line, kCompFileName)) {
         walk->out->colorCentralSample = true;
         walk->sample = LeadingState::kDone;
-    } else if (!StartsWithPercent(fed.line)) {
+    } else if (!IsCommentLine(fed.line)) {
         walk->sample = LeadingState::kDone;
     }
 }
@@ -69,11 +65,11 @@ void EndPhotoshop(LeadingWalk* walk, Status status, TextBuffer* block) {
     walk->photoshop = LeadingState::kDone;
 }
 
-// ReadPhotoshopData's search for the keyword among the comment lines.
+// The search for the block's keyword among the comment lines; the first line of code ends it.
 void SeekBlockStart(LeadingWalk* walk, EpsReader* eps, const FedLine& fed) {
     if (fed.status != kOk) return EndPhotoshop(walk, fed.status, nullptr);
     if (!StartsWith(fed.line, kBeginPhotoshop)) {
-        if (!StartsWithPercent(fed.line)) EndPhotoshop(walk, kErrFormat, nullptr);
+        if (!IsCommentLine(fed.line)) EndPhotoshop(walk, kErrFormat, nullptr);
         return;
     }
     PString rest;
@@ -86,14 +82,11 @@ void SeekBlockStart(LeadingWalk* walk, EpsReader* eps, const FedLine& fed) {
     walk->photoshop = LeadingState::kStarting;
 }
 
-// ReadPhotoshopData's hex lines: "%"-lines while bytes are wanted; the first other line (or a read
-// that fails) closes the block.
+// The block's hex lines: "%"-lines while bytes are wanted; the first other line (or a read that
+// fails) closes the block. Once every announced byte is there, what follows is no concern.
 void CollectBlock(LeadingWalk* walk, const FedLine& fed) {
-    if (fed.status == kOk && HexBlockWanted(walk->hex) && StartsWithPercent(fed.line)) {
-        PString digits;
-        PStrSub(fed.line, 2, fed.line[0] - 1, digits, sizeof digits);
-        SkipHexLineIndent(digits);
-        AddHexLine(digits, &walk->hex);
+    if (fed.status == kOk && HexBlockWanted(walk->hex) && IsCommentLine(fed.line)) {
+        AddHexCommentLine(fed.line, &walk->hex);
         return;
     }
     TextBuffer* block = CloseHexBlock(&walk->hex);

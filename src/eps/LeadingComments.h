@@ -1,9 +1,8 @@
 // The comment lines in front of a file's first line of PostScript code, walked once for what the
-// catalogue getters ask after the attach: the Photoshop resource block (ReadPhotoshopData), the
-// "%%CompFileName: " line of a Color Central sample (FindCompanionFile) and whether the file is
-// such a sample (IsColorCentralSample). Each fact follows the rule of that probe line for line, so
-// the answers are the probes' answers; the header scan feeds the walk the lines it reads anyway,
-// which is what lets an attach read the head of a file once instead of once per probe.
+// catalogue getters and the preview ask after the attach: the Photoshop resource block, the
+// "%%CompFileName: " line of a Color Central sample that names its high-resolution file, and
+// whether the file is such a sample. The header scan feeds the walk the lines it reads anyway,
+// which is what lets an attach read the head of a file once for all of them.
 #pragma once
 #include <cstdint>
 
@@ -16,11 +15,15 @@
 namespace aldra {
 
 struct LeadingComments {
-    Status photoshopStatus = kErrFormat;  // ReadPhotoshopData's result
-    TextBuffer* photoshop = nullptr;      // its block when that is kOk; owned
-    bool namesCompanion = false;          // FindCompanionFile finds the line
-    PString companionLine = {0};          // what follows "%%CompFileName: " on it
-    bool colorCentralSample = false;      // IsColorCentralSample's answer
+    // The block of the first "%BeginPhotoshop:" among the comments, when it decodes to exactly the
+    // announced bytes; 2020 without one, or the read's failure.
+    Status photoshopStatus = kErrFormat;
+    TextBuffer* photoshop = nullptr;  // the block when photoshopStatus is kOk; owned
+    // A "%!PS-Adobe" first line, then a "%%CompFileName: " line among the comments behind it.
+    bool namesCompanion = false;
+    PString companionLine = {0};  // what follows "%%CompFileName: " on it
+    // A "%%CompFileName: " line among the comments from the first line on, whatever that is.
+    bool colorCentralSample = false;
 };
 
 void DisposeLeadingComments(LeadingComments* comments);  // back to the empty state

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "base/Bytes.h"
 #include "eps/CommentParser.h"
 #include "eps/Iptc.h"
+#include "eps/LeadingComments.h"
 
 namespace aldra {
 
@@ -13,26 +15,6 @@ constexpr uint8_t kSignature[4] = {'8', 'B', 'I', 'M'};
 constexpr uint32_t kResolutionBytes = 16;
 constexpr uint32_t kVerticalResolutionOffset = 8;
 
-uint32_t BigEndian32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-bool StartsWithPercent(const uint8_t* line) {
-    return line[0] > 0 && line[1] == '%';
-}
-
-// The block has to stand among the leading comment lines; the first line of code ends the search.
-Status FindBlockStart(EpsReader* eps, uint8_t* line) {
-    Status status = RewindToPostScript(eps);
-    while (status == kOk) {
-        status = ReadLine(eps, line);
-        if (status != kOk) break;
-        if (MatchKeyword(line, "%BeginPhotoshop:")) return kOk;
-        if (!StartsWithPercent(line)) return kErrFormat;
-    }
-    return status;
-}
-
 // Resource 1028 of a decoded block; the record points into the block.
 Status FindIptcRecord(const TextBuffer* block, const uint8_t** record, uint32_t* size) {
     return FindImageResource(BufferData(block), GetBufferSize(block), kIptcResource, record, size);
@@ -41,26 +23,11 @@ Status FindIptcRecord(const TextBuffer* block, const uint8_t** record, uint32_t*
 }  // namespace
 
 Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block) {
-    *block = nullptr;
-    PString line;
-    Status status = FindBlockStart(eps, line);
-    if (status != kOk) return status;
-    int64_t announced = ParseInteger(line);
-    if (announced > kMaxHexBlockBytes) return kErrMemory;
-    HexBlock hex;
-    status = OpenHexBlock(announced, EpsFileSize(eps) - EpsTell(eps), true, &hex);
-    if (status != kOk) return status;
-    // Hex comment lines are collected until the announced bytes are there or the comments end.
-    status = ReadLine(eps, line);
-    while (status == kOk && HexBlockWanted(hex) && MatchKeyword(line, "%")) {
-        SkipHexLineIndent(line);
-        AddHexLine(line, &hex);
-        status = ReadLine(eps, line);
-    }
-    // Once every announced byte is there, what follows the block (even the end of the file) is no concern.
-    *block = CloseHexBlock(&hex);
-    if (*block == nullptr) return status != kOk ? status : kErrFormat;
-    return kOk;
+    LeadingComments comments;
+    WalkLeadingComments(eps, kWantPhotoshop, &comments);
+    *block = comments.photoshop;
+    comments.photoshop = nullptr;
+    return comments.photoshopStatus;
 }
 
 Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data,
@@ -74,9 +41,9 @@ Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const
         uint64_t nameBytes = (uint64_t{resource[6]} + 2) & ~uint64_t{1};
         uint64_t headerBytes = 6 + nameBytes + 4;
         if (left < headerBytes) return kErrFormat;
-        uint32_t length = BigEndian32(resource + 6 + nameBytes);
+        uint32_t length = LoadBe32(resource + 6 + nameBytes);
         if (length > left - headerBytes) return kErrFormat;
-        uint16_t resourceId = static_cast<uint16_t>((resource[4] << 8) | resource[5]);
+        uint16_t resourceId = LoadBe16(resource + 4);
         if (resourceId == id) {
             *data = resource + headerBytes;
             *dataSize = length;
@@ -94,8 +61,8 @@ Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hRe
     Status status = FindImageResource(block, size, kResolutionResource, &data, &length);
     if (status != kOk) return status;
     if (length != kResolutionBytes) return kErrFormat;
-    *hResolution = static_cast<int32_t>(BigEndian32(data));
-    *vResolution = static_cast<int32_t>(BigEndian32(data + kVerticalResolutionOffset));
+    *hResolution = static_cast<int32_t>(LoadBe32(data));
+    *vResolution = static_cast<int32_t>(LoadBe32(data + kVerticalResolutionOffset));
     return kOk;
 }
 
@@ -136,28 +103,6 @@ Status IptcNotesOfBlock(const TextBuffer* block, const TextBuffer* anpaTable, co
     }
     *notes = text;
     return kOk;
-}
-
-Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count) {
-    *keywords = nullptr;
-    *count = 0;
-    TextBuffer* block = nullptr;
-    Status status = ReadPhotoshopData(eps, &block);
-    if (status != kOk) return status;
-    status = IptcKeywordsOfBlock(block, keywords, count);
-    DisposeBuffer(block);
-    return status;
-}
-
-Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
-                     TextBuffer** notes) {
-    *notes = nullptr;
-    TextBuffer* block = nullptr;
-    Status status = ReadPhotoshopData(eps, &block);
-    if (status != kOk) return status;
-    status = IptcNotesOfBlock(block, anpaTable, separator, notes);
-    DisposeBuffer(block);
-    return status;
 }
 
 }  // namespace aldra

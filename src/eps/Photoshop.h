@@ -16,8 +16,9 @@ inline constexpr uint16_t kIptcResource = 1028;
 
 // Takes resolution and colour mode from the rest of an "%ImageData:" line.
 void ParseImageData(uint8_t* line, EpsInfo* info);
-// Finds and decodes the Photoshop resource block of the file; the caller disposes of *block. 1000 for
-// a block announced larger than kMaxHexBlockBytes, refused before any of it is read.
+// Finds and decodes the Photoshop resource block among the file's leading comments (the walk of
+// LeadingComments.h); the caller disposes of *block. 1000 for a block announced larger than
+// kMaxHexBlockBytes, refused before any of it is read.
 Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block);
 Status FindImageResource(const uint8_t* block, uint32_t size, uint16_t id, const uint8_t** data,
                          uint32_t* dataSize);
@@ -26,14 +27,12 @@ Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hRe
                                int32_t* vResolution);
 Status FindIptcDataSet(const uint8_t* record, uint32_t size, uint8_t recordNumber, uint8_t dataSet,
                        const uint8_t** data, uint32_t* length);
-// The categories and the notes text of a decoded block (ReadPhotoshopData), as the two below.
+// The categories of a decoded block (ReadPhotoshopData); the caller disposes of *keywords. 2020
+// when the block has no IPTC record or the record no keywords.
 Status IptcKeywordsOfBlock(const TextBuffer* block, StringList** keywords, uint32_t* count);
+// The notes text of a decoded block, composed by the data-set table; the caller disposes of *notes.
+// 2020 when the table selects nothing the record holds.
 Status IptcNotesOfBlock(const TextBuffer* block, const TextBuffer* anpaTable, const uint8_t* separator,
                         TextBuffer** notes);
-// The categories of a file; the caller disposes of *keywords.
-Status ReadIptcKeywords(EpsReader* eps, StringList** keywords, uint32_t* count);
-// The notes text of a file, composed by the data-set table; the caller disposes of *notes.
-Status ReadIptcNotes(EpsReader* eps, const TextBuffer* anpaTable, const uint8_t* separator,
-                     TextBuffer** notes);
 
 }  // namespace aldra

@@ -131,16 +131,14 @@ bool IsAscii85Digit(uint8_t c) {
     return c >= '!' && c <= 'u';
 }
 
-void StoreBigEndian(uint32_t value, uint8_t* out, size_t count) {
-    for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-
 // A final group of k digits stands for k - 1 bytes: the missing digits count as "u", the largest,
 // so that the bytes kept come out as they were written.
 size_t StorePartialGroup(uint32_t value, int digits, uint8_t* out) {
     if (digits < 2) return 0;
     for (int i = digits; i < 5; ++i) value = value * 85 + 84;
-    StoreBigEndian(value, out, static_cast<size_t>(digits - 1));
+    uint8_t group[4];
+    StoreBe32(group, value);
+    std::memcpy(out, group, static_cast<size_t>(digits - 1));
     return static_cast<size_t>(digits - 1);
 }
 
@@ -169,7 +167,7 @@ bool DecodeAscii85Text(Ascii85Source* source, size_t* count) {
         } else if (IsAscii85Digit(c)) {
             value = value * 85 + static_cast<uint32_t>(c - '!');  // wraps for groups above 2^32 - 1
             if (++digits == 5) {
-                StoreBigEndian(value, out + n, 4);
+                StoreBe32(out + n, value);
                 n += 4;
                 value = 0;
                 digits = 0;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/Bytes.h"
+
 namespace aldra {
 
 class BoundedBytes {
@@ -29,22 +31,13 @@ class BoundedBytes {
 
     bool Get16(uint32_t offset, uint16_t* value) const {
         if (!Has(offset, 2)) return false;
-        const uint8_t* p = data_ + offset;
-        *value =
-            bigEndian_ ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[1] << 8 | p[0]);
+        *value = bigEndian_ ? LoadBe16(data_ + offset) : LoadLe16(data_ + offset);
         return true;
     }
 
     bool Get32(uint32_t offset, uint32_t* value) const {
         if (!Has(offset, 4)) return false;
-        const uint8_t* p = data_ + offset;
-        if (bigEndian_) {
-            *value = static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-                     static_cast<uint32_t>(p[2]) << 8 | p[3];
-        } else {
-            *value = static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 |
-                     static_cast<uint32_t>(p[1]) << 8 | p[0];
-        }
+        *value = bigEndian_ ? LoadBe32(data_ + offset) : LoadLe32(data_ + offset);
         return true;
     }
 

@@ -4,8 +4,8 @@
 
 #include "base/Block.h"
 #include "base/FileReader.h"
+#include "eps/DosEpsHeader.h"
 #include "preview/BitFields.h"
-#include "preview/DosEpsHeader.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffByteView.h"

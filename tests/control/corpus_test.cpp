@@ -23,10 +23,11 @@ class CorpusTest : public ControlTest {
     }
 };
 
-// ExifTool's sample carries a full IPTC record but no resolution resource 1005.
+// ExifTool's sample carries a full IPTC record but no resolution resource 1005: it is attached
+// (the resolution is what its %ImageData line gives), and its keywords and caption are read.
 TEST_F(CorpusTest, IptcOfAPhotoshopBlockWithoutResolution) {
     std::string path = kCorpus + "/exiftool/PostScript.eps";
-    TestAndAttach(path, ReadFile(path));
+    EXPECT_EQ(TestAndAttach(path, ReadFile(path)).hr, S_OK);
     EXPECT_EQ(Call("InfoGetCategories").Text(), "ExifTool\rTest\rXMP");
     EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: A witty caption");
 }

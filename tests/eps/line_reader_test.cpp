@@ -1,138 +1,148 @@
+// The EPS file as lines (every line end, pieces of long lines, the DOS EPS header in front) and the
+// destructive parsers that take a comment line apart.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "base/TextBuffer.h"
+#include "eps/CommentParser.h"
 #include "eps/EpsReader.h"
 #include "support/TempDir.h"
+#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {
 
-// Reads every line of a file the way the parsers do.
-std::vector<std::string> Lines(const std::string& path) {
+using testing::DosEpsFile;
+using LineList = std::vector<std::string>;
+
+// Every line the parsers would read, then the result that ended the reading.
+LineList Lines(const testing::TempDir& dir, const std::string& bytes) {
     EpsReader eps;
-    std::vector<std::string> lines;
-    if (OpenEps(path.c_str(), &eps) != kOk) return {"<open failed>"};
-    if (RewindToPostScript(&eps) == kOk) {
-        PString line;
-        while (ReadLine(&eps, line) == kOk) lines.push_back(PStrToString(line));
-    }
+    if (OpenEps(dir.Write("f.eps", bytes).c_str(), &eps) != kOk) return {"<open failed>"};
+    LineList lines;
+    Status status = RewindToPostScript(&eps);
+    PString line;
+    while (status == kOk && (status = ReadLine(&eps, line)) == kOk) lines.push_back(PStrToString(line));
+    lines.push_back(std::to_string(status) + (AtEndOfFile(&eps) ? " at the end" : ""));
     CloseEps(&eps);
     return lines;
 }
 
-std::string Joined(const std::vector<std::string>& parts, const std::string& end) {
-    std::string s;
-    for (const auto& p : parts) s += p + end;
-    return s;
-}
-
 TEST(LineReader, AllLineEndsGiveTheSameLinesAcrossWindowSlides) {
-    testing::TempDir tmp;
-    // Enough lines of varied length that line ends fall on every position of the 255-byte pieces
-    // and of the 32 KiB window, CR LF pairs straddling both.
-    std::vector<std::string> expected = {"%!PS-Adobe-3.0 EPSF-3.0", "%%BoundingBox: 0 0 10 10"};
+    testing::TempDir dir;
+    // Line ends fall on every position of the 255-byte pieces and of the 32 KiB window, CR LF pairs
+    // straddling both.
+    LineList expected = {"%!PS-Adobe-3.0 EPSF-3.0"};
     for (int i = 0; i < 3000; ++i)
         expected.push_back(std::string(static_cast<size_t>(i % 253 + 1), 'a' + i % 26));
     for (const char* end : {"\n", "\r", "\r\n", "\n\r"}) {
-        std::string path = tmp.Write("f.eps", Joined(expected, end));
-        EXPECT_EQ(Lines(path), expected) << "line end " << static_cast<int>(end[0]) << "," << end[1];
+        std::string text;
+        for (const auto& line : expected) text += line + end;
+        LineList lines = Lines(dir, text);
+        EXPECT_EQ(lines.back(), "2016 at the end");
+        lines.pop_back();
+        EXPECT_EQ(lines, expected) << static_cast<int>(end[0]) << "," << static_cast<int>(end[1]);
     }
 }
 
-TEST(LineReader, LongLinesComeInPiecesAndDoubledEndsGiveEmptyLines) {
-    testing::TempDir tmp;
-    std::string longLine(600, 'x');
-    EXPECT_EQ(Lines(tmp.Write("a.eps", longLine + "\nend")),
-              (std::vector<std::string>{std::string(255, 'x'), std::string(255, 'x'), std::string(90, 'x'),
-                                        "end"}));
-    // (Files shorter than 28 bytes are refused before any line is read, hence the padding.)
-    EXPECT_EQ(Lines(tmp.Write("b.eps", "one\r\rtwo\n\nthree and padding to 28")),
-              (std::vector<std::string>{"one", "", "two", "", "three and padding to 28"}));
-    // A physical line of exactly 255 characters: its CR LF comes after the piece and reads as the
-    // empty rest of that line, one line, not two.
-    EXPECT_EQ(Lines(tmp.Write("c.eps", std::string(255, 'y') + "\r\nz\r\n")),
-              (std::vector<std::string>{std::string(255, 'y'), "", "z"}));
+TEST(LineReader, PiecesEmptyLinesAndTheDosEpsHeader) {
+    testing::TempDir dir;
+    const std::string x(255, 'x'), y(255, 'y');
+    const std::string ps = "%!PS-Adobe\n%%EOF\n";
+    const std::pair<std::string, LineList> cases[] = {
+        {std::string(600, 'x') + "\nend", {x, x, std::string(90, 'x'), "end", "2016 at the end"}},
+        {"one\r\rtwo\n\nthree and padding to 28",
+         {"one", "", "two", "", "three and padding to 28", "2016 at the end"}},
+        // The CR LF behind a piece of exactly 255 characters reads as the empty rest of its line.
+        {y + "\r\nz\r\n", {y, "", "z", "2016 at the end"}},
+        {DosEpsFile(ps, ""), {"%!PS-Adobe", "%%EOF", "2016 at the end"}},
+        {DosEpsFile(ps, "").replace(4, 4, std::string(4, '\0')), {"2020"}},
+        {DosEpsFile(ps, "").replace(4, 4, std::string("\0\0\0\x40", 4)), {"2016 at the end"}},
+        {"%!PS\n", {"1000"}},  // shorter than any header
+    };
+    for (const auto& [bytes, lines] : cases) EXPECT_EQ(Lines(dir, bytes), lines) << bytes.substr(0, 40);
 }
 
-TEST(LineReader, EndOfFileIsReportedAndTheLineLeftAlone) {
-    testing::TempDir tmp;
-    EpsReader eps;
-    ASSERT_EQ(OpenEps(tmp.Write("e.eps", "%!PS-Adobe-3.0 and some more text\r\n").c_str(), &eps), kOk);
-    ASSERT_EQ(RewindToPostScript(&eps), kOk);
+// "value|rest" of one parser applied to the text.
+std::string Parse(const std::string& parser, const std::string& text) {
+    PString line, token;
+    PStrFromView(text, line, sizeof line);
+    std::string value;
+    if (parser == "int") value = std::to_string(ParseInteger(line));
+    if (parser == "real") value = std::to_string(ParseReal(line));
+    if (parser == "version") value = std::to_string(ParseVersion(line));
+    if (parser == "box") value = MatchKeyword(line, "%%BoundingBox:") ? "matched" : "no";
+    if (parser == "token") ParseToken(line, token);
+    if (parser == "word") TakeWord(line, token);
+    if (parser == "token" || parser == "word") value = PStrToString(token);
+    return value + "|" + PStrToString(line);
+}
+
+TEST(CommentParser, EachParserTakesWhatItRecognises) {
+    const char* const cases[][3] = {
+        {"box", "%%boundingbox: 0 0 10 10", "no|%%boundingbox: 0 0 10 10"},
+        {"box", "%%BoundingBox: 0 0 10 10", "matched| 0 0 10 10"},
+        {"box", "%%Bo", "no|%%Bo"},
+        {"int", "\t -42abc", "-42|abc"},
+        {"int", "4294967297", "1|"},  // wraps without a fault
+        {"real", " -12,5 x", "-12.500000| x"},
+        {"real", "abc", "0.000000|abc"},
+        {"real", "1.5e3", "1.500000|e3"},
+        {"version", "3.0 EPSF-3.0", "768| EPSF-3.0"},
+        {"version", "2.01", "513|"},
+        {"version", "10.0", "4096|"},
+        {"version", ".5", "80|"},
+        {"version", "x3.0", "0|x3.0"},
+        {"version", "123", "4608|3"},
+        {"token", "(Times\\(Bold\\)) rest", "Times(Bold)| rest"},
+        {"token", "Helvetica Times-Roman", "Helvetica Times-Roman|"},
+        {"token", "(abc\\101)", "abcA|"},
+        {"token", "  \"quoted (text)\" after", "quoted (text)| after"},
+        {"token", "(a\\\\b\\rc)", "a\\b\rc|"},
+        {"token", "(no close", "no close|"},
+        {"token", "(a(b)c)", "a(b|c)"},  // parentheses do not nest
+        {"token", "end\\", "end\\|"},    // a final backslash stands for itself
+        {"token", "(\\777)", "\xff|"},   // octal taken modulo 256
+        {"word", "Cyan\tInk Magenta", "Cyan\tInk| Magenta"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Parse(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+}
+
+std::string Appended(const std::string& digits) {
     PString line;
-    ASSERT_EQ(ReadLine(&eps, line), kOk);
-    EXPECT_TRUE(AtEndOfFile(&eps));
-    EXPECT_EQ(ReadLine(&eps, line), kErrEof);
-    EXPECT_EQ(PStrToString(line), "%!PS-Adobe-3.0 and some more text");
-    CloseEps(&eps);
+    PStrFromView(digits, line, sizeof line);
+    TextBuffer* buffer = nullptr;
+    EXPECT_EQ(NewBuffer(0, &buffer), kOk);
+    EXPECT_EQ(AppendHexLine(line, buffer), kOk);
+    std::string bytes(reinterpret_cast<const char*>(BufferData(buffer)), GetBufferSize(buffer));
+    DisposeBuffer(buffer);
+    return bytes;
 }
 
-// A DOS EPS binary header: magic, PostScript offset and length, then a TIFF preview's place.
-std::string DosEpsHeader(uint32_t psOffset, uint32_t psLength) {
-    std::string h = "\xC5\xD0\xD3\xC6";
-    for (uint32_t v : {psOffset, psLength, 0u, 0u, 0u, 0u}) {
-        for (int i = 0; i < 4; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-    h += "\xFF\xFF";
-    return h;
-}
-
-TEST(LineReader, DosEpsHeadersAreSkippedOrRefused) {
-    testing::TempDir tmp;
-    std::string header = DosEpsHeader(40, 14);
-    std::string body = header + std::string(40 - header.size(), '\n') + "%!PS-Adobe\n%%EOF\n";
-    EXPECT_EQ(Lines(tmp.Write("dos.eps", body)), (std::vector<std::string>{"%!PS-Adobe", "%%EOF"}));
-
-    EpsReader eps;
-    ASSERT_EQ(OpenEps(tmp.Write("zero.eps", DosEpsHeader(0, 0) + "%!PS\n").c_str(), &eps), kOk);
-    EXPECT_EQ(RewindToPostScript(&eps), kErrFormat);
-    CloseEps(&eps);
-    ASSERT_EQ(OpenEps(tmp.Write("short.eps", "%!PS\n").c_str(), &eps), kOk);
-    EXPECT_EQ(RewindToPostScript(&eps), kErrMemory);  // shorter than any header
-    CloseEps(&eps);
-    // An offset past the end of the file reads as an empty file.
-    EXPECT_EQ(Lines(tmp.Write("far.eps", DosEpsHeader(1u << 30, 10) + "%!PS\n")), std::vector<std::string>{});
-}
-
-TEST(LineReader, BufferedBytesReachNeitherPastTheWindowNorPastTheFile) {
-    testing::TempDir tmp;
-    std::string bytes(100000, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13 + i / 256);
-    EpsReader eps;
-    ASSERT_EQ(OpenEps(tmp.Write("f.eps", bytes).c_str(), &eps), kOk);
-    // Spans taken in uneven bites walk the whole file in order, each inside the window.
-    std::string walked;
-    uint32_t bite = 1;
-    for (;;) {
-        const uint8_t* span = nullptr;
-        uint32_t count = 0;
-        Status status = EpsBufferedBytes(&eps, &span, &count);
-        if (status != kOk) {
-            EXPECT_EQ(status, kErrEof);
-            EXPECT_EQ(count, 0u);
-            break;
+// Lines long enough for whole runs of sixteen digits and every tail behind them, in both cases; a
+// bad digit anywhere, inside a run or in the tail, skips the whole line; an odd last digit is dropped.
+TEST(CommentParser, HexLinesOfEveryLengthDecodeOrAreSkippedWhole) {
+    static const char* digits[] = {"0123456789ABCDEF", "0123456789abcdef"};
+    for (int pairs = 0; pairs <= 127; ++pairs) {
+        std::string text, want;
+        for (int k = 0; k < pairs; ++k) {
+            const int value = (k * 37 + pairs) & 0xFF;
+            text += digits[(k / 3) % 2][value >> 4];
+            text += digits[(k / 5) % 2][value & 15];
+            want += static_cast<char>(value);
         }
-        ASSERT_GE(count, 1u);
-        ASSERT_LE(count, kStandardWindow);
-        ASSERT_LE(EpsTell(&eps) + count, bytes.size());
-        uint32_t take = count < bite ? count : bite;
-        walked.append(reinterpret_cast<const char*>(span), take);
-        EpsSkipBuffered(&eps, take);
-        bite = bite * 3 % 40000 + 1;
+        EXPECT_EQ(Appended(text + "A"), want) << pairs;
     }
-    EXPECT_EQ(walked, bytes);
-    EXPECT_TRUE(AtEndOfFile(&eps));
-    // Near the end a span stops at the file's last byte, whatever the window still holds.
-    ASSERT_EQ(EpsSeek(&eps, bytes.size() - 5), kOk);
-    const uint8_t* span = nullptr;
-    uint32_t count = 0;
-    ASSERT_EQ(EpsBufferedBytes(&eps, &span, &count), kOk);
-    EXPECT_EQ(count, 5u);
-    EpsSkipBuffered(&eps, count);
-    EXPECT_TRUE(AtEndOfFile(&eps));
-    CloseEps(&eps);
+    const std::string good(254, 'c');
+    for (size_t at = 0; at < good.size(); ++at) {
+        for (char bad : {'g', 'G', ' ', '/', ':', '@', '`', '\xC1'}) {
+            std::string text = good;
+            text[at] = bad;
+            ASSERT_EQ(Appended(text), "") << at << " " << bad;
+        }
+    }
 }
 
 }  // namespace

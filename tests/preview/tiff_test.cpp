@@ -11,7 +11,7 @@
 
 #include "CaptureSink.h"
 #include "eps/EpsReader.h"
-#include "preview/DosEpsHeader.h"
+#include "eps/DosEpsHeader.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffPreview.h"
@@ -525,9 +525,7 @@ TEST(DosEpsHeader, FieldsAreLittleEndianBehindTheMagic) {
         Bytes({0xC5, 0xD0, 0xD3, 0xC6, 0x1E, 0x00, 0x00, 0x00, 0x10, 0x27, 0x00, 0x00, 0x2E, 0x27, 0x00,
                0x00, 0x00, 0x01, 0x00, 0x00, 0x2E, 0x28, 0x00, 0x00, 0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF});
     auto parse = [](const std::string& bytes, DosEpsHeader* h) {
-        return ParseDosEpsHeader(
-            BoundedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size())),
-            h);
+        return ParseDosEpsHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), h);
     };
     DosEpsHeader h;
     ASSERT_EQ(parse(header, &h), kOk);

@@ -5,11 +5,11 @@
 
 #include <set>
 
+#include "eps/DosEpsHeader.h"
 #include "eps/DscScan.h"
 #include "eps/Iptc.h"
 #include "fuzz/targets/All.h"
 #include "platform/registry/Hive.h"
-#include "preview/DosEpsHeader.h"
 #include "preview/TiffPreview.h"
 #include "support/TempDir.h"
 // Last: the seeds bring in libjpeg, whose TRUE and FALSE would clash with the headers above.
@@ -107,11 +107,14 @@ TEST(Seeds, PhotoshopBlocksHoldTheirIptcRecord) {
             continue;
         }
         WithFile(seed, [](EpsReader* eps, const std::string&) {
+            TextBuffer* block = nullptr;
+            ASSERT_EQ(ReadPhotoshopData(eps, &block), kOk);
             StringList* keywords = nullptr;
             uint32_t count = 0;
-            ASSERT_EQ(ReadIptcKeywords(eps, &keywords, &count), kOk);
+            ASSERT_EQ(IptcKeywordsOfBlock(block, &keywords, &count), kOk);
             EXPECT_EQ(count, 2u);
             DisposeBuffer(keywords);
+            DisposeBuffer(block);
         });
     }
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 
+#include "base/Bytes.h"
 #include "base/File.h"
 
 namespace aldra {
@@ -104,14 +105,6 @@ class NewFile {
     bool made_ = false;
     bool kept_ = false;
 };
-
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 bool KeyIsValid(const std::string& key) {
     if (key.empty() || key.size() > 79 || key.front() == ' ' || key.back() == ' ') return false;
@@ -262,21 +255,21 @@ Status WriteBitmapBmp(HBITMAP bitmap, const char* path) {
     uint8_t head[14 + 40];
     head[0] = 'B';
     head[1] = 'M';
-    PutLe32(head + 2, static_cast<uint32_t>(imageBytes + headerBytes));
-    PutLe32(head + 6, 0);
-    PutLe32(head + 10, headerBytes);
+    StoreLe32(head + 2, static_cast<uint32_t>(imageBytes + headerBytes));
+    StoreLe32(head + 6, 0);
+    StoreLe32(head + 10, headerBytes);
     uint8_t* h = head + 14;
-    PutLe32(h, 40);
-    PutLe32(h + 4, width);
-    PutLe32(h + 8, height);  // positive: bottom-up
-    PutLe16(h + 12, 1);
-    PutLe16(h + 14, bpp);
-    PutLe32(h + 16, BI_RGB);
-    PutLe32(h + 20, static_cast<uint32_t>(imageBytes));
-    PutLe32(h + 24, 0);
-    PutLe32(h + 28, 0);
-    PutLe32(h + 32, colours);
-    PutLe32(h + 36, colours);
+    StoreLe32(h, 40);
+    StoreLe32(h + 4, width);
+    StoreLe32(h + 8, height);  // positive: bottom-up
+    StoreLe16(h + 12, 1);
+    StoreLe16(h + 14, static_cast<uint16_t>(bpp));
+    StoreLe32(h + 16, BI_RGB);
+    StoreLe32(h + 20, static_cast<uint32_t>(imageBytes));
+    StoreLe32(h + 24, 0);
+    StoreLe32(h + 28, 0);
+    StoreLe32(h + 32, colours);
+    StoreLe32(h + 36, colours);
 
     const uint32_t bandRows = RowsPerBand(stride, height);
     std::unique_ptr<uint8_t[]> band(new (std::nothrow) uint8_t[static_cast<size_t>(bandRows) * stride]);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <unordered_map>
 
+#include "base/Bytes.h"
+
 namespace aldra {
 
 namespace {
@@ -58,8 +60,7 @@ std::string HexBytes(std::string_view data) {
 std::string FormatData(const HiveValue& value) {
     if (value.type == kString && Quotable(value.data)) return Quoted(value.data);
     if (value.type == kDword && value.data.size() == 4) {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(value.data[i]);
+        uint32_t v = LoadLe32(reinterpret_cast<const uint8_t*>(value.data.data()));
         char text[16];
         for (int i = 7; i >= 0; --i, v >>= 4) text[i] = kHexDigits[v & 15];
         return "dword:" + std::string(text, 8);

@@ -13,6 +13,7 @@
 #include <new>
 #include <set>
 
+#include "base/Bytes.h"
 #include "platform/registry/Hive.h"
 
 namespace aldra {
@@ -480,13 +481,13 @@ LSTATUS RegGetDword(HKEY key, const char* name, DWORD* out) {
     status = RegQueryValueEx(key, name, nullptr, &type, bytes, &size);
     if (status != ERROR_SUCCESS) return status;
     if (type != REG_DWORD || size != 4) return ERROR_UNSUPPORTED_TYPE;
-    *out = DWORD{bytes[0]} | (DWORD{bytes[1]} << 8) | (DWORD{bytes[2]} << 16) | (DWORD{bytes[3]} << 24);
+    *out = LoadLe32(bytes);
     return ERROR_SUCCESS;
 }
 
 LSTATUS RegSetDword(HKEY key, const char* name, DWORD value) {
-    uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                        static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
     return RegSetValueEx(key, name, 0, REG_DWORD, bytes, sizeof bytes);
 }
 

@@ -1,5 +1,6 @@
 // The binary header of a DOS EPS file: 30 little-endian bytes at the start of the file that locate
-// the PostScript text and the optional Windows metafile and TIFF previews.
+// the PostScript text and the optional Windows metafile and TIFF previews. The quick test, the line
+// reader and the TIFF preview all read it through this one parser.
 //
 //   offset  size  field
 //        0     4  magic C5 D0 D3 C6
@@ -8,13 +9,14 @@
 //       20     4  TIFF offset           24  4  TIFF length (offset 0: none)
 //       28     2  checksum (0xFFFF when not computed; never checked)
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "base/Result.h"
-#include "eps/EpsReader.h"
-#include "preview/TiffByteView.h"
 
 namespace aldra {
+
+struct EpsReader;
 
 inline constexpr uint32_t kDosEpsHeaderBytes = 30;
 // The checksum is not used, so a header is complete after its section table.
@@ -29,8 +31,10 @@ struct DosEpsHeader {
     uint32_t tiffLength = 0;
 };
 
+// Whether the bytes begin with the magic; fewer than four bytes do not.
+bool HasDosEpsMagic(const uint8_t* bytes, size_t size);
 // 2020 when the bytes are fewer than 28 or do not begin with the magic.
-Status ParseDosEpsHeader(const BoundedBytes& bytes, DosEpsHeader* header);
+Status ParseDosEpsHeader(const uint8_t* bytes, size_t size, DosEpsHeader* header);
 // Reads the header from the start of the file; the reader's position is then undefined.
 Status ReadDosEpsHeader(EpsReader* eps, DosEpsHeader* header);
 
