@@ -13,7 +13,7 @@ inline int FuzzAi7Thumbnail(const uint8_t* data, size_t size) {
     std::vector<uint8_t> pixels(size < 64 ? 64 : size);
     ALDRA_FUZZ_CHECK(DecodeThumbnailRuns(data, size, pixels.data(), pixels.size()) <= pixels.size());
     DecodeIntoTargets("ai7/input.ai", data, size,
-                      [](EpsReader* eps, RowSink* sink) { DecodeAi7Thumbnail(eps, sink); });
+                      [](EpsReader* eps, RowSink* sink) { return DecodeAi7Thumbnail(eps, sink); });
     return 0;
 }
 

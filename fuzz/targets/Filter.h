@@ -31,7 +31,7 @@ inline void TakePicture(testing::Answer& answer, int32_t boxWidth, int32_t boxHe
     if (answer.value.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)) != S_OK)
         return;
     RgbImage rgb;
-    if (picture->ReadRgbRows(&rgb) == kOk) {
+    if (picture->ReadRgbRows(&rgb) == CodeOf(kOk)) {
         // A thumbnail fits the box it was asked for.
         ALDRA_FUZZ_CHECK(rgb.width <= static_cast<uint32_t>(boxWidth) &&
                          rgb.height <= static_cast<uint32_t>(boxHeight));

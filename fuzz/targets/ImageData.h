@@ -8,7 +8,7 @@ namespace aldra::fuzz {
 
 inline int FuzzImageData(const uint8_t* data, size_t size) {
     DecodeIntoTargets("imagedata/input.eps", data, size,
-                      [](EpsReader* eps, RowSink* sink) { DecodeImageData(eps, sink); });
+                      [](EpsReader* eps, RowSink* sink) { return DecodeImageData(eps, sink); });
     return 0;
 }
 

@@ -17,7 +17,7 @@ namespace aldra::fuzz {
 inline const TextBuffer* EveryDataSetTable() {
     static TextBuffer* table = [] {
         TextBuffer* t = nullptr;
-        NewBuffer(0, &t);
+        if (NewBuffer(0, &t) != kOk) return t;
         ParseAnpaSettings(t,
                           "2,5,0,1,Object\n2,25,1,1,Keywords\n2,25,1,1,Again\n2,55,2,1,Date\n"
                           "2,80,3,1,By-line\n2,105,4,1,Headline\n2,116,5,1,Copyright\n"
@@ -37,7 +37,8 @@ inline void ExerciseIptcRecord(const uint8_t* record, uint32_t size) {
     PString separator;
     PStrFromC(": ", separator, sizeof separator);
     TextBuffer* notes = nullptr;
-    if (NewBuffer(0, &notes) == kOk) ComposeIptcNotes(record, size, EveryDataSetTable(), separator, notes);
+    if (NewBuffer(0, &notes) == kOk)
+        (void)ComposeIptcNotes(record, size, EveryDataSetTable(), separator, notes);
     DisposeBuffer(notes);
 
     const uint8_t* value = nullptr;
@@ -48,7 +49,7 @@ inline void ExerciseIptcRecord(const uint8_t* record, uint32_t size) {
 
 inline void ExerciseResourceBlock(const uint8_t* block, uint32_t size) {
     int32_t h = 0, v = 0;
-    ReadPhotoshopResolution(block, size, &h, &v);
+    (void)ReadPhotoshopResolution(block, size, &h, &v);  // any answer will do; crashes will not
     for (uint16_t id : {kIptcResource, uint16_t{1033}, uint16_t{1036}}) {
         const uint8_t* data = nullptr;
         uint32_t length = 0;

@@ -32,9 +32,8 @@ const char* StatusText(Status status) {
             return "disk full";
         case kErrFormat:
             return "data not in the expected form";
-        default:
-            return "unknown error";
     }
+    return "unknown error";
 }
 
 }  // namespace aldra

@@ -120,7 +120,8 @@ const FilterSettings& CFilterCtrl::LoadedSettings() {
 void CFilterCtrl::HoldColourTables() {
     if (colourTablesHeld_) return;
     SetResourceModule(OwnResourceModule());
-    colourTablesHeld_ = AcquireColourTables() == kOk;
+    AcquireColourTables();
+    colourTablesHeld_ = true;
 }
 
 void CFilterCtrl::LetGoOfColourTables() {

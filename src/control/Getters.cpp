@@ -49,7 +49,8 @@ void AppendCategoriesOf(const LeadingComments& comments, StringList* categories)
     StringList* keywords = nullptr;
     uint32_t count = 0;
     if (IptcKeywordsOfBlock(comments.photoshop, &keywords, &count) == kOk) {
-        AppendBuffer(keywords, categories);
+        // Out of memory, the answer goes without these keywords.
+        (void)AppendBuffer(keywords, categories);
         DisposeBuffer(keywords);
     }
 }
@@ -60,7 +61,8 @@ void AppendNotesOf(const LeadingComments& comments, const TextBuffer* table, Tex
     PStrFromC(ResourceText(kSeparatorResource).c_str(), separator, sizeof separator);
     TextBuffer* found = nullptr;
     if (IptcNotesOfBlock(comments.photoshop, table, separator, &found) == kOk) {
-        AppendBuffer(found, notes);
+        // Out of memory, the answer goes without these notes.
+        (void)AppendBuffer(found, notes);
         DisposeBuffer(found);
     }
 }
@@ -139,7 +141,7 @@ std::string CFilterCtrl::InfoGetCategories() {
         if (settings.addCcCategory && own.colorCentralSample) {
             PString category;
             PStrFromC(settings.ccCategory.c_str(), category, sizeof category);
-            AppendEntry(category, categories);
+            (void)AppendEntry(category, categories);  // out of memory, the answer goes without it
         }
     }
     std::string answer = JoinStringList(categories, '\r');

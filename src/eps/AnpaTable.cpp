@@ -28,7 +28,8 @@ Status AppendEntry(TextBuffer* table, const long numbers[4], const std::string& 
     Status status = AppendBytes(header, sizeof header, table);
     if (status == kOk && labelLength > 0) {
         status = AppendBytes(label.data(), labelLength, table);
-        if (status != kOk) SetBufferSize(table, GetBufferSize(table) - kAnpaEntryHeaderBytes);
+        // Shrinking stays inside the room the buffer has, so it cannot fail.
+        if (status != kOk) (void)SetBufferSize(table, GetBufferSize(table) - kAnpaEntryHeaderBytes);
     }
     return status;
 }

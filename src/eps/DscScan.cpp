@@ -286,7 +286,8 @@ Status ScanComments(Scan* scan) {
 
 void TakeResolutionFromPlate(Scan* scan) {
     std::string plate;
-    if (FindDcsPlate(scan->path, &plate)) ScanPlateForImageData(plate.c_str(), scan->info);
+    // A plate that cannot be read leaves the resolution as the main file gave it.
+    if (FindDcsPlate(scan->path, &plate)) (void)ScanPlateForImageData(plate.c_str(), scan->info);
 }
 
 Status CreateLists(EpsInfo* info) {

@@ -157,7 +157,8 @@ Status ReadLineFor(LeadingWalk* walk, EpsReader* eps, uint8_t* line) {
 void FinishLeadingWalk(LeadingWalk* walk, EpsReader* eps) {
     // Every read either moves on or reports the end, which settles every fact: this ends.
     PString line;
-    while (LeadingWalkActive(*walk)) ReadLineFor(walk, eps, line);
+    // The walk takes each read's status itself.
+    while (LeadingWalkActive(*walk)) (void)ReadLineFor(walk, eps, line);
 }
 
 void AbandonLeadingWalk(LeadingWalk* walk) {

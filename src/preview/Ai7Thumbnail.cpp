@@ -111,8 +111,9 @@ Status CollectThumbnailData(EpsReader* eps, CollectedData* data) {
     for (;;) {
         status = ReadLine(eps, line);
         if (status != kOk || !MatchKeyword(line, "%")) break;
-        // A line holds at most 127 bytes, so the buffer never leaves its first granule.
-        SetBufferSize(lineBytes, 0);
+        // A line holds at most 127 bytes, so the buffer never leaves its first granule; emptying it
+        // cannot fail.
+        (void)SetBufferSize(lineBytes, 0);
         status = AppendHexLine(line, lineBytes);
         if (status == kOk) status = AppendCollected(data, BufferData(lineBytes), GetBufferSize(lineBytes));
         if (status != kOk) break;

@@ -32,7 +32,7 @@ Status CreateBmpFile(const char* path, FileHandle* file) {
     Status status = FileCreateNew(path);
     if (status != kOk) return status;
     status = FileOpen(path, kFileReadWrite, file);
-    if (status != kOk) FileDelete(path);
+    if (status != kOk) (void)FileDelete(path);  // the open's failure is the one to report
     return status;
 }
 
@@ -40,7 +40,7 @@ Status CreateBmpFile(const char* path, FileHandle* file) {
 Status FinishBmpFile(const char* path, FileHandle file, Status status) {
     Status closed = FileClose(file);
     if (status == kOk) status = closed;
-    if (status != kOk) FileDelete(path);
+    if (status != kOk) (void)FileDelete(path);  // the earlier failure is the one to report
     return status;
 }
 

@@ -94,9 +94,8 @@ void FreeTable(uint8_t** table) {
 
 }  // namespace
 
-Status AcquireColourTables() {
+void AcquireColourTables() {
     ++references;
-    return kOk;
 }
 
 void ReleaseColourTables() {

@@ -12,7 +12,8 @@ inline constexpr int kColourLab = 2;   // in: L* scaled to 0..255, a* + 128, b* 
 
 enum class ColourTable { kCmyGrid, kBlackCurve, kLabGrid, kWeights };
 
-Status AcquireColourTables();
+// Counts one more user; the tables themselves load when a conversion first needs them.
+void AcquireColourTables();
 // The last release frees every table that is present.
 void ReleaseColourTables();
 

@@ -121,9 +121,9 @@ Status PresentRowByRow(RasterImage* raster, const Rect* rect, RasterCallback cal
 
 }  // namespace
 
-Status InitRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, uint32_t rowBytes,
-                  const ColourRef* colours, uint32_t colourCount, uint8_t* pixels, uint32_t capacity,
-                  bool inDibOrder, RasterImage* raster) {
+void InitRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, uint32_t rowBytes,
+                const ColourRef* colours, uint32_t colourCount, uint8_t* pixels, uint32_t capacity,
+                bool inDibOrder, RasterImage* raster) {
     raster->pixels = pixels;
     raster->bitsPerPixel = bitsPerPixel;
     raster->width = width;
@@ -138,11 +138,10 @@ Status InitRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, uint32
     } else {
         LoadDefaultTable(raster);
     }
-    return kOk;
 }
 
-Status SetRasterPalette(RasterImage* raster, const ColourRef* colours, uint32_t first, uint32_t count) {
-    if (first >= kPaletteSize) return kOk;
+void SetRasterPalette(RasterImage* raster, const ColourRef* colours, uint32_t first, uint32_t count) {
+    if (first >= kPaletteSize) return;
     if (count > kPaletteSize - first) count = kPaletteSize - first;
     for (uint32_t i = 0; i < count; ++i) {
         ColourRef c = colours[i];
@@ -152,7 +151,6 @@ Status SetRasterPalette(RasterImage* raster, const ColourRef* colours, uint32_t 
     uint32_t used = raster->header.clrUsed > first + count ? raster->header.clrUsed : first + count;
     raster->header.clrUsed = used;
     raster->header.clrImportant = used;
-    return kOk;
 }
 
 Status SetRasterHeight(RasterImage* raster, uint32_t rows) {

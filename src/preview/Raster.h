@@ -71,13 +71,13 @@ inline constexpr uint32_t AlignedStride(uint32_t bitsPerPixel, uint32_t width) {
     return static_cast<uint32_t>(((static_cast<uint64_t>(bitsPerPixel) * width + 31) & ~uint64_t{31}) / 8);
 }
 
-// Always 0. With both colours and colourCount the table comes from the caller; otherwise depths
-// below 24 get their default table (1 bit: black, white; 4 and 8 bits: greys from white to black).
-Status InitRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, uint32_t rowBytes,
-                  const ColourRef* colours, uint32_t colourCount, uint8_t* pixels, uint32_t capacity,
-                  bool inDibOrder, RasterImage* raster);
-// Stores colours from entry `first` on; entries past the table's end are dropped. Always 0.
-Status SetRasterPalette(RasterImage* raster, const ColourRef* colours, uint32_t first, uint32_t count);
+// With both colours and colourCount the table comes from the caller; otherwise depths below 24 get
+// their default table (1 bit: black, white; 4 and 8 bits: greys from white to black).
+void InitRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, uint32_t rowBytes,
+                const ColourRef* colours, uint32_t colourCount, uint8_t* pixels, uint32_t capacity,
+                bool inDibOrder, RasterImage* raster);
+// Stores colours from entry `first` on; entries past the table's end are dropped.
+void SetRasterPalette(RasterImage* raster, const ColourRef* colours, uint32_t first, uint32_t count);
 // 1000 and nothing changed when the rows would not fit the capacity. The header follows on
 // presentation.
 Status SetRasterHeight(RasterImage* raster, uint32_t rows);

@@ -81,8 +81,7 @@ Status TargetSink::TakeRows(const RowBand& band) {
     RasterImage raster;
     InitRaster(depth, band.width, band.rows, band.rowBytes, band.colours, band.colourCount, band.pixels,
                band.capacity, inDibOrder, &raster);
-    PresentRaster(&raster, &rows, DrawMappedBand, &place);
-    return kOk;
+    return PresentRaster(&raster, &rows, DrawMappedBand, &place);
 }
 
 }  // namespace aldra

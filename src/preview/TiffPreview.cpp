@@ -284,8 +284,9 @@ Status DrawStrips(BandWriter* w, RowSink* sink) {
     const uint32_t last = w->info->stripCount - 1;
     Status status = DecodeStrip(w, last);
     if (status != kOk || sink == nullptr) {
-        // Without a sink, every strip is still decoded, as a caller checking a file expects.
-        for (uint32_t strip = 0; status == kOk && strip < last; ++strip) DecodeStrip(w, strip);
+        // Without a sink, every strip is still decoded, as a caller checking a file expects; a
+        // failed one would only have been drawn as zero rows.
+        for (uint32_t strip = 0; status == kOk && strip < last; ++strip) (void)DecodeStrip(w, strip);
         return status;
     }
     w->sink = sink;
@@ -293,7 +294,9 @@ Status DrawStrips(BandWriter* w, RowSink* sink) {
         uint32_t top = strip * w->info->rowsPerStrip;
         uint32_t rows =
             w->info->height - top < w->info->rowsPerStrip ? w->info->height - top : w->info->rowsPerStrip;
-        if (DecodeStrip(w, strip) != kOk && w->sinkStatus == kOk) WriteDecodedRows(w, nullptr, top, rows);
+        // The sink's answer to the blank rows goes to sinkStatus, which ends the loop.
+        if (DecodeStrip(w, strip) != kOk && w->sinkStatus == kOk)
+            (void)WriteDecodedRows(w, nullptr, top, rows);
     }
     return w->sinkStatus;
 }

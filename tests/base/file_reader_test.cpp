@@ -60,9 +60,9 @@ TEST(FileLayer, OpenIsExclusiveAcrossProcesses) {
     int wstatus = 0;
     waitpid(child, &wstatus, 0);
     EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
-    FileClose(mine);
+    EXPECT_EQ(FileClose(mine), kOk);
     ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &mine), kOk);  // free again once closed
-    FileClose(mine);
+    EXPECT_EQ(FileClose(mine), kOk);
 }
 
 TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
@@ -85,7 +85,9 @@ TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
         ASSERT_EQ(ReaderSeek(to, &wide.cursor, &wide.r), kOk);
         const uint64_t at = to < data.size() ? to : data.size();
         EXPECT_EQ(ReaderTell(wide.cursor, &wide.r), at);
-        if (at < data.size()) EXPECT_EQ(static_cast<char>(*wide.cursor), data[at]);
+        if (at < data.size()) {
+            EXPECT_EQ(static_cast<char>(*wide.cursor), data[at]);
+        }
     }
     std::string copy(70000, '\0');
     ASSERT_EQ(ReaderRead(&wide.cursor, &wide.r, copy.data(), copy.size()), kOk);  // crosses windows

@@ -30,7 +30,7 @@ inline Pixels ThumbnailPixels(const Answer& answer) {
     picture->get_Type(&type);
     EXPECT_EQ(type, PICTYPE_BITMAP);
     RgbImage rgb;
-    EXPECT_EQ(picture->ReadRgbRows(&rgb), kOk);
+    EXPECT_EQ(picture->ReadRgbRows(&rgb), CodeOf(kOk));
     picture->Release();
     p = {rgb.width, rgb.height, {}, true};
     for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)

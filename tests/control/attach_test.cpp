@@ -58,7 +58,7 @@ TEST_F(ControlTest, CategoriesAndNotesFollowTheFileAndItsHighResolutionFile) {
         ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &held), kOk);
         EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour\rboats");
         EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
-        FileClose(held);
+        EXPECT_EQ(FileClose(held), kOk);
     }
     files.Write("press.eps", EpsText("%%BoundingBox: 0 0 10 10"));  // a changed one is read again
     EXPECT_EQ(Call("InfoGetCategories").Text() + Call("InfoGetNotes").Text(), "");

@@ -26,7 +26,7 @@ std::string Facts(const LeadingComments& c, const std::string& path) {
         keywords = Entries(list);
     DisposeBuffer(list);
     std::string companion = c.namesCompanion ? CompanionPathFromLine(c.companionLine, path.c_str()) : "";
-    return std::to_string(c.photoshopStatus) + ":" + keywords + " / " + companion + " / " +
+    return std::to_string(CodeOf(c.photoshopStatus)) + ":" + keywords + " / " + companion + " / " +
            (c.colorCentralSample ? "sample" : "-");
 }
 

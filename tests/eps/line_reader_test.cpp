@@ -25,7 +25,7 @@ LineList Lines(const testing::TempDir& dir, const std::string& bytes) {
     Status status = RewindToPostScript(&eps);
     PString line;
     while (status == kOk && (status = ReadLine(&eps, line)) == kOk) lines.push_back(PStrToString(line));
-    lines.push_back(std::to_string(status) + (AtEndOfFile(&eps) ? " at the end" : ""));
+    lines.push_back(std::to_string(CodeOf(status)) + (AtEndOfFile(&eps) ? " at the end" : ""));
     CloseEps(&eps);
     return lines;
 }

@@ -18,16 +18,18 @@ const std::string kDefaultTable = "default";
 // "keywords / notes" of a block's bytes, the notes by the given table.
 std::string IptcOf(const std::string& bytes, const std::string& table) {
     TextBuffer *block = nullptr, *anpa = nullptr, *notes = nullptr;
-    NewBuffer(0, &block);
-    NewBuffer(0, &anpa);
-    AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), block);
+    EXPECT_EQ(NewBuffer(0, &block), kOk);
+    EXPECT_EQ(NewBuffer(0, &anpa), kOk);
+    EXPECT_EQ(AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), block), kOk);
     ParseAnpaSettings(anpa, table == kDefaultTable ? ResourceText(252) : table);
     PString separator;
     PStrFromC(": ", separator, sizeof separator);
     StringList* keywords = nullptr;
     uint32_t count = 0;
     std::string out = IptcKeywordsOfBlock(block, &keywords, &count) == kOk ? Entries(keywords) : "-";
-    if (keywords != nullptr) EXPECT_EQ(CountEntries(keywords), count);
+    if (keywords != nullptr) {
+        EXPECT_EQ(CountEntries(keywords), count);
+    }
     out += " / " + (IptcNotesOfBlock(block, anpa, separator, &notes) == kOk ? BufferText(notes) : "-");
     for (TextBuffer* buffer : {keywords, notes, anpa, block}) DisposeBuffer(buffer);
     return out;

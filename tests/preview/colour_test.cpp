@@ -129,12 +129,12 @@ TEST_F(ConvertColourTest, InterpolatesInTheTableOrder) {
 
     // Weights (16 - f) and f: 3/16 of 200 plus 13/16 of 100 = 37 + 81.
     const uint8_t along[3] = {0x5D, 0, 0};
-    ConvertColour(kColourLab, along, out);
+    ASSERT_EQ(ConvertColour(kColourLab, along, out), kOk);
     EXPECT_EQ(out[0], 37 + 81);
 
     // Input 255 uses node 15 and fraction 15 towards node 16.
     const uint8_t top[3] = {255, 0, 0};
-    ConvertColour(kColourLab, top, out);
+    ASSERT_EQ(ConvertColour(kColourLab, top, out), kOk);
     EXPECT_EQ(out[0], (255 * 15) >> 4);
 }
 
@@ -149,7 +149,7 @@ TEST_F(ConvertColourTest, BlackScalesTheCmyColour) {
     EXPECT_EQ(out[1], (200 * 255) >> 8);
     EXPECT_EQ(out[2], (44 * 255) >> 8);
     const uint8_t someBlack[4] = {0x30, 0x40, 0x50, 155};  // curve 100
-    ConvertColour(kColourCmyk, someBlack, out);
+    ASSERT_EQ(ConvertColour(kColourCmyk, someBlack, out), kOk);
     EXPECT_EQ(out[0], (100 * 100) >> 8);
     EXPECT_EQ(out[1], (200 * 100) >> 8);
 }
@@ -190,7 +190,7 @@ TEST(ColourTableReferences, LastReleaseFreesLoadedTables) {
 
     uint8_t out[3];
     const uint8_t in[3] = {1, 2, 3};
-    ConvertColour(kColourLab, in, out);
+    ASSERT_EQ(ConvertColour(kColourLab, in, out), kOk);
     EXPECT_TRUE(ColourTablePresent(ColourTable::kLabGrid));
     EXPECT_TRUE(ColourTablePresent(ColourTable::kWeights));
     EXPECT_FALSE(ColourTablePresent(ColourTable::kCmyGrid));

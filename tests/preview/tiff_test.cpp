@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "CaptureSink.h"
-#include "eps/EpsReader.h"
 #include "eps/DosEpsHeader.h"
+#include "eps/EpsReader.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffPreview.h"
@@ -547,7 +547,7 @@ Status DecodeFile(const std::string& path, RowSink* sink) {
     Status status = OpenEps(path.c_str(), &eps);
     if (status != kOk) return status;
     // Wherever the reader was, the header is read from the start of the file.
-    EpsSeek(&eps, 40);
+    EXPECT_EQ(EpsSeek(&eps, 40), kOk);
     status = DecodeDosEpsTiffPreview(&eps, sink);
     CloseEps(&eps);
     return status;

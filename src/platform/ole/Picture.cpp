@@ -83,17 +83,17 @@ class BitmapPicture final : public IPicture, public IDispatch {
         return S_OK;
     }
 
-    Status SaveAsBmp(const char* path) override {
-        if (!bitmap_) return kErrFormat;
-        return WriteBitmapBmp(bitmap_, path);
+    uint32_t SaveAsBmp(const char* path) override {
+        if (!bitmap_) return CodeOf(kErrFormat);
+        return CodeOf(WriteBitmapBmp(bitmap_, path));
     }
-    Status SaveAsPng(const char* path, std::span<const PngTextChunk> text) override {
-        if (!bitmap_) return kErrFormat;
-        return WriteBitmapPng(bitmap_, path, text);
+    uint32_t SaveAsPng(const char* path, std::span<const PngTextChunk> text) override {
+        if (!bitmap_) return CodeOf(kErrFormat);
+        return CodeOf(WriteBitmapPng(bitmap_, path, text));
     }
-    Status ReadRgbRows(RgbImage* out) override {
-        if (!bitmap_) return kErrFormat;
-        return ReadBitmapRgb(bitmap_, out);
+    uint32_t ReadRgbRows(RgbImage* out) override {
+        if (!bitmap_) return CodeOf(kErrFormat);
+        return CodeOf(ReadBitmapRgb(bitmap_, out));
     }
 
     HRESULT GetTypeInfoCount(uint32_t* count) override {

@@ -37,7 +37,7 @@ TEST(BmpFile, EightBitHeaderFieldsTableAndBottomUpRows) {
         TestBitmap b(8, 5, 3, topDown);  // 5 bytes of pixels in an 8-byte stride
         IPicture* picture = MakePicture(b.bitmap, TRUE);
         const std::string path = folder.File(topDown ? "td.bmp" : "bu.bmp");
-        ASSERT_EQ(picture->SaveAsBmp(path.c_str()), kOk);
+        ASSERT_EQ(picture->SaveAsBmp(path.c_str()), CodeOf(kOk));
         const std::vector<uint8_t> d = ReadAll(path);
         ASSERT_EQ(d.size(), 1078u + 8 * 3);
         EXPECT_EQ(d[0], 'B');
@@ -140,7 +140,7 @@ TEST(PngFile, PixelsAndTextChunksReadBackWithLibpng) {
         const PngTextChunk text[] = {{"Thumb::URI", "file:///tmp/a%20b.eps"},
                                      {"Thumb::MTime", "1700000000"},
                                      {"Software", "Aldra EPS Filter"}};
-        ASSERT_EQ(picture->SaveAsPng(path.c_str(), text), kOk);
+        ASSERT_EQ(picture->SaveAsPng(path.c_str(), text), CodeOf(kOk));
         PngRead png;
         ASSERT_TRUE(ReadPng(path, &png));
         EXPECT_EQ(png.width, 7u);
@@ -160,7 +160,7 @@ TEST(PngFile, PixelsAndTextChunksReadBackWithLibpng) {
             EXPECT_EQ(png.texts[i].second, text[i].value);
         }
         RgbImage image;
-        ASSERT_EQ(picture->ReadRgbRows(&image), kOk);
+        ASSERT_EQ(picture->ReadRgbRows(&image), CodeOf(kOk));
         EXPECT_EQ(image.rgb, png.rgb);
         picture->Release();
     }
@@ -190,11 +190,11 @@ TEST(ExistingFiles, AreNeverOverwritten) {
         out.write(reinterpret_cast<const char*>(original.data()),
                   static_cast<std::streamsize>(original.size()));
     }
-    EXPECT_EQ(picture->SaveAsBmp(path.c_str()), kErrExists);
+    EXPECT_EQ(picture->SaveAsBmp(path.c_str()), CodeOf(kErrExists));
     EXPECT_EQ(ReadAll(path), original);
-    EXPECT_EQ(picture->SaveAsPng(path.c_str(), {}), kErrExists);
+    EXPECT_EQ(picture->SaveAsPng(path.c_str(), {}), CodeOf(kErrExists));
     EXPECT_EQ(ReadAll(path), original);
-    EXPECT_EQ(picture->SaveAsBmp(folder.File("no/such/folder.bmp").c_str()), kErrPathNotFound);
+    EXPECT_EQ(picture->SaveAsBmp(folder.File("no/such/folder.bmp").c_str()), CodeOf(kErrPathNotFound));
     picture->Release();
 }
 

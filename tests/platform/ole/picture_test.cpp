@@ -52,7 +52,7 @@ TEST(PictureLifetime, OutlivesTheContextItWasDrawnIn) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     RgbImage image;
-    ASSERT_EQ(picture->ReadRgbRows(&image), kOk);
+    ASSERT_EQ(picture->ReadRgbRows(&image), CodeOf(kOk));
     uint8_t want[3];
     b.Rgb(2, 1, want);
     EXPECT_EQ(image.rgb[(1 * 3 + 2) * 3 + 0], want[0]);
@@ -103,8 +103,8 @@ TEST(PictureCreation, WithoutADescriptionThePictureIsEmpty) {
     EXPECT_EQ(type, PICTYPE_UNINITIALIZED);
     EXPECT_EQ(handle, 0u);
     RgbImage image;
-    EXPECT_EQ(picture->ReadRgbRows(&image), kErrFormat);
-    EXPECT_EQ(picture->SaveAsBmp("/nonexistent/never.bmp"), kErrFormat);
+    EXPECT_EQ(picture->ReadRgbRows(&image), CodeOf(kErrFormat));
+    EXPECT_EQ(picture->SaveAsBmp("/nonexistent/never.bmp"), CodeOf(kErrFormat));
     picture->Release();
 }
 
