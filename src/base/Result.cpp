@@ -28,6 +28,8 @@ const char* StatusText(Status status) {
             return "too many open files";
         case kErrEof:
             return "end of file";
+        case kErrShortFile:
+            return "file shorter than its header";
         case kErrDiskFull:
             return "disk full";
         case kErrFormat:

@@ -20,6 +20,7 @@ enum class [[nodiscard]] Status : uint32_t{
     kErrDriveLocked = 2012,   // read-only file system
     kErrTooManyFiles = 2014,  // too many open files
     kErrEof = 2016,           // end of file reached while reading
+    kErrShortFile = 2017,     // the file is shorter than the header it must begin with
     kErrDiskFull = 2018,      // disk full or quota exceeded
     kErrFormat = 2020,        // data not in the expected form, or absent
 };

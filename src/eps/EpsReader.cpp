@@ -84,6 +84,7 @@ bool AtEndOfFile(const EpsReader* eps) {
 
 Status RewindToPostScript(EpsReader* eps) {
     FileReader* r = &eps->reader;
+    if (r->fileSize < kDosEpsHeaderUsedBytes) return kErrShortFile;
     Status status = ReaderSeek(0, &r->cursor, r);
     if (status != kOk) return status;
     status = ReaderEnsure(&r->cursor, kDosEpsHeaderUsedBytes, r);

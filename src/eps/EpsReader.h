@@ -18,7 +18,8 @@ struct EpsReader {
 
 Status OpenEps(const char* path, EpsReader* eps);
 void CloseEps(EpsReader* eps);
-// 1000 for a file shorter than 28 bytes; 2020 for a DOS EPS header whose PostScript offset is 0.
+// kErrShortFile for a file shorter than 28 bytes, which no EPS file is; kErrFormat for a DOS EPS
+// header whose PostScript offset is 0.
 Status RewindToPostScript(EpsReader* eps);
 bool AtEndOfFile(const EpsReader* eps);
 // The next line without its line end (CR, LF, CR LF and LF CR each end one line); a longer physical
