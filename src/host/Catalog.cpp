@@ -33,6 +33,13 @@ constexpr auto kBatchTime = std::chrono::seconds(1);
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // A file the filter's process dies on twice is recorded as failed; once may be bad luck.
 constexpr int kAttemptsPerFile = 2;
+// The result code recorded for a file no worker gave an answer for: the system's "other system
+// error".
+constexpr int32_t kNoAnswerCode = 2000;
+
+// How a worker's turn on a file ended without an answer. A crash may be bad luck and is retried; a
+// file that took longer than the time-out would take as long again.
+enum class WorkerEnd { kCrashed, kTimedOut };
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -168,7 +175,7 @@ class Run {
     void Retire(Worker& worker, bool kill);
     void Dispatch(Worker& worker);
     void Finish(int job, FileRecord record);
-    void WorkerEnded(Worker& worker, const std::string& why);
+    void WorkerEnded(Worker& worker, WorkerEnd end, const std::string& why);
     void MaybeCommit(bool force);
     void Progress(bool final);
     void Log(const char* what, const std::string& path, const std::string& detail);
@@ -295,19 +302,19 @@ void Run::Finish(int job, FileRecord record) {
     MaybeCommit(false);
 }
 
-void Run::WorkerEnded(Worker& worker, const std::string& why) {
+void Run::WorkerEnded(Worker& worker, WorkerEnd end, const std::string& why) {
     int job = worker.job;
     worker.job = -1;
     Retire(worker, true);
     if (job < 0) return;
-    if (++attempts_[job] < kAttemptsPerFile && why.rfind("timed out", 0) != 0) {
+    if (++attempts_[job] < kAttemptsPerFile && end != WorkerEnd::kTimedOut) {
         queue_.push_front(job);
         return;
     }
     FileRecord record;
     record.facts.path = work_[job].path;
     record.facts.status = FileStatus::Failed;
-    record.facts.errorCode = 2000;
+    record.facts.errorCode = kNoAnswerCode;
     record.facts.errorMessage = why;
     Finish(job, std::move(record));
 }
@@ -489,12 +496,14 @@ int Run::Execute() {
             while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
             }
             w.pid = -1;
-            WorkerEnded(w, "the filter's process ended on this file (" + EndDescription(status) + ")");
+            WorkerEnded(w, WorkerEnd::kCrashed,
+                        "the filter's process ended on this file (" + EndDescription(status) + ")");
         }
         Clock::time_point now = Clock::now();
         for (Worker& w : workers_) {
             if (w.pid > 0 && w.job >= 0 && now - w.started > std::chrono::seconds(options_.timeoutSeconds))
-                WorkerEnded(w, "timed out after " + std::to_string(options_.timeoutSeconds) + " s");
+                WorkerEnded(w, WorkerEnd::kTimedOut,
+                            "timed out after " + std::to_string(options_.timeoutSeconds) + " s");
         }
         MaybeCommit(false);
         Progress(false);
