@@ -13,7 +13,6 @@ namespace aldra {
 
 namespace {
 
-constexpr uint32_t kAttachFailure = 0x873A07E4;
 constexpr uint32_t kTextCapacity = 260;
 
 std::string PStringText(const uint8_t* s) {
@@ -80,19 +79,19 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     filePath_ = path;
     ClearAttachedFacts();
     // A name the host could not spell in UTF-16 names no file.
-    if (filePath_.empty()) RaiseFilterError(kAttachFailure);
+    if (filePath_.empty()) RaiseFilterError(kErrFormat);
     RefuseUncataloguedFile();
     // The resource fork's PICT and thumbnail facts come in here, once the fork reader is started
     // (quickTimeReady_); until then the header alone describes the file.
     EpsReader eps;
-    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kAttachFailure);
+    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
     EpsInfo info;
     // The getters' leading comments come from the same reads: the file's head is read once. The
     // reader's stamp is from before its first read, so that a change during the reads shows.
     comments_.ownStamp = eps.reader.stamp;
     Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
     CloseEps(&eps);
-    if (status != kOk) RaiseFilterError(kAttachFailure);
+    if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;
     TakeHeaderFacts(&info);
     return true;

@@ -134,8 +134,12 @@ void CFilterCtrl::RaiseFilterMessage(const std::string& text) {
     throw DispatchException{DISP_E_EXCEPTION, kFilterMessageCode, u"", AnsiToUtf16(text)};
 }
 
-void CFilterCtrl::RaiseFilterError(uint32_t status) {
-    throw DispatchException{DISP_E_EXCEPTION, static_cast<uint16_t>(status & 0xFFFF), u"", u""};
+// The host reads an unreadable file from the exception's code, as the public header names it.
+static_assert(CodeOf(kErrFormat) == kUnreadableFileCode);
+
+void CFilterCtrl::RaiseFilterError(Status status) {
+    // Every code fits the exception's 16-bit code field.
+    throw DispatchException{DISP_E_EXCEPTION, static_cast<uint16_t>(CodeOf(status)), u"", u""};
 }
 
 std::string CFilterCtrl::QuickTest(const std::string&, const VARIANT* buffer) {

@@ -83,7 +83,7 @@ class CFilterCtrl : public IDispatch {
 
     // Raise a refusal towards the host; neither returns.
     [[noreturn]] static void RaiseFilterMessage(const std::string& text);
-    [[noreturn]] static void RaiseFilterError(uint32_t status);
+    [[noreturn]] static void RaiseFilterError(Status status);
 
     // The eight exported properties (ANSI text), readable and writable by name.
     std::string postScriptVersion;

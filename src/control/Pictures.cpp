@@ -13,7 +13,6 @@ namespace aldra {
 
 namespace {
 
-constexpr uint32_t kNoPicture = 2020;
 constexpr double kLeastWidthInches = 0.0000001;
 
 uint32_t DepthForKind(int32_t kind) {
@@ -128,7 +127,7 @@ bool CFilterCtrl::ConvertTo(const std::string& to, const std::string& type) {
 }
 
 bool CFilterCtrl::ConvertToSize(const std::string& to, const std::string&, int32_t width, int32_t height) {
-    if (!(widthInches_ > kLeastWidthInches)) RaiseFilterError(kNoPicture);
+    if (!(widthInches_ > kLeastWidthInches)) RaiseFilterError(kErrFormat);
     HoldColourTables();
     TargetRaster target;
     bool written = false;
