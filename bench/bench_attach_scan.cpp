@@ -51,9 +51,6 @@ void Scan(benchmark::State& state, const std::string& path) {
             return;
         }
         benchmark::DoNotOptimize(info.hResolution);
-        aldra::DisposeBuffer(info.customColors);
-        aldra::DisposeBuffer(info.fonts);
-        aldra::DisposeBuffer(info.files);
         aldra::CloseEps(&eps);
     }
 }

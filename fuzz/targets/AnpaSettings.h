@@ -12,28 +12,27 @@ namespace aldra::fuzz {
 
 inline int FuzzAnpaSettings(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    TextBuffer* table = nullptr;
+    BufferPtr table;
     if (NewBuffer(0, &table) != kOk) return 0;
-    const bool parsed = ParseAnpaSettings(table, text);
-    const uint16_t count = AnpaEntryCount(table);
+    const bool parsed = ParseAnpaSettings(table.get(), text);
+    const uint16_t count = AnpaEntryCount(table.get());
     for (uint16_t i = 0; i < count; ++i) {
         AnpaEntry entry;
-        ALDRA_FUZZ_CHECK(GetAnpaEntry(table, i, &entry));
+        ALDRA_FUZZ_CHECK(GetAnpaEntry(table.get(), i, &entry));
     }
     AnpaEntry past;
-    ALDRA_FUZZ_CHECK(!GetAnpaEntry(table, count, &past));
+    ALDRA_FUZZ_CHECK(!GetAnpaEntry(table.get(), count, &past));
 
-    const std::string saved = FormatAnpaSettings(table);
+    const std::string saved = FormatAnpaSettings(table.get());
     if (parsed && count > 0) {
-        TextBuffer* again = nullptr;
+        BufferPtr again;
         if (NewBuffer(0, &again) == kOk) {
-            ALDRA_FUZZ_CHECK(ParseAnpaSettings(again, saved));
-            ALDRA_FUZZ_CHECK(GetBufferSize(again) == GetBufferSize(table));
-            ALDRA_FUZZ_CHECK(std::memcmp(BufferData(again), BufferData(table), GetBufferSize(table)) == 0);
+            ALDRA_FUZZ_CHECK(ParseAnpaSettings(again.get(), saved));
+            ALDRA_FUZZ_CHECK(GetBufferSize(again.get()) == GetBufferSize(table.get()));
+            ALDRA_FUZZ_CHECK(std::memcmp(BufferData(again.get()), BufferData(table.get()),
+                                         GetBufferSize(table.get())) == 0);
         }
-        DisposeBuffer(again);
     }
-    DisposeBuffer(table);
     return 0;
 }
 

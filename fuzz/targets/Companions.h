@@ -37,9 +37,6 @@ inline int FuzzCompanions(const uint8_t* data, size_t size) {
     if (OpenEps(main.c_str(), &eps) == kOk) {
         EpsInfo info;
         if (ParseEpsHeader(&eps, main.c_str(), &info) == kOk) {
-            DisposeBuffer(info.fonts);
-            DisposeBuffer(info.customColors);
-            DisposeBuffer(info.files);
         }
         CloseEps(&eps);
     }

@@ -15,14 +15,11 @@ inline int FuzzDscScan(const uint8_t* data, size_t size) {
     EpsInfo info;
     if (ParseEpsHeader(&eps, path.c_str(), &info) == kOk) {
         // The counts go to the host as list lengths, so they must match the lists.
-        ALDRA_FUZZ_CHECK(CountEntries(info.fonts) == info.fontCount);
-        ALDRA_FUZZ_CHECK(CountEntries(info.customColors) == info.customColorCount);
-        ALDRA_FUZZ_CHECK(CountEntries(info.files) == info.fileCount);
+        ALDRA_FUZZ_CHECK(CountEntries(info.fonts.get()) == info.fontCount);
+        ALDRA_FUZZ_CHECK(CountEntries(info.customColors.get()) == info.customColorCount);
+        ALDRA_FUZZ_CHECK(CountEntries(info.files.get()) == info.fileCount);
         ALDRA_FUZZ_CHECK(info.colorMode <= kColour);
-        JoinStringList(info.fonts, '\r');
-        DisposeBuffer(info.fonts);
-        DisposeBuffer(info.customColors);
-        DisposeBuffer(info.files);
+        JoinStringList(info.fonts.get(), '\r');
     } else {
         ALDRA_FUZZ_CHECK(info.fonts == nullptr && info.customColors == nullptr && info.files == nullptr);
     }

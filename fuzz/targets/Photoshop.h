@@ -15,31 +15,29 @@ namespace aldra::fuzz {
 // The table selects every data set a real table might, so that ComposeIptcNotes copies values of
 // every type, and lists the keywords twice to make the first-entry rule matter.
 inline const TextBuffer* EveryDataSetTable() {
-    static TextBuffer* table = [] {
-        TextBuffer* t = nullptr;
+    static const BufferPtr table = [] {
+        BufferPtr t;
         if (NewBuffer(0, &t) != kOk) return t;
-        ParseAnpaSettings(t,
+        ParseAnpaSettings(t.get(),
                           "2,5,0,1,Object\n2,25,1,1,Keywords\n2,25,1,1,Again\n2,55,2,1,Date\n"
                           "2,80,3,1,By-line\n2,105,4,1,Headline\n2,116,5,1,Copyright\n"
                           "2,120,0,1,Caption\n1,90,0,1,Envelope\n2,200,6,0,Off");
         return t;
     }();
-    return table;
+    return table.get();
 }
 
 inline void ExerciseIptcRecord(const uint8_t* record, uint32_t size) {
-    StringList* keywords = nullptr;
+    StringListPtr keywords;
     uint32_t count = 0;
-    if (NewBuffer(0, &keywords) == kOk && CollectIptcKeywords(record, size, keywords, &count) == kOk)
-        ALDRA_FUZZ_CHECK(CountEntries(keywords) == count);
-    DisposeBuffer(keywords);
+    if (NewBuffer(0, &keywords) == kOk && CollectIptcKeywords(record, size, keywords.get(), &count) == kOk)
+        ALDRA_FUZZ_CHECK(CountEntries(keywords.get()) == count);
 
     PString separator;
     PStrFromC(": ", separator, sizeof separator);
-    TextBuffer* notes = nullptr;
+    BufferPtr notes;
     if (NewBuffer(0, &notes) == kOk)
-        (void)ComposeIptcNotes(record, size, EveryDataSetTable(), separator, notes);
-    DisposeBuffer(notes);
+        (void)ComposeIptcNotes(record, size, EveryDataSetTable(), separator, notes.get());
 
     const uint8_t* value = nullptr;
     uint32_t length = 0;
@@ -65,24 +63,21 @@ inline int FuzzPhotoshop(const uint8_t* data, size_t size) {
     const std::string path = WriteScratch("photoshop/input.eps", data, size);
     EpsReader eps;
     if (OpenEps(path.c_str(), &eps) != kOk) return 0;
-    TextBuffer* block = nullptr;
+    BufferPtr block;
     if (ReadPhotoshopData(&eps, &block) == kOk) {
-        LockBuffer(block, true);
-        ExerciseResourceBlock(BufferData(block), GetBufferSize(block));
-        StringList* keywords = nullptr;
+        LockBuffer(block.get(), true);
+        ExerciseResourceBlock(BufferData(block.get()), GetBufferSize(block.get()));
+        StringListPtr keywords;
         uint32_t count = 0;
-        if (IptcKeywordsOfBlock(block, &keywords, &count) == kOk) {
-            ALDRA_FUZZ_CHECK(count > 0 && CountEntries(keywords) == count);
-            DisposeBuffer(keywords);
+        if (IptcKeywordsOfBlock(block.get(), &keywords, &count) == kOk) {
+            ALDRA_FUZZ_CHECK(count > 0 && CountEntries(keywords.get()) == count);
         }
         PString separator;
         PStrFromC(" - ", separator, sizeof separator);
-        TextBuffer* notes = nullptr;
-        if (IptcNotesOfBlock(block, EveryDataSetTable(), separator, &notes) == kOk) {
-            ALDRA_FUZZ_CHECK(GetBufferSize(notes) > 0);
-            DisposeBuffer(notes);
+        BufferPtr notes;
+        if (IptcNotesOfBlock(block.get(), EveryDataSetTable(), separator, &notes) == kOk) {
+            ALDRA_FUZZ_CHECK(GetBufferSize(notes.get()) > 0);
         }
-        DisposeBuffer(block);
     }
     CloseEps(&eps);
     return 0;

@@ -30,27 +30,27 @@ uint32_t BlockGranules(uint32_t size) {
     return static_cast<uint32_t>((area + kBlockGranule - 1) / kBlockGranule);
 }
 
-Status AllocBlock(uint32_t size, uint8_t** content) {
-    return AllocBlockWithCapacity(size, 0, content);
+Status AllocBlock(uint32_t size, BlockPtr* block) {
+    return AllocBlockWithCapacity(size, 0, block);
 }
 
-Status AllocBlockWithCapacity(uint32_t size, uint32_t capacity, uint8_t** content) {
-    *content = nullptr;
+Status AllocBlockWithCapacity(uint32_t size, uint32_t capacity, BlockPtr* block) {
+    block->reset();
     uint32_t granules = BlockGranules(capacity > size ? capacity : size);
     auto* raw = static_cast<uint8_t*>(std::calloc(1, kHeader + AreaBytes(granules)));
     if (raw == nullptr) return kErrMemory;
-    *content = StartBlock(raw, size, granules);
+    block->reset(StartBlock(raw, size, granules));
     return kOk;
 }
 
-Status AllocBlockForOverwrite(uint32_t size, uint8_t** content) {
-    *content = nullptr;
+Status AllocBlockForOverwrite(uint32_t size, BlockPtr* block) {
+    block->reset();
     uint32_t granules = BlockGranules(size);
     size_t area = AreaBytes(granules);
     auto* raw = static_cast<uint8_t*>(std::malloc(kHeader + area));
     if (raw == nullptr) return kErrMemory;
     std::memset(raw + kHeader + size, 0, area - size);
-    *content = StartBlock(raw, size, granules);
+    block->reset(StartBlock(raw, size, granules));
     return kOk;
 }
 

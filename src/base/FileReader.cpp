@@ -1,5 +1,7 @@
 #include "base/FileReader.h"
 
+#include <utility>
+
 #include "base/Block.h"
 #include "base/Bytes.h"
 
@@ -27,41 +29,39 @@ Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32
         return status;
     }
     uint32_t windowSize = size < requested ? static_cast<uint32_t>(size) : requested;
-    uint8_t* window = nullptr;
+    BlockPtr window;
     if (AllocBlockForOverwrite(windowSize, &window) != kOk) {
         (void)FileClose(file);
         return kErrMemory;
     }
     uint32_t got = 0;
-    status = FileRead(file, windowSize, window, &got);
+    status = FileRead(file, windowSize, window.get(), &got);
     // A file that shrank since its size was taken leaves the window short; the end test still
     // goes by the size taken, so what it then reads must at least be defined.
-    if (status == kOk && got < windowSize) ZeroBytes(window + got, windowSize - got);
+    if (status == kOk && got < windowSize) ZeroBytes(window.get() + got, windowSize - got);
     if (status != kOk) {
-        FreeBlock(window);
         (void)FileClose(file);
         return status;
     }
     reader->file = file;
     reader->stamp = stamp;
     reader->fileSize = size;
-    reader->window = window;
+    reader->window = std::move(window);
     reader->windowSize = windowSize;
     reader->beyondWindow = static_cast<int64_t>(size - windowSize);
-    reader->cursor = window;
-    *cursor = window;
+    reader->cursor = reader->window.get();
+    *cursor = reader->cursor;
     return kOk;
 }
 
 void ReaderClose(FileReader* reader) {
-    FreeBlock(reader->window);
     // Nothing was written through the handle, so closing it can lose nothing worth reporting.
     if (reader->file != kInvalidFile) (void)FileClose(reader->file);
     *reader = FileReader{};
 }
 
 uint64_t ReaderTell(const uint8_t* cursor, const FileReader* reader) {
-    return static_cast<uint64_t>(WindowStart(reader) + (cursor - reader->window));
+    return static_cast<uint64_t>(WindowStart(reader) + (cursor - reader->window.get()));
 }
 
 Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
@@ -71,32 +71,32 @@ Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
     int64_t start = WindowStart(reader);
     auto target = static_cast<int64_t>(offset);
     if (target >= start && target < start + reader->windowSize) {
-        *cursor = reader->window + (target - start);
+        *cursor = reader->window.get() + (target - start);
         return kOk;
     }
     // Reload a full window that lies inside the file.
     uint64_t lastStart = reader->fileSize - reader->windowSize;
     uint64_t newStart = offset < lastStart ? offset : lastStart;
     Status status = FileSeek(reader->file, newStart);
-    if (status == kOk) status = FileRead(reader->file, reader->windowSize, reader->window);
+    if (status == kOk) status = FileRead(reader->file, reader->windowSize, reader->window.get());
     reader->beyondWindow = static_cast<int64_t>(reader->fileSize - reader->windowSize - newStart);
-    *cursor = reader->window + (offset - newStart);
+    *cursor = reader->window.get() + (offset - newStart);
     return status;
 }
 
 Status ReaderEnsure(uint8_t** cursor, uint32_t n, FileReader* reader) {
     if (n > reader->windowSize) return kErrMemory;
-    auto available = static_cast<uint32_t>(reader->window + reader->windowSize - *cursor);
+    auto available = static_cast<uint32_t>(reader->window.get() + reader->windowSize - *cursor);
     if (available >= n) return kOk;
     // Slide: keep the unread rest, and read on from where the last read stopped.
-    MoveBytes(*cursor, reader->window, available);
+    MoveBytes(*cursor, reader->window.get(), available);
     uint32_t freeSpace = reader->windowSize - available;
     uint64_t beyond = reader->beyondWindow < 0 ? UINT64_MAX : static_cast<uint64_t>(reader->beyondWindow);
     uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
     reader->beyondWindow -= freeSpace;
     Status status = kOk;
-    if (toRead > 0) status = FileRead(reader->file, toRead, reader->window + available);
-    *cursor = reader->window;
+    if (toRead > 0) status = FileRead(reader->file, toRead, reader->window.get() + available);
+    *cursor = reader->window.get();
     return status;
 }
 

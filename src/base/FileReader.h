@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "base/Block.h"
 #include "base/File.h"
 #include "base/Result.h"
 
@@ -17,7 +18,7 @@ struct FileReader {
     FileHandle file = kInvalidFile;
     uint64_t fileSize = 0;
     int64_t beyondWindow = 0;  // file bytes after the window's end; negative once it reaches past the end
-    uint8_t* window = nullptr;
+    BlockPtr window;
     uint32_t windowSize = 0;  // min(file size, requested); never changes
     uint8_t* cursor = nullptr;
     // Taken before the first read, so that a caller can later tell whether what it read still

@@ -10,6 +10,7 @@
 namespace aldra {
 
 using StringList = TextBuffer;
+using StringListPtr = BufferPtr;  // the owner of a list
 
 Status AppendEntry(const uint8_t* entry, StringList* list);
 // Walks the entries with the list locked (the previous lock state is put back afterwards). The

@@ -1,40 +1,37 @@
 #include "base/TextBuffer.h"
 
 #include <new>
+#include <utility>
 
 #include "base/Block.h"
 #include "base/Bytes.h"
 
 namespace aldra {
 
-Status NewBuffer(uint32_t size, TextBuffer** buffer) {
-    *buffer = nullptr;
-    auto* header = new (std::nothrow) TextBuffer{nullptr, 0};
+Status NewBuffer(uint32_t size, BufferPtr* buffer) {
+    buffer->reset();
+    BlockPtr content;
+    if (AllocBlock(size, &content) != kOk) return kErrMemory;
+    auto* header = new (std::nothrow) TextBuffer{std::move(content)};
     if (header == nullptr) return kErrMemory;
-    if (AllocBlock(size, &header->content) != kOk) {
-        delete header;
-        return kErrMemory;
-    }
-    *buffer = header;
+    buffer->reset(header);
     return kOk;
 }
 
 void DisposeBuffer(TextBuffer* buffer) {
-    if (buffer == nullptr) return;
-    FreeBlock(buffer->content);
     delete buffer;
 }
 
 uint32_t GetBufferSize(const TextBuffer* buffer) {
-    return BlockSize(buffer->content);
+    return BlockSize(buffer->content.get());
 }
 
 uint8_t* BufferData(TextBuffer* buffer) {
-    return buffer->content;
+    return buffer->content.get();
 }
 
 const uint8_t* BufferData(const TextBuffer* buffer) {
-    return buffer->content;
+    return buffer->content.get();
 }
 
 namespace {
@@ -49,19 +46,19 @@ uint32_t GrownCapacity(uint64_t capacity, uint32_t newSize) {
 
 Status SetBufferSize(TextBuffer* buffer, uint32_t newSize) {
     uint32_t oldSize = GetBufferSize(buffer);
-    uint64_t capacity = BlockCapacity(buffer->content);
+    uint8_t* content = BufferData(buffer);
+    uint64_t capacity = BlockCapacity(content);
     if (newSize <= capacity) {
         // Bytes past the size are kept zero, so that growing in place shows zeros as a new block does.
-        if (newSize < oldSize) ZeroBytes(buffer->content + newSize, oldSize - newSize);
-        SetBlockSizeWord(buffer->content, newSize);
+        if (newSize < oldSize) ZeroBytes(content + newSize, oldSize - newSize);
+        SetBlockSizeWord(content, newSize);
         return kOk;
     }
     if (buffer->flags & kBufferLocked) return kErrMemory;
-    uint8_t* moved = nullptr;
+    BlockPtr moved;
     if (AllocBlockWithCapacity(newSize, GrownCapacity(capacity, newSize), &moved) != kOk) return kErrMemory;
-    MoveBytes(buffer->content, moved, oldSize);
-    FreeBlock(buffer->content);
-    buffer->content = moved;
+    MoveBytes(content, moved.get(), oldSize);
+    buffer->content = std::move(moved);
     return kOk;
 }
 
@@ -79,14 +76,14 @@ Status CopyBuffer(const TextBuffer* src, TextBuffer* dst) {
     uint32_t size = GetBufferSize(src);
     Status status = SetBufferSize(dst, size);
     if (status != kOk) return status;
-    MoveBytes(src->content, dst->content, size);
+    MoveBytes(BufferData(src), BufferData(dst), size);
     return kOk;
 }
 
-Status DuplicateBuffer(const TextBuffer* src, TextBuffer** copy) {
+Status DuplicateBuffer(const TextBuffer* src, BufferPtr* copy) {
     Status status = NewBuffer(GetBufferSize(src), copy);
     if (status != kOk) return status;
-    MoveBytes(src->content, (*copy)->content, GetBufferSize(src));
+    MoveBytes(BufferData(src), BufferData(copy->get()), GetBufferSize(src));
     return kOk;
 }
 
@@ -107,8 +104,9 @@ Status InsertBytes(const void* bytes, uint32_t count, TextBuffer* buffer, uint32
     if (!GrownSize(size, count, &grown)) return kErrMemory;
     Status status = SetBufferSize(buffer, grown);
     if (status != kOk) return status;
-    MoveBytes(buffer->content + offset, buffer->content + offset + count, size - offset);
-    MoveBytes(bytes, buffer->content + offset, count);
+    uint8_t* content = BufferData(buffer);
+    MoveBytes(content + offset, content + offset + count, size - offset);
+    MoveBytes(bytes, content + offset, count);
     return kOk;
 }
 
@@ -118,7 +116,7 @@ Status AppendBytes(const void* bytes, uint32_t count, TextBuffer* buffer) {
     if (!GrownSize(size, count, &grown)) return kErrMemory;
     Status status = SetBufferSize(buffer, grown);
     if (status != kOk) return status;
-    MoveBytes(bytes, buffer->content + size, count);
+    MoveBytes(bytes, BufferData(buffer) + size, count);
     return kOk;
 }
 
@@ -130,7 +128,7 @@ Status AppendBuffer(const TextBuffer* src, TextBuffer* dst) {
     if (!GrownSize(size, count, &grown)) return kErrMemory;
     Status status = SetBufferSize(dst, grown);
     if (status != kOk) return status;
-    MoveBytes(src->content, dst->content + size, count);
+    MoveBytes(BufferData(src), BufferData(dst) + size, count);
     return kOk;
 }
 

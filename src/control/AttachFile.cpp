@@ -22,10 +22,9 @@ std::string PStringText(const uint8_t* s) {
 }
 
 // The entries one per line, with no line end behind the last; empty leading entries leave no trace.
-std::string TakeJoined(StringList** list) {
-    std::string joined = *list == nullptr ? std::string() : JoinStringList(*list, '\n');
-    DisposeBuffer(*list);
-    *list = nullptr;
+std::string TakeJoined(StringListPtr* list) {
+    std::string joined = *list == nullptr ? std::string() : JoinStringList(list->get(), '\n');
+    list->reset();
     return joined;
 }
 

@@ -1,6 +1,7 @@
 #include "control/FilterSettings.h"
 
 #include <cstring>
+#include <utility>
 
 #include "eps/AnpaTable.h"
 #include "platform/registry/Registry.h"
@@ -87,10 +88,8 @@ HKEY OpenSettingsKey() {
 Status FilterSettings::Clone(FilterSettings* copy) const {
     FilterSettings made;
     if (anpa != nullptr) {
-        TextBuffer* table = nullptr;
-        Status status = DuplicateBuffer(anpa.get(), &table);
+        Status status = DuplicateBuffer(anpa.get(), &made.anpa);
         if (status != kOk) return status;
-        made.anpa.reset(table);
     }
     made.previewResolution = previewResolution;
     made.heliosAware = heliosAware;
@@ -115,11 +114,9 @@ FilterSettings DefaultSettings() {
 
 // Every field starts from its default, so a missing or unreadable key still leaves usable settings.
 bool LoadSettings(FilterSettings* settings) {
-    OwnedTextBuffer anpa = std::move(settings->anpa);
-    if (anpa == nullptr) {
-        TextBuffer* table = nullptr;
-        if (NewBuffer(kAnpaCountBytes, &table) == kOk) anpa.reset(table);
-    }
+    BufferPtr anpa = std::move(settings->anpa);
+    // Out of memory, the settings stay without a table, as the header says.
+    if (anpa == nullptr) (void)NewBuffer(kAnpaCountBytes, &anpa);
     *settings = DefaultSettings();
     if (anpa != nullptr) ParseAnpaSettings(anpa.get(), ResourceText(kDefaultAnpaResource));
     settings->anpa = std::move(anpa);

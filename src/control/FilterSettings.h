@@ -4,18 +4,12 @@
 // when the user confirms the setup sheet.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "aldra/Settings.h"
 #include "base/TextBuffer.h"
 
 namespace aldra {
-
-struct DisposeTextBuffer {
-    void operator()(TextBuffer* buffer) const { DisposeBuffer(buffer); }
-};
-using OwnedTextBuffer = std::unique_ptr<TextBuffer, DisposeTextBuffer>;
 
 // Owns its IPTC data-set table, so it moves but does not copy: a copy is made with Clone, which can
 // run out of memory.
@@ -38,7 +32,7 @@ struct FilterSettings {
     bool ccKeywordsFromHiRes = true;
     bool addCcCategory = true;
     std::string ccCategory;  // default: string resource 101
-    OwnedTextBuffer anpa;    // the IPTC data-set table; absent until the settings are loaded
+    BufferPtr anpa;          // the IPTC data-set table; absent until the settings are loaded
     bool addText = false;
     uint32_t maxText = 16000;
 };

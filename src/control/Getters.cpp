@@ -46,12 +46,11 @@ bool StillTheSame(const std::string& path, bool taken, const FileStamp& stamp) {
 // A file without IPTC keywords adds nothing.
 void AppendCategoriesOf(const LeadingComments& comments, StringList* categories) {
     if (comments.photoshopStatus != kOk) return;
-    StringList* keywords = nullptr;
+    StringListPtr keywords;
     uint32_t count = 0;
-    if (IptcKeywordsOfBlock(comments.photoshop, &keywords, &count) == kOk) {
+    if (IptcKeywordsOfBlock(comments.photoshop.get(), &keywords, &count) == kOk) {
         // Out of memory, the answer goes without these keywords.
-        (void)AppendBuffer(keywords, categories);
-        DisposeBuffer(keywords);
+        (void)AppendBuffer(keywords.get(), categories);
     }
 }
 
@@ -59,11 +58,10 @@ void AppendNotesOf(const LeadingComments& comments, const TextBuffer* table, Tex
     if (comments.photoshopStatus != kOk) return;
     PString separator;
     PStrFromC(ResourceText(kSeparatorResource).c_str(), separator, sizeof separator);
-    TextBuffer* found = nullptr;
-    if (IptcNotesOfBlock(comments.photoshop, table, separator, &found) == kOk) {
+    BufferPtr found;
+    if (IptcNotesOfBlock(comments.photoshop.get(), table, separator, &found) == kOk) {
         // Out of memory, the answer goes without these notes.
-        (void)AppendBuffer(found, notes);
-        DisposeBuffer(found);
+        (void)AppendBuffer(found.get(), notes);
     }
 }
 
@@ -129,28 +127,26 @@ std::string CFilterCtrl::InfoGetMacType() {
 }
 
 std::string CFilterCtrl::InfoGetCategories() {
-    StringList* categories = nullptr;
+    StringListPtr categories;
     if (NewBuffer(0, &categories) != kOk) return {};
     const FilterSettings& settings = LoadedSettings();
     const LeadingComments& own = OwnComments();
-    AppendCategoriesOf(own, categories);
+    AppendCategoriesOf(own, categories.get());
     if (settings.ccAware) {
         std::string hiRes;
         if (settings.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, &hiRes))
-            AppendCategoriesOf(HiResComments(hiRes), categories);
+            AppendCategoriesOf(HiResComments(hiRes), categories.get());
         if (settings.addCcCategory && own.colorCentralSample) {
             PString category;
             PStrFromC(settings.ccCategory.c_str(), category, sizeof category);
-            (void)AppendEntry(category, categories);  // out of memory, the answer goes without it
+            (void)AppendEntry(category, categories.get());  // out of memory, the answer goes without it
         }
     }
-    std::string answer = JoinStringList(categories, '\r');
-    DisposeBuffer(categories);
-    return answer;
+    return JoinStringList(categories.get(), '\r');
 }
 
 std::string CFilterCtrl::InfoGetNotes() {
-    TextBuffer* notes = nullptr;
+    BufferPtr notes;
     if (NewBuffer(0, &notes) != kOk) return {};
     // The drawing's own text leads the notes of an Illustrator file once the artwork reader can
     // collect it (addText, maxText).
@@ -158,16 +154,15 @@ std::string CFilterCtrl::InfoGetNotes() {
     TextBuffer* table = settings.anpa.get();
     bool wasLocked = table != nullptr && LockBuffer(table, true);
     const LeadingComments& own = OwnComments();
-    AppendNotesOf(own, table, notes);
+    AppendNotesOf(own, table, notes.get());
     std::string hiRes;
     if (settings.ccAware && settings.ccNotesFromHiRes && HiResFileOf(own, filePath_, &hiRes))
-        AppendNotesOf(HiResComments(hiRes), table, notes);
+        AppendNotesOf(HiResComments(hiRes), table, notes.get());
     if (table != nullptr) LockBuffer(table, wasLocked);
     std::string answer;
     const uint8_t zero = 0;
-    if (GetBufferSize(notes) > 0 && AppendBytes(&zero, 1, notes) == kOk)
-        answer = reinterpret_cast<const char*>(BufferData(notes));
-    DisposeBuffer(notes);
+    if (GetBufferSize(notes.get()) > 0 && AppendBytes(&zero, 1, notes.get()) == kOk)
+        answer = reinterpret_cast<const char*>(BufferData(notes.get()));
     return answer;
 }
 

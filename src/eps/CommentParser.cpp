@@ -176,7 +176,7 @@ void AddHexCommentLine(const uint8_t* line, HexBlock* block) {
     uint8_t bytes[128];
     uint32_t count = DecodeHexPairs(digits, bytes);
     if (block->buffer != nullptr && block->decoded + count <= static_cast<uint64_t>(block->announced))
-        std::memcpy(BufferData(block->buffer) + block->decoded, bytes, count);
+        std::memcpy(BufferData(block->buffer.get()) + block->decoded, bytes, count);
     block->decoded += count;
 }
 
@@ -184,11 +184,9 @@ bool HexBlockWanted(const HexBlock& block) {
     return block.announced > 0 && block.decoded < static_cast<uint64_t>(block.announced);
 }
 
-TextBuffer* CloseHexBlock(HexBlock* block) {
-    TextBuffer* kept = block->buffer;
-    block->buffer = nullptr;
+BufferPtr CloseHexBlock(HexBlock* block) {
+    BufferPtr kept = std::move(block->buffer);
     if (kept != nullptr && block->decoded == static_cast<uint64_t>(block->announced)) return kept;
-    DisposeBuffer(kept);
     return nullptr;
 }
 

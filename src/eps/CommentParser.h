@@ -51,7 +51,7 @@ inline constexpr int64_t kMaxHexBlockBytes = int64_t{16} << 20;
 struct HexBlock {
     int64_t announced = 0;
     uint64_t decoded = 0;
-    TextBuffer* buffer = nullptr;  // none when the bytes are only counted
+    BufferPtr buffer;  // none when the bytes are only counted
 };
 
 // Keeps the bytes only when asked to and when the block can be complete: announced from 0 to
@@ -63,7 +63,7 @@ Status OpenHexBlock(int64_t announced, uint64_t bytesLeft, bool keep, HexBlock* 
 // and counting them as digits would make every line of a real block be skipped.
 void AddHexCommentLine(const uint8_t* line, HexBlock* block);
 bool HexBlockWanted(const HexBlock& block);  // fewer bytes than announced so far
-// The buffer of a complete, kept block, cut to its size; otherwise null, the buffer disposed of.
-TextBuffer* CloseHexBlock(HexBlock* block);
+// The buffer of a complete, kept block; otherwise none, the buffer disposed of.
+BufferPtr CloseHexBlock(HexBlock* block);
 
 }  // namespace aldra

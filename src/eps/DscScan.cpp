@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "base/Path.h"
 #include "base/TextBuffer.h"
@@ -96,8 +97,8 @@ Status ReadListRun(Scan* scan, bool skipColourValues, StringList* list, uint32_t
 // Collects the "%"-prefixed hex lines that follow a block keyword until `announced` bytes are in;
 // *block receives them when `keep` asks for them and exactly that many came (see OpenHexBlock for
 // the blocks that are only counted). On return scan->line holds the line that ended the block.
-Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block) {
-    *block = nullptr;
+Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, BufferPtr* block) {
+    block->reset();
     const uint64_t bytesLeft = EpsFileSize(scan->eps) - EpsTell(scan->eps);
     Status status = ReadLineFor(scan->walk, scan->eps, scan->line);
     if (status != kOk) return status;
@@ -108,10 +109,7 @@ Status ReadHexBlock(Scan* scan, int32_t announced, bool keep, TextBuffer** block
         status = ReadLineFor(scan->walk, scan->eps, scan->line);
     }
     *block = CloseHexBlock(&hex);
-    if (status != kOk) {
-        DisposeBuffer(*block);
-        *block = nullptr;
-    }
+    if (status != kOk) block->reset();
     return status;
 }
 
@@ -136,21 +134,17 @@ Status TakeResolution(const TextBuffer* block, EpsInfo* info) {
 Status ReadPhotoshopBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
     bool handOver = scan->walk != nullptr && OfferPhotoshopBlock(scan->walk);
-    TextBuffer* block = nullptr;
+    BufferPtr block;
     // A block that is short, or larger than kMaxHexBlockBytes, is passed over.
     Status status = ReadHexBlock(scan, announced, true, &block);
-    if (status == kOk && block != nullptr) status = TakeResolution(block, scan->info);
-    if (handOver) {
-        HandOverPhotoshopBlock(scan->walk, block);
-    } else {
-        DisposeBuffer(block);
-    }
+    if (status == kOk && block != nullptr) status = TakeResolution(block.get(), scan->info);
+    if (handOver) HandOverPhotoshopBlock(scan->walk, std::move(block));
     return status;
 }
 
 Status SkipNineBitsBlock(Scan* scan) {
     int32_t announced = ParseInteger(scan->line);
-    TextBuffer* block = nullptr;
+    BufferPtr block;
     Status status = ReadHexBlock(scan, announced, false, &block);
     if (status == kOk) scan->nextLineRead = true;
     return status;
@@ -189,13 +183,13 @@ Status ExamineDscKeyword(Scan* scan, bool* matched) {
     } else if (MatchKeyword(line, "%%DocumentPreview:") || MatchKeyword(line, "%AI3_DocumentPreview:")) {
         ReadDocumentPreview(scan);
     } else if (MatchKeyword(line, "%%DocumentFonts:")) {
-        return ReadListRun(scan, false, info->fonts, &info->fontCount);
+        return ReadListRun(scan, false, info->fonts.get(), &info->fontCount);
     } else if (MatchKeyword(line, "%%DocumentCustomColors:")) {
-        return ReadListRun(scan, false, info->customColors, &info->customColorCount);
+        return ReadListRun(scan, false, info->customColors.get(), &info->customColorCount);
     } else if (MatchKeyword(line, "%%CMYKProcessColor:")) {
-        return ReadListRun(scan, true, info->customColors, &info->customColorCount);
+        return ReadListRun(scan, true, info->customColors.get(), &info->customColorCount);
     } else if (MatchKeyword(line, "%%DocumentFiles:")) {
-        return ReadListRun(scan, false, info->files, &info->fileCount);
+        return ReadListRun(scan, false, info->files.get(), &info->fileCount);
     } else {
         *matched = false;
     }
@@ -298,10 +292,9 @@ Status CreateLists(EpsInfo* info) {
 }
 
 void DisposeLists(EpsInfo* info) {
-    DisposeBuffer(info->customColors);
-    DisposeBuffer(info->fonts);
-    DisposeBuffer(info->files);
-    info->customColors = info->fonts = info->files = nullptr;
+    info->customColors.reset();
+    info->fonts.reset();
+    info->files.reset();
 }
 
 }  // namespace

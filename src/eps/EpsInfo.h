@@ -39,13 +39,13 @@ struct EpsInfo {
     uint32_t opiSystem = kOpiNone;
     PString opiHiResFileName = {0};
     PString creator = {0};
-    // The lists belong to the caller after a successful scan; a failed scan has disposed of them.
+    // Present after a successful scan; a failed scan leaves them empty.
     uint32_t customColorCount = 0;
-    StringList* customColors = nullptr;
+    StringListPtr customColors;
     uint32_t fontCount = 0;
-    StringList* fonts = nullptr;
+    StringListPtr fonts;
     uint32_t fileCount = 0;
-    StringList* files = nullptr;
+    StringListPtr files;
 };
 
 }  // namespace aldra

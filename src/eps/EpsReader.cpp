@@ -52,7 +52,7 @@ uint32_t CopyUpToLineEnd(const uint8_t* p, uint32_t n, uint8_t* chars) {
 
 uint64_t Remaining(const EpsReader* eps) {
     const FileReader& r = eps->reader;
-    int64_t behindCursor = r.beyondWindow + (r.window + r.windowSize - r.cursor);
+    int64_t behindCursor = r.beyondWindow + (r.window.get() + r.windowSize - r.cursor);
     return behindCursor > 0 ? static_cast<uint64_t>(behindCursor) : 0;
 }
 }  // namespace
@@ -103,7 +103,7 @@ Status ReadLine(EpsReader* eps, uint8_t* line) {
     // One byte more than the line when the file has it, to see the second half of a CR LF pair.
     uint32_t look = remaining > n ? n + 1 : n;
     Status status = kOk;
-    if (r->window + r->windowSize - r->cursor < look) {
+    if (r->window.get() + r->windowSize - r->cursor < look) {
         status = ReaderEnsure(&r->cursor, look, r);
         if (status != kOk) {
             look = n;
@@ -139,7 +139,7 @@ Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count) 
     Status status = ReaderEnsure(&r->cursor, 1, r);
     if (status != kOk) return status;
     // Window bytes behind the end of the file are stale (see FileReader.h).
-    auto inWindow = static_cast<uint32_t>(r->window + r->windowSize - r->cursor);
+    auto inWindow = static_cast<uint32_t>(r->window.get() + r->windowSize - r->cursor);
     *bytes = r->cursor;
     *count = remaining < inWindow ? static_cast<uint32_t>(remaining) : inWindow;
     return kOk;
@@ -147,7 +147,7 @@ Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count) 
 
 void EpsSkipBuffered(EpsReader* eps, uint32_t n) {
     FileReader* r = &eps->reader;
-    auto inWindow = static_cast<uint32_t>(r->window + r->windowSize - r->cursor);
+    auto inWindow = static_cast<uint32_t>(r->window.get() + r->windowSize - r->cursor);
     r->cursor += n < inWindow ? n : inWindow;
 }
 

@@ -1,6 +1,7 @@
 #include "eps/LeadingComments.h"
 
 #include <cstring>
+#include <utility>
 
 namespace aldra {
 
@@ -59,9 +60,9 @@ void FeedSample(LeadingWalk* walk, const FedLine& fed) {
     }
 }
 
-void EndPhotoshop(LeadingWalk* walk, Status status, TextBuffer* block) {
+void EndPhotoshop(LeadingWalk* walk, Status status, BufferPtr block) {
     walk->out->photoshopStatus = block != nullptr ? kOk : status;
-    walk->out->photoshop = block;
+    walk->out->photoshop = std::move(block);
     walk->photoshop = LeadingState::kDone;
 }
 
@@ -89,8 +90,7 @@ void CollectBlock(LeadingWalk* walk, const FedLine& fed) {
         AddHexCommentLine(fed.line, &walk->hex);
         return;
     }
-    TextBuffer* block = CloseHexBlock(&walk->hex);
-    EndPhotoshop(walk, fed.status != kOk ? fed.status : kErrFormat, block);
+    EndPhotoshop(walk, fed.status != kOk ? fed.status : kErrFormat, CloseHexBlock(&walk->hex));
 }
 
 void FeedPhotoshop(LeadingWalk* walk, EpsReader* eps, const FedLine& fed) {
@@ -128,7 +128,6 @@ LeadingState Wanted(uint32_t wants, uint32_t which) {
 }  // namespace
 
 void DisposeLeadingComments(LeadingComments* comments) {
-    DisposeBuffer(comments->photoshop);
     *comments = LeadingComments{};
 }
 
@@ -162,7 +161,7 @@ void FinishLeadingWalk(LeadingWalk* walk, EpsReader* eps) {
 }
 
 void AbandonLeadingWalk(LeadingWalk* walk) {
-    DisposeBuffer(CloseHexBlock(&walk->hex));
+    walk->hex = HexBlock{};
     if (walk->out != nullptr) DisposeLeadingComments(walk->out);
     walk->photoshop = walk->companion = walk->sample = LeadingState::kDone;
 }
@@ -174,13 +173,10 @@ bool OfferPhotoshopBlock(LeadingWalk* walk) {
     return true;
 }
 
-void HandOverPhotoshopBlock(LeadingWalk* walk, TextBuffer* block) {
-    if (walk->photoshop != LeadingState::kHandedOver) {
-        DisposeBuffer(block);
-        return;
-    }
+void HandOverPhotoshopBlock(LeadingWalk* walk, BufferPtr block) {
+    if (walk->photoshop != LeadingState::kHandedOver) return;
     // The scan's loop ended on a line it read without failure, or the attach fails anyway.
-    EndPhotoshop(walk, kErrFormat, block);
+    EndPhotoshop(walk, kErrFormat, std::move(block));
 }
 
 void WalkLeadingComments(EpsReader* eps, uint32_t wants, LeadingComments* out) {

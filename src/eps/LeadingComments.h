@@ -18,7 +18,7 @@ struct LeadingComments {
     // The block of the first "%BeginPhotoshop:" among the comments, when it decodes to exactly the
     // announced bytes; 2020 without one, or the read's failure.
     Status photoshopStatus = kErrFormat;
-    TextBuffer* photoshop = nullptr;  // the block when photoshopStatus is kOk; owned
+    BufferPtr photoshop;  // the block when photoshopStatus is kOk
     // A "%!PS-Adobe" first line, then a "%%CompFileName: " line among the comments behind it.
     bool namesCompanion = false;
     PString companionLine = {0};  // what follows "%%CompFileName: " on it
@@ -65,7 +65,7 @@ void AbandonLeadingWalk(LeadingWalk* walk);
 // rule: the walk then leaves the decoding to the scan (true) and takes the scan's result through
 // HandOverPhotoshopBlock, a null block meaning an incomplete one.
 bool OfferPhotoshopBlock(LeadingWalk* walk);
-void HandOverPhotoshopBlock(LeadingWalk* walk, TextBuffer* block);
+void HandOverPhotoshopBlock(LeadingWalk* walk, BufferPtr block);
 
 // The walk on its own, from the start of the PostScript text.
 void WalkLeadingComments(EpsReader* eps, uint32_t wants, LeadingComments* out);

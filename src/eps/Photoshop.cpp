@@ -1,6 +1,7 @@
 #include "eps/Photoshop.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/Bytes.h"
 #include "eps/CommentParser.h"
@@ -22,11 +23,10 @@ Status FindIptcRecord(const TextBuffer* block, const uint8_t** record, uint32_t*
 
 }  // namespace
 
-Status ReadPhotoshopData(EpsReader* eps, TextBuffer** block) {
+Status ReadPhotoshopData(EpsReader* eps, BufferPtr* block) {
     LeadingComments comments;
     WalkLeadingComments(eps, kWantPhotoshop, &comments);
-    *block = comments.photoshop;
-    comments.photoshop = nullptr;
+    *block = std::move(comments.photoshop);
     return comments.photoshopStatus;
 }
 
@@ -66,42 +66,38 @@ Status ReadPhotoshopResolution(const uint8_t* block, uint32_t size, int32_t* hRe
     return kOk;
 }
 
-Status IptcKeywordsOfBlock(const TextBuffer* block, StringList** keywords, uint32_t* count) {
-    *keywords = nullptr;
+Status IptcKeywordsOfBlock(const TextBuffer* block, StringListPtr* keywords, uint32_t* count) {
+    keywords->reset();
     *count = 0;
     const uint8_t* record = nullptr;
     uint32_t size = 0;
     Status status = FindIptcRecord(block, &record, &size);
     if (status != kOk) return status;
-    StringList* list = nullptr;
+    StringListPtr list;
     status = NewBuffer(0, &list);
-    if (status == kOk) status = CollectIptcKeywords(record, size, list, count);
+    if (status == kOk) status = CollectIptcKeywords(record, size, list.get(), count);
     if (status == kOk && *count == 0) status = kErrFormat;
     if (status != kOk) {
-        DisposeBuffer(list);
         *count = 0;
         return status;
     }
-    *keywords = list;
+    *keywords = std::move(list);
     return kOk;
 }
 
 Status IptcNotesOfBlock(const TextBuffer* block, const TextBuffer* anpaTable, const uint8_t* separator,
-                        TextBuffer** notes) {
-    *notes = nullptr;
+                        BufferPtr* notes) {
+    notes->reset();
     const uint8_t* record = nullptr;
     uint32_t size = 0;
     Status status = FindIptcRecord(block, &record, &size);
     if (status != kOk) return status;
-    TextBuffer* text = nullptr;
+    BufferPtr text;
     status = NewBuffer(0, &text);
-    if (status == kOk) status = ComposeIptcNotes(record, size, anpaTable, separator, text);
-    if (status == kOk && GetBufferSize(text) == 0) status = kErrFormat;
-    if (status != kOk) {
-        DisposeBuffer(text);
-        return status;
-    }
-    *notes = text;
+    if (status == kOk) status = ComposeIptcNotes(record, size, anpaTable, separator, text.get());
+    if (status == kOk && GetBufferSize(text.get()) == 0) status = kErrFormat;
+    if (status != kOk) return status;
+    *notes = std::move(text);
     return kOk;
 }
 

@@ -1,6 +1,7 @@
 #include "preview/Ai7Thumbnail.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/Block.h"
 #include "base/PString.h"
@@ -69,7 +70,7 @@ Status ExpectBeginData(EpsReader* eps) {
 // The decoded bytes, grown by doubling (so a long block costs linear time) up to a limit (so a
 // forged block costs no more memory than its picture could need); bytes past the limit are dropped.
 struct CollectedData {
-    uint8_t* bytes = nullptr;
+    BlockPtr bytes;
     uint32_t size = 0;
     uint32_t capacity = 0;
     uint32_t limit = 0;
@@ -79,11 +80,10 @@ Status GrowCollected(CollectedData* data, uint32_t needed) {
     uint64_t wanted = data->capacity == 0 ? kFirstDataCapacity : uint64_t{data->capacity} * 2;
     if (wanted < needed) wanted = needed;
     if (wanted > data->limit) wanted = data->limit;
-    uint8_t* grown = nullptr;
+    BlockPtr grown;
     if (AllocBlock(static_cast<uint32_t>(wanted), &grown) != kOk) return kErrMemory;
-    if (data->size > 0) std::memcpy(grown, data->bytes, data->size);
-    FreeBlock(data->bytes);
-    data->bytes = grown;
+    if (data->size > 0) std::memcpy(grown.get(), data->bytes.get(), data->size);
+    data->bytes = std::move(grown);
     data->capacity = static_cast<uint32_t>(wanted);
     return kOk;
 }
@@ -96,7 +96,7 @@ Status AppendCollected(CollectedData* data, const uint8_t* bytes, uint32_t count
         Status status = GrowCollected(data, data->size + count);
         if (status != kOk) return status;
     }
-    std::memcpy(data->bytes + data->size, bytes, count);
+    std::memcpy(data->bytes.get() + data->size, bytes, count);
     data->size += count;
     return kOk;
 }
@@ -104,7 +104,7 @@ Status AppendCollected(CollectedData* data, const uint8_t* bytes, uint32_t count
 // Every comment line up to the first line of code contributes its hexadecimal digits; a line with
 // anything else in it ("%%EndData", a damaged line) contributes nothing.
 Status CollectThumbnailData(EpsReader* eps, CollectedData* data) {
-    TextBuffer* lineBytes = nullptr;
+    BufferPtr lineBytes;
     if (NewBuffer(0, &lineBytes) != kOk) return kErrMemory;
     PString line;
     Status status = kOk;
@@ -113,12 +113,12 @@ Status CollectThumbnailData(EpsReader* eps, CollectedData* data) {
         if (status != kOk || !MatchKeyword(line, "%")) break;
         // A line holds at most 127 bytes, so the buffer never leaves its first granule; emptying it
         // cannot fail.
-        (void)SetBufferSize(lineBytes, 0);
-        status = AppendHexLine(line, lineBytes);
-        if (status == kOk) status = AppendCollected(data, BufferData(lineBytes), GetBufferSize(lineBytes));
+        (void)SetBufferSize(lineBytes.get(), 0);
+        status = AppendHexLine(line, lineBytes.get());
+        if (status == kOk)
+            status = AppendCollected(data, BufferData(lineBytes.get()), GetBufferSize(lineBytes.get()));
         if (status != kOk) break;
     }
-    DisposeBuffer(lineBytes);
     return status;
 }
 
@@ -145,7 +145,7 @@ uint32_t DataLimit(bool planned, const ThumbnailLayout& layout) {
 
 bool HasMarker(const CollectedData& data) {
     return data.size >= kPixelsStart &&
-           std::memcmp(data.bytes + kColourTableBytes, kMarker, kMarkerBytes) == 0;
+           std::memcmp(data.bytes.get() + kColourTableBytes, kMarker, kMarkerBytes) == 0;
 }
 
 uint32_t TakeColourTable(const CollectedData& data, ColourRef* colours) {
@@ -160,7 +160,7 @@ uint32_t TakeColourTable(const CollectedData& data, ColourRef* colours) {
 // the sink can widen the rows in place.
 Status HandOverThumbnail(const CollectedData& data, const ThumbnailLayout& layout, RowSink* sink) {
     if (!HasMarker(data)) return kErrFormat;
-    uint8_t* pixels = nullptr;
+    BlockPtr pixels;
     if (AllocBlock(layout.rasterBytes, &pixels) != kOk) return kErrMemory;
     ColourRef colours[kPaletteSize];
     RowBand band;
@@ -170,15 +170,13 @@ Status HandOverThumbnail(const CollectedData& data, const ThumbnailLayout& layou
     band.height = layout.height;
     band.rows = layout.height;
     band.rowBytes = layout.width;
-    band.pixels = pixels;
+    band.pixels = pixels.get();
     band.capacity = layout.rasterBytes;
     band.colours = colours;
     band.colourCount = TakeColourTable(data, colours);
-    DecodeThumbnailRuns(data.bytes + kPixelsStart, data.size - kPixelsStart, pixels,
+    DecodeThumbnailRuns(data.bytes.get() + kPixelsStart, data.size - kPixelsStart, pixels.get(),
                         uint64_t{layout.width} * layout.height);
-    Status status = sink->TakeRows(band);
-    FreeBlock(pixels);
-    return status;
+    return sink->TakeRows(band);
 }
 
 }  // namespace
@@ -221,7 +219,6 @@ Status DecodeAi7Thumbnail(EpsReader* eps, RowSink* sink) {
         bool drawable = planned && facts.bits == static_cast<int32_t>(kThumbnailDepth);
         status = drawable ? HandOverThumbnail(data, layout, sink) : kErrFormat;
     }
-    FreeBlock(data.bytes);
     return status;
 }
 

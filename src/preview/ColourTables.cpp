@@ -1,5 +1,7 @@
 #include "preview/ColourTables.h"
 
+#include <utility>
+
 #include "base/Block.h"
 #include "preview/BuiltInColourTables.h"
 #include "preview/TextResources.h"
@@ -11,35 +13,32 @@ namespace {
 constexpr uint32_t kFractions = 17;  // weights for f = 0 .. 16
 constexpr uint32_t kWeightBytes = kFractions * 256;
 
-uint8_t* cmyGrid = nullptr;
-uint8_t* blackCurve = nullptr;
-uint8_t* labGrid = nullptr;
-uint8_t* weights = nullptr;  // [f][v] = (v * f) >> 4
+BlockPtr cmyGrid;
+BlockPtr blackCurve;
+BlockPtr labGrid;
+BlockPtr weights;  // [f][v] = (v * f) >> 4
 uint32_t references = 0;
 
-Status LoadTable(uint32_t id, uint32_t size, uint8_t** table) {
+Status LoadTable(uint32_t id, uint32_t size, BlockPtr* table) {
     if (*table != nullptr) return kOk;
-    uint8_t* block = nullptr;
+    BlockPtr block;
     Status status = AllocBlock(size, &block);
     if (status != kOk) return status;
-    status = LoadTextResource(id, block, size, nullptr);
-    if (status != kOk) {
-        FreeBlock(block);
-        return status;
-    }
-    *table = block;
+    status = LoadTextResource(id, block.get(), size, nullptr);
+    if (status != kOk) return status;
+    *table = std::move(block);
     return kOk;
 }
 
 Status ComputeWeights() {
     if (weights != nullptr) return kOk;
-    uint8_t* block = nullptr;
+    BlockPtr block;
     Status status = AllocBlock(kWeightBytes, &block);
     if (status != kOk) return status;
     for (uint32_t f = 0; f < kFractions; ++f) {
         for (uint32_t v = 0; v < 256; ++v) block[f * 256 + v] = static_cast<uint8_t>((v * f) >> 4);
     }
-    weights = block;
+    weights = std::move(block);
     return kOk;
 }
 
@@ -87,11 +86,6 @@ void Interpolate(const uint8_t* grid, const uint8_t* in, uint8_t* out) {
     }
 }
 
-void FreeTable(uint8_t** table) {
-    FreeBlock(*table);
-    *table = nullptr;
-}
-
 }  // namespace
 
 void AcquireColourTables() {
@@ -101,10 +95,10 @@ void AcquireColourTables() {
 void ReleaseColourTables() {
     if (references == 0) return;
     if (--references != 0) return;
-    FreeTable(&cmyGrid);
-    FreeTable(&blackCurve);
-    FreeTable(&labGrid);
-    FreeTable(&weights);
+    cmyGrid.reset();
+    blackCurve.reset();
+    labGrid.reset();
+    weights.reset();
 }
 
 Status ConvertColour(int mode, const uint8_t* in, uint8_t* out) {
@@ -112,11 +106,11 @@ Status ConvertColour(int mode, const uint8_t* in, uint8_t* out) {
     Status status = EnsureTables(mode);
     if (status != kOk) return status;
     if (mode == kColourLab) {
-        Interpolate(labGrid, in, out);
+        Interpolate(labGrid.get(), in, out);
         return kOk;
     }
     uint8_t rgb[3];
-    Interpolate(cmyGrid, in, rgb);
+    Interpolate(cmyGrid.get(), in, rgb);
     // Black scales the CMY colour down; the shift by 8 keeps a pixel without black at most 254.
     uint32_t black = blackCurve[in[3]];
     for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((rgb[c] * black) >> 8);

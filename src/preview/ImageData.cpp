@@ -308,8 +308,8 @@ void GatherChannels(const RowLayout& layout, const uint8_t* source, uint8_t* ras
 // Grey rows go over as they were read, so the source block has room for the aligned stride too;
 // colour rows are gathered into a row of their own.
 struct RowBlocks {
-    uint8_t* source = nullptr;
-    uint8_t* raster = nullptr;
+    BlockPtr source;
+    BlockPtr raster;
     uint32_t sourceCapacity = 0;
 };
 
@@ -322,20 +322,12 @@ Status AllocRowBlocks(const RowLayout& layout, RowBlocks* blocks) {
     return kOk;
 }
 
-void FreeRowBlocks(RowBlocks* blocks) {
-    FreeBlock(blocks->source);
-    FreeBlock(blocks->raster);
-}
-
 // Every row is read, so that the next one starts in the right place. A row that cannot be read is
 // not handed over, and the last row's status is the answer.
 Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     RowBlocks blocks;
     Status status = AllocRowBlocks(layout, &blocks);
-    if (status != kOk) {
-        FreeRowBlocks(&blocks);
-        return status;
-    }
+    if (status != kOk) return status;
     const bool grey = layout.mode == kModeGrey;
     RowBand band;
     band.format = FormatOfMode(layout.mode);
@@ -344,19 +336,18 @@ Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     band.height = layout.height;
     band.rows = 1;
     band.rowBytes = grey ? layout.sourceBytes : layout.rasterBytes;
-    band.pixels = grey ? blocks.source : blocks.raster;
+    band.pixels = grey ? blocks.source.get() : blocks.raster.get();
     band.capacity = grey ? blocks.sourceCapacity : layout.rasterBytes;
     for (uint32_t y = 0; y < layout.height; ++y) {
-        status = ReadSourceRow(eps, layout, blocks.source);
+        status = ReadSourceRow(eps, layout, blocks.source.get());
         // At the end of the file every later row fails the same way; the answer stays 2016.
         if (status == kErrEof && AtEndOfFile(eps)) break;
         if (status != kOk) continue;
-        if (!grey) GatherChannels(layout, blocks.source, blocks.raster);
+        if (!grey) GatherChannels(layout, blocks.source.get(), blocks.raster.get());
         band.top = y;
         status = sink->TakeRows(band);
         if (status != kOk) break;
     }
-    FreeRowBlocks(&blocks);
     return status;
 }
 

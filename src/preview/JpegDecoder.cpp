@@ -217,7 +217,8 @@ void InitAscii85Source(EpsReader* eps, Ascii85Source* source) {
 
 // ---- Decoding into bands --------------------------------------------------------------------
 
-// Plain data only: this record lives across the recovery point.
+// This record lives across the recovery point, in the caller's frame, which the jump does not
+// unwind: its owners stay valid there. The frames the jump leaves hold plain data only.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     RecoveringErrors errors;
@@ -227,8 +228,9 @@ struct JpegJob {
     bool invertCmyk;
     RowSink* sink;
     uint64_t streamBytes;  // at most what the stream can hold, for PlausibleSize
-    uint8_t* band;         // owned by the decode
-    JSAMPROW* rows;        // owned by the decode, pointers into band
+    BlockPtr band;
+    BlockPtr rowBlock;
+    JSAMPROW* rows;  // in rowBlock, pointers into band
 };
 
 struct BandPlan {
@@ -268,20 +270,18 @@ Status AllocateBand(const BandPlan& plan, JpegJob* job) {
     // At most max(kBandBytes, one row of 65,535 CMYK pixels): no overflow.
     Status status = AllocBlock(plan.rowBytes * plan.rowsPerBand, &job->band);
     if (status != kOk) return status;
-    uint8_t* rows = nullptr;
-    status = AllocBlock(static_cast<uint32_t>(plan.rowsPerBand * sizeof(JSAMPROW)), &rows);
+    status = AllocBlock(static_cast<uint32_t>(plan.rowsPerBand * sizeof(JSAMPROW)), &job->rowBlock);
     if (status != kOk) return status;
-    job->rows = reinterpret_cast<JSAMPROW*>(rows);
+    job->rows = reinterpret_cast<JSAMPROW*>(job->rowBlock.get());
     for (uint32_t i = 0; i < plan.rowsPerBand; ++i)
-        job->rows[i] = job->band + static_cast<size_t>(i) * plan.rowBytes;
+        job->rows[i] = job->band.get() + static_cast<size_t>(i) * plan.rowBytes;
     return kOk;
 }
 
 void ReleaseBand(JpegJob* job) {
-    FreeBlock(job->band);
-    FreeBlock(reinterpret_cast<uint8_t*>(job->rows));
-    job->band = nullptr;
     job->rows = nullptr;
+    job->rowBlock.reset();
+    job->band.reset();
 }
 
 // A read that returns no lines means the stream ran out (the sources report no more data).
@@ -309,7 +309,7 @@ Status DecodeBands(const BandPlan& plan, JpegJob* job) {
     band.width = width;
     band.height = height;
     band.rowBytes = plan.rowBytes;
-    band.pixels = job->band;
+    band.pixels = job->band.get();
     band.capacity = plan.rowBytes * plan.rowsPerBand;
     while (cinfo->output_scanline < height) {
         uint32_t left = height - cinfo->output_scanline;
@@ -352,8 +352,7 @@ Status DecodeCreatedStream(JpegJob* job) {
 // Only plain data lives in this frame across setjmp; nothing is touched after the jump but the
 // job record, whose blocks are freed there.
 Status RunJpegJob(JpegJob* job) {
-    job->band = nullptr;
-    job->rows = nullptr;
+    ReleaseBand(job);
     InstallRecoveringErrors(&job->errors, &job->cinfo);
     if (setjmp(job->errors.recovery) != 0) {
         // The error exit has destroyed the decompression object already.

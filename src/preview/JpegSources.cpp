@@ -1,5 +1,7 @@
 // The chain sources that hold a JPEG stream in memory: the Photoshop thumbnail (resource 1033, or
 // the IPTC data set 4:100) and the Storm PicturePress binary block.
+#include <utility>
+
 #include "base/Block.h"
 #include "base/PString.h"
 #include "base/TextBuffer.h"
@@ -100,36 +102,31 @@ Status FindBinaryCount(EpsReader* eps, uint8_t* line, uint64_t* count) {
 
 // Exactly count bytes from the read position; a count beyond the end of the file is refused before
 // anything is allocated for it.
-Status ReadBinaryBlock(EpsReader* eps, uint64_t count, uint8_t** block) {
-    *block = nullptr;
+Status ReadBinaryBlock(EpsReader* eps, uint64_t count, BlockPtr* block) {
+    block->reset();
     uint64_t position = EpsTell(eps);
     uint64_t size = EpsFileSize(eps);
     if (position > size || count > size - position || count > UINT32_MAX) return kErrFormat;
-    uint8_t* bytes = nullptr;
+    BlockPtr bytes;
     Status status = AllocBlock(static_cast<uint32_t>(count), &bytes);
     if (status != kOk) return status;
     uint64_t got = 0;
-    status = EpsReadBytes(eps, bytes, count, &got);
+    status = EpsReadBytes(eps, bytes.get(), count, &got);
     if (status == kOk && got != count) status = kErrFormat;
-    if (status != kOk) {
-        FreeBlock(bytes);
-        return status;
-    }
-    *block = bytes;
+    if (status != kOk) return status;
+    *block = std::move(bytes);
     return kOk;
 }
 
 }  // namespace
 
 Status DrawPhotoshopThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
-    TextBuffer* resources = nullptr;
+    BufferPtr resources;
     Status status = ReadPhotoshopData(eps, &resources);
     if (status != kOk) return status;
-    LockBuffer(resources, true);
+    LockBuffer(resources.get(), true);
     TargetSink sink(target, destination);
-    status = DrawThumbnailFromResources(BufferData(resources), GetBufferSize(resources), &sink);
-    DisposeBuffer(resources);
-    return status;
+    return DrawThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), &sink);
 }
 
 Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
@@ -137,13 +134,11 @@ Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destin
     Status status = FindStormCreator(eps, line);
     uint64_t count = 0;
     if (status == kOk) status = FindBinaryCount(eps, line, &count);
-    uint8_t* block = nullptr;
+    BlockPtr block;
     if (status == kOk) status = ReadBinaryBlock(eps, count, &block);
     if (status != kOk) return status;
     TargetSink sink(target, destination);
-    status = DecodeJpeg(block, static_cast<size_t>(count), &sink);
-    FreeBlock(block);
-    return status;
+    return DecodeJpeg(block.get(), static_cast<size_t>(count), &sink);
 }
 
 }  // namespace aldra

@@ -91,7 +91,7 @@ void MakeView(const RasterImage* raster, uint32_t height, uint32_t stride, uint8
 Status PresentRowByRow(RasterImage* raster, const Rect* rect, RasterCallback callback, void* context,
                        uint32_t stride) {
     Status status = kOk;
-    uint8_t* scratch = nullptr;
+    BlockPtr scratch;
     Rect frame = GetRasterRect(raster);
     for (uint32_t y = 0; y < raster->height; ++y) {
         Rect row = {0, static_cast<int32_t>(y), static_cast<int32_t>(raster->width),
@@ -107,15 +107,14 @@ Status PresentRowByRow(RasterImage* raster, const Rect* rect, RasterCallback cal
             }
             uint64_t available = start < raster->capacity ? raster->capacity - start : 0;
             uint64_t keep = Min64(available, raster->rowBytes);
-            std::memcpy(scratch, source, keep);
-            ZeroBytes(scratch + keep, stride - keep);
-            source = scratch;
+            std::memcpy(scratch.get(), source, keep);
+            ZeroBytes(scratch.get() + keep, stride - keep);
+            source = scratch.get();
         }
         RasterImage view;
         MakeView(raster, 1, stride, source, stride, &view);
         status = callback(&view, &mapped, context);
     }
-    FreeBlock(scratch);
     return status;
 }
 

@@ -162,9 +162,9 @@ struct BandWriter {
     ColourRef palette[kPaletteSize] = {};
     uint32_t paletteSize = 0;
     uint32_t bandRows = 0;
-    uint8_t* pixels = nullptr;   // bandRows x layout.rowBytes
-    uint8_t* samples = nullptr;  // bandRows x sourceRowBytes
-    Status sinkStatus = kOk;     // the first status other than 0 the sink answered
+    BlockPtr pixels;          // bandRows x layout.rowBytes
+    BlockPtr samples;         // bandRows x sourceRowBytes
+    Status sinkStatus = kOk;  // the first status other than 0 the sink answered
 };
 
 Status OpenBandWriter(const TiffInfo& info, const RasterLayout& layout, BandWriter* w) {
@@ -182,12 +182,6 @@ Status OpenBandWriter(const TiffInfo& info, const RasterLayout& layout, BandWrit
     return status;
 }
 
-void CloseBandWriter(BandWriter* w) {
-    FreeBlock(w->pixels);
-    FreeBlock(w->samples);
-    w->pixels = w->samples = nullptr;
-}
-
 // Converts rowCount rows of samples (none: rows of a strip that failed, left zero) into the band and
 // hands it to the sink, whose status goes to sinkStatus.
 Status WriteBand(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t rowCount) {
@@ -195,8 +189,8 @@ Status WriteBand(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t ro
     uint32_t bytes = rowCount * w->layout.rowBytes;  // at most the band block
     // A failed strip's rows are blank: no ink, which light samples say with all bits set.
     const bool light = w->layout.format == RowFormat::kLight;
-    std::memset(w->pixels, source == nullptr && light ? 0xFF : 0, bytes);
-    if (source != nullptr) ConvertRows(info, source, rowCount, w->pixels, w->layout.rowBytes);
+    std::memset(w->pixels.get(), source == nullptr && light ? 0xFF : 0, bytes);
+    if (source != nullptr) ConvertRows(info, source, rowCount, w->pixels.get(), w->layout.rowBytes);
     if (w->sink == nullptr) return kOk;
     RowBand band;
     band.format = w->layout.format;
@@ -206,7 +200,7 @@ Status WriteBand(BandWriter* w, const uint8_t* source, uint32_t top, uint32_t ro
     band.top = top;
     band.rows = rowCount;
     band.rowBytes = w->layout.rowBytes;
-    band.pixels = w->pixels;
+    band.pixels = w->pixels.get();
     band.capacity = bytes;
     band.colours = w->paletteSize ? w->palette : nullptr;
     band.colourCount = w->paletteSize;
@@ -238,10 +232,10 @@ Status WriteRawStrip(BandWriter* w, const BoundedBytes& stored, uint32_t top, ui
         uint32_t want = n * info.sourceRowBytes;
         uint32_t have = from >= stored.size() ? 0 : static_cast<uint32_t>(stored.size() - from);
         uint32_t take = have < want ? have : want;
-        std::memset(w->samples, 0, want);
-        if (take != 0) stored.CopyTo(static_cast<uint32_t>(from), take, w->samples);
-        if (info.predictor) UndoDifferencing(w->samples, info.sourceRowBytes, n, info.samplesPerPixel);
-        status = WriteBand(w, w->samples, top + done, n);
+        std::memset(w->samples.get(), 0, want);
+        if (take != 0) stored.CopyTo(static_cast<uint32_t>(from), take, w->samples.get());
+        if (info.predictor) UndoDifferencing(w->samples.get(), info.sourceRowBytes, n, info.samplesPerPixel);
+        status = WriteBand(w, w->samples.get(), top + done, n);
     }
     return status;
 }
@@ -266,15 +260,15 @@ Status DecodeStrip(BandWriter* w, uint32_t strip) {
     if (!info.section.Sub(offset, count, &stored)) return kErrFormat;
     if (info.compression == kTiffNoCompression) return WriteRawStrip(w, stored, top, rowCount);
 
-    uint8_t* source = nullptr;
+    BlockPtr source;
     Status status = AllocBlock(static_cast<uint32_t>(sourceBytes), &source);
     if (status != kOk) return status;
-    status = UnpackStrip(info, stored, source, static_cast<uint32_t>(sourceBytes), rowCount);
+    status = UnpackStrip(info, stored, source.get(), static_cast<uint32_t>(sourceBytes), rowCount);
     if (status == kOk) {
-        if (info.predictor) UndoDifferencing(source, info.sourceRowBytes, rowCount, info.samplesPerPixel);
-        status = WriteDecodedRows(w, source, top, rowCount);
+        if (info.predictor)
+            UndoDifferencing(source.get(), info.sourceRowBytes, rowCount, info.samplesPerPixel);
+        status = WriteDecodedRows(w, source.get(), top, rowCount);
     }
-    FreeBlock(source);
     return status;
 }
 
@@ -305,12 +299,11 @@ Status DrawStrips(BandWriter* w, RowSink* sink) {
 // over, so a second try with more of the file draws nothing twice.
 Status DecodeSection(FileReader* r, uint64_t base, uint32_t length, RowSink* sink) {
     if (length > kMaxTiffSectionBytes) return kErrMemory;
-    uint8_t* section = nullptr;
+    BlockPtr section;
     Status status = AllocBlock(length, &section);
     if (status == kOk) status = ReaderSeek(base, &r->cursor, r);
-    if (status == kOk) status = ReaderRead(&r->cursor, r, section, length);
-    if (status == kOk) status = DecodeTiffImage(section, length, sink);
-    FreeBlock(section);
+    if (status == kOk) status = ReaderRead(&r->cursor, r, section.get(), length);
+    if (status == kOk) status = DecodeTiffImage(section.get(), length, sink);
     return status;
 }
 
@@ -327,7 +320,6 @@ Status DecodeTiffImage(const uint8_t* data, uint32_t size, RowSink* sink) {
     BandWriter writer;
     status = OpenBandWriter(info, layout, &writer);
     if (status == kOk) status = DrawStrips(&writer, sink);
-    CloseBandWriter(&writer);
     return status;
 }
 

@@ -12,9 +12,12 @@ namespace aldra {
 namespace {
 
 struct Buffer {
+    BufferPtr owner;
     TextBuffer* b = nullptr;
-    explicit Buffer(uint32_t size = 0) { EXPECT_EQ(NewBuffer(size, &b), kOk); }
-    ~Buffer() { DisposeBuffer(b); }
+    explicit Buffer(uint32_t size = 0) {
+        EXPECT_EQ(NewBuffer(size, &owner), kOk);
+        b = owner.get();
+    }
     std::string text() const { return std::string(reinterpret_cast<char*>(BufferData(b)), GetBufferSize(b)); }
 };
 
@@ -30,12 +33,12 @@ TEST(TextBuffer, ResizingKeepsTheFrontShowsNewBytesAsZerosAndCopiesWhole) {
     ASSERT_EQ(SetBufferSize(buf.b, 1u << 20), kOk);
     EXPECT_EQ(buf.text().substr(0, 10), "0,1,2,3,4,");
     for (uint32_t i = 10; i < (1u << 20); i += 997) ASSERT_EQ(BufferData(buf.b)[i], 0) << i;
-    TextBuffer* copy = nullptr;
+    BufferPtr copy;
     ASSERT_EQ(SetBufferSize(buf.b, 3), kOk);
     ASSERT_EQ(DuplicateBuffer(buf.b, &copy), kOk);
-    ASSERT_EQ(AppendBuffer(copy, copy), kOk);  // appending a buffer to itself doubles it
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(BufferData(copy)), GetBufferSize(copy)), "0,10,1");
-    DisposeBuffer(copy);
+    ASSERT_EQ(AppendBuffer(copy.get(), copy.get()), kOk);  // appending a buffer to itself doubles it
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(BufferData(copy.get())), GetBufferSize(copy.get())),
+              "0,10,1");
 }
 
 TEST(TextBuffer, ALockedBufferNeverMoves) {

@@ -1,4 +1,4 @@
-// The header scan of a test's file, owning the lists it hands over.
+// The header scan of a test's file and the facts it hands over.
 #pragma once
 #include <string>
 
@@ -12,11 +12,6 @@ namespace aldra::testing {
 struct Scanned {
     Status status = kErrSystem;
     EpsInfo info;
-    ~Scanned() {
-        DisposeBuffer(info.customColors);
-        DisposeBuffer(info.fonts);
-        DisposeBuffer(info.files);
-    }
 };
 
 inline void ScanFile(const std::string& path, Scanned* out, LeadingComments* leading = nullptr) {

@@ -30,9 +30,10 @@ std::string OneField(const EpsInfo& info, const std::string& name) {
     if (name == "mode") return std::to_string(info.colorMode);
     if (name == "dcs") return std::to_string(info.dcsKind);
     if (name == "opi") return std::to_string(info.opiSystem) + ":" + PStrToString(info.opiHiResFileName);
-    if (name == "fonts") return Entries(info.fonts) + "#" + std::to_string(info.fontCount);
-    if (name == "colors") return Entries(info.customColors) + "#" + std::to_string(info.customColorCount);
-    return Entries(info.files) + "#" + std::to_string(info.fileCount);
+    if (name == "fonts") return Entries(info.fonts.get()) + "#" + std::to_string(info.fontCount);
+    if (name == "colors")
+        return Entries(info.customColors.get()) + "#" + std::to_string(info.customColorCount);
+    return Entries(info.files.get()) + "#" + std::to_string(info.fileCount);
 }
 
 // The fields named by "a,b" as "valueA,valueB".

@@ -20,11 +20,10 @@ using namespace testing;
 // "status:keywords of the block / companion / sample" of a walk's result.
 std::string Facts(const LeadingComments& c, const std::string& path) {
     std::string keywords = "-";
-    StringList* list = nullptr;
+    StringListPtr list;
     uint32_t count = 0;
-    if (c.photoshop != nullptr && IptcKeywordsOfBlock(c.photoshop, &list, &count) == kOk)
-        keywords = Entries(list);
-    DisposeBuffer(list);
+    if (c.photoshop != nullptr && IptcKeywordsOfBlock(c.photoshop.get(), &list, &count) == kOk)
+        keywords = Entries(list.get());
     std::string companion = c.namesCompanion ? CompanionPathFromLine(c.companionLine, path.c_str()) : "";
     return std::to_string(CodeOf(c.photoshopStatus)) + ":" + keywords + " / " + companion + " / " +
            (c.colorCentralSample ? "sample" : "-");

@@ -113,12 +113,10 @@ TEST(CommentParser, EachParserTakesWhatItRecognises) {
 std::string Appended(const std::string& digits) {
     PString line;
     PStrFromView(digits, line, sizeof line);
-    TextBuffer* buffer = nullptr;
+    BufferPtr buffer;
     EXPECT_EQ(NewBuffer(0, &buffer), kOk);
-    EXPECT_EQ(AppendHexLine(line, buffer), kOk);
-    std::string bytes(reinterpret_cast<const char*>(BufferData(buffer)), GetBufferSize(buffer));
-    DisposeBuffer(buffer);
-    return bytes;
+    EXPECT_EQ(AppendHexLine(line, buffer.get()), kOk);
+    return std::string(reinterpret_cast<const char*>(BufferData(buffer.get())), GetBufferSize(buffer.get()));
 }
 
 // Lines long enough for whole runs of sixteen digits and every tail behind them, in both cases; a

@@ -17,21 +17,23 @@ const std::string kDefaultTable = "default";
 
 // "keywords / notes" of a block's bytes, the notes by the given table.
 std::string IptcOf(const std::string& bytes, const std::string& table) {
-    TextBuffer *block = nullptr, *anpa = nullptr, *notes = nullptr;
+    BufferPtr block, anpa, notes;
     EXPECT_EQ(NewBuffer(0, &block), kOk);
     EXPECT_EQ(NewBuffer(0, &anpa), kOk);
-    EXPECT_EQ(AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), block), kOk);
-    ParseAnpaSettings(anpa, table == kDefaultTable ? ResourceText(252) : table);
+    EXPECT_EQ(AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), block.get()), kOk);
+    ParseAnpaSettings(anpa.get(), table == kDefaultTable ? ResourceText(252) : table);
     PString separator;
     PStrFromC(": ", separator, sizeof separator);
-    StringList* keywords = nullptr;
+    StringListPtr keywords;
     uint32_t count = 0;
-    std::string out = IptcKeywordsOfBlock(block, &keywords, &count) == kOk ? Entries(keywords) : "-";
+    std::string out =
+        IptcKeywordsOfBlock(block.get(), &keywords, &count) == kOk ? Entries(keywords.get()) : "-";
     if (keywords != nullptr) {
-        EXPECT_EQ(CountEntries(keywords), count);
+        EXPECT_EQ(CountEntries(keywords.get()), count);
     }
-    out += " / " + (IptcNotesOfBlock(block, anpa, separator, &notes) == kOk ? BufferText(notes) : "-");
-    for (TextBuffer* buffer : {keywords, notes, anpa, block}) DisposeBuffer(buffer);
+    out +=
+        " / " +
+        (IptcNotesOfBlock(block.get(), anpa.get(), separator, &notes) == kOk ? BufferText(notes.get()) : "-");
     return out;
 }
 
@@ -81,11 +83,10 @@ TEST(AnpaSettings, TextIsReadUpToTheFirstMalformedLine) {
         {"2,5,0,0," + std::string(300, 'L'), true, "2,5,0,0," + std::string(255, 'L')},
     };
     for (const auto& c : cases) {
-        TextBuffer* table = nullptr;
+        BufferPtr table;
         ASSERT_EQ(NewBuffer(2, &table), kOk);
-        EXPECT_EQ(ParseAnpaSettings(table, c.text), c.whole) << c.text;
-        EXPECT_EQ(FormatAnpaSettings(table), c.formatted);
-        DisposeBuffer(table);
+        EXPECT_EQ(ParseAnpaSettings(table.get(), c.text), c.whole) << c.text;
+        EXPECT_EQ(FormatAnpaSettings(table.get()), c.formatted);
     }
 }
 

@@ -65,9 +65,6 @@ TEST(Seeds, HeadersScanAndRelativesAreFound) {
             WithFile(seed, [](EpsReader* eps, const std::string& path) {
                 EpsInfo info;
                 ASSERT_EQ(ParseEpsHeader(eps, path.c_str(), &info), kOk);
-                DisposeBuffer(info.fonts);
-                DisposeBuffer(info.customColors);
-                DisposeBuffer(info.files);
             });
         }
     }
@@ -107,14 +104,12 @@ TEST(Seeds, PhotoshopBlocksHoldTheirIptcRecord) {
             continue;
         }
         WithFile(seed, [](EpsReader* eps, const std::string&) {
-            TextBuffer* block = nullptr;
+            BufferPtr block;
             ASSERT_EQ(ReadPhotoshopData(eps, &block), kOk);
-            StringList* keywords = nullptr;
+            StringListPtr keywords;
             uint32_t count = 0;
-            ASSERT_EQ(IptcKeywordsOfBlock(block, &keywords, &count), kOk);
+            ASSERT_EQ(IptcKeywordsOfBlock(block.get(), &keywords, &count), kOk);
             EXPECT_EQ(count, 2u);
-            DisposeBuffer(keywords);
-            DisposeBuffer(block);
         });
     }
 }
@@ -122,11 +117,10 @@ TEST(Seeds, PhotoshopBlocksHoldTheirIptcRecord) {
 TEST(Seeds, SettingsTextsAndHivesParse) {
     for (const Seed& seed : SeedsOf("anpa_settings")) {
         SCOPED_TRACE(seed.name);
-        TextBuffer* table = nullptr;
+        BufferPtr table;
         ASSERT_EQ(NewBuffer(0, &table), kOk);
-        EXPECT_TRUE(ParseAnpaSettings(table, seed.bytes));
-        EXPECT_GT(AnpaEntryCount(table), 0);
-        DisposeBuffer(table);
+        EXPECT_TRUE(ParseAnpaSettings(table.get(), seed.bytes));
+        EXPECT_GT(AnpaEntryCount(table.get()), 0);
     }
     for (const Seed& seed : SeedsOf("hive")) {
         SCOPED_TRACE(seed.name);
