@@ -1,3 +1,4 @@
+#include "aldra/Refusals.h"
 #include "base/File.h"
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
@@ -42,7 +43,7 @@ TEST_F(ControlTest, AttachTakesTheHeaderFacts) {
 TEST_F(ControlTest, AFailedAttachKeepsThePreviousTextsButNotTheMeasures) {
     std::string good = files.Write("good.eps", EpsText("%%BoundingBox: 0 0 72 72\n%%DocumentFonts: Symbol"));
     ASSERT_EQ(Attach(good).hr, S_OK);
-    EXPECT_EQ(Attach(files.Write("junk.eps", "GIF89a" + std::string(600, 'x'))).code, 2020);
+    EXPECT_EQ(Attach(files.Write("junk.eps", "GIF89a" + std::string(600, 'x'))).code, kUnreadableFileCode);
     EXPECT_EQ(Call("InfoGetWidth").Float(), 0.0f);
     EXPECT_EQ(Property("Fonts"), "Symbol");
     ASSERT_EQ(Attach(good).hr, S_OK);
@@ -113,9 +114,9 @@ TEST_F(ControlTest, FilesAreNamedInUtf16AndFoundInUtf8) {
     }
     // An unpaired surrogate spells no name; nor does UTF-16 spell a name that is not UTF-8 on disk.
     std::u16string lone = Utf8ToUtf16(files.File("x")) + u'\xD800' + u".eps";
-    EXPECT_EQ(Call("AttachFile", {wide(lone)}).code, 2020);
+    EXPECT_EQ(Call("AttachFile", {wide(lone)}).code, kUnreadableFileCode);
     std::string latin1 = files.Write("Caf\xE9.eps", EpsText("%%BoundingBox: 0 0 72 72"));
-    EXPECT_EQ(Call("AttachFile", {wide(Utf8ToUtf16(latin1))}).code, 2020);
+    EXPECT_EQ(Call("AttachFile", {wide(Utf8ToUtf16(latin1))}).code, kUnreadableFileCode);
     EXPECT_FALSE(Call("ConvertToSize", {wide(lone), Str("BMP"), MakeI4(10), MakeI4(10)}).Bool());
 }
 

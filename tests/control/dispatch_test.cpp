@@ -3,6 +3,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "aldra/Refusals.h"
 #include "control/ControlFixture.h"
 #include "control/DispatchTable.h"
 #include "control/UiHooks.h"
@@ -79,7 +80,7 @@ TEST_F(ControlTest, NoOtherExceptionLeavesInvoke) {
     CurrentUiHooks() = saved;
     Answer refused = Attach(files.File("absent.eps"));
     EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(refused.code, 2020);
+    EXPECT_EQ(refused.code, kUnreadableFileCode);
     EXPECT_EQ(refused.description, "");
     files.Write("sep.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n%%CyanPlate: sep.C\n");
     Answer plate = Attach(files.Write("sep.C", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"));

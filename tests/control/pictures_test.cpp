@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "aldra/Refusals.h"
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
 #include "platform/gdi/Gdi.h"
@@ -206,7 +207,7 @@ TEST_F(ControlTest, ConversionsWriteTheAskedSizeOrAnswerFalse) {
     EXPECT_FALSE(ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)})).present);
     // Only a picture without width raises.
     ASSERT_EQ(Attach(files.Write("nosize.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: x\n")).hr, S_OK);
-    EXPECT_EQ(Call("ConvertTo", {Str(files.File("x.bmp")), Str("BMP")}).code, 2020);
+    EXPECT_EQ(Call("ConvertTo", {Str(files.File("x.bmp")), Str("BMP")}).code, kUnreadableFileCode);
 }
 
 }  // namespace

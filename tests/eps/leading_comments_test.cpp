@@ -25,7 +25,7 @@ std::string Facts(const LeadingComments& c, const std::string& path) {
     if (c.photoshop != nullptr && IptcKeywordsOfBlock(c.photoshop.get(), &list, &count) == kOk)
         keywords = Entries(list.get());
     std::string companion = c.namesCompanion ? CompanionPathFromLine(c.companionLine, path.c_str()) : "";
-    return std::to_string(CodeOf(c.photoshopStatus)) + ":" + keywords + " / " + companion + " / " +
+    return CodeString(c.photoshopStatus) + ":" + keywords + " / " + companion + " / " +
            (c.colorCentralSample ? "sample" : "-");
 }
 
@@ -47,7 +47,9 @@ std::string FromTheScan(const std::string& path) {
     ScanFile(path, &s, &leading);
     std::string facts = Facts(leading, path);
     DisposeLeadingComments(&leading);
-    return s.status == kOk ? facts : (facts == "2020:- /  / -" ? "failed" : "failed with " + facts);
+    return s.status == kOk
+               ? facts
+               : (facts == CodeString(kErrFormat) + ":- /  / -" ? "failed" : "failed with " + facts);
 }
 
 std::string Resources(const std::string& keyword) {
@@ -72,20 +74,21 @@ TEST(LeadingComments, TheWalkAndTheScanFedWalkAgree) {
     const std::string cc = "%%CompFileName: D:\\scans\\hires.tifX";
     const std::string both = " / D:\\scans\\hires.tif / sample";
     const std::string none = " /  / -";
+    const std::string format = CodeString(kErrFormat) + ":-" + none;
     const std::string big = PhotoshopBlock(Resources("big") + ImageResource(1033, std::string(40000, 'Z')));
     const struct {
         std::string bytes;
         std::string walk;
         bool scanFails = false;
     } cases[] = {
-        {EpsText("%%BoundingBox: 0 0 10 10"), "2020:-" + none},
+        {EpsText("%%BoundingBox: 0 0 10 10"), format},
         {EpsText("%%BoundingBox: 0 0 10 10\n" + Block("harbour")), "0:harbour" + none},
         {EpsText(cc + "\n" + Block("a")), "0:a" + both},
         {EpsText(Block("a") + "\n" + cc), "0:a" + both},
         // The scan drops the line that ends a block; the walk reads it.
         {EpsText(Hex("a") + "\n" + cc), "0:a" + both},
-        {EpsText("%%BoundingBox: 0 0 1 1\n0 setgray\n" + cc), "2020:-" + none},
-        {EpsText("%%CompFileName:D:\\x.tif"), "2020:-" + none},
+        {EpsText("%%BoundingBox: 0 0 1 1\n0 setgray\n" + cc), format},
+        {EpsText("%%CompFileName:D:\\x.tif"), format},
         {"%not PostScript\n" + cc + "\n" + Block("a") + "\n" + std::string(40, 'x'), "0:a /  / sample", true},
         // The scan passes over the line behind %LINOCyanPlate: and swallows 9 Bits hex lines.
         {EpsText("%LINOCyanPlate: c.eps\n" + Block("lino")), "0:lino" + none},
@@ -93,18 +96,18 @@ TEST(LeadingComments, TheWalkAndTheScanFedWalkAgree) {
         {EpsText(Block("first") + "\n" + Block("second")), "0:first" + none},
         {EpsText(Block("a") + "\n%ABCDEF"), "0:a" + none},  // lines behind the announced bytes
         {EpsText(Hex("a", "%")), "0:a" + none},
-        {EpsText(Hex("a", "%").insert(22, " ")), "2020:-" + none},  // a blank inside the digits
-        {EpsText("gsave\n" + Block("a")), "2020:-" + none},
-        {EpsText(Block("a", 5000)), "2020:-" + none},
-        {EpsText(Block("a", 1L << 30)), "1000:-" + none},
+        {EpsText(Hex("a", "%").insert(22, " ")), format},  // a blank inside the digits
+        {EpsText("gsave\n" + Block("a")), format},
+        {EpsText(Block("a", 5000)), format},
+        {EpsText(Block("a", 1L << 30)), CodeString(kErrMemory) + ":-" + none},
         {EpsText("%BeginPhotoshop: 0\n% 00\n%EndPhotoshop"), "0:-" + none},
         {"%!PS-Adobe-3.0 EPSF-3.0\n" + Hex("last"), "0:last" + none, true},
         {DosEpsFile(EpsText(cc + "\n" + Block("dos")), ""), "0:dos" + both},
         {EpsText(big + "\n" + cc), "0:big" + both},
         {WithEnds(EpsText(Block("crlf") + "\n" + cc), "\r\n"), "0:crlf" + both},
-        {EpsText("%%Title: " + std::string(600, 't') + "\n" + cc), "2020:-" + none},
-        {"%!PS-Adobe-3.0 EPSF-3.0 and some more text", "2016:-" + none},
-        {"%!PS\n" + cc, "2016:- /  / sample", true},
+        {EpsText("%%Title: " + std::string(600, 't') + "\n" + cc), format},
+        {"%!PS-Adobe-3.0 EPSF-3.0 and some more text", CodeString(kErrEof) + ":-" + none},
+        {"%!PS\n" + cc, CodeString(kErrEof) + ":- /  / sample", true},
     };
     TempDir dir;
     for (const auto& c : cases) {

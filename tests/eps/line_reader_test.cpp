@@ -17,6 +17,8 @@ namespace {
 using testing::DosEpsFile;
 using LineList = std::vector<std::string>;
 
+const std::string kAtTheEnd = CodeString(kErrEof) + " at the end";
+
 // Every line the parsers would read, then the result that ended the reading.
 LineList Lines(const testing::TempDir& dir, const std::string& bytes) {
     EpsReader eps;
@@ -25,7 +27,7 @@ LineList Lines(const testing::TempDir& dir, const std::string& bytes) {
     Status status = RewindToPostScript(&eps);
     PString line;
     while (status == kOk && (status = ReadLine(&eps, line)) == kOk) lines.push_back(PStrToString(line));
-    lines.push_back(std::to_string(CodeOf(status)) + (AtEndOfFile(&eps) ? " at the end" : ""));
+    lines.push_back(CodeString(status) + (AtEndOfFile(&eps) ? " at the end" : ""));
     CloseEps(&eps);
     return lines;
 }
@@ -41,7 +43,7 @@ TEST(LineReader, AllLineEndsGiveTheSameLinesAcrossWindowSlides) {
         std::string text;
         for (const auto& line : expected) text += line + end;
         LineList lines = Lines(dir, text);
-        EXPECT_EQ(lines.back(), "2016 at the end");
+        EXPECT_EQ(lines.back(), kAtTheEnd);
         lines.pop_back();
         EXPECT_EQ(lines, expected) << static_cast<int>(end[0]) << "," << static_cast<int>(end[1]);
     }
@@ -52,15 +54,15 @@ TEST(LineReader, PiecesEmptyLinesAndTheDosEpsHeader) {
     const std::string x(255, 'x'), y(255, 'y');
     const std::string ps = "%!PS-Adobe\n%%EOF\n";
     const std::pair<std::string, LineList> cases[] = {
-        {std::string(600, 'x') + "\nend", {x, x, std::string(90, 'x'), "end", "2016 at the end"}},
+        {std::string(600, 'x') + "\nend", {x, x, std::string(90, 'x'), "end", kAtTheEnd}},
         {"one\r\rtwo\n\nthree and padding to 28",
-         {"one", "", "two", "", "three and padding to 28", "2016 at the end"}},
+         {"one", "", "two", "", "three and padding to 28", kAtTheEnd}},
         // The CR LF behind a piece of exactly 255 characters reads as the empty rest of its line.
-        {y + "\r\nz\r\n", {y, "", "z", "2016 at the end"}},
-        {DosEpsFile(ps, ""), {"%!PS-Adobe", "%%EOF", "2016 at the end"}},
-        {DosEpsFile(ps, "").replace(4, 4, std::string(4, '\0')), {"2020"}},
-        {DosEpsFile(ps, "").replace(4, 4, std::string("\0\0\0\x40", 4)), {"2016 at the end"}},
-        {"%!PS\n", {"2017"}},  // shorter than any header
+        {y + "\r\nz\r\n", {y, "", "z", kAtTheEnd}},
+        {DosEpsFile(ps, ""), {"%!PS-Adobe", "%%EOF", kAtTheEnd}},
+        {DosEpsFile(ps, "").replace(4, 4, std::string(4, '\0')), {CodeString(kErrFormat)}},
+        {DosEpsFile(ps, "").replace(4, 4, std::string("\0\0\0\x40", 4)), {kAtTheEnd}},
+        {"%!PS\n", {CodeString(kErrShortFile)}},  // shorter than any header
     };
     for (const auto& [bytes, lines] : cases) EXPECT_EQ(Lines(dir, bytes), lines) << bytes.substr(0, 40);
 }

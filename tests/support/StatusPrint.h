@@ -2,6 +2,7 @@
 // this header (tests/CMakeLists.txt), so that any comparison of codes prints them readably.
 #pragma once
 #include <ostream>
+#include <string>
 
 #include "base/Result.h"
 
@@ -9,6 +10,11 @@ namespace aldra {
 
 inline void PrintTo(Status status, std::ostream* os) {
     *os << CodeOf(status) << " (" << StatusText(status) << ")";
+}
+
+// The number alone, for tests that compare results written as text.
+inline std::string CodeString(Status status) {
+    return std::to_string(CodeOf(status));
 }
 
 }  // namespace aldra
