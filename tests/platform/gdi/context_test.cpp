@@ -78,7 +78,8 @@ TEST(TargetWhitening, TouchesEveryPixelAndNoPadding) {
         const int w = 7, h = 5;
         Target t(bpp, w, h, bpp == 8 ? grey : nullptr, bpp == 8 ? 256 : 0);
         std::memset(t.bits, 0x77, t.Bytes());
-        SetMapMode(t.dc, MM_ISOTROPIC);
+        EXPECT_EQ(SetMapMode(t.dc, 42), 0);  // no such mode
+        EXPECT_EQ(SetMapMode(t.dc, MM_ISOTROPIC), MM_TEXT);
         SetWindowExtEx(t.dc, w, h, nullptr);
         SetViewportExtEx(t.dc, w, h, nullptr);
         SelectObject(t.dc, GetStockObject(WHITE_BRUSH));

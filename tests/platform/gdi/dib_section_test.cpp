@@ -47,6 +47,7 @@ TEST(DibSection, IsZeroFilledAndReadsBackAtItsOwnDepthInBandsAndBothOrders) {
                     // Asking past the end copies what there is.
                     EXPECT_EQ(GetDIBits(screen, bitmap, 5, 10, rows.data(), info.info(), DIB_RGB_COLORS), 1);
                     EXPECT_EQ(GetDIBits(screen, bitmap, 6, 1, rows.data(), info.info(), DIB_RGB_COLORS), 0);
+                    EXPECT_EQ(GetDIBits(screen, bitmap, 0, 0, rows.data(), info.info(), DIB_RGB_COLORS), 0);
                 }
                 DeleteObject(bitmap);
             }
@@ -83,6 +84,10 @@ TEST(DibSection, RefusesWhatCannotOrShouldNotBeAllocated) {
         if (bitmap) DeleteObject(bitmap);
     }
     EXPECT_EQ(DibStride(24, int64_t{1} << 40), 0u);
+    DibInfo tallest = MakeInfo(1, 1, -kMaxDibSide);  // the largest side is allowed either way up
+    const HBITMAP tall = CreateDIBSection(nullptr, tallest.info(), DIB_RGB_COLORS, nullptr, nullptr, 0);
+    EXPECT_TRUE(tall);
+    DeleteObject(tall);
 }
 
 TEST(GetDIBits, DescribesTheBitmapAndFillsItsTable) {
