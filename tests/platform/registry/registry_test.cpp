@@ -2,6 +2,7 @@
 // Every check reads back through a fresh handle, that is from the file. Hives shared by processes
 // and damaged hives are tested with the settings that live in them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -133,6 +134,24 @@ TEST_F(RegistryTest, RefusedChangesLeaveTheFileAsItWas) {
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(UserHive(), kept);
+    // A change that changes nothing does not rewrite the file (a rewrite replaces its inode).
+    struct stat before {
+    }, after{};
+    ::stat(dir.File("user.reg").c_str(), &before);
+    HKEY same = Create("Software\\Kept");
+    EXPECT_EQ(RegSetDword(same, "N", 1), ERROR_SUCCESS);
+    ::stat(dir.File("user.reg").c_str(), &after);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    ::stat(dir.File("user.reg").c_str(), &before);
+    RegCloseKey(Create("Software\\Kept"));
+    EXPECT_EQ(RegSetDword(same, "N", 1), ERROR_SUCCESS);
+    ::stat(dir.File("user.reg").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    RegCloseKey(same);
+    // A folder that is not there yet is made with its parents.
+    setenv("ALDRA_REGISTRY_DIR", dir.File("new/aldra").c_str(), 1);
+    RegCloseKey(Create("Software"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("new/aldra/user.reg")));
     // A folder below a plain file, which even root cannot create folders in.
     setenv("ALDRA_REGISTRY_DIR", (dir.Write("blocker", "x") + "/aldra").c_str(), 1);
     EXPECT_NE(
