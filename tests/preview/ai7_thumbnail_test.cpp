@@ -1,5 +1,5 @@
-// Illustrator thumbnails read from files the tests write: the run-length code, whole thumbnails
-// compared index by index, and the files that are refused.
+// Illustrator thumbnails read from files the tests write: whole thumbnails compared index by index,
+// and the files that are refused.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,31 +18,6 @@ namespace {
 using testing::CaptureSink;
 using testing::HexCommentLines;
 using V = std::vector<uint8_t>;
-
-TEST(ThumbnailRuns, LiteralsEscapesRunsAndWhereTheyStop) {
-    const struct {
-        V in;
-        size_t room;
-        V out;  // what is written; the rest of the room stays 0xEE
-    } cases[] = {
-        // A run of none writes nothing; the escape doubled is the pixel 0xFD; a run repeats its value.
-        {{0xFD, 0x00, 0x07, 0x01, 0xFD, 0xFD, 0xFD, 0x03, 0x05, 0x02},
-         6,
-         {0x01, 0xFD, 0x05, 0x05, 0x05, 0x02}},
-        {{0xFD, 0xFF, 0x09}, 255, V(255, 0x09)},
-        {{0x01, 0xFD, 0x09, 0x04, 0x02}, 4, {0x01, 0x04, 0x04, 0x04}},  // cut to the room left
-        {{0x01, 0xFD}, 3, {0x01}},                                      // an escape at the end
-        {{0x01, 0xFD, 0x02}, 3, {0x01}},                                // an escape and a count
-        {{}, 2, {}},
-    };
-    for (const auto& c : cases) {
-        V out(c.room, 0xEE);
-        EXPECT_EQ(DecodeThumbnailRuns(c.in.data(), c.in.size(), out.data(), out.size()), c.out.size());
-        V expected = c.out;
-        expected.resize(c.room, 0xEE);
-        EXPECT_EQ(out, expected);
-    }
-}
 
 std::string ColourTable() {
     std::string bytes;
@@ -105,6 +80,9 @@ TEST_F(Ai7ThumbnailTest, EveryPixelKeepsItsIndexAndTheTableItsColours) {
     } cases[] = {
         {100, 40, Indices(100, 40), EncodeRuns(Indices(100, 40))},
         {101, 40, Indices(101, 40), EncodeRuns(Indices(101, 40))},
+        // A run of none, the escape doubled, a run cut to the pixels left, and past them nothing.
+        {5, 1, {1, 0xFD, 4, 4, 4}, std::string("\x01\xFD\x00\x07\xFD\xFD\xFD\x09\x04\x02", 10)},
+        {255, 1, V(255, 9), std::string("\xFD\xFF\x09", 3)},
         // Four pixels of eight, then a run whose value the data's end cuts off: the rest is index 0.
         {4, 2, {5, 6, 7, 8, 0, 0, 0, 0}, std::string("\x05\x06\x07\x08\xFD\x09", 6)},
     };
