@@ -1,8 +1,13 @@
-// A sink that keeps a copy of every band a decoder hands over, put together into one picture.
+// What the decoders under test read and write: a file the test writes, and a sink that keeps a copy
+// of every band handed over, put together into one picture.
 #pragma once
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include "eps/EpsReader.h"
 #include "preview/RowSink.h"
+#include "support/TempDir.h"
 
 namespace aldra::testing {
 
@@ -41,6 +46,29 @@ struct CaptureSink final : RowSink {
         std::vector<uint8_t> out;
         for (uint32_t y = 0; y < Rows(); ++y) out.insert(out.end(), Row(y), Row(y) + used);
         return out;
+    }
+};
+
+// The bytes as a file, opened, the reader at `start`; a sparse tail makes the file `size` long.
+struct EpsFile {
+    TempDir dir;
+    EpsReader eps;
+    Status status;
+    bool opened;
+    explicit EpsFile(const std::string& bytes, uint64_t start = 0, uint64_t size = 0) {
+        const std::string path = dir.Write("test.eps", bytes);
+        if (size) std::filesystem::resize_file(path, size);
+        status = OpenEps(path.c_str(), &eps);
+        opened = status == kOk;
+        if (opened) status = EpsSeek(&eps, start);
+    }
+    ~EpsFile() {
+        if (opened) CloseEps(&eps);
+    }
+    // decode(&eps, args...) once the file is open.
+    template <typename Decode, typename... Args>
+    Status Run(Decode decode, Args... args) {
+        return status == kOk ? decode(&eps, args...) : status;
     }
 };
 

@@ -7,10 +7,8 @@
 #include <vector>
 
 #include "CaptureSink.h"
-#include "eps/EpsReader.h"
 #include "preview/Ai7Thumbnail.h"
 #include "support/EpsFixtures.h"
-#include "support/TempDir.h"
 
 namespace aldra {
 namespace {
@@ -58,21 +56,11 @@ V Indices(uint32_t w, uint32_t h) {
     return pixels;
 }
 
-class Ai7ThumbnailTest : public ::testing::Test {
-  protected:
-    Status Decode(const std::string& file, CaptureSink* sink) {
-        std::string path = dir.Write("drawing.ai", file);
-        EpsReader eps;
-        Status status = OpenEps(path.c_str(), &eps);
-        if (status != kOk) return status;
-        status = DecodeAi7Thumbnail(&eps, sink);
-        CloseEps(&eps);
-        return status;
-    }
-    testing::TempDir dir;
-};
+Status Decode(const std::string& file, CaptureSink* sink) {
+    return testing::EpsFile(file).Run(DecodeAi7Thumbnail, sink);
+}
 
-TEST_F(Ai7ThumbnailTest, EveryPixelKeepsItsIndexAndTheTableItsColours) {
+TEST(Ai7Thumbnail, EveryPixelKeepsItsIndexAndTheTableItsColours) {
     const struct {
         uint32_t w, h;
         V pixels;
@@ -107,7 +95,7 @@ TEST_F(Ai7ThumbnailTest, EveryPixelKeepsItsIndexAndTheTableItsColours) {
     }
 }
 
-TEST_F(Ai7ThumbnailTest, FilesThatDoNotHoldAThumbnailAreRefused) {
+TEST(Ai7Thumbnail, FilesThatDoNotHoldAThumbnailAreRefused) {
     const std::string good = ColourTable() + "RLE" + EncodeRuns(Indices(4, 4));
     std::string table = ColourTable();
     const struct {

@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "CaptureSink.h"
-#include "eps/EpsReader.h"
 #include "preview/ImageData.h"
-#include "support/TempDir.h"
 
 // After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
 #include "support/JpegFixtures.h"
@@ -20,6 +18,7 @@ namespace aldra {
 namespace {
 
 using testing::CaptureSink;
+using testing::EpsFile;
 using Sample = std::function<uint8_t(uint32_t, uint32_t, uint32_t)>;
 
 // A header with the comment and some code, up to the start word's line.
@@ -88,34 +87,22 @@ std::vector<uint8_t> Samples(uint32_t w, uint32_t h, uint32_t channels, uint32_t
     return rows;
 }
 
-class ImageDataTest : public ::testing::Test {
-  protected:
-    Status Decode(const std::string& file, CaptureSink* sink) {
-        std::string path = dir.Write("picture.eps", file);
-        EpsReader eps;
-        Status status = OpenEps(path.c_str(), &eps);
-        if (status != kOk) return status;
-        status = DecodeImageData(&eps, sink);
-        CloseEps(&eps);
-        return status;
-    }
-    Status Decode(const std::string& file) {
-        CaptureSink ignored;
-        return Decode(file, &ignored);
-    }
-    // The first `rows` rows handed over against the samples, channel by channel.
-    static void ExpectRows(const CaptureSink& cap, uint32_t w, uint32_t rows, uint32_t channels,
-                           const Sample& sample = Busy) {
-        ASSERT_GE(cap.Rows(), rows);
-        for (uint32_t y = 0; y < rows; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-                for (uint32_t c = 0; c < channels; ++c)
-                    ASSERT_EQ(cap.Sample(x, y, c), sample(x, y, c)) << x << "," << y << "," << c;
-    }
-    testing::TempDir dir;
-};
+Status Decode(const std::string& file, CaptureSink* sink = nullptr) {
+    CaptureSink ignored;
+    return EpsFile(file).Run(DecodeImageData, sink ? sink : &ignored);
+}
 
-TEST_F(ImageDataTest, EverySampleLayoutGivesItsSamples) {
+// The first `rows` rows handed over against the samples, channel by channel.
+void ExpectRows(const CaptureSink& cap, uint32_t w, uint32_t rows, uint32_t channels,
+                const Sample& sample = Busy) {
+    ASSERT_GE(cap.Rows(), rows);
+    for (uint32_t y = 0; y < rows; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            for (uint32_t c = 0; c < channels; ++c)
+                ASSERT_EQ(cap.Sample(x, y, c), sample(x, y, c)) << x << "," << y << "," << c;
+}
+
+TEST(ImageData, EverySampleLayoutGivesItsSamples) {
     // 20 pixels of 1 bit: three bytes a row, the last four bits of each row outside the picture.
     const std::vector<uint8_t> bits = Samples(3, 6, 1, 0, 1);
     const Sample bit = [&](uint32_t x, uint32_t y, uint32_t) {
@@ -156,7 +143,7 @@ TEST_F(ImageDataTest, EverySampleLayoutGivesItsSamples) {
 
 // The line reader takes CR LF and LF CR as one line end; binary data right behind a start word's
 // line that ends in CR alone may begin with LF, or behind LF alone with CR.
-TEST_F(ImageDataTest, BinaryDataBeginRightBehindTheStartWordsOwnLineEnd) {
+TEST(ImageData, BinaryDataBeginRightBehindTheStartWordsOwnLineEnd) {
     const struct {
         const char* eol;
         uint8_t first;
@@ -189,7 +176,7 @@ std::string Lines(const std::string& line, int n) {
     return out;
 }
 
-TEST_F(ImageDataTest, TheCommentHasToComeWithinTwentyLinesOfCode) {
+TEST(ImageData, TheCommentHasToComeWithinTwentyLinesOfCode) {
     for (int code : {20, 21}) {
         // Comment lines in between do not count.
         std::string file =
@@ -199,7 +186,7 @@ TEST_F(ImageDataTest, TheCommentHasToComeWithinTwentyLinesOfCode) {
     }
 }
 
-TEST_F(ImageDataTest, TheDataBeginBehindTheLineThatIsExactlyTheStartWord) {
+TEST(ImageData, TheDataBeginBehindTheLineThatIsExactlyTheStartWord) {
     // A first comment is replaced by the second; near misses of the start word are code lines.
     std::string file =
         "%!PS-Adobe-3.0 EPSF-3.0\n%ImageData: 9 9 8 1 0 1 1 \"x\"\n"
@@ -215,7 +202,7 @@ TEST_F(ImageDataTest, TheDataBeginBehindTheLineThatIsExactlyTheStartWord) {
     EXPECT_EQ(Decode("%!PS-Adobe-3.0 EPSF-3.0\nbeginimage\n"), kErrEof);
 }
 
-TEST_F(ImageDataTest, ParametersOutsideWhatTheDecoderReadsAreRefusedBeforeAnyRow) {
+TEST(ImageData, ParametersOutsideWhatTheDecoderReadsAreRefusedBeforeAnyRow) {
     const std::string data = Binary(Samples(100, 50, 3, 0, 1));
     const char* refused[] = {
         "100 50 1 2 0 1 1",                 // CIELAB in 1 bit
@@ -242,7 +229,7 @@ TEST_F(ImageDataTest, ParametersOutsideWhatTheDecoderReadsAreRefusedBeforeAnyRow
     }
 }
 
-TEST_F(ImageDataTest, RowsBeforeTheDataEndAreHandedOverAndTheEndIsReported) {
+TEST(ImageData, RowsBeforeTheDataEndAreHandedOverAndTheEndIsReported) {
     std::vector<uint8_t> rows = Samples(100, 50, 3, 0, 1);
     for (bool hex : {false, true}) {
         // 20 whole rows and half of the 21st.
@@ -259,7 +246,7 @@ TEST_F(ImageDataTest, RowsBeforeTheDataEndAreHandedOverAndTheEndIsReported) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-TEST_F(ImageDataTest, JpegDataInAscii85TextIsDecodedByTheJpegDecoder) {
+TEST(ImageData, JpegDataInAscii85TextIsDecodedByTheJpegDecoder) {
     auto flat = [](uint32_t x, uint32_t y, int c) {
         return static_cast<uint32_t>(((x / 16 + y / 16) * 60 + c * 70) % 256);
     };

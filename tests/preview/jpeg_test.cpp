@@ -15,7 +15,6 @@
 #include "preview/TextResources.h"
 #include "support/EpsFixtures.h"
 #include "support/JpegFixtures.h"
-#include "support/TempDir.h"
 #include "support/TiffFixtures.h"
 
 namespace aldra {
@@ -73,41 +72,26 @@ class Jpeg : public ::testing::Test {
         });
     }
     // A file drawn through one of the chain sources.
-    std::vector<uint8_t> SourceDrawn(Status (*source)(EpsReader*, TargetRaster*, const Rect*),
-                                     const std::string& file, uint32_t w, uint32_t h, uint32_t depth,
-                                     Status* status) {
-        std::string path = files.Write("source.eps", file);
-        EpsReader eps;
-        EXPECT_EQ(OpenEps(path.c_str(), &eps), kOk);
-        auto bytes =
-            Drawn(w, h, depth, [&](TargetRaster* t, const Rect* all) { *status = source(&eps, t, all); });
-        CloseEps(&eps);
-        return bytes;
+    static std::vector<uint8_t> SourceDrawn(Status (*source)(EpsReader*, TargetRaster*, const Rect*),
+                                            const std::string& file, uint32_t w, uint32_t h, uint32_t depth,
+                                            Status* status) {
+        EpsFile eps(file);
+        return Drawn(w, h, depth,
+                     [&](TargetRaster* t, const Rect* all) { *status = eps.Run(source, t, all); });
     }
-    struct Decoded {
-        Status status;
-        uint64_t end;  // the reader's position afterwards
-    };
-    // Writes `text` behind a first line and decodes it through the ASCII85 source.
-    Decoded DecodeAscii85(const std::string& text, CaptureSink* sink,
-                          const std::string& after = "\nafter\n") {
-        std::string path = files.Write("text.eps", "%!PS\n" + text + after);
-        EpsReader eps;
-        EXPECT_EQ(OpenEps(path.c_str(), &eps), kOk);
-        Status status = EpsSeek(&eps, 5);
-        if (status == kOk) status = DecodeJpegAscii85(&eps, sink);
-        Decoded d{status, EpsTell(&eps)};
-        CloseEps(&eps);
-        return d;
+    // `text` behind a first line through the ASCII85 source; the reader's position afterwards.
+    static Status DecodeAscii85(const std::string& text, RowSink* sink,
+                                const std::string& after = "\nafter\n", uint64_t* end = nullptr) {
+        EpsFile eps("%!PS\n" + text + after, 5);
+        const Status status = eps.Run(DecodeJpegAscii85, sink);
+        if (end) *end = EpsTell(&eps.eps);
+        return status;
     }
-    Status Ascii85Status(const std::string& text, const std::string& after = "\nafter\n") {
+    static Status Ascii85Status(const std::string& text, const std::string& after = "\nafter\n") {
         CaptureSink ignored;
-        return DecodeAscii85(text, &ignored, after).status;
+        return DecodeAscii85(text, &ignored, after);
     }
-    TempDir files;
 };
-
-// ---- Bands and pixels -----------------------------------------------------------------------
 
 TEST_F(Jpeg, GreyIsLightAndRgbStaysAsItIsInBandsDownThePicture) {
     auto light = JpegSamples(64, 24, 1, Blocky);
@@ -135,12 +119,10 @@ TEST_F(Jpeg, CmykIsComplementedOnlyForTheStreamsInMemory) {
         ASSERT_EQ(Decode(EncodeJpeg(32, 16, 4, Complemented(inks), o), &adobe), kOk);
         EXPECT_EQ(adobe.last.format, RowFormat::kCmyk);
         EXPECT_LE(MaxDifference(adobe.Picture(), inks), 10);
-        ASSERT_EQ(DecodeAscii85(Ascii85(EncodeJpeg(32, 16, 4, inks, o)), &plain).status, kOk);
+        ASSERT_EQ(DecodeAscii85(Ascii85(EncodeJpeg(32, 16, 4, inks, o)), &plain), kOk);
         EXPECT_LE(MaxDifference(plain.Picture(), inks), 10);
     }
 }
-
-// ---- Restarts and the second attempt --------------------------------------------------------
 
 // Replaces the n-th restart marker of the scan by the given marker.
 std::string ReplaceRestartMarker(std::string jpeg, int n, uint8_t marker) {
@@ -180,8 +162,6 @@ TEST_F(Jpeg, AFailedFirstAttemptIsRepeatedInFull) {
     EXPECT_EQ(Decode(jpeg, &always), 4321u);
     EXPECT_EQ(always.calls, 2);
 }
-
-// ---- Hostile streams ------------------------------------------------------------------------
 
 TEST_F(Jpeg, BrokenStreamsFailWithoutHarm) {
     std::string jpeg =
@@ -237,7 +217,7 @@ TEST_F(Jpeg, Ascii85TextDecodesWhateverItsLayout) {
     ASSERT_EQ(Decode(jpeg, &memory), kOk);
     for (const std::string& t : {text, spread}) {
         CaptureSink b;
-        ASSERT_EQ(DecodeAscii85(t, &b).status, kOk);
+        ASSERT_EQ(DecodeAscii85(t, &b), kOk);
         EXPECT_EQ(b.pixels, memory.pixels);
     }
 }
@@ -250,10 +230,9 @@ TEST_F(Jpeg, Ascii85FinalGroupsAndTheEndMark) {
         if (jpeg.size() % 252 == 0) jpeg.insert(jpeg.size() - 2, 4, '\0');  // keep the end inside a refill
         std::string text = Ascii85(jpeg);
         CaptureSink b;
-        Decoded d = DecodeAscii85(text, &b);
-        EXPECT_EQ(d.status, kOk);
-        // The end mark is read with its ">" and nothing after it.
-        EXPECT_EQ(d.end, 5 + text.size());
+        uint64_t end = 0;
+        EXPECT_EQ(DecodeAscii85(text, &b, "\nafter\n", &end), kOk);
+        EXPECT_EQ(end, 5 + text.size());  // the end mark is read with its ">" and nothing after it
         // The last bytes of the stream (its end marker among them) come from the final group.
         if (jpeg.size() % 4) {
             EXPECT_EQ(Ascii85Status(Ascii85(jpeg, true)), kErrFormat);
@@ -281,8 +260,6 @@ TEST_F(Jpeg, Ascii85FaultsEndTheData) {
     std::string trailing = Ascii85(jpeg + std::string(600, 'U'));
     EXPECT_EQ(Ascii85Status(trailing.substr(0, trailing.size() - 2) + "{"), kOk);
 }
-
-// ---- Chain sources --------------------------------------------------------------------------
 
 // The control's tests show both thumbnails; these are the files that give none, and the grey one.
 TEST_F(Jpeg, PhotoshopThumbnailFromResource1033OrIptc) {

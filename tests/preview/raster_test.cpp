@@ -1,10 +1,8 @@
-// The raster hand-over to the drawing code, rectangle mapping and the bit fields of sub-byte rows.
+// The raster hand-over to the drawing code, and rectangle mapping.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <vector>
 
-#include "preview/BitFields.h"
 #include "preview/Raster.h"
 
 namespace aldra {
@@ -99,36 +97,6 @@ TEST(PresentRaster, RowsReachTheDrawingCodeAlignedInDibOrderAndComeBackNatural) 
         for (uint32_t y = 0; y < c.height && c.status != kErrParam; ++y)
             EXPECT_EQ(Bytes(&pixels[y * after], &pixels[y * after] + used),
                       Bytes(&original[y * c.rowBytes], &original[y * c.rowBytes] + used));
-    }
-}
-
-TEST(BitFields, ReadCountAndWriteOnlyTheirBits) {
-    const uint8_t bytes[5] = {0b10110010, 0b01111110, 0xFF, 0x00, 0b10000001};
-    const struct {
-        uint32_t offset, count, bits;
-    } reads[] = {
-        {0, 1, 1}, {1, 3, 0b011}, {6, 4, 0b1001}, {0, 32, 0xB27EFF00u}, {4, 32, 0x27EFF008u}, {3, 0, 0},
-    };
-    for (const auto& r : reads) {
-        EXPECT_EQ(GetBits(bytes, r.offset, r.count), r.bits) << r.offset << "+" << r.count;
-        EXPECT_EQ(CountBits(bytes, r.offset, r.count), std::popcount(r.bits)) << r.offset << "+" << r.count;
-    }
-    EXPECT_EQ(GetBits(bytes, 8, 40), 0x7EFF0081u);  // more than 32 is cut to 32
-    EXPECT_EQ(CountBits(bytes, 0, 40), 4u + 6 + 8 + 0 + 2);
-    const struct {
-        Bytes before;
-        uint32_t value, offset, count;
-        Bytes after;
-    } writes[] = {
-        {{0xFF, 0xFF}, 0b0101, 6, 4, {0b11111101, 0b01111111}},
-        {{0, 0, 0, 0, 0}, 0xFFFFFFFF, 3, 32, {0b00011111, 0xFF, 0xFF, 0xFF, 0b11100000}},
-        {{0xAA}, 0xFFFFFFF0, 2, 3, {0b10000010}},  // only the value's low bits count
-        {{0xAA}, 7, 0, 0, {0xAA}},
-    };
-    for (const auto& w : writes) {
-        Bytes out = w.before;  // exactly sized: a byte outside the bits is never touched
-        PutBits(w.value, out.data(), w.offset, w.count);
-        EXPECT_EQ(out, w.after) << w.offset << "+" << w.count;
     }
 }
 
