@@ -15,8 +15,7 @@ struct CaptureSink final : RowSink {
     int calls = 0;
     int refusals = 0;  // the first calls answer `refusal` and keep nothing
     Status refusal = kErrMemory;
-    bool inOrder = true;  // each band began where the one before ended
-    uint32_t largestBand = 0;
+    bool inOrder = true;          // each band began where the one before ended
     RowBand last;                 // format, depth, sizes of the last band kept
     std::vector<uint8_t> pixels;  // last.rowBytes a row, top row first
     std::vector<ColourRef> colours;
@@ -26,7 +25,6 @@ struct CaptureSink final : RowSink {
         inOrder = inOrder && band.top == (pixels.empty() ? 0 : last.top + last.rows);
         last = band;
         const uint32_t bytes = band.rowBytes * band.rows;
-        if (bytes > largestBand) largestBand = bytes;
         pixels.insert(pixels.end(), band.pixels, band.pixels + bytes);
         colours.assign(band.colours, band.colours + band.colourCount);
         return kOk;

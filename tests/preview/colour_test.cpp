@@ -1,7 +1,6 @@
-// The colour tables: the built-in ones, the module they are loaded from, and conversions through them.
+// Conversions through the colour tables, worked out by hand on tables with known nodes.
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
 #include "preview/BuiltInColourTables.h"
@@ -15,29 +14,6 @@ using Bytes = std::vector<uint8_t>;
 
 size_t Node(uint32_t i, uint32_t j, uint32_t k) {
     return ((i * 17 + j) * 17 + k) * 3;
-}
-
-TEST(ColourTables, BuiltInTablesMeetTheMeasuredPatches) {
-    SetResourceModule(OwnResourceModule());
-    Bytes cmy(kColourGridBytes), lab(kColourGridBytes), curve(256);
-    for (auto [id, table] :
-         {std::pair{kCmyGridResource, &cmy}, {kLabGridResource, &lab}, {kBlackCurveResource, &curve}}) {
-        uint32_t size = 0;
-        ASSERT_EQ(LoadTextResource(id, table->data(), static_cast<uint32_t>(table->size()), &size), kOk);
-        ASSERT_EQ(size, table->size());
-    }
-    EXPECT_EQ(curve[0], 255);
-    for (size_t v = 1; v < curve.size(); ++v) EXPECT_LE(curve[v], curve[v - 1]) << v;
-    // More ink never lightens a channel along each ink's axis, and greys stay grey.
-    for (uint32_t n = 1; n < 17; ++n) {
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_LE(cmy[Node(n, 0, 0) + c], cmy[Node(n - 1, 0, 0) + c]);
-            EXPECT_LE(cmy[Node(0, n, 0) + c], cmy[Node(0, n - 1, 0) + c]);
-            EXPECT_LE(cmy[Node(0, 0, n) + c], cmy[Node(0, 0, n - 1) + c]);
-            EXPECT_GE(lab[Node(n, 8, 8) + c], lab[Node(n - 1, 8, 8) + c]);
-            EXPECT_EQ(lab[Node(n, 8, 8) + c], lab[Node(n, 8, 8)]);
-        }
-    }
 }
 
 // Tables with known nodes, so that interpolated results can be worked out by hand.
@@ -117,26 +93,6 @@ TEST_F(ConvertColourTest, FailuresLeaveTheOutputAndAreTriedAgain) {
     EXPECT_EQ(ConvertColour(kColourCmyk, in, out), kOk);
     t.module.dataCount = 3;
     EXPECT_EQ(ConvertColour(kColourLab, in, out), kOk);
-}
-
-TEST(ColourTableReferences, TablesLoadOnFirstNeedAndTheLastReleaseFreesThem) {
-    ASSERT_EQ(ColourTableReferences(), 0u);
-    SetResourceModule(OwnResourceModule());
-    AcquireColourTables();
-    AcquireColourTables();
-    EXPECT_FALSE(ColourTablePresent(ColourTable::kLabGrid));
-    uint8_t out[3];
-    const uint8_t in[3] = {1, 2, 3};
-    ConvertColour(kColourLab, in, out);
-    EXPECT_TRUE(ColourTablePresent(ColourTable::kLabGrid) && ColourTablePresent(ColourTable::kWeights));
-    EXPECT_FALSE(ColourTablePresent(ColourTable::kCmyGrid));
-    for (bool heldStill : {true, false}) {
-        ReleaseColourTables();
-        EXPECT_EQ(ColourTablePresent(ColourTable::kLabGrid) || ColourTablePresent(ColourTable::kWeights),
-                  heldStill);
-    }
-    ReleaseColourTables();  // an unbalanced release does not wrap the count
-    EXPECT_EQ(ColourTableReferences(), 0u);
 }
 
 }  // namespace

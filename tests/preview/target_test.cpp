@@ -36,9 +36,8 @@ struct Target {
     }
 };
 
-// A source in DIB order, top row first under a header that says bottom-up, as every band the
-// decoders hand over: drawing mirrors it upright. 1 bit from rows of '#' (black) and '.', or 24
-// bits from pixels as 0xRRGGBB.
+// A 1-bit source in DIB order from rows of '#' (black) and '.', top row first under a header that
+// says bottom-up, as every band the decoders hand over: drawing mirrors it upright.
 struct Source {
     std::vector<uint8_t> bytes;
     RasterImage raster;
@@ -50,15 +49,6 @@ struct Source {
             for (uint32_t x = 0; x < w; ++x)
                 if (rows[y][x] == '.') bytes[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
         InitRaster(1, w, h, stride, nullptr, 0, bytes.data(), static_cast<uint32_t>(bytes.size()), true,
-                   &raster);
-    }
-    Source(uint32_t w, uint32_t h, const std::vector<uint32_t>& pixels) {
-        const uint32_t stride = AlignedStride(24, w);
-        bytes.assign(static_cast<size_t>(stride) * h, 0);
-        for (uint32_t i = 0; i < w * h; ++i)
-            for (uint32_t c = 0; c < 3; ++c)
-                bytes[i / w * stride + i % w * 3 + c] = uint8_t(pixels[i] >> 8 * c);
-        InitRaster(24, w, h, stride, nullptr, 0, bytes.data(), static_cast<uint32_t>(bytes.size()), true,
                    &raster);
     }
 };
@@ -96,18 +86,6 @@ TEST(DrawRaster, OneBitSourcesInGreyTargets) {
         }
         EXPECT_EQ(shown, c.shown);
     }
-}
-
-TEST(DrawRaster, ColourSourcesAreStretchedUprightOverEveryPixel) {
-    Target target(24, 8, 8);
-    // Red top left, green top right, blue bottom left, black bottom right; one row lower, and the
-    // top row covered all the same.
-    Source source(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0x000000});
-    DrawRaster(&target.t, &source.raster, {0, 0, 8, 8});
-    for (uint32_t y = 0; y < 8; ++y)
-        for (uint32_t x = 0; x < 8; ++x)
-            EXPECT_EQ(RgbAt(target.t, x, y), (y <= 4 ? 0xFF0000u : 0x0000FFu) >> (x < 4 ? 0 : 8))
-                << x << "," << y;
 }
 
 TEST(WriteRasterBmp, TheTargetsRowsAndTableBehindTheHeaders) {
