@@ -1,7 +1,6 @@
 // What the decoders under test read and write: a file the test writes, and a sink that keeps a copy
 // of every band handed over, put together into one picture.
 #pragma once
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,16 +46,14 @@ struct CaptureSink final : RowSink {
     }
 };
 
-// The bytes as a file, opened, the reader at `start`; a sparse tail makes the file `size` long.
+// The bytes as a file, opened, the reader at `start`.
 struct EpsFile {
     TempDir dir;
     EpsReader eps;
     Status status;
     bool opened;
-    explicit EpsFile(const std::string& bytes, uint64_t start = 0, uint64_t size = 0) {
-        const std::string path = dir.Write("test.eps", bytes);
-        if (size) std::filesystem::resize_file(path, size);
-        status = OpenEps(path.c_str(), &eps);
+    explicit EpsFile(const std::string& bytes, uint64_t start = 0) {
+        status = OpenEps(dir.Write("test.eps", bytes).c_str(), &eps);
         opened = status == kOk;
         if (opened) status = EpsSeek(&eps, start);
     }

@@ -1,4 +1,4 @@
-// The raster hand-over to the drawing code, and rectangle mapping.
+// The raster hand-over to the drawing code: aligned rows in DIB order, whatever the rows and capacity.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -12,20 +12,6 @@ using Bytes = std::vector<uint8_t>;
 
 std::vector<int32_t> Edges(const Rect& r) {
     return {r.left, r.top, r.right, r.bottom};
-}
-
-TEST(MapRect, ScalesToTheNearestPixel) {
-    const struct {
-        Rect r, from, to;
-        std::vector<int32_t> edges;
-    } cases[] = {
-        {{1, 2, 3, 4}, {0, 0, 10, 10}, {0, 0, 100, 50}, {10, 10, 30, 20}},
-        {{15, 25, 20, 30}, {10, 20, 20, 30}, {-50, 100, 50, 200}, {0, 150, 50, 200}},
-        {{-1, -2, 0, 0}, {0, 0, 3, 3}, {0, 0, 2, 2}, {0, -1, 0, 0}},  // truncated towards zero
-        {{5, 5, 6, 6}, {3, 3, 3, 3}, {7, 8, 9, 10}, {7, 8, 7, 8}},    // a frame of no size
-        {{0, 0, 60000, 60000}, {0, 0, 60000, 60000}, {0, 0, 60000, 60000}, {0, 0, 60000, 60000}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Edges(MapRect(c.r, c.from, c.to)), c.edges);
 }
 
 // Every row the drawing code is handed, padding included, and the rectangles of the calls.
