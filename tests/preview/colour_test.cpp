@@ -1,4 +1,5 @@
-// Conversions through the colour tables, worked out by hand on tables with known nodes.
+// Conversions through the colour tables, worked out by hand on tables with known nodes, and when
+// the tables are loaded and freed.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -93,6 +94,27 @@ TEST_F(ConvertColourTest, FailuresLeaveTheOutputAndAreTriedAgain) {
     EXPECT_EQ(ConvertColour(kColourCmyk, in, out), kOk);
     t.module.dataCount = 3;
     EXPECT_EQ(ConvertColour(kColourLab, in, out), kOk);
+}
+
+TEST(ColourTableReferences, TablesLoadOnFirstNeedAndTheLastReleaseFreesThem) {
+    ASSERT_EQ(ColourTableReferences(), 0u);
+    SetResourceModule(OwnResourceModule());
+    AcquireColourTables();
+    AcquireColourTables();
+    const uint8_t in[4] = {1, 2, 3, 4};
+    uint8_t out[3];
+    EXPECT_FALSE(ColourTablePresent(ColourTable::kLabGrid) || ColourTablePresent(ColourTable::kWeights));
+    ConvertColour(kColourLab, in, out);
+    EXPECT_TRUE(ColourTablePresent(ColourTable::kLabGrid) && ColourTablePresent(ColourTable::kWeights));
+    EXPECT_FALSE(ColourTablePresent(ColourTable::kCmyGrid) || ColourTablePresent(ColourTable::kBlackCurve));
+    ConvertColour(kColourCmyk, in, out);
+    EXPECT_TRUE(ColourTablePresent(ColourTable::kCmyGrid) && ColourTablePresent(ColourTable::kBlackCurve));
+    for (bool held : {true, false, false}) {  // the third release is one too many
+        ReleaseColourTables();
+        EXPECT_EQ(ColourTablePresent(ColourTable::kCmyGrid) || ColourTablePresent(ColourTable::kWeights),
+                  held);
+    }
+    EXPECT_EQ(ColourTableReferences(), 0u);
 }
 
 }  // namespace
