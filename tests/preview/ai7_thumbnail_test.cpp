@@ -1,5 +1,5 @@
-// Illustrator thumbnails read from files the tests write: whole thumbnails compared index by index,
-// and the files that are refused.
+// Illustrator thumbnails: the run-length code's room, whole thumbnails read from files the tests
+// write and compared index by index, and the files that are refused.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,6 +52,14 @@ V Indices(uint32_t w, uint32_t h) {
 
 Status Decode(const std::string& file, CaptureSink* sink) {
     return testing::EpsFile(file).Run(DecodeAi7Thumbnail, sink);
+}
+
+// A run longer than the room left is cut to it, and nothing is written past the room.
+TEST(Ai7Thumbnail, RunsStopAtTheRoomLeft) {
+    const uint8_t in[] = {0x01, 0xFD, 0x09, 0x04, 0x02};
+    V out(6, 0xEE);
+    EXPECT_EQ(DecodeThumbnailRuns(in, sizeof in, out.data(), 4), 4u);
+    EXPECT_EQ(out, (V{1, 4, 4, 4, 0xEE, 0xEE}));
 }
 
 TEST(Ai7Thumbnail, EveryPixelKeepsItsIndexAndTheTableItsColours) {
