@@ -1,7 +1,5 @@
 #include "platform/gdi/Brushes.h"
 
-#include <memory>
-#include <new>
 #include <utility>
 
 #include "platform/gdi/Context.h"
@@ -28,24 +26,6 @@ void Fill(const gdi::Surface& s, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
 }
 
 }  // namespace
-
-HBRUSH CreateSolidBrush(COLORREF colour) {
-    std::unique_ptr<gdi::Object> o(new (std::nothrow) gdi::Object(gdi::Kind::Brush));
-    if (!o) return nullptr;
-    o->brush.colour = colour & 0x00FFFFFF;
-    return HBRUSH::FromRaw(gdi::Insert(std::move(o)));
-}
-
-HPEN CreatePen(int style, int width, COLORREF colour) {
-    if (style != PS_SOLID && style != PS_NULL && style != PS_INSIDEFRAME) return nullptr;
-    if (width < 0) return nullptr;
-    std::unique_ptr<gdi::Object> o(new (std::nothrow) gdi::Object(gdi::Kind::Pen));
-    if (!o) return nullptr;
-    o->pen.style = style;
-    o->pen.width = width == 0 ? 1 : width;
-    o->pen.colour = colour & 0x00FFFFFF;
-    return HPEN::FromRaw(gdi::Insert(std::move(o)));
-}
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     gdi::Object* context = nullptr;
@@ -77,19 +57,6 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     Fill(s, a.x, a.y + w, a.x + w, b.y - w, ink);
     Fill(s, b.x - w, a.y + w, b.x, b.y - w, ink);
     return TRUE;
-}
-
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
-    gdi::Object* context = nullptr;
-    gdi::Surface s;
-    if (rect == nullptr || !gdi::DrawingSurface(dc, &context, &s)) return 0;
-    const gdi::Object* b = gdi::Find(brush.Raw(), gdi::Kind::Brush);
-    if (b == nullptr) return 0;
-    if (b->brush.hollow) return 1;
-    const gdi::DevicePoint p0 = gdi::ToDevice(context->dc, rect->left, rect->top);
-    const gdi::DevicePoint p1 = gdi::ToDevice(context->dc, rect->right, rect->bottom);
-    Fill(s, p0.x, p0.y, p1.x, p1.y, gdi::SurfaceValue(s, b->brush.colour));
-    return 1;
 }
 
 }  // namespace aldra

@@ -1,12 +1,8 @@
-// Solid brushes and pens, and the two fills drawn with them.
+// The rectangle drawn with the pen and brush selected in a memory context (the stock ones).
 #pragma once
 #include "platform/gdi/GdiTypes.h"
 
 namespace aldra {
-
-HBRUSH CreateSolidBrush(COLORREF colour);
-// PS_SOLID, PS_INSIDEFRAME or PS_NULL; width 0 counts as 1.
-HPEN CreatePen(int style, int width, COLORREF colour);
 
 // Outlines the rectangle with the selected pen and fills its inside with the selected brush, in
 // logical coordinates mapped to device pixels. With a visible pen of width w the outline is the
@@ -14,7 +10,5 @@ HPEN CreatePen(int style, int width, COLORREF colour);
 // the fill covers [left, right - 1) x [top, bottom - 1), as in Windows. Colours are matched to the
 // bitmap's table by nearest colour. Clipped to the bitmap; FALSE on a context without one.
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
-// Fills [left, right) x [top, bottom) with the brush, without a pen.
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 
 }  // namespace aldra

@@ -11,9 +11,6 @@
 namespace aldra {
 namespace {
 
-constexpr int kScreenWidth = 1920;
-constexpr int kScreenHeight = 1080;
-constexpr int kScreenBits = 32;
 constexpr long kMaxDpi = 10000;
 
 int ScreenDpi() {
@@ -67,6 +64,18 @@ void Isotropise(gdi::DcData& dc) {
     }
 }
 
+// One of the two extents; MM_TEXT keeps both fixed at one to one.
+BOOL SetExtent(HDC dc, SIZE gdi::DcData::*extent, int x, int y, SIZE* previous) {
+    gdi::Object* o = FindDc(dc);
+    if (o == nullptr) return FALSE;
+    if (previous != nullptr) *previous = o->dc.*extent;
+    if (o->dc.mapMode == MM_TEXT) return TRUE;
+    if (x == 0 || y == 0) return FALSE;
+    o->dc.*extent = SIZE{x, y};
+    Isotropise(o->dc);
+    return TRUE;
+}
+
 int64_t Scale(int64_t value, int64_t numerator, int64_t denominator) {
     const __int128 product = static_cast<__int128>(value) * numerator;
     __int128 half = denominator / 2;
@@ -84,10 +93,8 @@ int64_t Scale(int64_t value, int64_t numerator, int64_t denominator) {
 namespace gdi {
 
 DevicePoint ToDevice(const DcData& dc, int64_t x, int64_t y) {
-    if (dc.mapMode == MM_TEXT)
-        return {x - dc.windowOrg.x + dc.viewportOrg.x, y - dc.windowOrg.y + dc.viewportOrg.y};
-    return {Scale(x - dc.windowOrg.x, dc.viewportExt.cx, dc.windowExt.cx) + dc.viewportOrg.x,
-            Scale(y - dc.windowOrg.y, dc.viewportExt.cy, dc.windowExt.cy) + dc.viewportOrg.y};
+    if (dc.mapMode == MM_TEXT) return {x, y};
+    return {Scale(x, dc.viewportExt.cx, dc.windowExt.cx), Scale(y, dc.viewportExt.cy, dc.windowExt.cy)};
 }
 
 bool DrawingSurface(HDC dc, Object** context, Surface* surface) {
@@ -138,26 +145,9 @@ BOOL DeleteDC(HDC dc) {
 int GetDeviceCaps(HDC dc, int index) {
     gdi::Object* o = FindDc(dc);
     if (o == nullptr) return 0;
-    const gdi::Object* bitmap =
-        o->kind == gdi::Kind::MemoryDc ? gdi::Find(o->dc.bitmap.Raw(), gdi::Kind::Bitmap) : nullptr;
-    switch (index) {
-        case LOGPIXELSX:
-            return o->dc.dpiX;
-        case LOGPIXELSY:
-            return o->dc.dpiY;
-        case HORZRES:
-            return bitmap ? bitmap->bitmap.width : kScreenWidth;
-        case VERTRES:
-            return bitmap ? bitmap->bitmap.height : kScreenHeight;
-        case BITSPIXEL:
-            return bitmap ? static_cast<int>(bitmap->bitmap.bitsPerPixel) : kScreenBits;
-        case PLANES:
-            return 1;
-        case TECHNOLOGY:
-            return DT_RASDISPLAY;
-        default:
-            return 0;
-    }
+    if (index == LOGPIXELSX) return o->dc.dpiX;
+    if (index == LOGPIXELSY) return o->dc.dpiY;
+    return 0;
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
@@ -195,21 +185,6 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     return previous;
 }
 
-HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
-    gdi::Object* context = gdi::Find(dc.Raw(), gdi::Kind::MemoryDc);
-    if (context == nullptr) return nullptr;
-    switch (type) {
-        case OBJ_BITMAP:
-            return context->dc.bitmap;
-        case OBJ_BRUSH:
-            return context->dc.brush;
-        case OBJ_PEN:
-            return context->dc.pen;
-        default:
-            return nullptr;
-    }
-}
-
 int SetMapMode(HDC dc, int mode) {
     gdi::Object* o = FindDc(dc);
     if (o == nullptr || (mode != MM_TEXT && mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC)) return 0;
@@ -223,58 +198,12 @@ int SetMapMode(HDC dc, int mode) {
     return previous;
 }
 
-int GetMapMode(HDC dc) {
-    gdi::Object* o = FindDc(dc);
-    return o == nullptr ? 0 : o->dc.mapMode;
-}
-
 BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* previous) {
-    gdi::Object* o = FindDc(dc);
-    if (o == nullptr) return FALSE;
-    if (previous != nullptr) *previous = o->dc.windowExt;
-    if (o->dc.mapMode == MM_TEXT) return TRUE;  // fixed one to one
-    if (x == 0 || y == 0) return FALSE;
-    o->dc.windowExt = SIZE{x, y};
-    Isotropise(o->dc);
-    return TRUE;
+    return SetExtent(dc, &gdi::DcData::windowExt, x, y, previous);
 }
 
 BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* previous) {
-    gdi::Object* o = FindDc(dc);
-    if (o == nullptr) return FALSE;
-    if (previous != nullptr) *previous = o->dc.viewportExt;
-    if (o->dc.mapMode == MM_TEXT) return TRUE;
-    if (x == 0 || y == 0) return FALSE;
-    o->dc.viewportExt = SIZE{x, y};
-    Isotropise(o->dc);
-    return TRUE;
-}
-
-BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* previous) {
-    gdi::Object* o = FindDc(dc);
-    if (o == nullptr) return FALSE;
-    if (previous != nullptr) *previous = o->dc.windowOrg;
-    o->dc.windowOrg = POINT{x, y};
-    return TRUE;
-}
-
-BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* previous) {
-    gdi::Object* o = FindDc(dc);
-    if (o == nullptr) return FALSE;
-    if (previous != nullptr) *previous = o->dc.viewportOrg;
-    o->dc.viewportOrg = POINT{x, y};
-    return TRUE;
-}
-
-BOOL LPtoDP(HDC dc, POINT* points, int count) {
-    gdi::Object* o = FindDc(dc);
-    if (o == nullptr || (points == nullptr && count > 0)) return FALSE;
-    for (int i = 0; i < count; ++i) {
-        const gdi::DevicePoint p = gdi::ToDevice(o->dc, points[i].x, points[i].y);
-        points[i].x = static_cast<LONG>(p.x);
-        points[i].y = static_cast<LONG>(p.y);
-    }
-    return TRUE;
+    return SetExtent(dc, &gdi::DcData::viewportExt, x, y, previous);
 }
 
 int SetStretchBltMode(HDC dc, int mode) {
@@ -283,11 +212,6 @@ int SetStretchBltMode(HDC dc, int mode) {
     const int previous = o->dc.stretchMode;
     o->dc.stretchMode = mode;
     return previous;
-}
-
-int GetStretchBltMode(HDC dc) {
-    gdi::Object* o = FindDc(dc);
-    return o == nullptr ? 0 : o->dc.stretchMode;
 }
 
 }  // namespace aldra

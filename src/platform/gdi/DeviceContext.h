@@ -20,29 +20,22 @@ HDC CreateCompatibleDC(HDC dc);
 // Frees a memory context; what was selected in it becomes free again (not deleted).
 BOOL DeleteDC(HDC dc);
 
-// LOGPIXELSX/Y, HORZRES/VERTRES (screen 1920 x 1080; a memory context reports its bitmap's size),
-// BITSPIXEL (screen 32; memory: the bitmap's), PLANES, TECHNOLOGY. Anything else is 0.
+// LOGPIXELSX and LOGPIXELSY; anything else is 0.
 int GetDeviceCaps(HDC dc, int index);
 
 // Bitmaps go only into memory contexts and only into one at a time. Returns the object replaced,
 // or null when the selection is refused.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// OBJ_BITMAP, OBJ_BRUSH or OBJ_PEN: what is selected now.
-HGDIOBJ GetCurrentObject(HDC dc, UINT type);
 
-// Logical to device coordinates: device = (logical - windowOrg) * viewportExt / windowExt +
-// viewportOrg. MM_ISOTROPIC shrinks one viewport extent so that both axes scale alike, as Windows
-// does; MM_TEXT ignores the extents. Returns the previous mode, 0 on failure.
+// Logical to device coordinates: device = logical * viewportExt / windowExt, rounded half away
+// from zero (both origins stay at 0). MM_ISOTROPIC shrinks one viewport extent so that both axes
+// scale alike, as Windows does; MM_TEXT ignores the extents. Returns the previous mode, 0 on
+// failure.
 int SetMapMode(HDC dc, int mode);
-int GetMapMode(HDC dc);
 BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* previous);
 BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* previous);
-BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* previous);
-BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* previous);
-BOOL LPtoDP(HDC dc, POINT* points, int count);
 
 // Every mode samples the nearest pixel, as COLORONCOLOR does. Returns the previous mode.
 int SetStretchBltMode(HDC dc, int mode);
-int GetStretchBltMode(HDC dc);
 
 }  // namespace aldra

@@ -6,7 +6,6 @@
 #include <new>
 
 #include "platform/gdi/ObjectTable.h"
-#include "platform/gdi/Objects.h"
 #include "platform/gdi/Pixels.h"
 #include "platform/gdi/StretchCore.h"
 
@@ -42,36 +41,12 @@ HBITMAP NewSection(const gdi::Surface& shape, const BITMAPINFOHEADER& header, vo
     return handle;
 }
 
-// The 8-bit table a 24-bit bitmap is read into: a 6 x 6 x 6 colour cube, then 40 greys between
-// its grey steps.
-void HalftoneTable(RGBQUAD* table) {
-    uint32_t n = 0;
-    for (int r = 0; r < 6; ++r) {
-        for (int g = 0; g < 6; ++g) {
-            for (int b = 0; b < 6; ++b) {
-                table[n++] = RGBQUAD{static_cast<BYTE>(b * 51), static_cast<BYTE>(g * 51),
-                                     static_cast<BYTE>(r * 51), 0};
-            }
-        }
-    }
-    for (int i = 0; n < 256; ++i, ++n) {
-        const int step = i / 8;        // 0..4: between cube greys step*51 and (step+1)*51
-        const int within = i % 8 + 1;  // 1..8
-        const BYTE v = static_cast<BYTE>(step * 51 + (within * 51 + 4) / 9);
-        table[n] = RGBQUAD{v, v, v, 0};
-    }
-}
-
-// The colour table for reading `bitmap` as `bpp` bits; its length.
+// The colour table for reading `bitmap` at its own depth (none for 24 bits); its length.
 uint32_t ReadTable(const gdi::BitmapData& bitmap, uint32_t bpp, RGBQUAD* table) {
     if (bpp > 8) return 0;
     const uint32_t count = 1u << bpp;
     std::memset(table, 0, sizeof(RGBQUAD) * count);
-    if (bitmap.bitsPerPixel <= bpp) {
-        std::memcpy(table, bitmap.colours, sizeof(RGBQUAD) * bitmap.colourCount);
-    } else {
-        HalftoneTable(table);
-    }
+    std::memcpy(table, bitmap.colours, sizeof(RGBQUAD) * bitmap.colourCount);
     return count;
 }
 
@@ -122,7 +97,7 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAP
     }
 
     const uint32_t bpp = h.biBitCount;
-    if (bpp != 8 && bpp != 24 && bpp != b.bitsPerPixel) return 0;
+    if (bpp != 24 && bpp != b.bitsPerPixel) return 0;
     const uint32_t stride = DibStride(bpp, b.width);
     if (stride == 0 || static_cast<uint64_t>(stride) * static_cast<uint64_t>(b.height) > kMaxDibBytes)
         return 0;
@@ -158,51 +133,11 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAP
         }
         return static_cast<int>(count);
     }
+    // An indexed bitmap read as 24 bits: each pixel becomes its table colour.
     const gdi::Axis ax{0, b.width, 0, b.width, false};
     const gdi::Axis ay{0, count, top, count, false};
-    uint32_t identity[256];
-    for (uint32_t i = 0; i < 256; ++i) identity[i] = i;
-    // 1 and 4 bits widen to 8 with their own table: the indices stay as they are.
-    const uint32_t* lut = (b.bitsPerPixel < 8 && bpp == 8) ? identity : nullptr;
-    if (!gdi::Stretch(dst, src, ax, ay, lut)) return 0;
+    if (!gdi::Stretch(dst, src, ax, ay)) return 0;
     return static_cast<int>(count);
-}
-
-HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags) {
-    if (type != IMAGE_BITMAP || cx < 0 || cy < 0) return nullptr;
-    const gdi::Object* o = gdi::Find(image.Raw(), gdi::Kind::Bitmap);
-    if (o == nullptr || o->bitmap.bits == nullptr) return nullptr;
-    const gdi::BitmapData& b = o->bitmap;
-    const int32_t width = cx == 0 ? b.width : cx;
-    const int32_t height = cy == 0 ? b.height : cy;
-    if ((flags & LR_COPYRETURNORG) && width == b.width && height == b.height) return image;
-
-    BITMAPINFOHEADER header = b.header;
-    header.biWidth = width;
-    header.biHeight = b.topDown ? -height : height;
-    header.biClrUsed = b.colourCount;
-    // Header and table together, as DescribeDib reads them.
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-    } info{header, {}};
-    std::memcpy(info.colours, b.colours, sizeof info.colours);
-    gdi::Surface shape;
-    if (!gdi::DescribeDib(reinterpret_cast<const BITMAPINFO*>(&info), nullptr, &shape)) return nullptr;
-    const HBITMAP copy = NewSection(shape, header, nullptr);
-    if (!copy) return nullptr;
-    const gdi::Object* made = gdi::Find(copy.Raw(), gdi::Kind::Bitmap);
-    const gdi::Axis ax{0, width, 0, b.width, false};
-    const gdi::Axis ay{0, height, 0, b.height, false};
-    uint32_t identity[256];
-    for (uint32_t i = 0; i < 256; ++i) identity[i] = i;
-    if (!gdi::Stretch(gdi::SurfaceOf(made->bitmap), gdi::SurfaceOf(b), ax, ay,
-                      b.bitsPerPixel <= 8 ? identity : nullptr)) {
-        DeleteObject(copy);
-        return nullptr;
-    }
-    if (flags & LR_COPYDELETEORG) DeleteObject(HGDIOBJ(HBITMAP(image)));
-    return copy;
 }
 
 }  // namespace aldra

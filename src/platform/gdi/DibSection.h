@@ -1,11 +1,11 @@
-// Device-independent bitmaps: making them, reading their pixels back, copying them resized.
+// Device-independent bitmaps: making them and reading their pixels back.
 // Every bitmap of this layer is a DIB section; there are no device-dependent bitmaps.
 #pragma once
 #include "platform/gdi/GdiTypes.h"
 
 namespace aldra {
 
-// Larger bitmaps are refused rather than allocated (also by CopyImage and GetDIBits).
+// Larger bitmaps are refused rather than allocated (also by GetDIBits).
 inline constexpr uint64_t kMaxDibBytes = uint64_t{1} << 30;
 inline constexpr int32_t kMaxDibSide = 1 << 20;
 
@@ -20,19 +20,13 @@ uint32_t DibStride(uint32_t bitsPerPixel, int64_t width);
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
 
-// Reads scan lines [start, start + lines) of the bitmap in the format info asks for (8 or 24 bits,
-// or the bitmap's own depth; width must be the bitmap's; positive biHeight gives bottom-up lines,
+// Reads scan lines [start, start + lines) of the bitmap in the format info asks for (24 bits or
+// the bitmap's own depth; width must be the bitmap's; positive biHeight gives bottom-up lines,
 // negative top-down). With bits null and biBitCount 0 it describes the bitmap in info's header
 // (its own depth, positive height, biSizeImage, biClrUsed = the table's length); with bits null and
-// biBitCount set it fills the colour table of that format. The table is the bitmap's own when the
-// depth is (or is widened from 1 or 4 bits to 8); a 24-bit bitmap read as 8 bits gets a 6 x 6 x 6
-// colour cube followed by 40 greys, pixels by nearest colour. `dc` must be a valid context.
+// biBitCount set it fills the colour table of that format: the bitmap's own at its own depth, the
+// rest of the 2^depth entries black. `dc` must be a valid context.
 // Returns the lines copied (non-zero for the describing calls), 0 on failure.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
-
-// IMAGE_BITMAP only: a new DIB section of the same depth and colour table, cx x cy (0 keeps the
-// side), sampled by nearest pixel as StretchDIBits does. Always a DIB section, with or without
-// LR_CREATEDIBSECTION. LR_COPYDELETEORG deletes the original when the copy succeeded.
-HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags);
 
 }  // namespace aldra

@@ -4,10 +4,10 @@
 // - Handles are 32-bit numbers into the layer's table (see Handles.h); stale handles fail cleanly.
 // - There is no display. GetDC gives a screen context that only reports its resolution
 //   (ALDRA_SCREEN_DPI, else 96 pixels per inch); it cannot be drawn into or blitted from.
-// - Every bitmap is a DIB section of 1, 4, 8 or 24 bits; CopyImage and GetDIBits keep that.
+// - Every bitmap is a DIB section of 1, 4, 8 or 24 bits.
 // - Stretching always samples the nearest pixel (COLORONCOLOR), whatever the stretch mode, and
 //   colours go into indexed targets by nearest colour without dithering.
-// - Mapping modes are MM_TEXT, MM_ISOTROPIC and MM_ANISOTROPIC with extents and origins.
+// - Mapping modes are MM_TEXT, MM_ISOTROPIC and MM_ANISOTROPIC with extents; origins stay at 0.
 // - Sizes are checked: a bitmap over kMaxDibBytes or with a side over kMaxDibSide is refused.
 // - Calls are safe from several threads, but one context or bitmap is to be used by one thread at
 //   a time; the filter has only the host's thread.

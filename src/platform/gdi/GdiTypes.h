@@ -33,20 +33,9 @@ inline constexpr uint8_t GetBValue(COLORREF c) {
     return static_cast<uint8_t>(c >> 16);
 }
 
-struct POINT {
-    LONG x;
-    LONG y;
-};
 struct SIZE {
     LONG cx;
     LONG cy;
-};
-// Right and bottom are exclusive, as everywhere in GDI.
-struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
 };
 
 struct BITMAPINFOHEADER {
@@ -89,30 +78,9 @@ struct BITMAP {
     void* bmBits;
 };
 
-struct DIBSECTION {
-    BITMAP dsBm;
-    BITMAPINFOHEADER dsBmih;  // as the section was created: biHeight keeps its sign
-    DWORD dsBitfields[3];
-    HANDLE dshSection;
-    DWORD dsOffset;
-};
-
-struct LOGBRUSH {
-    UINT lbStyle;
-    COLORREF lbColor;
-    uintptr_t lbHatch;
-};
-
-struct LOGPEN {
-    UINT lopnStyle;
-    POINT lopnWidth;
-    COLORREF lopnColor;
-};
-
 inline constexpr DWORD BI_RGB = 0;
 inline constexpr DWORD BI_BITFIELDS = 3;
 inline constexpr UINT DIB_RGB_COLORS = 0;
-inline constexpr UINT DIB_PAL_COLORS = 1;
 
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
 
@@ -120,20 +88,13 @@ inline constexpr int BLACKONWHITE = 1;
 inline constexpr int WHITEONBLACK = 2;
 inline constexpr int COLORONCOLOR = 3;
 inline constexpr int HALFTONE = 4;
-inline constexpr int STRETCH_DELETESCANS = COLORONCOLOR;
 
 inline constexpr int MM_TEXT = 1;
 inline constexpr int MM_ISOTROPIC = 7;
 inline constexpr int MM_ANISOTROPIC = 8;
 
-inline constexpr int TECHNOLOGY = 2;
-inline constexpr int HORZRES = 8;
-inline constexpr int VERTRES = 10;
-inline constexpr int BITSPIXEL = 12;
-inline constexpr int PLANES = 14;
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
-inline constexpr int DT_RASDISPLAY = 1;
 
 inline constexpr int WHITE_BRUSH = 0;
 inline constexpr int LTGRAY_BRUSH = 1;
@@ -146,24 +107,7 @@ inline constexpr int WHITE_PEN = 6;
 inline constexpr int BLACK_PEN = 7;
 inline constexpr int NULL_PEN = 8;
 
-inline constexpr UINT BS_SOLID = 0;
-inline constexpr UINT BS_NULL = 1;
 inline constexpr int PS_SOLID = 0;
 inline constexpr int PS_NULL = 5;
-inline constexpr int PS_INSIDEFRAME = 6;
-
-inline constexpr DWORD OBJ_PEN = 1;
-inline constexpr DWORD OBJ_BRUSH = 2;
-inline constexpr DWORD OBJ_DC = 3;
-inline constexpr DWORD OBJ_BITMAP = 7;
-inline constexpr DWORD OBJ_MEMDC = 10;
-
-inline constexpr UINT IMAGE_BITMAP = 0;
-inline constexpr UINT LR_DEFAULTCOLOR = 0x0000;
-inline constexpr UINT LR_COPYRETURNORG = 0x0004;
-inline constexpr UINT LR_COPYDELETEORG = 0x0008;
-inline constexpr UINT LR_CREATEDIBSECTION = 0x2000;
-
-inline constexpr int GDI_ERROR = -1;
 
 }  // namespace aldra

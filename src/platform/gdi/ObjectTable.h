@@ -43,8 +43,6 @@ struct DcData {
     int mapMode = MM_TEXT;
     SIZE windowExt{1, 1};
     SIZE viewportExt{1, 1};
-    POINT windowOrg{0, 0};
-    POINT viewportOrg{0, 0};
     int stretchMode = BLACKONWHITE;
 };
 

@@ -1,4 +1,4 @@
-// The calls common to every GDI object: stock objects, type, description and deletion.
+// The calls common to every GDI object: stock objects, description and deletion.
 #pragma once
 #include "platform/gdi/GdiTypes.h"
 
@@ -6,14 +6,11 @@ namespace aldra {
 
 // Stock brushes and pens; null for other indices. Deleting one is a no-op that succeeds.
 HGDIOBJ GetStockObject(int index);
-// OBJ_BITMAP, OBJ_BRUSH, OBJ_PEN, OBJ_DC (screen) or OBJ_MEMDC; 0 for a stale handle.
-DWORD GetObjectType(HANDLE handle);
 // FALSE for a stale handle and for an object still selected into a context (Windows leaves that
 // undefined; here it stays alive and usable).
 BOOL DeleteObject(HGDIOBJ object);
-// A bitmap fills a BITMAP (size >= sizeof(BITMAP)) or a DIBSECTION (size >= sizeof(DIBSECTION));
-// a brush a LOGBRUSH, a pen a LOGPEN. With a null buffer: the size that would be written.
-// Returns the bytes written, 0 on failure.
+// A bitmap fills a BITMAP (size >= sizeof(BITMAP)); with a null buffer, the size that would be
+// written. Returns the bytes written, 0 on failure and for other objects.
 int GetObject(HGDIOBJ object, int size, void* buffer);
 
 }  // namespace aldra

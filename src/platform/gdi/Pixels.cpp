@@ -49,13 +49,13 @@ bool DescribeDib(const BITMAPINFO* info, const void* bits, Surface* out) {
     return true;
 }
 
-uint32_t NearestColour::Find(uint8_t red, uint8_t green, uint8_t blue) {
+uint32_t NearestIndex(const RGBQUAD* colours, uint32_t count, uint8_t red, uint8_t green, uint8_t blue) {
     uint32_t best = 0;
     uint32_t bestDistance = UINT32_MAX;
-    for (uint32_t i = 0; i < count_; ++i) {
-        const int dr = int{colours_[i].rgbRed} - red;
-        const int dg = int{colours_[i].rgbGreen} - green;
-        const int db = int{colours_[i].rgbBlue} - blue;
+    for (uint32_t i = 0; i < count; ++i) {
+        const int dr = int{colours[i].rgbRed} - red;
+        const int dg = int{colours[i].rgbGreen} - green;
+        const int db = int{colours[i].rgbBlue} - blue;
         const uint32_t d = static_cast<uint32_t>(dr * dr + dg * dg + db * db);
         if (d < bestDistance) {
             bestDistance = d;
@@ -72,19 +72,8 @@ uint32_t SurfaceValue(const Surface& surface, COLORREF colour) {
                (static_cast<uint32_t>(GetRValue(colour)) << 16);
     }
     // A single colour needs no cache; the matcher's is 20 KB.
-    uint32_t best = 0;
-    uint32_t bestDistance = UINT32_MAX;
-    for (uint32_t i = 0; i < surface.colourCount; ++i) {
-        const int dr = int{surface.colours[i].rgbRed} - GetRValue(colour);
-        const int dg = int{surface.colours[i].rgbGreen} - GetGValue(colour);
-        const int db = int{surface.colours[i].rgbBlue} - GetBValue(colour);
-        const uint32_t d = static_cast<uint32_t>(dr * dr + dg * dg + db * db);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
+    return NearestIndex(surface.colours, surface.colourCount, GetRValue(colour), GetGValue(colour),
+                        GetBValue(colour));
 }
 
 void FillSpan(const Surface& s, int32_t y, int32_t x0, int32_t x1, uint32_t value) {

@@ -34,18 +34,19 @@ Surface SurfaceOf(const BitmapData& bitmap);
 // only. False when the header is not usable.
 bool DescribeDib(const BITMAPINFO* info, const void* bits, Surface* out);
 
-// The table index nearest to a colour (least squared distance, lower index on ties), with a
-// direct-mapped cache, for one drawing call. The table must outlive the matcher.
+// The table index nearest to a colour: least squared distance, the lower index on ties.
+uint32_t NearestIndex(const RGBQUAD* colours, uint32_t count, uint8_t red, uint8_t green, uint8_t blue);
+
+// NearestIndex with a direct-mapped cache, for one drawing call. The table must outlive the matcher.
 class NearestColour {
   public:
     NearestColour(const RGBQUAD* colours, uint32_t count) : colours_(colours), count_(count) {}
-    uint32_t Find(uint8_t red, uint8_t green, uint8_t blue);
     // `packed` as a 24-bit pixel value: blue in the lowest byte.
     uint32_t FindPacked(uint32_t packed) {
         const uint32_t slot = (packed ^ (packed >> 11) ^ (packed >> 17)) & (kSlots - 1);
         if (keys_[slot] == packed + 1) return values_[slot];
-        const uint32_t index = Find(static_cast<uint8_t>(packed >> 16), static_cast<uint8_t>(packed >> 8),
-                                    static_cast<uint8_t>(packed));
+        const uint32_t index = NearestIndex(colours_, count_, static_cast<uint8_t>(packed >> 16),
+                                            static_cast<uint8_t>(packed >> 8), static_cast<uint8_t>(packed));
         keys_[slot] = packed + 1;
         values_[slot] = static_cast<uint8_t>(index);
         return index;

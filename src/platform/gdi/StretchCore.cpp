@@ -149,7 +149,7 @@ bool NormaliseExtent(int64_t origin, int64_t extent, int64_t* start, int64_t* le
     return true;
 }
 
-bool Stretch(const Surface& dst, const Surface& src, const Axis& x, const Axis& y, const uint32_t* indexLut) {
+bool Stretch(const Surface& dst, const Surface& src, const Axis& x, const Axis& y) {
     if (x.destLength <= 0 || y.destLength <= 0 || x.srcLength <= 0 || y.srcLength <= 0) return true;
     SampleMap cols;
     SampleMap rows;
@@ -171,24 +171,13 @@ bool Stretch(const Surface& dst, const Surface& src, const Axis& x, const Axis& 
 
     // Indexed sources: every source index is matched once, before the copy.
     uint32_t lut[256];
-    if (indexLut != nullptr) {
-        std::memcpy(lut, indexLut, sizeof lut);
-    } else {
-        NearestColour* matcher = nullptr;
-        std::unique_ptr<NearestColour> owned;
-        if (dst.bitsPerPixel != 24) {
-            owned.reset(new (std::nothrow) NearestColour(dst.colours, dst.colourCount));
-            if (!owned) return false;
-            matcher = owned.get();
-        }
-        for (uint32_t i = 0; i < 256; ++i) {
-            RGBQUAD c{0, 0, 0, 0};  // indices past the table show black
-            if (i < src.colourCount) c = src.colours[i];
-            lut[i] = matcher == nullptr
-                         ? (static_cast<uint32_t>(c.rgbBlue) | (static_cast<uint32_t>(c.rgbGreen) << 8) |
-                            (static_cast<uint32_t>(c.rgbRed) << 16))
-                         : matcher->Find(c.rgbRed, c.rgbGreen, c.rgbBlue);
-        }
+    for (uint32_t i = 0; i < 256; ++i) {
+        RGBQUAD c{0, 0, 0, 0};  // indices past the table show black
+        if (i < src.colourCount) c = src.colours[i];
+        lut[i] = dst.bitsPerPixel == 24
+                     ? (static_cast<uint32_t>(c.rgbBlue) | (static_cast<uint32_t>(c.rgbGreen) << 8) |
+                        (static_cast<uint32_t>(c.rgbRed) << 16))
+                     : NearestIndex(dst.colours, dst.colourCount, c.rgbRed, c.rgbGreen, c.rgbBlue);
     }
     const ByTable byTable{lut};
     switch (src.bitsPerPixel) {

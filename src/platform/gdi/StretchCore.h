@@ -1,5 +1,5 @@
 // Inside the GDI layer: nearest-pixel copying of a rectangle of one surface into another, the one
-// engine behind StretchDIBits, BitBlt, CopyImage and GetDIBits. Not for use outside
+// engine behind StretchDIBits and GetDIBits. Not for use outside
 // src/platform/gdi.
 #pragma once
 #include <cstdint>
@@ -25,10 +25,8 @@ struct Axis {
 bool NormaliseExtent(int64_t origin, int64_t extent, int64_t* start, int64_t* length, bool* reversed);
 
 // Copies with destination pixel i of n taking source pixel floor((2i + 1) * m / (2n)); pixels
-// outside either surface are skipped. Colours reach indexed destinations by nearest colour, or
-// through `indexLut` (source index -> destination index) when given. False only when memory for
-// the sampling tables is short.
-bool Stretch(const Surface& dst, const Surface& src, const Axis& x, const Axis& y,
-             const uint32_t* indexLut = nullptr);
+// outside either surface are skipped. Colours reach indexed destinations by nearest colour. False
+// only when memory for the sampling tables is short.
+bool Stretch(const Surface& dst, const Surface& src, const Axis& x, const Axis& y);
 
 }  // namespace aldra::gdi

@@ -1,10 +1,5 @@
 #include "platform/gdi/StretchDib.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <new>
-
 #include "platform/gdi/Context.h"
 #include "platform/gdi/StretchCore.h"
 
@@ -57,41 +52,6 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
     ay.mirror = ay.mirror != srcReversedY;
     if (!gdi::Stretch(dst, src, ax, ay)) return 0;
     return lines;
-}
-
-BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop) {
-    if (rop != SRCCOPY) return FALSE;
-    gdi::Object* dc = nullptr;
-    gdi::Object* sc = nullptr;
-    gdi::Surface dst;
-    gdi::Surface from;
-    if (!gdi::DrawingSurface(dest, &dc, &dst) || !gdi::DrawingSurface(src, &sc, &from)) return FALSE;
-    if (width == 0 || height == 0) return TRUE;
-    const gdi::DevicePoint p0 = gdi::ToDevice(dc->dc, x, y);
-    const gdi::DevicePoint p1 =
-        gdi::ToDevice(dc->dc, static_cast<int64_t>(x) + width, static_cast<int64_t>(y) + height);
-    const gdi::DevicePoint s0 = gdi::ToDevice(sc->dc, xSrc, ySrc);
-    gdi::Axis ax{};
-    gdi::Axis ay{};
-    if (!DeviceAxis(p0.x, p1.x, &ax) || !DeviceAxis(p0.y, p1.y, &ay)) return TRUE;
-    // No stretching: the source span is as long as the destination's, from the mapped origin.
-    ax.srcStart = ax.mirror ? s0.x - ax.destLength + 1 : s0.x;
-    ay.srcStart = ay.mirror ? s0.y - ay.destLength + 1 : s0.y;
-    ax.srcLength = ax.destLength;
-    ay.srcLength = ay.destLength;
-    ax.mirror = false;
-    ay.mirror = false;
-
-    // Within one bitmap the rows may overlap: read from a copy.
-    std::unique_ptr<uint8_t, decltype(&std::free)> copy(nullptr, &std::free);
-    if (from.bits == dst.bits) {
-        const size_t bytes = static_cast<size_t>(from.stride) * static_cast<size_t>(from.height);
-        copy.reset(static_cast<uint8_t*>(std::malloc(bytes)));
-        if (!copy) return FALSE;
-        std::memcpy(copy.get(), from.bits, bytes);
-        from.bits = copy.get();
-    }
-    return gdi::Stretch(dst, from, ax, ay) ? TRUE : FALSE;
 }
 
 }  // namespace aldra

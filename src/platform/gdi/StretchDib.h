@@ -21,7 +21,4 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
                   int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
                   DWORD rop);
 
-// SRCCOPY from the bitmap of one memory context to that of another (or the same) at the same size.
-BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop);
-
 }  // namespace aldra

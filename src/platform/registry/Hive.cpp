@@ -126,19 +126,22 @@ bool ParseHexList(LineCursor* cursor, std::string* out) {
     out->clear();
     std::string_view rest = cursor->text.substr(cursor->at);
     size_t i = 0;
-    while (i < rest.size()) {
+    auto skipBlanks = [&] {
         while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+    };
+    while (i < rest.size()) {
+        skipBlanks();
         if (i + 1 >= rest.size()) return false;
         int high = HexValue(rest[i]);
         int low = HexValue(rest[i + 1]);
         if (high < 0 || low < 0) return false;
         *out += static_cast<char>(high * 16 + low);
         i += 2;
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+        skipBlanks();
         if (i == rest.size()) break;
         if (rest[i++] != ',') return false;
         // A comma promises another byte: a list that ends in one was cut short.
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+        skipBlanks();
         if (i == rest.size()) return false;
     }
     cursor->at = cursor->text.size();
@@ -201,12 +204,6 @@ bool ParseValueLine(std::string_view line, HiveValue* value) {
     return true;
 }
 
-bool ValidPath(std::string_view path) {
-    if (path.empty()) return true;
-    if (path.front() == '\\' || path.back() == '\\') return false;
-    return path.find("\\\\") == std::string_view::npos;
-}
-
 // The key path of a "[ROOT\\a\\b]" line, or false for another root or a malformed line.
 bool ParseSection(std::string_view line, std::string_view rootName, std::string* path) {
     if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
@@ -215,7 +212,7 @@ bool ParseSection(std::string_view line, std::string_view rootName, std::string*
     std::string_view rest = full.substr(rootName.size());
     if (!rest.empty() && rest.front() != '\\') return false;
     if (!rest.empty()) rest.remove_prefix(1);
-    if (!ValidPath(rest) || (rest.empty() && full.size() != rootName.size())) return false;
+    if (!ValidKeyPath(rest) || (rest.empty() && full.size() != rootName.size())) return false;
     *path = rest;
     return true;
 }
@@ -258,6 +255,12 @@ std::vector<std::string> LogicalLines(std::string_view text) {
 }
 
 }  // namespace
+
+bool ValidKeyPath(std::string_view path) {
+    if (path.empty()) return true;
+    if (path.front() == '\\' || path.back() == '\\') return false;
+    return path.find("\\\\") == std::string_view::npos;
+}
 
 bool NamesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -28,6 +28,8 @@ struct Hive {
 // hive file can make the key code recurse without end.
 inline constexpr size_t kMaxKeyDepth = 512;
 
+// Names joined by single backslashes, none empty; "" (the root) too.
+bool ValidKeyPath(std::string_view path);
 // ASCII case-insensitive equality, the registry's rule for key and value names.
 bool NamesEqual(std::string_view a, std::string_view b);
 

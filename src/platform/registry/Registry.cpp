@@ -195,10 +195,7 @@ LSTATUS ChangeHive(int hive, const std::function<LSTATUS(Hive*, bool* dirty)>& c
 }
 
 bool ValidSubKey(const char* subKey) {
-    if (subKey == nullptr || subKey[0] == 0) return true;
-    std::string_view path(subKey);
-    if (path.front() == '\\' || path.back() == '\\') return false;
-    return path.find("\\\\") == std::string_view::npos;
+    return subKey == nullptr || ValidKeyPath(subKey);
 }
 
 std::string JoinPath(const std::string& parent, const char* subKey) {
@@ -217,6 +214,12 @@ HKEY NewHandle(int hive, std::string path, DWORD access) {
 LSTATUS KeyOfHandle(Hive* hive, HKEY handle, HiveKey** key) {
     *key = FindKey(hive, handle->path);
     return *key != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+// Reads the handle's hive and finds its key in it.
+LSTATUS ReadKeyOfHandle(HKEY handle, Hive* hive, HiveKey** key) {
+    LSTATUS status = ReadHive(handle->hive, hive);
+    return status != ERROR_SUCCESS ? status : KeyOfHandle(hive, handle, key);
 }
 
 // Runs an operation, turning an allocation failure into the registry's code: nothing throws out.
@@ -298,9 +301,8 @@ LSTATUS RegQueryValueEx(HKEY handle, const char* name, DWORD*, DWORD* type, uint
     if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
     return Guarded([&] {
         Hive hive;
-        LSTATUS status = ReadHive(handle->hive, &hive);
         HiveKey* key = nullptr;
-        if (status == ERROR_SUCCESS) status = KeyOfHandle(&hive, handle, &key);
+        LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
         HiveValue* value = FindValue(key, NameOf(name));
         if (value == nullptr) return ERROR_FILE_NOT_FOUND;
@@ -366,24 +368,6 @@ LSTATUS RegDeleteValue(HKEY handle, const char* name) {
     });
 }
 
-LSTATUS RegDeleteKey(HKEY parent, const char* subKey) {
-    if (!IsValid(parent)) return ERROR_INVALID_HANDLE;
-    if (!ValidSubKey(subKey)) return ERROR_FILE_NOT_FOUND;
-    return Guarded([&] {
-        std::string path = JoinPath(parent->path, subKey);
-        if (path.empty()) return ERROR_ACCESS_DENIED;  // a root cannot be deleted
-        return ChangeHive(parent->hive, [&](Hive* hive, bool* dirty) {
-            if (FindKey(hive, parent->path) == nullptr) return ERROR_KEY_DELETED;
-            HiveKey* key = FindKey(hive, path);
-            if (key == nullptr) return ERROR_FILE_NOT_FOUND;
-            if (!ChildNames(*hive, key->path).empty()) return ERROR_KEY_HAS_CHILDREN;
-            RemoveTree(hive, path, false);
-            *dirty = true;
-            return ERROR_SUCCESS;
-        });
-    });
-}
-
 LSTATUS RegDeleteTree(HKEY parent, const char* subKey) {
     if (!IsValid(parent)) return ERROR_INVALID_HANDLE;
     if (!ValidSubKey(subKey)) return ERROR_FILE_NOT_FOUND;
@@ -405,9 +389,8 @@ LSTATUS RegEnumKey(HKEY handle, DWORD index, char* name, DWORD capacity) {
     if ((handle->access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
     return Guarded([&] {
         Hive hive;
-        LSTATUS status = ReadHive(handle->hive, &hive);
         HiveKey* key = nullptr;
-        if (status == ERROR_SUCCESS) status = KeyOfHandle(&hive, handle, &key);
+        LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
         std::vector<std::string> children = ChildNames(hive, key->path);
         if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
@@ -420,9 +403,8 @@ LSTATUS RegEnumValue(HKEY handle, DWORD index, char* name, DWORD capacity, DWORD
     if ((handle->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
     return Guarded([&] {
         Hive hive;
-        LSTATUS status = ReadHive(handle->hive, &hive);
         HiveKey* key = nullptr;
-        if (status == ERROR_SUCCESS) status = KeyOfHandle(&hive, handle, &key);
+        LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
         if (index >= key->values.size()) return ERROR_NO_MORE_ITEMS;
         if (type != nullptr) *type = key->values[index].type;

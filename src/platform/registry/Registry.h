@@ -36,7 +36,6 @@ inline constexpr LSTATUS ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LSTATUS ERROR_BADDB = 1009;
 inline constexpr LSTATUS ERROR_CANTWRITE = 1013;
 inline constexpr LSTATUS ERROR_KEY_DELETED = 1018;
-inline constexpr LSTATUS ERROR_KEY_HAS_CHILDREN = 1020;
 // RegGetString / RegGetDword on a value of another type (as RegGetValue answers on Windows).
 inline constexpr LSTATUS ERROR_UNSUPPORTED_TYPE = 1630;
 
@@ -78,9 +77,6 @@ LSTATUS RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type
 LSTATUS RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const uint8_t* data,
                       DWORD size);
 LSTATUS RegDeleteValue(HKEY key, const char* name);
-// Fails with ERROR_KEY_HAS_CHILDREN while the key has subkeys; an empty subKey deletes the key of
-// the handle itself.
-LSTATUS RegDeleteKey(HKEY parent, const char* subKey);
 // The key and everything below it; a null or empty subKey empties the handle's key but keeps it.
 LSTATUS RegDeleteTree(HKEY parent, const char* subKey);
 // capacity counts the terminating zero. ERROR_NO_MORE_ITEMS past the end, ERROR_MORE_DATA if the

@@ -16,26 +16,13 @@ void SetResourceHandle(const ResourceModule* module) {
     resourcesInForce = module;
 }
 
-bool LoadResourceStringFrom(const ResourceModule* module, uint32_t id, std::string* out) {
-    out->clear();
-    if (module == nullptr || module->strings == nullptr) return false;
-    for (size_t i = 0; i < module->stringCount; ++i) {
-        if (module->strings[i].id == id) {
-            out->assign(module->strings[i].text);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool LoadResourceString(uint32_t id, std::string* out) {
-    return LoadResourceStringFrom(GetResourceHandle(), id, out);
-}
-
 std::string ResourceText(uint32_t id) {
-    std::string text;
-    LoadResourceString(id, &text);
-    return text;
+    const ResourceModule* module = GetResourceHandle();
+    if (module == nullptr || module->strings == nullptr) return {};
+    for (size_t i = 0; i < module->stringCount; ++i) {
+        if (module->strings[i].id == id) return module->strings[i].text;
+    }
+    return {};
 }
 
 const ResourceData* FindDataResource(const ResourceModule* module, const char* type, uint32_t id) {

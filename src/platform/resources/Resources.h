@@ -35,11 +35,7 @@ const ResourceModule* OwnResourceModule();
 const ResourceModule* GetResourceHandle();
 void SetResourceHandle(const ResourceModule* module);
 
-// Looks up a string in the module in force. False (and `out` cleared) when the id is not there.
-bool LoadResourceString(uint32_t id, std::string* out);
-// The same, in a given module (null gives false).
-bool LoadResourceStringFrom(const ResourceModule* module, uint32_t id, std::string* out);
-// The text of a string resource, empty when it is missing.
+// The text of a string resource of the module in force, empty when it is missing.
 std::string ResourceText(uint32_t id);
 
 // Finds a data resource of a type and id in a module; null when it is not there.
