@@ -1,17 +1,16 @@
-// Starting inputs for every fuzz target, built with the test fixtures: each one is a file the
-// target's code reads successfully, so that the fuzzer begins inside the format rather than at its
-// first check. make_seeds writes them out; the regression tests check that they still decode.
+// Starting inputs for every fuzz target, built with the fixture builders the tests use: each one is a file
+// the target's code reads successfully, so that the fuzzer begins inside the format rather than at its first
+// check. make_seeds writes them out; the regression tests check that they still decode.
 #pragma once
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 #include "platform/resources/Resources.h"
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
-// Last: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary of the headers above.
-#include "support/JpegFixtures.h"
 
 namespace aldra::fuzz {
 
@@ -223,7 +222,7 @@ inline std::vector<Seed> JpegStreams() {
         {"rgb", std::string(1, '\0') + rgb},
         {"cmyk", std::string(1, '\0') + EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern))},
         {"ycck", std::string(1, '\0') +
-                     EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern), JpegOptions().WithStored(JCS_YCCK))},
+                     EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern), JpegOptions().WithStored(kJpegYcck))},
         {"progressive", std::string(1, '\0') + EncodeJpeg(24, 16, 3, JpegSamples(24, 16, 3, pattern),
                                                           JpegOptions().WithProgression())},
         {"restarts", std::string(1, '\0') + EncodeJpeg(32, 32, 3, JpegSamples(32, 32, 3, pattern),

@@ -8,12 +8,12 @@
 
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ColourTables.h"
-#include "support/EpsFixtures.h"
 #include "support/FileBytes.h"
-#include "support/JpegFixtures.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {

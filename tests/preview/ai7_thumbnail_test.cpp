@@ -8,8 +8,8 @@
 
 #include "CaptureSink.h"
 #include "eps/EpsReader.h"
+#include "fixtures/Eps.h"
 #include "preview/Ai7Thumbnail.h"
-#include "support/EpsFixtures.h"
 #include "support/TempDir.h"
 
 namespace aldra {

@@ -7,14 +7,14 @@
 #include <cstring>
 
 #include "eps/EpsReader.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 #include "preview/ColourTables.h"
 #include "preview/JpegDecoder.h"
 #include "preview/PreviewSources.h"
 #include "preview/TextResources.h"
-#include "support/EpsFixtures.h"
-#include "support/JpegFixtures.h"
 #include "support/TempDir.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {
@@ -167,7 +167,7 @@ TEST_F(Jpeg, GreyIsLightAndRgbStaysAsItIsInBandsDownThePicture) {
 // Photoshop stores CMYK inverted; the JPEG %ImageData pictures store ink amounts.
 TEST_F(Jpeg, CmykIsComplementedOnlyForTheStreamsInMemory) {
     auto inks = JpegSamples(32, 16, 4, Blocky);
-    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+    for (JpegColourSpace stored : {kJpegCmyk, kJpegYcck}) {
         SCOPED_TRACE(stored);
         Bands adobe, plain;
         ASSERT_EQ(Decode(EncodeJpeg(32, 16, 4, Complemented(inks), JpegOptions().WithStored(stored)), &adobe),

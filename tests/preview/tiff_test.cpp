@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "CaptureSink.h"
-#include "eps/EpsReader.h"
 #include "eps/DosEpsHeader.h"
+#include "eps/EpsReader.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffPreview.h"
-#include "support/EpsFixtures.h"
 #include "support/TempDir.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {

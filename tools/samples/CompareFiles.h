@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "SampleFiles.h"
-#include "support/JpegFixtures.h"
+#include "fixtures/Jpeg.h"
 
 namespace aldra::samples::compare {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 
 namespace aldra::samples {
 
