@@ -245,24 +245,15 @@ inline std::string Samples(size_t count) {
     return s;
 }
 
-inline std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && i % 30 == 0) out += '\n';
-        out += digits[static_cast<uint8_t>(bytes[i]) >> 4];
-        out += digits[static_cast<uint8_t>(bytes[i]) & 15];
-    }
-    return out;
-}
-
+// The hex pictures in lower-case digits and lines of 30 bytes, unlike the Photoshop blocks' layout.
 inline std::vector<Seed> ImageDataFiles() {
+    auto hex = [](const std::string& bytes) { return HexLines(30, "", true).Of(bytes); };
     auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 11 + y * 31 + s * 70; };
     return {
         {"rgb-binary", ImageDataFile("6 4 8 3 0 1 1", Samples(6 * 4 * 3))},
         {"rgb-planes", ImageDataFile("6 4 8 3 0 6 1", Samples(6 * 4 * 3))},
-        {"grey-hex", ImageDataFile("9 3 8 1 0 1 2", Hex(Samples(9 * 3)))},
-        {"bitmap-hex", ImageDataFile("20 6 1 1 0 1 2", Hex(Samples(3 * 6)))},
+        {"grey-hex", ImageDataFile("9 3 8 1 0 1 2", hex(Samples(9 * 3)))},
+        {"bitmap-hex", ImageDataFile("20 6 1 1 0 1 2", hex(Samples(3 * 6)))},
         {"cmyk-binary", ImageDataFile("5 5 8 4 0 1 1", Samples(5 * 5 * 4))},
         {"lab-binary", ImageDataFile("4 4 8 2 0 1 1", Samples(4 * 4 * 3))},
         {"jpeg",
@@ -280,11 +271,8 @@ inline std::string Ai7File(uint32_t width, uint32_t height) {
         for (uint32_t x = width / 2; x < width; ++x)
             data += x == y ? std::string("\xFD\xFD") : std::string(1, char(x * 3));
     }
-    return "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 100 "
-           "50\n%AI7_Thumbnail: " +
-           std::to_string(width) + " " + std::to_string(height) +
-           " 8\n%%BeginData: " + std::to_string(data.size() * 2) + " Hex Bytes\n" +
-           HexCommentLines(data, "%") + "\n%%EndData\n%%EndComments\n%%BeginProlog\n%%EndProlog\n0 A\n";
+    return "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 100 50\n" +
+           Ai7ThumbnailBlock(width, height, data) + "\n%%EndComments\n%%BeginProlog\n%%EndProlog\n0 A\n";
 }
 
 inline std::vector<Seed> Ai7Files() {
