@@ -247,7 +247,7 @@ inline std::string Samples(size_t count) {
 
 // The hex pictures in lower-case digits and lines of 30 bytes, unlike the Photoshop blocks' layout.
 inline std::vector<Seed> ImageDataFiles() {
-    auto hex = [](const std::string& bytes) { return HexLines(30, "", true).Of(bytes); };
+    auto hex = [](const std::string& bytes) { return HexWriter(30, "", true).Of(bytes); };
     auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 11 + y * 31 + s * 70; };
     return {
         {"rgb-binary", ImageDataFile("6 4 8 3 0 1 1", Samples(6 * 4 * 3))},

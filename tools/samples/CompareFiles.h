@@ -243,7 +243,7 @@ inline std::string PhotoshopJpegEpsFile(uint32_t index) {
                             ThumbnailResource1033(tw, th, thumb);
     std::string file =
         PhotoshopHead("lighthouse-" + std::to_string(index) + ".eps", width, height, ppi, resources);
-    HexLines(64).Append(rgb.data(), rgb.size(), &file);
+    HexWriter(64).Append(rgb.data(), rgb.size(), &file);
     return file + "\n" + PhotoshopTail();
 }
 
@@ -281,7 +281,7 @@ inline bool WriteImageDataFile(std::FILE* out, uint32_t width, uint32_t height, 
     }
     if (!WriteText(out, PhotoshopHead(title, width, height, ppi, resources))) return false;
     std::string lines;
-    HexLines hex(64);
+    HexWriter hex(64);
     for (uint32_t y = 0; y < height; ++y) {
         LighthouseRow(y, width, height, row.data());
         hex.Append(row.data(), row.size(), &lines);

@@ -95,7 +95,7 @@ template <typename Paint>
 inline std::string PhotoshopImage(uint32_t width, uint32_t height, Paint paint) {
     const std::vector<uint8_t> samples = Painted(width, height, paint).rows;
     std::string binary = "beginimage\n";
-    HexLines(64).Append(samples.data(), samples.size(), &binary);
+    HexWriter(64).Append(samples.data(), samples.size(), &binary);
     binary += '\n';
     return "%%BeginBinary: " + std::to_string(binary.size()) + "\n" + binary +
            "%%EndBinary\ngrestore\nshowpage\n%%Trailer\n%%EOF\n";
@@ -145,19 +145,7 @@ inline std::string Ai7ThumbnailBytes(uint32_t width, uint32_t height) {
             pixels.push_back(index);
         }
     }
-    for (size_t i = 0; i < pixels.size();) {
-        size_t run = 1;
-        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 252) ++run;
-        if (run >= 3) {
-            bytes += {'\xFD', static_cast<char>(run), static_cast<char>(pixels[i])};
-        } else {
-            for (size_t k = 0; k < run; ++k)
-                bytes += pixels[i] == 0xFD ? std::string("\xFD\xFD")
-                                           : std::string(1, static_cast<char>(pixels[i]));
-        }
-        i += run;
-    }
-    return bytes;
+    return bytes + Ai7ThumbnailRuns(pixels);
 }
 
 inline std::string FestivalPosterFile() {
