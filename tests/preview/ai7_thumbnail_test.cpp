@@ -15,6 +15,7 @@
 namespace aldra {
 namespace {
 
+using testing::Ai7ThumbnailRuns;
 using testing::CaptureSink;
 using testing::HexCommentLines;
 using V = std::vector<uint8_t>;
@@ -48,24 +49,6 @@ std::string ColourTable() {
     std::string bytes;
     for (uint32_t i = 0; i < 256; ++i) bytes += {char(i), char(255 - i), char(i * 37 + 11)};
     return bytes;
-}
-
-// The encoder's side of the code, as Illustrator writes it: runs of three or more, literals, and
-// 0xFD doubled.
-std::string EncodeRuns(const V& pixels) {
-    std::string out;
-    for (size_t i = 0; i < pixels.size();) {
-        size_t run = 1;
-        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 252) ++run;
-        if (run >= 3) {
-            out += {'\xFD', static_cast<char>(run), static_cast<char>(pixels[i])};
-        } else {
-            for (size_t k = 0; k < run; ++k)
-                out += pixels[i] == 0xFD ? std::string("\xFD\xFD") : std::string(1, char(pixels[i]));
-        }
-        i += run;
-    }
-    return out;
 }
 
 std::string Ai7File(const std::string& size, const std::string& data, const std::string& before = "") {
@@ -103,8 +86,8 @@ TEST_F(Ai7ThumbnailTest, EveryPixelKeepsItsIndexAndTheTableItsColours) {
         V pixels;
         std::string code;
     } cases[] = {
-        {100, 40, Indices(100, 40), EncodeRuns(Indices(100, 40))},
-        {101, 40, Indices(101, 40), EncodeRuns(Indices(101, 40))},
+        {100, 40, Indices(100, 40), Ai7ThumbnailRuns(Indices(100, 40))},
+        {101, 40, Indices(101, 40), Ai7ThumbnailRuns(Indices(101, 40))},
         // Four pixels of eight, then a run whose value the data's end cuts off: the rest is index 0.
         {4, 2, {5, 6, 7, 8, 0, 0, 0, 0}, std::string("\x05\x06\x07\x08\xFD\x09", 6)},
     };
@@ -130,7 +113,7 @@ TEST_F(Ai7ThumbnailTest, EveryPixelKeepsItsIndexAndTheTableItsColours) {
 }
 
 TEST_F(Ai7ThumbnailTest, FilesThatDoNotHoldAThumbnailAreRefused) {
-    const std::string good = ColourTable() + "RLE" + EncodeRuns(Indices(4, 4));
+    const std::string good = ColourTable() + "RLE" + Ai7ThumbnailRuns(Indices(4, 4));
     std::string table = ColourTable();
     const struct {
         const char* name;
@@ -138,7 +121,7 @@ TEST_F(Ai7ThumbnailTest, FilesThatDoNotHoldAThumbnailAreRefused) {
         Status status;
     } cases[] = {
         {"data stop inside the colour table", Ai7File("4 4 8", table.substr(0, 500)), kErrFormat},
-        {"colour table without the marker", Ai7File("4 4 8", table + "RLF" + EncodeRuns(Indices(4, 4))),
+        {"colour table without the marker", Ai7File("4 4 8", table + "RLF" + Ai7ThumbnailRuns(Indices(4, 4))),
          kErrFormat},
         {"4 bits a pixel", Ai7File("4 4 4", good), kErrFormat},
         {"no pixels a row", Ai7File("0 4 8", good), kErrFormat},
