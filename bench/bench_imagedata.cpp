@@ -15,11 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "CompareFiles.h"
 #include "ThumbnailRuns.h"
 #include "control/FilterCtrl.h"
-
-// After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
-#include "CompareFiles.h"
 
 namespace {
 

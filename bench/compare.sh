@@ -78,7 +78,7 @@ generate() {
   local target=$1; shift
   local stamp="$target.stamp" want
   want="$(cat "$root"/tools/samples/{CompareFiles.h,MakeCompareFolder.cpp,SampleFiles.h} \
-    "$root"/tests/support/{EpsFixtures.h,TiffFixtures.h} | md5sum | cut -d' ' -f1) $*"
+    "$root"/tools/fixtures/*.{h,cpp} | md5sum | cut -d' ' -f1) $*"
   if [ -d "$target" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then return; fi
   rm -rf "$target" "$stamp"
   echo "compare: writing $target"

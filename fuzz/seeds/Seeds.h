@@ -1,17 +1,16 @@
-// Starting inputs for every fuzz target, built with the test fixtures: each one is a file the
-// target's code reads successfully, so that the fuzzer begins inside the format rather than at its
-// first check. make_seeds writes them out; the regression tests check that they still decode.
+// Starting inputs for every fuzz target, built with the fixture builders the tests use: each one is a file
+// the target's code reads successfully, so that the fuzzer begins inside the format rather than at its first
+// check. make_seeds writes them out; the regression tests check that they still decode.
 #pragma once
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 #include "platform/resources/Resources.h"
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
-// Last: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary of the headers above.
-#include "support/JpegFixtures.h"
 
 namespace aldra::fuzz {
 
@@ -223,7 +222,7 @@ inline std::vector<Seed> JpegStreams() {
         {"rgb", std::string(1, '\0') + rgb},
         {"cmyk", std::string(1, '\0') + EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern))},
         {"ycck", std::string(1, '\0') +
-                     EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern), JpegOptions().WithStored(JCS_YCCK))},
+                     EncodeJpeg(8, 8, 4, JpegSamples(8, 8, 4, pattern), JpegOptions().WithStored(kJpegYcck))},
         {"progressive", std::string(1, '\0') + EncodeJpeg(24, 16, 3, JpegSamples(24, 16, 3, pattern),
                                                           JpegOptions().WithProgression())},
         {"restarts", std::string(1, '\0') + EncodeJpeg(32, 32, 3, JpegSamples(32, 32, 3, pattern),
@@ -246,24 +245,15 @@ inline std::string Samples(size_t count) {
     return s;
 }
 
-inline std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && i % 30 == 0) out += '\n';
-        out += digits[static_cast<uint8_t>(bytes[i]) >> 4];
-        out += digits[static_cast<uint8_t>(bytes[i]) & 15];
-    }
-    return out;
-}
-
+// The hex pictures in lower-case digits and lines of 30 bytes, unlike the Photoshop blocks' layout.
 inline std::vector<Seed> ImageDataFiles() {
+    auto hex = [](const std::string& bytes) { return HexWriter(30, "", true).Of(bytes); };
     auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 11 + y * 31 + s * 70; };
     return {
         {"rgb-binary", ImageDataFile("6 4 8 3 0 1 1", Samples(6 * 4 * 3))},
         {"rgb-planes", ImageDataFile("6 4 8 3 0 6 1", Samples(6 * 4 * 3))},
-        {"grey-hex", ImageDataFile("9 3 8 1 0 1 2", Hex(Samples(9 * 3)))},
-        {"bitmap-hex", ImageDataFile("20 6 1 1 0 1 2", Hex(Samples(3 * 6)))},
+        {"grey-hex", ImageDataFile("9 3 8 1 0 1 2", hex(Samples(9 * 3)))},
+        {"bitmap-hex", ImageDataFile("20 6 1 1 0 1 2", hex(Samples(3 * 6)))},
         {"cmyk-binary", ImageDataFile("5 5 8 4 0 1 1", Samples(5 * 5 * 4))},
         {"lab-binary", ImageDataFile("4 4 8 2 0 1 1", Samples(4 * 4 * 3))},
         {"jpeg",
@@ -281,11 +271,8 @@ inline std::string Ai7File(uint32_t width, uint32_t height) {
         for (uint32_t x = width / 2; x < width; ++x)
             data += x == y ? std::string("\xFD\xFD") : std::string(1, char(x * 3));
     }
-    return "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 100 "
-           "50\n%AI7_Thumbnail: " +
-           std::to_string(width) + " " + std::to_string(height) +
-           " 8\n%%BeginData: " + std::to_string(data.size() * 2) + " Hex Bytes\n" +
-           HexCommentLines(data, "%") + "\n%%EndData\n%%EndComments\n%%BeginProlog\n%%EndProlog\n0 A\n";
+    return "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(R) 8.0\n%%BoundingBox: 0 0 100 50\n" +
+           Ai7ThumbnailBlock(width, height, data) + "\n%%EndComments\n%%BeginProlog\n%%EndProlog\n0 A\n";
 }
 
 inline std::vector<Seed> Ai7Files() {

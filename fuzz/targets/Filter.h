@@ -8,9 +8,9 @@
 #include <string>
 
 #include "control/FilterCtrl.h"
+#include "fixtures/DispatchHost.h"
 #include "fuzz/targets/Scratch.h"
 #include "platform/ole/Picture.h"
-#include "support/DispatchHost.h"
 
 namespace aldra::fuzz {
 

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "control/FilterCtrl.h"
 #include "aldra/Guids.h"
+#include "control/FilterCtrl.h"
 #include "control/FilterSettings.h"
-#include "support/DispatchHost.h"
+#include "fixtures/DispatchHost.h"
 #include "support/TempDir.h"
 
 namespace aldra::testing {

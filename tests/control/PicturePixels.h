@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "fixtures/DispatchHost.h"
 #include "platform/ole/Picture.h"
-#include "support/DispatchHost.h"
 
 namespace aldra::testing {
 

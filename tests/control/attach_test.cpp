@@ -2,8 +2,8 @@
 #include "base/File.h"
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 
 namespace aldra {
 namespace {

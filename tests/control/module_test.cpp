@@ -7,8 +7,8 @@
 
 #include "aldra/FilterInterfaces.h"
 #include "aldra/Guids.h"
+#include "fixtures/DispatchHost.h"
 #include "platform/registry/Registry.h"
-#include "support/DispatchHost.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 

@@ -9,12 +9,12 @@
 #include "aldra/Refusals.h"
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ColourTables.h"
-#include "support/EpsFixtures.h"
 #include "support/FileBytes.h"
-#include "support/JpegFixtures.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {
@@ -53,8 +53,7 @@ std::string Ai7Thumbnail() {
         data[3 + s] = char(Channel(kBottom, s)), data[6 + s] = char(Channel(kTop, s));
     data += "RLE";
     for (uint32_t y = 0; y < kH; ++y) data += {'\xFD', static_cast<char>(kW), y < kH / 2 ? '\x01' : '\x02'};
-    return "%AI7_Thumbnail: 40 20 8\n%%BeginData: " + std::to_string(data.size() * 2) + " Hex Bytes\n" +
-           HexCommentLines(data, "%") + "\n%%EndData\n";
+    return Ai7ThumbnailBlock(kW, kH, data) + "\n";
 }
 
 std::string Jpeg(bool blueFirst) {

@@ -5,7 +5,7 @@
 #include "base/PString.h"
 #include "base/StringList.h"
 #include "eps/DscScan.h"
-#include "support/EpsFixtures.h"
+#include "fixtures/Eps.h"
 
 namespace aldra::testing {
 

@@ -9,8 +9,8 @@
 #include "eps/LeadingComments.h"
 #include "eps/Photoshop.h"
 #include "eps/Scanned.h"
+#include "fixtures/Tiff.h"
 #include "support/TempDir.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {

@@ -8,8 +8,8 @@
 #include "base/TextBuffer.h"
 #include "eps/CommentParser.h"
 #include "eps/EpsReader.h"
+#include "fixtures/Tiff.h"
 #include "support/TempDir.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra {
 namespace {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "fixtures/Eps.h"
 #include "host/HostRun.h"
-#include "support/EpsFixtures.h"
 
 namespace aldra::testing {
 namespace {

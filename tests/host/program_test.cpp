@@ -7,9 +7,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 #include "host/HostRun.h"
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
 
 namespace aldra::testing {
 namespace {

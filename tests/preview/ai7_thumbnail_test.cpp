@@ -7,11 +7,12 @@
 
 #include "CaptureSink.h"
 #include "preview/Ai7Thumbnail.h"
-#include "support/EpsFixtures.h"
+#include "fixtures/Eps.h"
 
 namespace aldra {
 namespace {
 
+using testing::Ai7ThumbnailRuns;
 using testing::CaptureSink;
 using testing::HexCommentLines;
 using V = std::vector<uint8_t>;
@@ -20,19 +21,6 @@ std::string ColourTable() {
     std::string bytes;
     for (uint32_t i = 0; i < 256; ++i) bytes += {char(i), char(255 - i), char(i * 37 + 11)};
     return bytes;
-}
-
-// The encoder's side of the code, as Illustrator writes it: runs of three or more, literals, and
-// 0xFD doubled.
-std::string EncodeRuns(const V& pixels) {
-    std::string out;
-    for (size_t i = 0, run = 1; i < pixels.size(); i += run) {
-        for (run = 1; i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 252;) ++run;
-        const char p = static_cast<char>(pixels[i]);
-        out += run >= 3 ? std::string{'\xFD', static_cast<char>(run), p}
-                        : std::string(run * (p == '\xFD' ? 2 : 1), p);
-    }
-    return out;
 }
 
 std::string Ai7File(const std::string& size, const std::string& data, const std::string& before = "") {
@@ -68,8 +56,8 @@ TEST(Ai7Thumbnail, EveryPixelKeepsItsIndexAndTheTableItsColours) {
         V pixels;
         std::string code;
     } cases[] = {
-        {100, 40, Indices(100, 40), EncodeRuns(Indices(100, 40))},
-        {101, 40, Indices(101, 40), EncodeRuns(Indices(101, 40))},
+        {100, 40, Indices(100, 40), Ai7ThumbnailRuns(Indices(100, 40))},
+        {101, 40, Indices(101, 40), Ai7ThumbnailRuns(Indices(101, 40))},
         // A run of none, the escape doubled, a run cut to the pixels left, and past them nothing.
         {5, 1, {1, 0xFD, 4, 4, 4}, std::string("\x01\xFD\x00\x07\xFD\xFD\xFD\x09\x04\x02", 10)},
         {255, 1, V(255, 9), std::string("\xFD\xFF\x09", 3)},
@@ -96,7 +84,7 @@ TEST(Ai7Thumbnail, EveryPixelKeepsItsIndexAndTheTableItsColours) {
 }
 
 TEST(Ai7Thumbnail, FilesThatDoNotHoldAThumbnailAreRefused) {
-    const std::string table = ColourTable(), good = table + "RLE" + EncodeRuns(Indices(4, 4));
+    const std::string table = ColourTable(), good = table + "RLE" + Ai7ThumbnailRuns(Indices(4, 4));
     const std::string head = "%!PS-Adobe-3.0\n%AI7_Thumbnail: 4 4 8\n";
     const struct {
         const char* name;

@@ -12,7 +12,7 @@
 #include "preview/ImageData.h"
 
 // After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
-#include "support/JpegFixtures.h"
+#include "fixtures/Jpeg.h"
 
 namespace aldra {
 namespace {

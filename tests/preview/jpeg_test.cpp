@@ -11,9 +11,9 @@
 #include "preview/JpegDecoder.h"
 #include "preview/PreviewSources.h"
 #include "preview/TargetSink.h"
-#include "support/EpsFixtures.h"
-#include "support/JpegFixtures.h"
-#include "support/TiffFixtures.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Jpeg.h"
+#include "fixtures/Tiff.h"
 
 namespace aldra {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(Jpeg, GreyIsLightAndRgbStaysAsItIsInBandsDownThePicture) {
 // Photoshop stores CMYK inverted; the JPEG %ImageData pictures store ink amounts.
 TEST_F(Jpeg, CmykIsComplementedOnlyForTheStreamsInMemory) {
     auto inks = JpegSamples(32, 16, 4, Blocky);
-    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+    for (JpegColourSpace stored : {kJpegCmyk, kJpegYcck}) {
         SCOPED_TRACE(stored);
         CaptureSink adobe, plain;
         const JpegOptions o = JpegOptions().WithStored(stored);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "SampleFiles.h"
-#include "support/JpegFixtures.h"
+#include "fixtures/Jpeg.h"
 
 namespace aldra::samples::compare {
 
@@ -27,18 +27,6 @@ inline uint32_t Pick(uint32_t index, uint32_t salt, uint32_t n) {
     x *= 0xC4CEB9FE1A85EC53ull;
     x ^= x >> 33;
     return static_cast<uint32_t>(x % n);
-}
-
-template <typename Paint>
-inline std::vector<uint8_t> RgbSamples(uint32_t width, uint32_t height, Paint paint) {
-    std::vector<uint8_t> samples;
-    samples.reserve(static_cast<size_t>(width) * height * 3);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            Rgb c = paint(x, y, width, height);
-            for (uint32_t s = 0; s < 3; ++s) samples.push_back(static_cast<uint8_t>(Channel(c, s)));
-        }
-    return samples;
 }
 
 // Photoshop's thumbnail resource (1033), whose pixels are stored blue, green, red, compressed as
@@ -142,16 +130,9 @@ inline std::string DosTiffEpsFile(uint32_t index) {
     double scale = std::min(1.0, 300.0 / std::max(box.width, box.height));
     uint32_t pw = std::max(1u, static_cast<uint32_t>(box.width * scale));
     uint32_t ph = std::max(1u, static_cast<uint32_t>(box.height * scale));
-    TiffPicture picture = MakePicture(pw, ph, 8, 3, [&](uint32_t x, uint32_t y, uint32_t s) {
-        return Channel(HarbourPixel(x, y, pw, ph), s);
-    });
-    TiffOptions options;
-    options.photometric = 2;
     static const uint32_t compressions[] = {5, 5, 5, 32773, 1};
-    options.compression = compressions[Pick(index, 4, 5)];
-    options.predictor = options.compression == 5;
-    options.rowsPerStrip = 16;
-    return DosEpsFile(head + HarbourArtwork(box, fonts), MakeTiff(picture, options));
+    return DosEpsFile(head + HarbourArtwork(box, fonts),
+                      RgbTiff(pw, ph, HarbourPixel, compressions[Pick(index, 4, 5)]));
 }
 
 // ---- Photoshop EPS files with a JPEG thumbnail and IPTC data --------------------------------
@@ -244,41 +225,26 @@ inline std::string PhotoshopTail() {
     return "%%EndBinary\nend\ngrestore\nshowpage\n%%PageTrailer\n%%Trailer\n%%EOF\n";
 }
 
-// Appends samples as hex lines of 64 bytes each.
-inline void AppendHexLines(const uint8_t* samples, size_t n, size_t* column, std::string* out) {
-    static const char* digits = "0123456789ABCDEF";
-    for (size_t i = 0; i < n; ++i) {
-        out->push_back(digits[samples[i] >> 4]);
-        out->push_back(digits[samples[i] & 15]);
-        if (++*column == 64) {
-            out->push_back('\n');
-            *column = 0;
-        }
-    }
-}
-
 inline std::string PhotoshopJpegEpsFile(uint32_t index) {
     static const uint32_t widths[] = {200, 240, 320, 400, 480};
     static const double resolutions[] = {72, 150, 200, 300};
     uint32_t width = widths[Pick(index, 31, 5)];
     uint32_t height = width * (2 + Pick(index, 32, 3)) / 3;
     double ppi = resolutions[Pick(index, 33, 4)];
-    std::vector<uint8_t> rgb = RgbSamples(width, height, LighthousePixel);
+    std::vector<uint8_t> rgb = Painted(width, height, LighthousePixel).rows;
     // Photoshop's thumbnail fits into 160 pixels.
     double t = 160.0 / std::max(width, height);
     uint32_t tw = std::max(1u, static_cast<uint32_t>(width * t)),
              th = std::max(1u, static_cast<uint32_t>(height * t));
-    std::vector<uint8_t> thumb = RgbSamples(tw, th, LighthousePixel);
+    std::vector<uint8_t> thumb = Painted(tw, th, LighthousePixel).rows;
     uint32_t fixed = static_cast<uint32_t>(ppi * 65536);
     std::string resources = ImageResource(1005, ResolutionInfo(fixed, fixed)) +
                             ImageResource(1028, IptcRecord(PickIptc(index))) +
                             ThumbnailResource1033(tw, th, thumb);
     std::string file =
         PhotoshopHead("lighthouse-" + std::to_string(index) + ".eps", width, height, ppi, resources);
-    size_t column = 0;
-    AppendHexLines(rgb.data(), rgb.size(), &column, &file);
-    if (column) file += '\n';
-    return file + PhotoshopTail();
+    HexWriter(64).Append(rgb.data(), rgb.size(), &file);
+    return file + "\n" + PhotoshopTail();
 }
 
 // Row y of the lighthouse, with a little texture so that the rows do not repeat.
@@ -315,12 +281,12 @@ inline bool WriteImageDataFile(std::FILE* out, uint32_t width, uint32_t height, 
     }
     if (!WriteText(out, PhotoshopHead(title, width, height, ppi, resources))) return false;
     std::string lines;
-    size_t column = 0;
+    HexWriter hex(64);
     for (uint32_t y = 0; y < height; ++y) {
         LighthouseRow(y, width, height, row.data());
-        AppendHexLines(row.data(), row.size(), &column, &lines);
+        hex.Append(row.data(), row.size(), &lines);
         if (lines.size() > (1u << 20) || y + 1 == height) {
-            if (y + 1 == height && column) lines += '\n';
+            if (y + 1 == height) lines += '\n';
             if (!WriteText(out, lines)) return false;
             lines.clear();
         }
@@ -404,9 +370,7 @@ inline std::string IllustratorFile(uint32_t index) {
     head += "%%DocumentCustomColors: (Festival Red)\n%%CMYKCustomColor: 0 0.85 0.75 0 (Festival Red)\n";
     if (xmp) head += "%ADO_ContainsXMP: MainFirst\n";
     head += "%AI5_FileFormat 4.0\n%AI3_ColorUsage: Color\n%AI7_ImageSettings: 0\n";
-    head += "%AI7_Thumbnail: " + std::to_string(tw) + " " + std::to_string(th) +
-            " 8\n%%BeginData: " + std::to_string(thumbnail.size() * 2) + " Hex Bytes\n" +
-            HexCommentLines(thumbnail, "%") + "\n%%EndData\n%%EndComments\n";
+    head += Ai7ThumbnailBlock(tw, th, thumbnail) + "\n%%EndComments\n";
     if (xmp) head += IllustratorXmp(index, fonts);
     std::string text = head + "%%BeginProlog\n" + IllustratorProcSet() + "%%EndProlog\n%%BeginSetup\n" +
                        "Aldra_AI_Ops begin\n%%EndSetup\n";

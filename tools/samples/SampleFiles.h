@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "support/EpsFixtures.h"
-#include "support/TiffFixtures.h"
+#include "fixtures/Bytes.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 
 namespace aldra::samples {
 
@@ -70,35 +71,31 @@ inline Rgb BrochurePixel(uint32_t x, uint32_t y, uint32_t width, uint32_t height
     return bars[x * 4 / width];
 }
 
+// The painting as 8-bit RGB samples, red, green and blue together.
 template <typename Paint>
-inline std::string RgbTiff(uint32_t width, uint32_t height, Paint paint) {
-    TiffPicture picture = MakePicture(width, height, 8, 3, [&](uint32_t x, uint32_t y, uint32_t s) {
+inline TiffPicture Painted(uint32_t width, uint32_t height, Paint paint) {
+    return MakePicture(width, height, 8, 3, [&](uint32_t x, uint32_t y, uint32_t s) {
         return Channel(paint(x, y, width, height), s);
     });
-    TiffOptions options;
-    options.photometric = 2;
-    options.compression = 5;
-    options.predictor = true;
-    options.rowsPerStrip = 16;
-    return MakeTiff(picture, options);
 }
 
-// Photoshop's own picture behind its image operator: the samples as hexadecimal lines, red, green and
-// blue together.
+// An RGB TIFF preview in strips of 16 rows; LZW with the predictor unless another compression is asked.
+template <typename Paint>
+inline std::string RgbTiff(uint32_t width, uint32_t height, Paint paint, uint32_t compression = 5) {
+    TiffOptions options;
+    options.photometric = 2;
+    options.compression = compression;
+    options.predictor = compression == 5;
+    options.rowsPerStrip = 16;
+    return MakeTiff(Painted(width, height, paint), options);
+}
+
+// Photoshop's own picture behind its image operator: the samples as hexadecimal lines of 64 bytes.
 template <typename Paint>
 inline std::string PhotoshopImage(uint32_t width, uint32_t height, Paint paint) {
-    std::string samples;
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-            for (uint32_t s = 0; s < 3; ++s)
-                samples += static_cast<char>(Channel(paint(x, y, width, height), s));
-    static const char* digits = "0123456789ABCDEF";
+    const std::vector<uint8_t> samples = Painted(width, height, paint).rows;
     std::string binary = "beginimage\n";
-    for (size_t i = 0; i < samples.size(); ++i) {
-        binary += digits[static_cast<uint8_t>(samples[i]) >> 4];
-        binary += digits[static_cast<uint8_t>(samples[i]) & 15];
-        if (i % 64 == 63) binary += '\n';
-    }
+    HexWriter(64).Append(samples.data(), samples.size(), &binary);
     binary += '\n';
     return "%%BeginBinary: " + std::to_string(binary.size()) + "\n" + binary +
            "%%EndBinary\ngrestore\nshowpage\n%%Trailer\n%%EOF\n";
@@ -148,19 +145,7 @@ inline std::string Ai7ThumbnailBytes(uint32_t width, uint32_t height) {
             pixels.push_back(index);
         }
     }
-    for (size_t i = 0; i < pixels.size();) {
-        size_t run = 1;
-        while (i + run < pixels.size() && pixels[i + run] == pixels[i] && run < 252) ++run;
-        if (run >= 3) {
-            bytes += {'\xFD', static_cast<char>(run), static_cast<char>(pixels[i])};
-        } else {
-            for (size_t k = 0; k < run; ++k)
-                bytes += pixels[i] == 0xFD ? std::string("\xFD\xFD")
-                                           : std::string(1, static_cast<char>(pixels[i]));
-        }
-        i += run;
-    }
-    return bytes;
+    return bytes + Ai7ThumbnailRuns(pixels);
 }
 
 inline std::string FestivalPosterFile() {
@@ -175,9 +160,7 @@ inline std::string FestivalPosterFile() {
          << "%%DocumentNeededResources: font Helvetica-Bold\n%%+ font Times-Italic\n"
          << "%%DocumentCustomColors: (Festival Red)\n%%CMYKCustomColor: 0 0.85 0.75 0 (Festival Red)\n"
          << "%AI5_FileFormat 4.0\n%AI3_ColorUsage: Color\n%AI7_ImageSettings: 0\n"
-         << "%AI7_Thumbnail: " << width << ' ' << height << " 8\n%%BeginData: " << thumbnail.size() * 2
-         << " Hex Bytes\n"
-         << HexCommentLines(thumbnail, "%") << "\n%%EndData\n%%EndComments";
+         << Ai7ThumbnailBlock(width, height, thumbnail) << "\n%%EndComments";
     std::string text = EpsText(head.str());
     text += "%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n";
     text += "0 A\n0 0.85 0.75 0 (Festival Red) 0 x\n0 O\n210 320 m\n320 320 l\n320 210 l\n210 210 l\nf\n";
