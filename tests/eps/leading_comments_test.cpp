@@ -47,9 +47,8 @@ std::string FromTheScan(const std::string& path) {
     ScanFile(path, &s, &leading);
     std::string facts = Facts(leading, path);
     DisposeLeadingComments(&leading);
-    return s.status == kOk
-               ? facts
-               : (facts == CodeString(kErrFormat) + ":- /  / -" ? "failed" : "failed with " + facts);
+    if (s.status == kOk) return facts;
+    return facts == CodeString(kErrFormat) + ":- /  / -" ? "failed" : "failed with " + facts;
 }
 
 std::string Resources(const std::string& keyword) {
