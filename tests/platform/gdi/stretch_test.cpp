@@ -120,7 +120,8 @@ TEST_P(StretchGeometry, DrawsWhatTheReferenceMapsAndLeavesTheRest) {
     const Geometry& g = GetParam();
     SourceDib src(8, g.srcW, g.srcH, g.srcTopDown);
     Target t(24, g.dstW, g.dstH, 0xA5);
-    ASSERT_NE(SetMapMode(t.dc, g.mode), 0);
+    EXPECT_EQ(SetMapMode(t.dc, 42), 0);  // no such mode
+    ASSERT_EQ(SetMapMode(t.dc, g.mode), MM_TEXT);
     ASSERT_TRUE(SetWindowExtEx(t.dc, g.window[0], g.window[1], nullptr));
     ASSERT_TRUE(SetViewportExtEx(t.dc, g.viewport[0], g.viewport[1], nullptr));
     const int* c = g.call;
