@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/com/Com.h"
@@ -72,6 +71,11 @@ const Conversion kConversions[] = {
     {{},                       "false",        VT_BOOL, S_OK,                "0"},
     {{},                       "-3",           VT_BOOL, S_OK,                "-1"},
     {{},                       "maybe",        VT_BOOL, DISP_E_TYPEMISMATCH, ""},
+    {{},                       "  ",           VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "12abc",        VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "inf",          VT_I4,   DISP_E_TYPEMISMATCH, ""},  // from_chars would take it
+    {{},                       "+-3",          VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "\xE9",         VT_I4,   DISP_E_TYPEMISMATCH, ""},
 };
 // clang-format on
 
@@ -82,16 +86,8 @@ TEST(VariantChangeType, ConvertsByTheTable) {
         VARIANT out;
         VariantInit(&out);
         EXPECT_EQ(VariantChangeType(&out, &source, 0, c.vt), c.hr);
-        if (c.hr == S_OK) {
-            EXPECT_EQ(Show(out), c.want);
-        }
+        EXPECT_EQ(c.hr == S_OK ? Show(out) : "", c.want);
         VariantClear(&out);
-        VariantClear(&source);
-    }
-    for (const char* text : {"  ", "12abc", "inf", "+-3", "\xE9"}) {
-        VARIANT source = MakeBstr(AnsiToBstr(text)), out;
-        VariantInit(&out);
-        EXPECT_EQ(VariantChangeType(&out, &source, 0, VT_I4), DISP_E_TYPEMISMATCH) << text;
         VariantClear(&source);
     }
 }

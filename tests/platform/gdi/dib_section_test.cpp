@@ -60,9 +60,11 @@ TEST(DibSection, IsZeroFilledAndReadsBackAtItsOwnDepthInBandsAndBothOrders) {
 }
 
 TEST(DibSection, RefusesWhatCannotOrShouldNotBeAllocated) {
-    DibInfo planes = MakeInfo(8, 5, 5), fields = MakeInfo(8, 5, 5);
-    planes.header.biPlanes = 2;
-    fields.header.biCompression = 3;  // BI_BITFIELDS
+    auto with = [](void (*change)(BITMAPINFOHEADER&)) {
+        DibInfo d = MakeInfo(8, 5, 5);
+        change(d.header);
+        return d;
+    };
     const std::pair<DibInfo, UINT> refused[] = {
         {MakeInfo(24, 20000, 20000), DIB_RGB_COLORS},  // 1.2 GB, over the limit
         {MakeInfo(1, kMaxDibSide + 1, 1), DIB_RGB_COLORS},
@@ -71,8 +73,10 @@ TEST(DibSection, RefusesWhatCannotOrShouldNotBeAllocated) {
         {MakeInfo(8, 0, 5), DIB_RGB_COLORS},
         {MakeInfo(8, 5, 0), DIB_RGB_COLORS},
         {MakeInfo(16, 5, 5), DIB_RGB_COLORS},
-        {planes, DIB_RGB_COLORS},
-        {fields, DIB_RGB_COLORS},
+        {with([](BITMAPINFOHEADER& h) { h.biPlanes = 2; }), DIB_RGB_COLORS},
+        {with([](BITMAPINFOHEADER& h) { h.biCompression = 3; }), DIB_RGB_COLORS},  // BI_BITFIELDS
+        {with([](BITMAPINFOHEADER& h) { h.biSize = 12; }), DIB_RGB_COLORS},        // the OS/2 header
+        {with([](BITMAPINFOHEADER& h) { h.biSize = 2000; }), DIB_RGB_COLORS},
         {MakeInfo(8, 5, 5), 1 /* DIB_PAL_COLORS */},
     };
     for (auto [info, usage] : refused) {

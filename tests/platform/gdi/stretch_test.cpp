@@ -146,13 +146,9 @@ TEST(StretchRefusals, UnsupportedRequestsDrawNothing) {
     EXPECT_EQ(draw(t.dc, src.info, DIB_RGB_COLORS, 0x00660046 /* SRCINVERT */, src.bits.data()), 0);
     EXPECT_EQ(draw(t.dc, src.info, DIB_RGB_COLORS, SRCCOPY, nullptr), 0);
     EXPECT_EQ(draw(screen, src.info, DIB_RGB_COLORS, SRCCOPY, src.bits.data()), 0);  // no pixels
-    for (auto spoil :
-         {+[](BITMAPINFOHEADER& h) { h.biBitCount = 16; }, +[](BITMAPINFOHEADER& h) { h.biCompression = 1; },
-          +[](BITMAPINFOHEADER& h) { h.biWidth = 1 << 30; }}) {
-        DibInfo bad = src.info;
-        spoil(bad.header);
-        EXPECT_EQ(draw(t.dc, bad, DIB_RGB_COLORS, SRCCOPY, src.bits.data()), 0);
-    }
+    DibInfo bad = src.info;  // the headers refused are those the sections refuse
+    bad.header.biCompression = 1;
+    EXPECT_EQ(draw(t.dc, bad, DIB_RGB_COLORS, SRCCOPY, src.bits.data()), 0);
     ReleaseDC(nullptr, screen);
     t.Expect([](int, int) { return kSentinel; });
 }
