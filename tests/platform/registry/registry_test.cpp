@@ -1,8 +1,9 @@
-// The registry calls over hive files: values, keys, handles, and what a refused change leaves.
-// Every check reads back through a fresh handle, that is from the file. Hives shared by processes
-// and damaged hives are tested with the settings that live in them.
+// The registry calls over hive files: values, keys, handles, what a refused change or a damaged file
+// leaves, and writers in several processes. Every check reads back through a fresh handle, that is
+// from the file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -113,6 +114,12 @@ TEST_F(RegistryTest, RefusedChangesLeaveTheFileAsItWas) {
     EXPECT_EQ(CreateResult(deep, &key), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(UserHive(), kept);
+    // A file that does not parse is neither read nor replaced: the user may still mend it.
+    dir.Write("user.reg", kept + "\"half a value\n");
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Kept", 0, KEY_READ, &key), ERROR_BADDB);
+    EXPECT_EQ(CreateResult("Software\\New", &key), ERROR_BADDB);
+    EXPECT_EQ(UserHive(), kept + "\"half a value\n");
+    dir.Write("user.reg", kept);
     // A change that changes nothing does not rewrite the file (a rewrite replaces its inode).
     const ino_t first = Inode();
     HKEY same = Create("Software\\Kept");
@@ -130,6 +137,32 @@ TEST_F(RegistryTest, RefusedChangesLeaveTheFileAsItWas) {
     setenv("ALDRA_REGISTRY_DIR", (dir.Write("blocker", "x") + "/aldra").c_str(), 1);
     EXPECT_NE(CreateResult("Software", &key), ERROR_SUCCESS);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+}
+
+// Each process rewrites the whole file; the lock keeps one from writing over another's change.
+TEST_F(RegistryTest, ProcessesWritingAtOnceLoseNothing) {
+    std::vector<pid_t> children;
+    for (int w = 0; w < 4; ++w) {
+        if (children.emplace_back(fork()) != 0) continue;
+        HKEY key = nullptr;
+        if (CreateResult("W" + std::to_string(w), &key) != ERROR_SUCCESS) _exit(1);
+        for (DWORD i = 0; i < 20; ++i)
+            if (RegSetDword(key, ("K" + std::to_string(i)).c_str(), i) != ERROR_SUCCESS) _exit(2);
+        _exit(0);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < 4; ++w) {
+        HKEY key = Open("W" + std::to_string(w));
+        for (DWORD i = 0, value = 99; i < 20; ++i) {
+            EXPECT_EQ(RegGetDword(key, ("K" + std::to_string(i)).c_str(), &value), ERROR_SUCCESS);
+            EXPECT_EQ(value, i) << w;
+        }
+        RegCloseKey(key);
+    }
 }
 
 }  // namespace
