@@ -19,26 +19,19 @@ TEST(LookUpDispIds, MatchesNamesWithoutCaseAndRefusesParameterNames) {
     EXPECT_EQ(LookUpDispIds(kMembers, nullptr, 1, ids), E_INVALIDARG);
 }
 
-TEST(GetArgument, ReadsPositionsFromTheBackAndReportsTheBadIndex) {
-    // Declared order (I4 10, BSTR "12", R8 2.5) is stored last first.
-    std::array<VARIANT, 3> args = {MakeR8(2.5), MakeBstr(AnsiToBstr("12")), MakeI4(10)};
-    DISPPARAMS params{args.data(), nullptr, 3, 0};
+// Reading positions from the back and converting them is shown by the control's members; here the
+// refusals, and the index of the argument that would not convert.
+TEST(GetArgument, ReportsTheBadIndex) {
+    std::array<VARIANT, 3> args = {MakeR8(2.5), MakeBstr(AnsiToBstr("twelve")), MakeI4(10)};
+    DISPPARAMS params{args.data(), nullptr, 3, 0}, broken{nullptr, nullptr, 1, 0};
     VARIANT out;
     VariantInit(&out);
     uint32_t argErr = 99;
-    ASSERT_EQ(GetArgument(&params, 0, VT_I4, &out, &argErr), S_OK);
-    EXPECT_EQ(out.lVal, 10);
-    ASSERT_EQ(GetArgument(&params, 1, VT_I4, &out, &argErr), S_OK);
-    EXPECT_EQ(out.lVal, 12);
     EXPECT_EQ(GetArgument(&params, 3, VT_I4, &out, &argErr), DISP_E_PARAMNOTFOUND);
-    VariantClear(&args[1]);
-    args[1] = MakeBstr(AnsiToBstr("twelve"));
     EXPECT_EQ(GetArgument(&params, 1, VT_I4, &out, &argErr), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(argErr, 1u);
-    VariantClear(&out);
-    VariantClear(&args[1]);
-    DISPPARAMS broken{nullptr, nullptr, 1, 0};
     EXPECT_EQ(GetArgument(&broken, 0, VT_I4, &out, &argErr), E_INVALIDARG);
+    VariantClear(&args[1]);
 }
 
 }  // namespace

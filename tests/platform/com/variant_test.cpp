@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/com/Com.h"
-#include "platform/com/CountingUnknown.h"
 
 namespace aldra {
 namespace {
@@ -14,6 +12,14 @@ std::string Show(const VARIANT& v) {
     if (v.vt == VT_BSTR) return "'" + BstrToAnsi(v.bstrVal) + "'";
     return std::to_string(v.vt == VT_I4 ? v.lVal : v.vt == VT_BOOL ? v.boolVal : -999999);
 }
+
+// An object that only counts references, so that a test sees when a variant adds or drops one.
+struct Counted : IUnknown {
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override { return --references; }
+    ULONG references = 1;
+};
 
 VARIANT OfType(VARTYPE vt) {
     VARIANT v;
@@ -65,6 +71,11 @@ const Conversion kConversions[] = {
     {{},                       "false",        VT_BOOL, S_OK,                "0"},
     {{},                       "-3",           VT_BOOL, S_OK,                "-1"},
     {{},                       "maybe",        VT_BOOL, DISP_E_TYPEMISMATCH, ""},
+    {{},                       "  ",           VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "12abc",        VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "inf",          VT_I4,   DISP_E_TYPEMISMATCH, ""},  // from_chars would take it
+    {{},                       "+-3",          VT_I4,   DISP_E_TYPEMISMATCH, ""},
+    {{},                       "\xE9",         VT_I4,   DISP_E_TYPEMISMATCH, ""},
 };
 // clang-format on
 
@@ -75,16 +86,8 @@ TEST(VariantChangeType, ConvertsByTheTable) {
         VARIANT out;
         VariantInit(&out);
         EXPECT_EQ(VariantChangeType(&out, &source, 0, c.vt), c.hr);
-        if (c.hr == S_OK) {
-            EXPECT_EQ(Show(out), c.want);
-        }
+        EXPECT_EQ(c.hr == S_OK ? Show(out) : "", c.want);
         VariantClear(&out);
-        VariantClear(&source);
-    }
-    for (const char* text : {"", "  ", "12abc", "inf", "nan", "+-3", "1,5", "0x10", "\xE9"}) {
-        VARIANT source = MakeBstr(AnsiToBstr(text)), out;
-        VariantInit(&out);
-        EXPECT_EQ(VariantChangeType(&out, &source, 0, VT_I4), DISP_E_TYPEMISMATCH) << text;
         VariantClear(&source);
     }
 }
@@ -102,15 +105,15 @@ TEST(VariantChangeType, FollowsReferencesAndKeepsTheDestinationOnFailure) {
     EXPECT_EQ(VariantChangeType(&kept, &big, 0, VT_I4), DISP_E_OVERFLOW);
     EXPECT_EQ(Show(kept), "'keep'");
     VariantClear(&kept);
-    test::CountingUnknown object;
-    VARIANT dispatch = OfType(VT_DISPATCH);
-    dispatch.pdispVal = &object;
-    EXPECT_EQ(VariantChangeType(&out, &dispatch, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    Counted object;
+    VARIANT unknown = OfType(VT_UNKNOWN);
+    unknown.punkVal = &object;
+    EXPECT_EQ(VariantChangeType(&out, &unknown, 0, VT_I4), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(object.references, 1u);
 }
 
 TEST(VariantClearCopy, ReleasesAndDuplicatesWhatTheyOwn) {
-    test::CountingUnknown object;
+    Counted object;
     VARIANT holder = OfType(VT_UNKNOWN);
     holder.punkVal = &object;
     object.AddRef();

@@ -30,8 +30,7 @@ inline DibInfo MakeInfo(uint32_t bpp, int32_t width, int32_t height, uint32_t co
 
 // The byte row holding picture row y (counted from the top) of a DIB of that header height.
 inline uint8_t* RowOf(const uint8_t* bits, uint32_t bpp, uint32_t width, int32_t headerHeight, int y) {
-    const int rows = headerHeight < 0 ? -headerHeight : headerHeight;
-    const int memoryRow = headerHeight < 0 ? y : rows - 1 - y;
+    const int memoryRow = headerHeight < 0 ? y : headerHeight - 1 - y;
     return const_cast<uint8_t*>(bits) + static_cast<size_t>(memoryRow) * ExpectedStride(bpp, width);
 }
 
@@ -47,15 +46,13 @@ inline uint32_t ReadPixel(const uint8_t* bits, uint32_t bpp, uint32_t width, int
 inline void WritePixel(uint8_t* bits, uint32_t bpp, uint32_t width, int32_t height, int x, int y,
                        uint32_t v) {
     uint8_t* row = RowOf(bits, bpp, width, height, y);
-    if (bpp == 1) {
-        row[x / 8] = static_cast<uint8_t>((row[x / 8] & ~(0x80 >> (x % 8))) | ((v & 1) << (7 - x % 8)));
-    } else if (bpp == 4) {
-        row[x / 2] = x % 2 == 0 ? static_cast<uint8_t>((row[x / 2] & 0x0F) | (v << 4))
-                                : static_cast<uint8_t>((row[x / 2] & 0xF0) | (v & 15));
-    } else if (bpp == 8) {
-        row[x] = static_cast<uint8_t>(v);
+    const int perByte = bpp < 8 ? 8 / static_cast<int>(bpp) : 1;
+    if (bpp < 8) {
+        const int shift = 8 - static_cast<int>(bpp) * (x % perByte + 1);
+        const int mask = ((1 << bpp) - 1) << shift;
+        row[x / perByte] = static_cast<uint8_t>((row[x / perByte] & ~mask) | ((v << shift) & mask));
     } else {
-        for (int c = 0; c < 3; ++c) row[3 * x + c] = static_cast<uint8_t>(v >> (8 * c));
+        for (uint32_t c = 0; c < bpp / 8; ++c) row[bpp / 8 * x + c] = static_cast<uint8_t>(v >> (8 * c));
     }
 }
 
@@ -63,7 +60,8 @@ inline uint32_t Packed(const RGBQUAD& c) {
     return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16);
 }
 
-// A source picture whose every pixel differs from its neighbours as far as the depth allows.
+// A source picture whose every pixel differs from its neighbours as far as the depth allows; `levels`
+// limits the indices used.
 struct SourceDib {
     DibInfo info;
     std::vector<uint8_t> bits;
@@ -71,8 +69,8 @@ struct SourceDib {
     uint32_t bpp;
     int width;
 
-    SourceDib(uint32_t depth, int w, int h, bool topDown) : bpp(depth), width(w) {
-        info = MakeInfo(depth, w, topDown ? -h : h);
+    SourceDib(uint32_t depth, int w, int h, bool topDown, uint32_t levels = 0) : bpp(depth), width(w) {
+        info = MakeInfo(depth, w, topDown ? -h : h, levels);
         for (uint32_t i = 0; depth <= 8 && i < (1u << depth); ++i)
             info.colours[i] = RGBQUAD{BYTE(i * 37 + 11), BYTE(255 - i), BYTE(i * 3 + 1), 0};
         bits.assign(static_cast<size_t>(ExpectedStride(depth, w)) * h, 0xEE);  // padding noise
@@ -82,23 +80,16 @@ struct SourceDib {
                 v = depth == 1    ? (x * 5 + y * 3 + x * y) & 1
                     : depth == 24 ? (v * 2654435761u) & 0xFFFFFF
                                   : v & ((1u << depth) - 1);
-                values.push_back(v);
+                values.push_back(levels ? v % levels : v);
+                WritePixel(bits.data(), bpp, w, info.header.biHeight, x, y, values.back());
             }
         }
-        Store();
     }
-    // Writes `values` into the DIB memory.
-    void Store() {
-        const int h = static_cast<int>(values.size()) / width;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < width; ++x)
-                WritePixel(bits.data(), bpp, width, info.header.biHeight, x, y, values[y * width + x]);
-    }
+    uint32_t Value(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
     // What a 24-bit destination shows for source pixel (x, y).
     uint32_t Colour(int x, int y) const {
         return bpp == 24 ? Value(x, y) : Packed(info.colours[Value(x, y)]);
     }
-    uint32_t Value(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
     // A DIB section holding these pixels, for the caller to delete.
     HBITMAP Section() {
         void* p = nullptr;
@@ -112,7 +103,7 @@ struct SourceDib {
     }
 };
 
-// A DIB section selected into a memory context, released in reverse order.
+// A DIB section selected into a memory context, every byte set to `fill`, released in reverse order.
 struct Target {
     HDC dc;
     HBITMAP bitmap;
@@ -120,7 +111,8 @@ struct Target {
     uint8_t* bits = nullptr;
     DibInfo info;
 
-    Target(uint32_t bpp, int w, int h, const RGBQUAD* table = nullptr, uint32_t colours = 0) {
+    Target(uint32_t bpp, int w, int h, uint8_t fill = 0, const RGBQUAD* table = nullptr,
+           uint32_t colours = 0) {
         info = MakeInfo(bpp, w, h, colours);
         if (table != nullptr)
             std::memcpy(info.colours, table, sizeof(RGBQUAD) * (colours ? colours : 1u << bpp));
@@ -128,6 +120,7 @@ struct Target {
         void* p = nullptr;
         bitmap = CreateDIBSection(dc, info.info(), DIB_RGB_COLORS, &p, nullptr, 0);
         bits = static_cast<uint8_t*>(p);
+        std::memset(bits, fill, Bytes());
         previous = SelectObject(dc, bitmap);
     }
     ~Target() {
@@ -143,22 +136,13 @@ struct Target {
     uint32_t At(int x, int y) const {
         return ReadPixel(bits, info.header.biBitCount, info.header.biWidth, info.header.biHeight, x, y);
     }
+    // Checks every pixel against want(x, y).
+    template <class Want>
+    void Expect(Want want) const {
+        for (int y = 0; y < info.header.biHeight; ++y)
+            for (int x = 0; x < info.header.biWidth; ++x) ASSERT_EQ(At(x, y), want(x, y)) << x << "," << y;
+    }
 };
-
-// Checks every pixel of the target against want(x, y).
-template <class Want>
-void ExpectPixels(const Target& t, Want want) {
-    for (int y = 0; y < t.info.header.biHeight; ++y)
-        for (int x = 0; x < t.info.header.biWidth; ++x) ASSERT_EQ(t.At(x, y), want(x, y)) << x << "," << y;
-}
-
-// Fills the target with one value.
-inline void Paint(Target& t, uint32_t value) {
-    for (int y = 0; y < t.info.header.biHeight; ++y)
-        for (int x = 0; x < t.info.header.biWidth; ++x)
-            WritePixel(t.bits, t.info.header.biBitCount, t.info.header.biWidth, t.info.header.biHeight, x, y,
-                       value);
-}
 
 // Source pixel index for destination pixel i of n over m source pixels: the one under i's centre.
 inline int Sample(int i, int n, int m) {

@@ -17,10 +17,10 @@ bool Alive(HBITMAP bitmap) {
 TEST(PictureLifetime, AnOwningPictureDeletesItsBitmapOnTheLastReleaseOnly) {
     const long before = ModuleLock::Count();
     for (BOOL own : {TRUE, FALSE}) {
-        TestBitmap b(24, 3, 2);
+        const HBITMAP bitmap = SourceDib(24, 3, 2, false).Section();
         HDC dc = CreateCompatibleDC(nullptr);  // drawn in a context that goes first
-        HGDIOBJ kept = SelectObject(dc, b.bitmap);
-        IPicture* picture = MakePicture(b.bitmap, own);
+        HGDIOBJ kept = SelectObject(dc, bitmap);
+        IPicture* picture = MakePicture(bitmap, own);
         ASSERT_NE(picture, nullptr);
         SelectObject(dc, kept);
         DeleteDC(dc);
@@ -28,18 +28,18 @@ TEST(PictureLifetime, AnOwningPictureDeletesItsBitmapOnTheLastReleaseOnly) {
         void* disp = nullptr;
         ASSERT_EQ(picture->QueryInterface(IID_IPictureDisp, &disp), S_OK);
         EXPECT_EQ(picture->Release(), 1u);
-        EXPECT_TRUE(Alive(b.bitmap));  // the dispatch reference keeps it
+        EXPECT_TRUE(Alive(bitmap));  // the dispatch reference keeps it
         EXPECT_EQ(static_cast<IDispatch*>(disp)->Release(), 0u);
-        EXPECT_EQ(Alive(b.bitmap), !own);
+        EXPECT_EQ(Alive(bitmap), !own);
         EXPECT_EQ(ModuleLock::Count(), before);
-        if (!own) DeleteObject(b.bitmap);
+        if (!own) DeleteObject(bitmap);
     }
 }
 
 TEST(PictureCreation, RefusalsLeaveTheBitmapWithTheCaller) {
-    TestBitmap b(8, 2, 2);
+    const HBITMAP bitmap = SourceDib(8, 2, 2, false).Section();
     PICTDESC desc{sizeof(PICTDESC), static_cast<UINT>(PICTYPE_BITMAP), {}};
-    desc.bmp.hbitmap = b.bitmap;
+    desc.bmp.hbitmap = bitmap;
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IClassFactory, TRUE, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
@@ -51,17 +51,17 @@ TEST(PictureCreation, RefusalsLeaveTheBitmapWithTheCaller) {
         spoil(bad);
         EXPECT_EQ(OleCreatePictureIndirect(&bad, IID_IPicture, TRUE, &out), E_INVALIDARG);
     }
-    EXPECT_TRUE(Alive(b.bitmap));
-    DeleteObject(b.bitmap);
+    EXPECT_TRUE(Alive(bitmap));
+    DeleteObject(bitmap);
 }
 
 TEST(PictureSize, IsHimetricAtTheResolutionOfCreation) {
     const std::tuple<const char*, int, int, LONG, LONG> cases[] = {{"96", 100, 37, 2646, 979},
                                                                    {"200", 100, 37, 1270, 470}};
     for (const auto& [dpi, width, height, himetricWidth, himetricHeight] : cases) {
-        TestBitmap b(8, width, height);
+        const HBITMAP bitmap = SourceDib(8, width, height, false).Section();
         setenv("ALDRA_SCREEN_DPI", dpi, 1);
-        IPicture* picture = MakePicture(b.bitmap, TRUE);
+        IPicture* picture = MakePicture(bitmap, TRUE);
         unsetenv("ALDRA_SCREEN_DPI");
         LONG w = 0, h = 0;
         picture->get_Width(&w);
@@ -85,7 +85,7 @@ TEST(PictureSize, IsHimetricAtTheResolutionOfCreation) {
         ASSERT_EQ(get(id, DISPATCH_PROPERTYGET, &none), S_OK);
         EXPECT_EQ(result.lVal, himetricHeight);
         ASSERT_EQ(get(DISPID_PICT_HANDLE, DISPATCH_PROPERTYGET, &none), S_OK);
-        EXPECT_EQ(static_cast<uint32_t>(result.lVal), b.bitmap.Raw());
+        EXPECT_EQ(static_cast<uint32_t>(result.lVal), bitmap.Raw());
         EXPECT_EQ(get(DISPID_PICT_WIDTH, DISPATCH_PROPERTYPUT, &put), DISP_E_MEMBERNOTFOUND);
         EXPECT_EQ(get(DISPID_PICT_WIDTH, DISPATCH_PROPERTYGET, &one), DISP_E_BADPARAMCOUNT);
         EXPECT_EQ(get(77, DISPATCH_PROPERTYGET, &none), DISP_E_MEMBERNOTFOUND);
