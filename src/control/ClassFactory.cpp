@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "control/FilterCtrl.h"
 #include "aldra/Guids.h"
+#include "control/FilterCtrl.h"
 #include "platform/com/Guarded.h"
 
 namespace aldra {

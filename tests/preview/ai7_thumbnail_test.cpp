@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "CaptureSink.h"
-#include "preview/Ai7Thumbnail.h"
 #include "fixtures/Eps.h"
+#include "preview/Ai7Thumbnail.h"
 
 namespace aldra {
 namespace {

@@ -8,12 +8,12 @@
 
 #include "CaptureSink.h"
 #include "eps/EpsReader.h"
-#include "preview/JpegDecoder.h"
-#include "preview/PreviewSources.h"
-#include "preview/TargetSink.h"
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
+#include "preview/JpegDecoder.h"
+#include "preview/PreviewSources.h"
+#include "preview/TargetSink.h"
 
 namespace aldra {
 namespace {

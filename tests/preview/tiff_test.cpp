@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "CaptureSink.h"
+#include "fixtures/Tiff.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffPreview.h"
-#include "fixtures/Tiff.h"
 
 // The options are written as designated initializers that leave every other option at its default.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
