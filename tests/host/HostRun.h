@@ -1,6 +1,8 @@
 // Runs the aldra-eps program as a user would, with its own registry folder, and collects what it says.
 #pragma once
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +38,11 @@ class Host {
         if (pid != 0) return pid;
         setenv("ALDRA_REGISTRY_DIR", registry.path().c_str(), 1);
         setenv("TMPDIR", temp.path().c_str(), 1);
+        if (fileSizeLimit >= 0) {  // stands in for a full disk
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        }
         // Sanitizer reports must fail the test, not hide in a file.
         dup2(open(scratch.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         dup2(open(scratch.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
@@ -59,7 +66,8 @@ class Host {
 
     TempDir registry;
     TempDir scratch;
-    TempDir temp;  // the program's TMPDIR
+    TempDir temp;                  // the program's TMPDIR
+    long long fileSizeLimit = -1;  // bytes a file of the program may grow to; -1 for no limit
 };
 
 }  // namespace aldra::testing

@@ -128,5 +128,22 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
     }
 }
 
+// A disk that fills up during a run: the run stops naming the catalogue, keeps every batch it
+// committed, and a run with room again completes it.
+TEST_F(CatalogTest, AFullDiskStopsTheRunWithoutLosingCommittedRows) {
+    WriteMany(5);
+    ASSERT_EQ(host.Run(Catalog({"--jobs", "1", "--thumb-size", "0"})).exitCode, 0);
+    WriteMany(400);
+    host.fileSizeLimit = static_cast<long long>(std::filesystem::file_size(db)) + 64 * 1024;
+    ProgramResult full = host.Run(Catalog({"--jobs", "1", "--thumb-size", "0"}));
+    host.fileSizeLimit = -1;
+    EXPECT_EQ(full.exitCode, 2) << full.out;
+    EXPECT_NE(full.err.find(db), std::string::npos) << full.err;
+    EXPECT_EQ(Query(db, "PRAGMA integrity_check"), "ok");
+    EXPECT_GE(std::stoi(Query(db, "SELECT count(*) FROM files")), 5);
+    EXPECT_EQ(host.Run(Catalog({"--jobs", "1", "--thumb-size", "0"})).exitCode, 0);
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "400");
+}
+
 }  // namespace
 }  // namespace aldra::testing
