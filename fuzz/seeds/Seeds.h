@@ -1,6 +1,6 @@
 // Starting inputs for every fuzz target, built with the fixture builders the tests use: each one is a file
 // the target's code reads successfully, so that the fuzzer begins inside the format rather than at its first
-// check. make_seeds writes them out; the regression tests check that they still decode.
+// check. make_seeds writes them out, and fuzz/run.sh starts every target from them.
 #pragma once
 #include <cstdint>
 #include <map>
