@@ -4,6 +4,7 @@
 #include "base/HexDigits.h"
 #include "base/PString.h"
 #include "eps/CommentParser.h"
+#include "preview/Ascii85Stream.h"
 #include "preview/JpegDecoder.h"
 
 namespace aldra {
@@ -14,6 +15,7 @@ constexpr int32_t kBinarySamples = 1;
 constexpr int32_t kHexSamples = 2;
 constexpr int32_t kJpegAscii85 = 3;
 constexpr int32_t kJpegAscii85Alternative = 4;
+constexpr int32_t kAscii85Samples = 7;
 
 constexpr int32_t kModeGrey = 1;  // also 1-bit bitmaps
 constexpr int32_t kModeLab = 2;
@@ -22,6 +24,9 @@ constexpr int32_t kModeCmyk = 4;
 
 // The comment belongs to the file's head; past this many lines of code the file has none.
 constexpr uint32_t kMostCodeLinesBeforeComment = 20;
+// Binary samples are taken for hexadecimal text when the bytes of their first two rows (as text,
+// twice as many), but no more than this, are all digits and blanks.
+constexpr uint64_t kMostHexTextLooked = 64 * 1024;
 
 struct ImageDataParams {
     int32_t width = 0;
@@ -170,7 +175,7 @@ bool ParamsAreReadable(const ImageDataParams& p) {
     if (p.mode < kModeGrey || p.mode > kModeCmyk) return false;
     bool bitsFit = p.mode == kModeGrey ? (p.bits == 1 || p.bits == 8) : p.bits == 8;
     if (!bitsFit) return false;
-    return p.type == kBinarySamples || p.type == kHexSamples;
+    return p.type == kBinarySamples || p.type == kHexSamples || p.type == kAscii85Samples;
 }
 
 // Bytes of one source row: each of the channels and pad channels holds (width x bits + 7) / 8
@@ -275,9 +280,34 @@ Status ReadHexRow(EpsReader* eps, uint8_t* row, uint32_t size) {
     return kOk;
 }
 
-Status ReadSourceRow(EpsReader* eps, const RowLayout& layout, uint8_t* row) {
+Status ReadSourceRow(EpsReader* eps, const RowLayout& layout, Ascii85Stream* ascii85, uint8_t* row) {
     if (layout.type == kBinarySamples) return ReadBinaryRow(eps, row, layout.sourceBytes);
+    if (layout.type == kAscii85Samples) return ReadAscii85Bytes(ascii85, row, layout.sourceBytes);
     return ReadHexRow(eps, row, layout.sourceBytes);
+}
+
+bool IsHexTextByte(uint8_t c) {
+    return HexDigitValue(c) >= 0 || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Whether the bytes from the read position on, as many as the first two rows would take as text,
+// are all digits and blanks. The reader is left where it was.
+Status LooksLikeHexText(EpsReader* eps, const RowLayout& layout, bool* hex) {
+    const uint64_t start = EpsTell(eps);
+    uint64_t left = uint64_t{layout.sourceBytes} * 4;
+    if (left > kMostHexTextLooked) left = kMostHexTextLooked;
+    *hex = true;
+    while (left > 0 && *hex) {
+        const uint8_t* span = nullptr;
+        uint32_t count = 0;
+        if (EpsBufferedBytes(eps, &span, &count) != kOk) break;  // the file ends: judge what was there
+        if (count > left) count = static_cast<uint32_t>(left);
+        for (uint32_t i = 0; i < count && *hex; ++i) *hex = IsHexTextByte(span[i]);
+        EpsSkipBuffered(eps, count);
+        left -= count;
+    }
+    *hex = *hex && EpsTell(eps) > start;
+    return EpsSeek(eps, start);
 }
 
 // ---- Handing the rows over ----------------------------------------------------------------
@@ -328,6 +358,8 @@ Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     RowBlocks blocks;
     Status status = AllocRowBlocks(layout, &blocks);
     if (status != kOk) return status;
+    Ascii85Stream ascii85;
+    StartAscii85Stream(eps, &ascii85);
     const bool grey = layout.mode == kModeGrey;
     RowBand band;
     band.format = FormatOfMode(layout.mode);
@@ -339,9 +371,11 @@ Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     band.pixels = grey ? blocks.source.get() : blocks.raster.get();
     band.capacity = grey ? blocks.sourceCapacity : layout.rasterBytes;
     for (uint32_t y = 0; y < layout.height; ++y) {
-        status = ReadSourceRow(eps, layout, blocks.source.get());
-        // At the end of the file every later row fails the same way; the answer stays 2016.
+        status = ReadSourceRow(eps, layout, &ascii85, blocks.source.get());
+        // At the end of the file every later row fails the same way; the answer stays 2016. ASCII85
+        // text that ends or breaks gives no further row either.
         if (status == kErrEof && AtEndOfFile(eps)) break;
+        if (status != kOk && layout.type == kAscii85Samples) break;
         if (status != kOk) continue;
         if (!grey) GatherChannels(layout, blocks.source.get(), blocks.raster.get());
         band.top = y;
@@ -351,21 +385,50 @@ Status DecodeRows(EpsReader* eps, const RowLayout& layout, RowSink* sink) {
     return status;
 }
 
-}  // namespace
+// Binary samples that turn out to be hexadecimal text are read as such; real binary data may begin
+// right behind a lone line end.
+Status PlaceBinaryData(EpsReader* eps, const DataStart& start, RowLayout* layout) {
+    bool hexText = false;
+    Status status = LooksLikeHexText(eps, *layout, &hexText);
+    if (status != kOk) return status;
+    if (hexText) {
+        layout->type = kHexSamples;
+        return kOk;
+    }
+    return SeekBinaryData(eps, start, uint64_t{layout->sourceBytes} * layout->height);
+}
 
-Status DecodeImageData(EpsReader* eps, RowSink* sink) {
+// The encodings one call reads: the classic ones (binary samples, which may turn out to be
+// hexadecimal text, hexadecimal samples, JPEG in ASCII85), or only the samples in ASCII85 text.
+enum class ImageDataEncodings : uint8_t { kClassic, kAscii85Samples };
+
+Status DecodeEncodings(EpsReader* eps, RowSink* sink, ImageDataEncodings encodings) {
     ImageDataParams params;
     DataStart start;
     Status status = FindImageDataStart(eps, &params, &start);
     if (status != kOk) return status;
-    if (params.type == kJpegAscii85 || params.type == kJpegAscii85Alternative)
-        return DecodeJpegAscii85(eps, sink);
+    const bool ascii85Samples = params.type == kAscii85Samples;
+    if (encodings == ImageDataEncodings::kAscii85Samples && !ascii85Samples) return kErrFormat;
+    if (encodings == ImageDataEncodings::kClassic) {
+        if (params.type == kJpegAscii85 || params.type == kJpegAscii85Alternative)
+            return DecodeJpegAscii85(eps, sink);
+        if (ascii85Samples) return kErrFormat;
+    }
     RowLayout layout;
     status = PlanRows(params, &layout);
-    if (status == kOk && layout.type == kBinarySamples)
-        status = SeekBinaryData(eps, start, uint64_t{layout.sourceBytes} * layout.height);
+    if (status == kOk && layout.type == kBinarySamples) status = PlaceBinaryData(eps, start, &layout);
     if (status != kOk) return status;
     return DecodeRows(eps, layout, sink);
+}
+
+}  // namespace
+
+Status DecodeImageData(EpsReader* eps, RowSink* sink) {
+    return DecodeEncodings(eps, sink, ImageDataEncodings::kClassic);
+}
+
+Status DecodeAscii85ImageData(EpsReader* eps, RowSink* sink) {
+    return DecodeEncodings(eps, sink, ImageDataEncodings::kAscii85Samples);
 }
 
 }  // namespace aldra

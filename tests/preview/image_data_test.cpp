@@ -240,5 +240,103 @@ TEST(ImageData, JpegDataInAscii85TextIsDecodedByTheJpegDecoder) {
     }
 }
 
+// ---- Samples in ASCII85 text, and binary samples that are hexadecimal text ---------------------
+
+Status DecodeAscii85(const std::string& file, CaptureSink* sink = nullptr) {
+    CaptureSink ignored;
+    return testing::EpsFile(file).Run(DecodeAscii85ImageData, sink ? sink : &ignored);
+}
+
+std::string Ascii85Text(const Bytes& bytes) {
+    return testing::Ascii85(Binary(bytes));
+}
+
+TEST(ImageData, Ascii85SamplesComeAfterTheOtherEncodingsInEveryModeAndDepth) {
+    const Bytes bits = Samples(3, 6, 1, 0, 1);
+    const Sample bit = [&](uint32_t x, uint32_t y, uint32_t) {
+        return (bits[3 * y + x / 8] >> (7 - x % 8)) & 1;
+    };
+    const Bytes zeros(13 * 4, 0);  // whole groups of zero bytes become "z"
+    const struct {
+        const char* numbers;
+        std::string text;
+        RowFormat format;
+        uint32_t channels;
+        Sample sample = Busy;
+    } cases[] = {
+        {"20 6 1 1 0 1 7", Ascii85Text(bits), RowFormat::kLight, 1, bit},  // rows end inside groups
+        {"33 9 8 1 0 1 7", Ascii85Text(Samples(33, 9, 1, 0, 1)), RowFormat::kLight, 1},
+        {"100 50 8 3 0 1 7", Ascii85Text(Samples(100, 50, 3, 0, 1)), RowFormat::kRgb, 3},
+        {"100 50 8 3 1 100 7", Ascii85Text(Samples(100, 50, 3, 1, 100)), RowFormat::kRgb, 3},
+        {"40 20 8 2 0 1 7", Ascii85Text(Samples(40, 20, 3, 0, 1)), RowFormat::kLab, 3},
+        {"40 20 8 4 0 40 7", Ascii85Text(Samples(40, 20, 4, 0, 40)), RowFormat::kCmyk, 4},
+        {"13 4 8 1 0 1 7", "<~" + Ascii85Text(zeros), RowFormat::kLight, 1, [](auto...) { return 0; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.numbers);
+        EXPECT_EQ(Decode(File(c.numbers, c.text)), kErrFormat);  // not among the classic encodings
+        CaptureSink cap;
+        ASSERT_EQ(DecodeAscii85(File(c.numbers, c.text), &cap), kOk);
+        EXPECT_EQ(cap.last.format, c.format);
+        ExpectRows(cap, cap.last.width, cap.last.height, c.channels, c.sample);
+    }
+    // The other encodings are not for this step.
+    EXPECT_EQ(DecodeAscii85(File("100 50 8 3 0 1 2", Hex(Samples(100, 50, 3, 0, 1)))), kErrFormat);
+}
+
+TEST(ImageData, Ascii85TextThatBreaksOrEndsEarlyEndsThePictureThere) {
+    const Bytes rows = Samples(10, 8, 3, 0, 1);  // 30 bytes a row
+    const std::string text = Ascii85Text(rows);
+    std::string groups = text.substr(0, text.size() - 2);  // without "~>", on one line
+    std::erase(groups, '\n');
+    const size_t twoRows = 60 / 4 * 5;  // the digits of 60 bytes
+    const struct {
+        const char* name;
+        std::string text;
+        uint32_t rows;
+    } cases[] = {
+        {"z inside a group", groups.substr(0, twoRows + 2) + "z" + groups.substr(twoRows + 2), 2},
+        {"a character that is no digit", groups.substr(0, twoRows) + "{" + groups.substr(twoRows), 2},
+        {"a group above 2^32 - 1", groups.substr(0, twoRows) + "uuuuu" + groups.substr(twoRows), 2},
+        {"the end mark after two rows", groups.substr(0, twoRows) + "~>", 2},
+        {"a lone digit before the end mark", groups.substr(0, twoRows) + "!~>", 2},
+    };
+    for (const auto& c : cases) {
+        CaptureSink cap;
+        EXPECT_EQ(DecodeAscii85(File("10 8 8 3 0 1 7", c.text), &cap), kErrFormat) << c.name;
+        EXPECT_EQ(cap.Rows(), c.rows) << c.name;
+        ExpectRows(cap, 10, c.rows, 3);
+    }
+    // Text that never ends runs into the end of the file; a forged height costs no more than the file.
+    CaptureSink cap;
+    EXPECT_EQ(DecodeAscii85(Head("10 8 8 3 0 1 7") + groups.substr(0, twoRows), &cap), kErrEof);
+    EXPECT_EQ(cap.Rows(), 2u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DecodeAscii85(File("10 2147483647 8 3 0 1 7", text)), kErrFormat);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(ImageData, BinarySamplesThatAreHexadecimalTextAreReadAsSuch) {
+    const Bytes cmyk = Samples(40, 20, 4, 0, 1);
+    // Pillow's layout: type 1, lines of 80 digits.
+    std::string pillow;
+    for (size_t i = 0; i < cmyk.size(); ++i) {
+        static const char* digits = "0123456789abcdef";
+        pillow += {digits[cmyk[i] >> 4], digits[cmyk[i] & 15]};
+        if (i % 40 == 39) pillow += '\n';
+    }
+    CaptureSink cap;
+    ASSERT_EQ(Decode(File("40 20 8 4 0 1 1", pillow), &cap), kOk);
+    ExpectRows(cap, 40, 20, 4);
+    // Binary samples that happen to hold some digits stay binary.
+    const Sample digitsFirst = [](uint32_t x, uint32_t y, uint32_t c) {
+        return static_cast<uint8_t>(x + y + c < 6 ? '0' + x : Busy(x, y, c));
+    };
+    const Bytes binary = Samples(40, 20, 4, 0, 1, digitsFirst);
+    CaptureSink raw;
+    ASSERT_EQ(Decode(File("40 20 8 4 0 1 1", Binary(binary)), &raw), kOk);
+    ExpectRows(raw, 40, 20, 4, digitsFirst);
+}
+
 }  // namespace
 }  // namespace aldra
