@@ -1,5 +1,6 @@
 // The chain sources that hold a JPEG stream in memory: the Photoshop thumbnail (resource 1033, or
-// the IPTC data set 4:100) and the Storm PicturePress binary block.
+// the IPTC data set 4:100, and, after both chains, resource 1036) and the Storm PicturePress
+// binary block.
 #include <utility>
 
 #include "base/Block.h"
@@ -16,6 +17,8 @@ namespace aldra {
 namespace {
 
 constexpr uint16_t kThumbnailResource = 1033;
+// Photoshop 5 and later write their thumbnail here, in red, green, blue order, and 1033 no more.
+constexpr uint16_t kRgbThumbnailResource = 1036;
 // Format, width, height, row bytes, sizes, depth and planes in front of the JPEG data.
 constexpr uint32_t kThumbnailHeaderBytes = 28;
 constexpr uint8_t kIptcThumbnailRecord = 4;
@@ -56,6 +59,15 @@ Status DrawThumbnailFromResources(const uint8_t* block, uint32_t size, RowSink* 
         kOk)
         return kErrFormat;
     return DecodeJpeg(data, length, sink);
+}
+
+Status DrawRgbThumbnailFromResources(const uint8_t* block, uint32_t size, RowSink* sink) {
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    Status status = FindImageResource(block, size, kRgbThumbnailResource, &data, &length);
+    if (status != kOk) return status;
+    if (length <= kThumbnailHeaderBytes) return kErrFormat;
+    return DecodeJpeg(data + kThumbnailHeaderBytes, length - kThumbnailHeaderBytes, sink);
 }
 
 // ---- Storm PicturePress ---------------------------------------------------------------------
@@ -127,6 +139,15 @@ Status DrawPhotoshopThumbnail(EpsReader* eps, TargetRaster* target, const Rect* 
     LockBuffer(resources.get(), true);
     TargetSink sink(target, destination);
     return DrawThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), &sink);
+}
+
+Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    BufferPtr resources;
+    Status status = ReadPhotoshopData(eps, &resources);
+    if (status != kOk) return status;
+    LockBuffer(resources.get(), true);
+    TargetSink sink(target, destination);
+    return DrawRgbThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), &sink);
 }
 
 Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {

@@ -24,8 +24,17 @@ Status RunChain(const Source* sources, size_t count, EpsReader* eps, TargetRaste
 Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const Rect* destination) {
     static const Source kStored[] = {DrawTiffPreview, DrawPhotoshopThumbnail, DrawIllustratorThumbnail};
     static const Source kRendered[] = {DrawImageDataPicture, DrawStormPicture, DrawIllustratorArtwork};
-    if (useStored) return RunChain(kStored, std::size(kStored), eps, target, destination);
-    return RunChain(kRendered, std::size(kRendered), eps, target, destination);
+    // The previews of later writers come only after every source of both chains: the caller tries
+    // the other chain when this one fails, so it is tried here first, and the file shows the same
+    // picture as before wherever one of the chains' own sources has it.
+    static const Source kLater[] = {DrawPhotoshopRgbThumbnail, DrawAscii85ImageData, DrawEpsiPreview};
+    Status status = useStored ? RunChain(kStored, std::size(kStored), eps, target, destination)
+                              : RunChain(kRendered, std::size(kRendered), eps, target, destination);
+    if (status == kOk) return status;
+    Status other = useStored ? RunChain(kRendered, std::size(kRendered), eps, target, destination)
+                             : RunChain(kStored, std::size(kStored), eps, target, destination);
+    if (other == kOk || RunChain(kLater, std::size(kLater), eps, target, destination) == kOk) return kOk;
+    return status;
 }
 
 }  // namespace aldra

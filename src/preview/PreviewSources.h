@@ -14,5 +14,9 @@ Status DrawIllustratorThumbnail(EpsReader* eps, TargetRaster* target, const Rect
 Status DrawImageDataPicture(EpsReader* eps, TargetRaster* target, const Rect* destination);
 Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination);
 Status DrawIllustratorArtwork(EpsReader* eps, TargetRaster* target, const Rect* destination);
+// The previews of later writers, tried once both chains' own sources have failed.
+Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination);
+Status DrawAscii85ImageData(EpsReader* eps, TargetRaster* target, const Rect* destination);
+Status DrawEpsiPreview(EpsReader* eps, TargetRaster* target, const Rect* destination);
 
 }  // namespace aldra

@@ -1,6 +1,8 @@
 // The chain sources whose pictures are carried in the PostScript text: the %ImageData picture and
-// the Illustrator thumbnail.
+// the Illustrator thumbnail, and after both chains the %ImageData samples in ASCII85 text and the
+// EPSI preview.
 #include "preview/Ai7Thumbnail.h"
+#include "preview/EpsiPreview.h"
 #include "preview/ImageData.h"
 #include "preview/PreviewSources.h"
 #include "preview/TargetSink.h"
@@ -10,6 +12,16 @@ namespace aldra {
 Status DrawImageDataPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
     TargetSink sink(target, destination);
     return DecodeImageData(eps, &sink);
+}
+
+Status DrawAscii85ImageData(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    TargetSink sink(target, destination);
+    return DecodeAscii85ImageData(eps, &sink);
+}
+
+Status DrawEpsiPreview(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    TargetSink sink(target, destination);
+    return DecodeEpsiPreview(eps, &sink);
 }
 
 Status DrawIllustratorThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {

@@ -1,0 +1,195 @@
+// The previews of later writers in the chains: they draw only when no source of either chain has a
+// picture, whichever chain is asked; and which corpus files get their picture from which source.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CaptureSink.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Epsi.h"
+#include "platform/resources/Resources.h"
+#include "preview/ColourTables.h"
+#include "preview/PreviewChain.h"
+#include "preview/PreviewSources.h"
+#include "preview/TextResources.h"
+
+// After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
+#include "fixtures/Jpeg.h"
+
+namespace aldra {
+namespace {
+
+using namespace aldra::testing;
+
+constexpr uint32_t kSide = 16;
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+// A picture of one colour in every encoding the steps read.
+std::string Rgb(uint32_t colour) {
+    std::string rows;
+    for (uint32_t i = 0; i < kSide * kSide; ++i)
+        rows += {static_cast<char>(colour >> 16), static_cast<char>(colour >> 8), static_cast<char>(colour)};
+    return rows;
+}
+
+std::string RgbThumbnail(uint32_t colour) {
+    const std::string rows = Rgb(colour);
+    const std::string jpeg = EncodeJpeg(kSide, kSide, 3, std::vector<uint8_t>(rows.begin(), rows.end()));
+    return PhotoshopBlock(ImageResource(1036, ThumbnailResourceData(kSide, kSide, jpeg))) + "\n";
+}
+
+std::string ImageData(int type, uint32_t colour) {
+    const std::string rows = Rgb(colour);
+    std::string data = type == 7 ? Ascii85(rows) : HexCommentLines(rows, "");
+    return "%ImageData: 16 16 8 3 0 1 " + std::to_string(type) + " \"beginimage\"\n" + "%%EndComments\n" +
+           "/beginimage { image } def\nbeginimage\n" + data + "\n";
+}
+
+// A grey EPSI preview of ink 255 - grey.
+std::string Epsi() {
+    return EpsiPreviewSection(MakePicture(kSide, kSide, 8, 1, [](auto...) { return 0x80; }));
+}
+
+struct Target {
+    TargetRaster t;
+    Status status;
+    Target() { status = CreateTargetRaster(24, kSide, kSide, &t); }
+    ~Target() {
+        if (status == kOk) DestroyTargetRaster(&t);
+    }
+    // The target's centre as 0xRRGGBB; its rows lie bottom up, blue first.
+    uint32_t Centre() const {
+        const uint8_t* p = t.raster.pixels + (kSide - 1 - kSide / 2) * t.raster.rowBytes + kSide / 2 * 3;
+        return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+    }
+};
+
+class LaterPreviews : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetResourceModule(OwnResourceModule());
+        AcquireColourTables();
+    }
+    void TearDown() override { ReleaseColourTables(); }
+};
+
+// Within a few levels of each channel: the JPEG streams are lossy.
+bool Near(uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16}) {
+        const int d = static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255);
+        if (d > 12 || d < -12) return false;
+    }
+    return true;
+}
+
+TEST_F(LaterPreviews, DrawOnlyWhereNeitherChainHasAPictureWhicheverIsAsked) {
+    const struct {
+        const char* name;
+        std::string file;
+        uint32_t shown;
+    } cases[] = {
+        {"RGB thumbnail alone", EpsText(RgbThumbnail(kGreen)), kGreen},
+        {"hexadecimal samples first", EpsText(RgbThumbnail(kGreen) + ImageData(2, kRed)), kRed},
+        {"RGB thumbnail before ASCII85 samples", EpsText(RgbThumbnail(kGreen) + ImageData(7, kBlue)), kGreen},
+        {"ASCII85 samples alone", EpsText(ImageData(7, kBlue)), kBlue},
+        {"ASCII85 samples before the EPSI preview", EpsText(Epsi() + ImageData(7, kBlue)), kBlue},
+        {"EPSI preview alone", EpsiFile(Epsi()), 0x7F7F7F},
+        {"hexadecimal samples before the EPSI preview", EpsText(Epsi() + ImageData(2, kRed)), kRed},
+        {"nothing", EpsText("%%Creator: nobody"), kWhite},
+    };
+    for (const auto& c : cases) {
+        for (bool stored : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << c.name << (stored ? ", stored" : ", rendered"));
+            EpsFile file(c.file);
+            Target target;
+            ASSERT_EQ(target.status, kOk);
+            const Rect all{0, 0, kSide, kSide};
+            EXPECT_EQ(file.Run(FindPreview, stored, &target.t, &all) == kOk, c.shown != kWhite);
+            EXPECT_PRED2(Near, target.Centre(), c.shown);
+        }
+    }
+}
+
+// ---- The corpus -------------------------------------------------------------------------------
+
+std::string CorpusFolder() {
+    if (const char* folder = std::getenv("ALDRA_CORPUS_DIR")) return folder;
+    return std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
+}
+
+using Source = Status (*)(EpsReader*, TargetRaster*, const Rect*);
+struct NamedSource {
+    const char* name;
+    Source draw;
+};
+
+// In the order a thumbnail asks them when it prefers the stored previews.
+const NamedSource kSources[] = {
+    {"tiff", DrawTiffPreview},
+    {"photoshop", DrawPhotoshopThumbnail},
+    {"ai7", DrawIllustratorThumbnail},
+    {"imagedata", DrawImageDataPicture},
+    {"storm", DrawStormPicture},
+    {"artwork", DrawIllustratorArtwork},
+    {"photoshop-rgb", DrawPhotoshopRgbThumbnail},
+    {"imagedata-ascii85", DrawAscii85ImageData},
+    {"epsi", DrawEpsiPreview},
+};
+
+std::string Draws(const std::string& path, Source draw) {
+    EpsReader eps;
+    if (OpenEps(path.c_str(), &eps) != kOk) return "unreadable";
+    Target target;
+    const Rect all{0, 0, kSide, kSide};
+    const bool drawn = target.status == kOk && draw(&eps, &target.t, &all) == kOk;
+    CloseEps(&eps);
+    return drawn ? "drawn" : "";
+}
+
+std::string FirstSource(const std::string& path) {
+    for (const NamedSource& source : kSources)
+        if (Draws(path, source.draw) == "drawn") return source.name;
+    return "none";
+}
+
+TEST_F(LaterPreviews, CorpusFilesGetTheirPicturesFromTheseSources) {
+    const std::string corpus = CorpusFolder();
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const struct {
+        const char* file;
+        const char* first;               // the source a stored-first thumbnail takes
+        std::vector<std::string> later;  // later writers' previews the file carries, each drawing alone
+    } golden[] = {
+        {"exiv2/eps-flat_inkscape-epsi.eps", "epsi", {"epsi"}},
+        {"pillow/1.eps", "tiff", {"photoshop-rgb", "imagedata-ascii85"}},
+        // Its second comment claims a row more than the text holds.
+        {"pillow/1_second_imagedata.eps", "tiff", {"photoshop-rgb"}},
+        {"pillow/pil_sample_cmyk.eps", "imagedata", {}},
+        {"exiftool/PostScript.eps", "imagedata", {}},  // no thumbnail resource at all
+        {"exiv2/eps-flat_photoshop-cs5-ascii-pre.eps", "imagedata", {"photoshop-rgb"}},
+        {"exiv2/eps-flat_photoshop-cs5-ascii-colorprofile.eps", "imagedata", {"photoshop-rgb"}},
+        {"exiv2/eps-flat_photoshop-cs5-binary.eps", "imagedata", {"photoshop-rgb"}},
+        {"exiv2/eps-flat_photoshop-e9-win-doseps.eps", "tiff", {"photoshop-rgb"}},
+        {"pillow/binary_preview_map.eps", "tiff", {"photoshop-rgb"}},
+        {"exiv2/eps-flat_oodraw-lev2_eps2eps.eps", "none", {}},
+    };
+    for (const auto& g : golden) {
+        SCOPED_TRACE(g.file);
+        const std::string path = corpus + "/" + g.file;
+        ASSERT_TRUE(std::filesystem::exists(path));
+        EXPECT_EQ(FirstSource(path), g.first);
+        for (const NamedSource& source : kSources) {
+            const bool carried = std::find(g.later.begin(), g.later.end(), source.name) != g.later.end();
+            if (carried) {
+                EXPECT_EQ(Draws(path, source.draw), "drawn") << source.name;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace aldra
