@@ -10,14 +10,11 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
+#include "fuzz/seeds/LaterPreviewSeeds.h"
+#include "fuzz/seeds/Seed.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra::fuzz {
-
-struct Seed {
-    std::string name;
-    std::string bytes;
-};
 
 namespace seeds {
 
@@ -299,12 +296,17 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["jpeg"] = JpegStreams();
     all["image_data"] = ImageDataFiles();
     all["ai7_thumbnail"] = Ai7Files();
+    all["epsi"] = EpsiFiles();
+    all["ascii85_image_data"] = Ascii85ImageDataFiles();
+    all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");
     Append(&filter, PhotoshopFiles(), "photoshop-");
     Append(&filter, ImageDataFiles(), "imagedata-");
     Append(&filter, Ai7Files(), "ai7-");
+    Append(&filter, EpsiFiles(), "epsi-");
+    Append(&filter, Ascii85ImageDataFiles(), "ascii85-");
     return all;
 }
 

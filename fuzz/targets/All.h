@@ -26,6 +26,12 @@
 #include "fuzz/targets/Ai7Thumbnail.h"
 #define ALDRA_FUZZ_HAS_AI7_THUMBNAIL 1
 #endif
+#if __has_include("preview/EpsiPreview.h")
+#include "fuzz/targets/Ascii85ImageData.h"
+#include "fuzz/targets/Epsi.h"
+#include "fuzz/targets/PhotoshopRgbThumbnail.h"
+#define ALDRA_FUZZ_HAS_LATER_PREVIEWS 1
+#endif
 
 namespace aldra::fuzz {
 
@@ -52,6 +58,11 @@ inline const std::vector<Target>& AllTargets() {
 #endif
 #ifdef ALDRA_FUZZ_HAS_AI7_THUMBNAIL
         {"ai7_thumbnail", FuzzAi7Thumbnail},
+#endif
+#ifdef ALDRA_FUZZ_HAS_LATER_PREVIEWS
+        {"epsi", FuzzEpsi},
+        {"ascii85_image_data", FuzzAscii85ImageData},
+        {"photoshop_rgb_thumbnail", FuzzPhotoshopRgbThumbnail},
 #endif
     };
     return targets;

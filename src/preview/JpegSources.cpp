@@ -9,6 +9,7 @@
 #include "eps/CommentParser.h"
 #include "eps/Photoshop.h"
 #include "preview/JpegDecoder.h"
+#include "preview/PhotoshopRgbThumbnail.h"
 #include "preview/PreviewSources.h"
 #include "preview/TargetSink.h"
 
@@ -141,13 +142,17 @@ Status DrawPhotoshopThumbnail(EpsReader* eps, TargetRaster* target, const Rect* 
     return DrawThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), &sink);
 }
 
-Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+Status DecodePhotoshopRgbThumbnail(EpsReader* eps, RowSink* sink) {
     BufferPtr resources;
     Status status = ReadPhotoshopData(eps, &resources);
     if (status != kOk) return status;
     LockBuffer(resources.get(), true);
+    return DrawRgbThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), sink);
+}
+
+Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
     TargetSink sink(target, destination);
-    return DrawRgbThumbnailFromResources(BufferData(resources.get()), GetBufferSize(resources.get()), &sink);
+    return DecodePhotoshopRgbThumbnail(eps, &sink);
 }
 
 Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
