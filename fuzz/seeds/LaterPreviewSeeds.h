@@ -1,5 +1,6 @@
 // Seeds for the previews of later writers: EPSI previews of every depth and place, %ImageData
-// samples in ASCII85 text in every mode, and Photoshop files whose thumbnail is resource 1036.
+// samples in ASCII85 text in every mode, Photoshop files whose thumbnail is resource 1036, and XMP
+// packets with a thumbnail in either form.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Epsi.h"
 #include "fixtures/Jpeg.h"
+#include "fixtures/Xmp.h"
 #include "fuzz/seeds/Seed.h"
 
 namespace aldra::fuzz::seeds {
@@ -57,6 +59,17 @@ inline std::vector<Seed> PhotoshopRgbThumbnailFiles() {
         {"rgb", file(ImageResource(1005, ResolutionInfo(72u << 16, 72u << 16)) +
                      ImageResource(1036, ThumbnailResourceData(12, 8, rgb)))},
         {"grey-named", file(ImageResource(1036, ThumbnailResourceData(9, 5, grey), "thumb"))},
+    };
+}
+
+inline std::vector<Seed> XmpThumbnailFiles() {
+    using namespace aldra::testing;
+    auto pattern = [](uint32_t x, uint32_t y, int s) { return x * 9 + y * 21 + s * 50; };
+    const std::string jpeg = EncodeJpeg(10, 14, 3, JpegSamples(10, 14, 3, pattern));
+    const std::string head = EpsText("%%Creator: Adobe Illustrator(R) 16.0\n%%BoundingBox: 0 0 10 14");
+    return {
+        {"element", head + XmpPacket(XmpThumbnailText(jpeg)) + "\n%%EOF\n"},
+        {"attribute", head + XmpPacket(XmpThumbnailText(jpeg), XmpForm::kAttribute) + "\n%%EOF\n"},
     };
 }
 

@@ -299,6 +299,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["epsi"] = EpsiFiles();
     all["ascii85_image_data"] = Ascii85ImageDataFiles();
     all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
+    all["xmp_thumbnail"] = XmpThumbnailFiles();
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");
@@ -307,6 +308,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     Append(&filter, Ai7Files(), "ai7-");
     Append(&filter, EpsiFiles(), "epsi-");
     Append(&filter, Ascii85ImageDataFiles(), "ascii85-");
+    Append(&filter, XmpThumbnailFiles(), "xmp-");
     return all;
 }
 

@@ -26,10 +26,11 @@
 #include "fuzz/targets/Ai7Thumbnail.h"
 #define ALDRA_FUZZ_HAS_AI7_THUMBNAIL 1
 #endif
-#if __has_include("preview/EpsiPreview.h")
+#if __has_include("preview/XmpThumbnail.h")
 #include "fuzz/targets/Ascii85ImageData.h"
 #include "fuzz/targets/Epsi.h"
 #include "fuzz/targets/PhotoshopRgbThumbnail.h"
+#include "fuzz/targets/XmpThumbnail.h"
 #define ALDRA_FUZZ_HAS_LATER_PREVIEWS 1
 #endif
 
@@ -63,6 +64,7 @@ inline const std::vector<Target>& AllTargets() {
         {"epsi", FuzzEpsi},
         {"ascii85_image_data", FuzzAscii85ImageData},
         {"photoshop_rgb_thumbnail", FuzzPhotoshopRgbThumbnail},
+        {"xmp_thumbnail", FuzzXmpThumbnail},
 #endif
     };
     return targets;

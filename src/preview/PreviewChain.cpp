@@ -27,7 +27,8 @@ Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const R
     // The previews of later writers come only after every source of both chains: the caller tries
     // the other chain when this one fails, so it is tried here first, and the file shows the same
     // picture as before wherever one of the chains' own sources has it.
-    static const Source kLater[] = {DrawPhotoshopRgbThumbnail, DrawAscii85ImageData, DrawEpsiPreview};
+    static const Source kLater[] = {DrawPhotoshopRgbThumbnail, DrawAscii85ImageData, DrawEpsiPreview,
+                                    DrawXmpThumbnail};
     Status status = useStored ? RunChain(kStored, std::size(kStored), eps, target, destination)
                               : RunChain(kRendered, std::size(kRendered), eps, target, destination);
     if (status == kOk) return status;

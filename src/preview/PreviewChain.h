@@ -11,7 +11,7 @@ namespace aldra {
 // 0 when a preview was drawn into the target. A source may draw part of its picture before it
 // fails; the next one then draws over it. When neither chain's own sources have a picture, the
 // previews of later writers are tried (Photoshop's RGB thumbnail, %ImageData samples in ASCII85
-// text, the EPSI preview); either chain asked reaches them.
+// text, the EPSI preview, the XMP thumbnail); either chain asked reaches them.
 Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const Rect* destination);
 
 }  // namespace aldra

@@ -18,5 +18,6 @@ Status DrawIllustratorArtwork(EpsReader* eps, TargetRaster* target, const Rect* 
 Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination);
 Status DrawAscii85ImageData(EpsReader* eps, TargetRaster* target, const Rect* destination);
 Status DrawEpsiPreview(EpsReader* eps, TargetRaster* target, const Rect* destination);
+Status DrawXmpThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination);
 
 }  // namespace aldra

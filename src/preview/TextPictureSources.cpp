@@ -1,11 +1,12 @@
 // The chain sources whose pictures are carried in the PostScript text: the %ImageData picture and
-// the Illustrator thumbnail, and after both chains the %ImageData samples in ASCII85 text and the
-// EPSI preview.
+// the Illustrator thumbnail, and after both chains the %ImageData samples in ASCII85 text, the EPSI
+// preview and the XMP thumbnail.
 #include "preview/Ai7Thumbnail.h"
 #include "preview/EpsiPreview.h"
 #include "preview/ImageData.h"
 #include "preview/PreviewSources.h"
 #include "preview/TargetSink.h"
+#include "preview/XmpThumbnail.h"
 
 namespace aldra {
 
@@ -22,6 +23,11 @@ Status DrawAscii85ImageData(EpsReader* eps, TargetRaster* target, const Rect* de
 Status DrawEpsiPreview(EpsReader* eps, TargetRaster* target, const Rect* destination) {
     TargetSink sink(target, destination);
     return DecodeEpsiPreview(eps, &sink);
+}
+
+Status DrawXmpThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {
+    TargetSink sink(target, destination);
+    return DecodeXmpThumbnail(eps, &sink);
 }
 
 Status DrawIllustratorThumbnail(EpsReader* eps, TargetRaster* target, const Rect* destination) {

@@ -138,6 +138,7 @@ const NamedSource kSources[] = {
     {"photoshop-rgb", DrawPhotoshopRgbThumbnail},
     {"imagedata-ascii85", DrawAscii85ImageData},
     {"epsi", DrawEpsiPreview},
+    {"xmp", DrawXmpThumbnail},
 };
 
 std::string Draws(const std::string& path, Source draw) {
@@ -175,6 +176,9 @@ TEST_F(LaterPreviews, CorpusFilesGetTheirPicturesFromTheseSources) {
         {"exiv2/eps-flat_photoshop-cs5-binary.eps", "imagedata", {"photoshop-rgb"}},
         {"exiv2/eps-flat_photoshop-e9-win-doseps.eps", "tiff", {"photoshop-rgb"}},
         {"pillow/binary_preview_map.eps", "tiff", {"photoshop-rgb"}},
+        {"pillow/illuCS6_no_preview.eps", "xmp", {"xmp"}},
+        {"pillow/illu10_preview.eps", "tiff", {"xmp"}},
+        {"exiv2/eps-flat_oodraw_ai-10-lev2.eps", "ai7", {"xmp"}},
         {"exiv2/eps-flat_oodraw-lev2_eps2eps.eps", "none", {}},
     };
     for (const auto& g : golden) {
