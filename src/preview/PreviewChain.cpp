@@ -24,17 +24,17 @@ Status RunChain(const Source* sources, size_t count, EpsReader* eps, TargetRaste
 Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const Rect* destination) {
     static const Source kStored[] = {DrawTiffPreview, DrawPhotoshopThumbnail, DrawIllustratorThumbnail};
     static const Source kRendered[] = {DrawImageDataPicture, DrawStormPicture, DrawIllustratorArtwork};
-    // The previews of later writers come only after every source of both chains: the caller tries
-    // the other chain when this one fails, so it is tried here first, and the file shows the same
-    // picture as before wherever one of the chains' own sources has it.
     static const Source kLater[] = {DrawPhotoshopRgbThumbnail, DrawAscii85ImageData, DrawEpsiPreview,
                                     DrawXmpThumbnail};
-    Status status = useStored ? RunChain(kStored, std::size(kStored), eps, target, destination)
-                              : RunChain(kRendered, std::size(kRendered), eps, target, destination);
+    if (useStored) return RunChain(kStored, std::size(kStored), eps, target, destination);
+    Status status = RunChain(kRendered, std::size(kRendered), eps, target, destination);
     if (status == kOk) return status;
-    Status other = useStored ? RunChain(kRendered, std::size(kRendered), eps, target, destination)
-                             : RunChain(kStored, std::size(kStored), eps, target, destination);
-    if (other == kOk || RunChain(kLater, std::size(kLater), eps, target, destination) == kOk) return kOk;
+    // The previews of later writers come after every source of both chains. The commands ask for
+    // the rendered chain last when they prefer the stored one and first otherwise, so the stored
+    // chain's sources are tried here before them: cheap, as they read only the head of the file.
+    if (RunChain(kStored, std::size(kStored), eps, target, destination) == kOk ||
+        RunChain(kLater, std::size(kLater), eps, target, destination) == kOk)
+        return kOk;
     return status;
 }
 

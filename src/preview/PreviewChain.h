@@ -9,9 +9,10 @@
 namespace aldra {
 
 // 0 when a preview was drawn into the target. A source may draw part of its picture before it
-// fails; the next one then draws over it. When neither chain's own sources have a picture, the
-// previews of later writers are tried (Photoshop's RGB thumbnail, %ImageData samples in ASCII85
-// text, the EPSI preview, the XMP thumbnail); either chain asked reaches them.
+// fails; the next one then draws over it. The rendered chain goes on, when its own sources have no
+// picture, with the stored chain's and then the previews of later writers (Photoshop's RGB
+// thumbnail, %ImageData samples in ASCII85 text, the EPSI preview, the XMP thumbnail); the stored
+// chain is the stored sources alone.
 Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const Rect* destination);
 
 }  // namespace aldra

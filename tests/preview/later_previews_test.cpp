@@ -1,5 +1,6 @@
 // The previews of later writers in the chains: they draw only when no source of either chain has a
-// picture, whichever chain is asked; and which corpus files get their picture from which source.
+// picture, whichever chain the commands prefer; and which corpus files get their picture from which
+// source.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,7 +87,7 @@ bool Near(uint32_t a, uint32_t b) {
     return true;
 }
 
-TEST_F(LaterPreviews, DrawOnlyWhereNeitherChainHasAPictureWhicheverIsAsked) {
+TEST_F(LaterPreviews, DrawOnlyWhereNeitherChainHasAPictureWhicheverIsPreferred) {
     const struct {
         const char* name;
         std::string file;
@@ -108,9 +109,22 @@ TEST_F(LaterPreviews, DrawOnlyWhereNeitherChainHasAPictureWhicheverIsAsked) {
             Target target;
             ASSERT_EQ(target.status, kOk);
             const Rect all{0, 0, kSide, kSide};
-            EXPECT_EQ(file.Run(FindPreview, stored, &target.t, &all) == kOk, c.shown != kWhite);
+            // As the commands ask: the preferred chain, then the other one.
+            const bool drawn = file.Run(FindPreview, stored, &target.t, &all) == kOk ||
+                               file.Run(FindPreview, !stored, &target.t, &all) == kOk;
+            EXPECT_EQ(drawn, c.shown != kWhite);
             EXPECT_PRED2(Near, target.Centre(), c.shown);
         }
+    }
+}
+
+TEST_F(LaterPreviews, TheStoredChainAloneKeepsItsOwnSources) {
+    for (const std::string& file : {EpsText(RgbThumbnail(kGreen)), EpsiFile(Epsi())}) {
+        EpsFile eps(file);
+        Target target;
+        const Rect all{0, 0, kSide, kSide};
+        EXPECT_EQ(eps.Run(FindPreview, true, &target.t, &all), kErrFormat);
+        EXPECT_EQ(target.Centre(), kWhite);
     }
 }
 
