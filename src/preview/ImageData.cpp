@@ -291,22 +291,29 @@ bool IsHexTextByte(uint8_t c) {
 }
 
 // Whether the bytes from the read position on, as many as the first two rows would take as text,
-// are all digits and blanks. The reader is left where it was.
+// are all digits and blanks, and mostly digits: rows of a binary picture that happen to be all
+// blanks stay binary. The reader is left where it was.
 Status LooksLikeHexText(EpsReader* eps, const RowLayout& layout, bool* hex) {
     const uint64_t start = EpsTell(eps);
     uint64_t left = uint64_t{layout.sourceBytes} * 4;
     if (left > kMostHexTextLooked) left = kMostHexTextLooked;
+    uint64_t looked = 0;
+    uint64_t digits = 0;
     *hex = true;
     while (left > 0 && *hex) {
         const uint8_t* span = nullptr;
         uint32_t count = 0;
         if (EpsBufferedBytes(eps, &span, &count) != kOk) break;  // the file ends: judge what was there
         if (count > left) count = static_cast<uint32_t>(left);
-        for (uint32_t i = 0; i < count && *hex; ++i) *hex = IsHexTextByte(span[i]);
+        for (uint32_t i = 0; i < count && *hex; ++i) {
+            *hex = IsHexTextByte(span[i]);
+            digits += HexDigitValue(span[i]) >= 0;
+        }
         EpsSkipBuffered(eps, count);
         left -= count;
+        looked += count;
     }
-    *hex = *hex && EpsTell(eps) > start;
+    *hex = *hex && looked > 0 && digits * 2 >= looked;
     return EpsSeek(eps, start);
 }
 

@@ -328,14 +328,19 @@ TEST(ImageData, BinarySamplesThatAreHexadecimalTextAreReadAsSuch) {
     CaptureSink cap;
     ASSERT_EQ(Decode(File("40 20 8 4 0 1 1", pillow), &cap), kOk);
     ExpectRows(cap, 40, 20, 4);
-    // Binary samples that happen to hold some digits stay binary.
+    // Binary samples that happen to begin with digits, or whose first rows are all blanks, stay
+    // binary.
     const Sample digitsFirst = [](uint32_t x, uint32_t y, uint32_t c) {
         return static_cast<uint8_t>(x + y + c < 6 ? '0' + x : Busy(x, y, c));
     };
-    const Bytes binary = Samples(40, 20, 4, 0, 1, digitsFirst);
-    CaptureSink raw;
-    ASSERT_EQ(Decode(File("40 20 8 4 0 1 1", Binary(binary)), &raw), kOk);
-    ExpectRows(raw, 40, 20, 4, digitsFirst);
+    const Sample blanksFirst = [](uint32_t x, uint32_t y, uint32_t c) {
+        return static_cast<uint8_t>(y < 3 ? ' ' : Busy(x, y, c));
+    };
+    for (const Sample& sample : {digitsFirst, blanksFirst}) {
+        CaptureSink raw;
+        ASSERT_EQ(Decode(File("40 20 8 4 0 1 1", Binary(Samples(40, 20, 4, 0, 1, sample))), &raw), kOk);
+        ExpectRows(raw, 40, 20, 4, sample);
+    }
 }
 
 }  // namespace

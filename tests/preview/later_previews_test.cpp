@@ -12,6 +12,7 @@
 #include "CaptureSink.h"
 #include "fixtures/Eps.h"
 #include "fixtures/Epsi.h"
+#include "fixtures/Xmp.h"
 #include "platform/resources/Resources.h"
 #include "preview/ColourTables.h"
 #include "preview/PreviewChain.h"
@@ -48,6 +49,12 @@ std::string ImageData(int type, uint32_t colour) {
     std::string data = type == 7 ? Ascii85(rows) : HexCommentLines(rows, "");
     return "%ImageData: 16 16 8 3 0 1 " + std::to_string(type) + " \"beginimage\"\n" + "%%EndComments\n" +
            "/beginimage { image } def\nbeginimage\n" + data + "\n";
+}
+
+std::string XmpThumbnail(uint32_t colour) {
+    const std::string rows = Rgb(colour);
+    return XmpPacket(
+        XmpThumbnailText(EncodeJpeg(kSide, kSide, 3, std::vector<uint8_t>(rows.begin(), rows.end()))));
 }
 
 // A grey EPSI preview of ink 255 - grey.
@@ -100,6 +107,8 @@ TEST_F(LaterPreviews, DrawOnlyWhereNeitherChainHasAPictureWhicheverIsPreferred) 
         {"ASCII85 samples before the EPSI preview", EpsText(Epsi() + ImageData(7, kBlue)), kBlue},
         {"EPSI preview alone", EpsiFile(Epsi()), 0x7F7F7F},
         {"hexadecimal samples before the EPSI preview", EpsText(Epsi() + ImageData(2, kRed)), kRed},
+        {"EPSI preview before the XMP thumbnail", EpsiFile(Epsi()) + XmpThumbnail(kGreen), 0x7F7F7F},
+        {"XMP thumbnail alone", EpsText("%%Creator: x") + XmpThumbnail(kGreen), kGreen},
         {"nothing", EpsText("%%Creator: nobody"), kWhite},
     };
     for (const auto& c : cases) {
