@@ -31,7 +31,8 @@ Status FindPreview(EpsReader* eps, bool useStored, TargetRaster* target, const R
     if (status == kOk) return status;
     // The previews of later writers come after every source of both chains. The commands ask for
     // the rendered chain last when they prefer the stored one and first otherwise, so the stored
-    // chain's sources are tried here before them: cheap, as they read only the head of the file.
+    // chain's sources are tried here before them, which costs little: without a picture they fail
+    // at the head of the file.
     if (RunChain(kStored, std::size(kStored), eps, target, destination) == kOk ||
         RunChain(kLater, std::size(kLater), eps, target, destination) == kOk)
         return kOk;
