@@ -114,6 +114,7 @@ void BuildDialogControls(QWidget* page, const DialogTemplate& dialog, const Dial
         QWidget* widget = MakeControl(control, page);
         widget->setObjectName(ControlName(control.id));
         widget->setGeometry(PlacedRect(control, units, widget));
+        widget->show();  // pages are built when first chosen, after they became visible
         if (control.kind == ControlKind::Label) {
             static_cast<QLabel*>(widget)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             waitingLabel = static_cast<QLabel*>(widget);

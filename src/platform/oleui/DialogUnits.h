@@ -11,6 +11,10 @@ struct DialogBaseUnits {
     int height;  // character height in pixels
 };
 
+// The templates' font, 8-point "MS Sans Serif", or the first of its metric relatives that is installed:
+// the templates' positions were laid out for its widths.
+QFont DialogFont();
+
 // Measured as Windows does: the width of the 52 letters, halved and rounded, over 26.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 

@@ -9,6 +9,7 @@ namespace aldra {
 PageDialog::PageDialog(const QString& caption, QWidget* parent, QDialogButtonBox::StandardButtons buttons)
     : QDialog(parent), tabs_(new QTabWidget(this)), buttons_(new QDialogButtonBox(buttons, this)) {
     setWindowTitle(caption);
+    setFont(DialogFont());
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
@@ -25,6 +26,8 @@ PageDialog::PageDialog(const QString& caption, QWidget* parent, QDialogButtonBox
         });
     }
     if (QPushButton* cancel = buttons_->button(QDialogButtonBox::Cancel)) cancel->setObjectName("cancel");
+    // The system's sheets have plain text buttons, whatever the desktop's theme gives them.
+    for (QAbstractButton* button : buttons_->buttons()) button->setIcon(QIcon());
 }
 
 void PageDialog::AddPage(PropertyPage* page) {

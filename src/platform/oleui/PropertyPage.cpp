@@ -7,7 +7,8 @@
 namespace aldra {
 
 PropertyPage::PropertyPage(const DialogTemplate& dialog, const QString& caption)
-    : dialog_(dialog), caption_(caption), units_(BaseUnitsOf(QApplication::font())) {
+    : dialog_(dialog), caption_(caption), units_(BaseUnitsOf(DialogFont())) {
+    setFont(DialogFont());
     setFixedSize(TemplateSize());
 }
 
