@@ -37,6 +37,8 @@ class PropertyFrame : public PageDialog {
         setObjectName(QStringLiteral("propertyFrame"));
         QPushButton* apply = Buttons()->button(QDialogButtonBox::Apply);
         apply->setObjectName(QStringLiteral("apply"));
+        // Enabled once a page has changes to apply; the pages shown here only read.
+        apply->setEnabled(false);
         connect(apply, &QPushButton::clicked, this, [this] { ApplyPages(); });
     }
     ~PropertyFrame() override {
