@@ -30,24 +30,31 @@ TEST(DialogTemplates, ControlsArePlacedNamedAndLabelledFromTheirTemplates) {
         EXPECT_EQ(page.size(), QSize(dialog.width * units.width / 4, dialog.height * units.height / 8));
         ASSERT_TRUE(page.Activate());
         for (const ControlTemplate& control : dialog.controls) {
-            if (control.id == kStaticId) continue;
+            if (control.id == kStaticId) {
+                continue;
+            }
             QWidget* widget = page.Item(control.id);
             ASSERT_NE(widget, nullptr) << control.id;
             QRect placed = DialogRect(units, control.x, control.y, control.width, control.height);
             EXPECT_EQ(widget->pos(), placed.topLeft()) << control.id;
-            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
                 EXPECT_EQ(button->text(), AnsiText(control.text)) << control.id;
+            }
         }
-        for (QLabel* label : page.findChildren<QLabel*>())
-            if (label->text().contains(u'&'))
+        for (QLabel* label : page.findChildren<QLabel*>()) {
+            if (label->text().contains(u'&')) {
                 EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+            }
+        }
     }
 }
 
 BufferPtr Table(const std::string& text) {
     BufferPtr table;
     EXPECT_EQ(NewBuffer(2, &table), kOk);
-    if (!text.empty()) EXPECT_TRUE(ParseAnpaSettings(table.get(), text));
+    if (!text.empty()) {
+        EXPECT_TRUE(ParseAnpaSettings(table.get(), text));
+    }
     return table;
 }
 
