@@ -10,7 +10,10 @@ namespace aldra {
 // its default font.
 QFont DialogFont() {
     static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
+        // Families offered by several foundries are listed as "Family [foundry]".
+        QStringList installed;
+        for (const QString& listed : QFontDatabase::families())
+            installed << listed.section(QStringLiteral(" ["), 0, 0);
         for (const char* name : {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans",
                                  "Nimbus Sans", "Helvetica"}) {
             if (installed.contains(QLatin1String(name), Qt::CaseInsensitive))
