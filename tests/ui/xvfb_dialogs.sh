@@ -18,6 +18,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 export ALDRA_REGISTRY_DIR=$work/registry
+# In the sanitizer build the leak checker runs in aldra-eps too.
+export LSAN_OPTIONS=suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp
 mkdir -p "$ALDRA_REGISTRY_DIR" "$out"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 72 72' '%%DocumentFonts: Times-Roman' \
