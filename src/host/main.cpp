@@ -191,7 +191,8 @@ bool DisplayReachable(const char* command) {
 }
 
 int RunProperties(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
-    if (args.size() != 1) return Error("properties: expected FILE (see aldra-eps properties --help)"), kExitUsage;
+    if (args.size() != 1)
+        return Error("properties: expected FILE (see aldra-eps properties --help)"), kExitUsage;
     std::unique_ptr<FilterSet> filters = DisplayReachable("properties") ? OpenFilters() : nullptr;
     if (!filters) return kExitUsage;
     FilterControl* control = nullptr;
@@ -206,7 +207,8 @@ int RunSetup(const std::vector<std::string>& args, const std::map<std::string, s
     std::unique_ptr<FilterSet> filters = DisplayReachable("setup") ? OpenFilters() : nullptr;
     if (!filters) return kExitUsage;
     for (FilterSet::Entry& entry : filters->entries())
-        if (entry.control->Call("HasSetup").Bool()) return entry.control->Call("Setup").ok() ? kExitOk : kExitUsage;
+        if (entry.control->Call("HasSetup").Bool())
+            return entry.control->Call("Setup").ok() ? kExitOk : kExitUsage;
     return Error("setup: no registered filter has settings"), kExitUsage;
 }
 
