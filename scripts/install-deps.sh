@@ -8,6 +8,7 @@ packages=(
   libfontconfig-dev libfreetype-dev
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
+  qt6-base-dev xvfb xdotool x11-apps netpbm
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -174,6 +174,7 @@ bool CFilterCtrl::HasSetup() {
 // TRUE whether the user confirmed or cancelled; a sheet that could not be shown, or a copy that
 // could not be made, changes nothing and writes nothing.
 bool CFilterCtrl::Setup() {
+    LoadUiModule();
     UiHooks& hooks = CurrentUiHooks();
     if (hooks.runSetupSheet == nullptr) return true;
     FilterSettings edited;
@@ -188,6 +189,7 @@ bool CFilterCtrl::Setup() {
 // The pages live in the dialogs module; without it the property frame cannot be shown, which is
 // the frame's failure.
 bool CFilterCtrl::ShowProperties() {
+    LoadUiModule();
     UiHooks& hooks = CurrentUiHooks();
     if (hooks.showPropertyFrame == nullptr) return false;
     return SUCCEEDED(hooks.showPropertyFrame(this));

@@ -6,6 +6,7 @@
 
 #include "control/FilterSettings.h"
 #include "platform/com/Com.h"
+#include "platform/resources/Resources.h"
 
 namespace aldra {
 
@@ -21,5 +22,18 @@ struct UiHooks {
 };
 
 UiHooks& CurrentUiHooks();
+
+// The dialogs module lies beside the filter module (ALDRA_UI_MODULE names another) and exports one
+// entry, which fills the hooks. The module links its own copy of the resource lookup, so it is told
+// how to find the resource module in force.
+inline constexpr const char* kUiModuleFile = "libaldra-eps-ui.so";
+inline constexpr const char* kUiModuleVariable = "ALDRA_UI_MODULE";
+inline constexpr const char* kUiModuleEntry = "AldraInstallUiHooks";
+using ResourceModuleInForce = const ResourceModule* (*)();
+using InstallUiHooks = void (*)(UiHooks* hooks, ResourceModuleInForce resources);
+
+// Loads the dialogs module and takes its hooks, once per process; hooks already installed (by a
+// program that links the dialogs in) are kept. False when the hooks are still missing.
+bool LoadUiModule();
 
 }  // namespace aldra

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -180,6 +181,35 @@ int RunInfo(const std::vector<std::string>& args, const std::map<std::string, st
         if (facts.status != FileStatus::Accepted) status = std::max(status, ReportFileProblem(facts));
     }
     return status;
+}
+
+// Without a display the filter answers as for a sheet the user cancelled, so the host says why first.
+bool DisplayReachable(const char* command) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name); value != nullptr && value[0] != '\0') return true;
+    return Error(std::string(command) + ": no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"), false;
+}
+
+int RunProperties(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
+    if (args.size() != 1)
+        return Error("properties: expected FILE (see aldra-eps properties --help)"), kExitUsage;
+    std::unique_ptr<FilterSet> filters = DisplayReachable("properties") ? OpenFilters() : nullptr;
+    if (!filters) return kExitUsage;
+    FilterControl* control = nullptr;
+    FileFacts facts = ReadFileFacts(*filters, args[0], true, &control);
+    if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
+    if (control->Call("ShowProperties").Bool()) return kExitOk;
+    return Error("properties: the filter could not show its pages"), kExitUsage;
+}
+
+int RunSetup(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
+    if (!args.empty()) return Error("setup: expected no arguments (see aldra-eps setup --help)"), kExitUsage;
+    std::unique_ptr<FilterSet> filters = DisplayReachable("setup") ? OpenFilters() : nullptr;
+    if (!filters) return kExitUsage;
+    for (FilterSet::Entry& entry : filters->entries())
+        if (entry.control->Call("HasSetup").Bool())
+            return entry.control->Call("Setup").ok() ? kExitOk : kExitUsage;
+    return Error("setup: no registered filter has settings"), kExitUsage;
 }
 
 bool Exists(const std::string& path) {
@@ -389,6 +419,18 @@ const std::vector<Command>& Commands() {
          {},
          {},
          RunSettings},
+        {"properties",
+         "properties FILE",
+         "Shows the filter's property pages for the file, on the user's display.",
+         {},
+         {},
+         RunProperties},
+        {"setup",
+         "setup",
+         "Shows the filter's setup sheet on the user's display; OK saves the settings.",
+         {},
+         {},
+         RunSetup},
     };
     return commands;
 }
