@@ -37,7 +37,13 @@ while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=:$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+# A loaded machine can take several seconds to bring the server up.
+ready=""
+for _ in $(seq 300); do
+  if xdotool getmouselocation >/dev/null 2>&1; then ready=1; break; fi
+  sleep 0.1
+done
+[ -n "$ready" ] || fail "Xvfb :$display did not start within 30 s"
 
 # Waits for the window named $1 and gives it the keyboard.
 focus() {
