@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -42,8 +43,9 @@ struct Choice {
     bool italic = false;
 };
 
-// FreeType and fontconfig are set up once per process and never torn down, since contexts may be
-// freed during exit. The lock guards opening and closing faces and the memo of choices.
+// FreeType and fontconfig are set up once per process. FreeType stays until the end, since
+// contexts holding faces may be freed during exit; fontconfig's configuration is released at exit,
+// after which no new face is chosen. The lock guards opening and closing faces and the choices.
 struct Libraries {
     FT_Library freetype = nullptr;
     FcConfig* config = nullptr;
@@ -51,11 +53,24 @@ struct Libraries {
     std::map<std::string, Choice> choices;
 };
 
+Libraries* TheLibraries() {
+    static Libraries* libraries = new Libraries;
+    return libraries;
+}
+
+void ReleaseFontconfig() {
+    Libraries& l = *TheLibraries();
+    std::lock_guard<std::mutex> guard(l.lock);
+    if (l.config != nullptr) FcConfigDestroy(l.config);
+    l.config = nullptr;
+}
+
 Libraries& Shared() {
     static Libraries* libraries = [] {
-        auto* l = new Libraries;
+        Libraries* l = TheLibraries();
         if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
         l->config = FcInitLoadConfigAndFonts();
+        std::atexit(ReleaseFontconfig);
         return l;
     }();
     return *libraries;
@@ -217,11 +232,12 @@ class FreeTypeFace final : public Face {
 std::unique_ptr<FreeTypeFace> Open(const Request& request) {
     Libraries& l = Shared();
     std::lock_guard<std::mutex> guard(l.lock);
-    if (l.freetype == nullptr || l.config == nullptr) return nullptr;
+    if (l.freetype == nullptr) return nullptr;
     const std::string key = request.Key();
     auto it = l.choices.find(key);
     if (it == l.choices.end()) {
         Choice choice;
+        if (l.config == nullptr) return nullptr;
         if (!Choose(l, request, &choice)) return nullptr;
         it = l.choices.emplace(key, std::move(choice)).first;
     }
