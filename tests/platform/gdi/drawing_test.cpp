@@ -235,6 +235,14 @@ std::vector<POINT> Zigzag(int n) {
     return p;
 }
 
+// Vertical segments far to the left whose million-pixel pens end at varying columns inside the
+// bitmap: each covers part of every row.
+std::vector<POINT> WideEdges(int n) {
+    std::vector<POINT> p;
+    for (int i = 0; i < n; ++i) p.push_back({-499872 + (i * 37) % 101, i % 2 == 0 ? -1000 : 1000});
+    return p;
+}
+
 std::vector<POINT> TinySteps(int n) {
     std::vector<POINT> p;
     for (int i = 0; i < n; ++i) p.push_back({128 + (i % 3), 128 + (i % 5) - (i / 4096)});
@@ -255,6 +263,7 @@ TEST(Hostile, HugeCoordinatesAndCountsEndQuickly) {
         {"MillionTinySegments", 2, TinySteps(1000000), false},
         {"ZigzagOfTwentyThousandEdgesAcrossEveryRow", 1, Zigzag(20000), true},
         {"ThousandsOfWideSegmentsAcross", 40, Zigzag(4000), false},
+        {"MillionPixelPensEndingInside", 1000000, WideEdges(20000), false},
     };
     for (const Hostile& h : rows) {
         SCOPED_TRACE(h.name);
