@@ -96,6 +96,33 @@ TEST_P(Fills, PaintThePixelsWhoseCentresAreInside) {
 INSTANTIATE_TEST_SUITE_P(Polygons, Fills, ::testing::ValuesIn(kFills),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Indexed targets with a grey table take the nearest grey; the sub-byte depths keep their
+// neighbours' bits.
+TEST(Polygons, IndexedTargetsTakeTheNearestGreyOfTheirTable) {
+    struct Depth {
+        uint32_t bpp;
+        uint32_t step;  // table entry i is grey i * step
+        uint32_t want;  // the index of RGB(100, 100, 100)
+    };
+    for (const Depth& d : {Depth{1, 255, 0}, Depth{4, 17, 6}, Depth{8, 1, 100}}) {
+        SCOPED_TRACE(d.bpp);
+        RGBQUAD greys[256] = {};
+        for (uint32_t i = 0; i < (1u << d.bpp); ++i)
+            greys[i] = RGBQUAD{BYTE(i * d.step), BYTE(i * d.step), BYTE(i * d.step), 0};
+        Target t(d.bpp, 21, 9, 0xFF, greys, 1u << d.bpp);
+        HBRUSH grey = CreateSolidBrush(RGB(100, 100, 100));
+        HGDIOBJ oldBrush = SelectObject(t.dc, grey);
+        HGDIOBJ oldPen = SelectObject(t.dc, GetStockObject(NULL_PEN));
+        const POINT band[] = {{3, 2}, {17, 2}, {17, 6}, {3, 6}};
+        ASSERT_TRUE(Polygon(t.dc, band, 4));
+        const uint32_t white = (1u << d.bpp) - 1;
+        t.Expect([&](int x, int y) { return x >= 3 && x < 17 && y >= 2 && y < 6 ? d.want : white; });
+        SelectObject(t.dc, oldBrush);
+        SelectObject(t.dc, oldPen);
+        DeleteObject(grey);
+    }
+}
+
 TEST(Polygons, OutlineWithThePenAroundTheFill) {
     Canvas c(20, 20, 1);
     HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
