@@ -228,6 +228,13 @@ TEST(Clipping, APolygonRegionReplacesARectangleAndTheCallerMayDeleteIt) {
     EXPECT_EQ(SelectClipRgn(lines.dc, nullptr), SIMPLEREGION);
     Polyline(lines.dc, across, 2);
     EXPECT_EQ(lines.Count(), 20);
+    // A polygon of two points is an empty region: it hides everything.
+    HRGN flat = CreatePolygonRgn(across, 2, ALTERNATE);
+    SelectClipRgn(lines.dc, flat);
+    DeleteObject(flat);
+    const POINT down[] = {{1, 0}, {1, 20}};
+    Polyline(lines.dc, down, 2);
+    EXPECT_EQ(lines.Count(), 20);
 }
 
 TEST(Clipping, StaleHandlesFailCleanly) {
