@@ -237,6 +237,19 @@ TEST(Clipping, APolygonRegionReplacesARectangleAndTheCallerMayDeleteIt) {
     EXPECT_EQ(lines.Count(), 20);
 }
 
+TEST(Clipping, PolygonFillsAndOutlinesStayInsideTheRegion) {
+    Canvas c(110, 105, 3);
+    HRGN box = CreateRectRgn(30, 40, 90, 70);
+    SelectClipRgn(c.dc, box);
+    DeleteObject(box);
+    const POINT tri[] = {{0, 100}, {100, 100}, {100, 0}};
+    ASSERT_TRUE(Polygon(c.dc, tri, 3));
+    c.Expect([](int x, int y) {
+        const bool inBox = x >= 30 && x < 90 && y >= 40 && y < 70;
+        return inBox && x + y + 1 >= 100 - 2 ? kInk : kWhite;  // the fill and half the pen's width
+    });
+}
+
 TEST(Clipping, StaleHandlesFailCleanly) {
     HRGN region = CreateRectRgn(0, 0, 1, 1);
     ASSERT_TRUE(DeleteObject(region));
