@@ -123,6 +123,44 @@ TEST(Polygons, IndexedTargetsTakeTheNearestGreyOfTheirTable) {
     }
 }
 
+// The winding number at the centre of pixel (x, y), counted edge by edge: an edge from a to b
+// counts when its crossing of the centre's row lies at or left of the centre.
+int WindingAt(const std::vector<POINT>& poly, int x, int y) {
+    int winding = 0;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        POINT a = poly[i], b = poly[(i + 1) % poly.size()];
+        const int direction = a.y < b.y ? 1 : -1;
+        if (a.y > b.y) std::swap(a, b);
+        if (!(a.y <= y && y < b.y)) continue;  // integer ends: the row's centre y + 0.5 is within
+        const int64_t dy = b.y - a.y, dx = b.x - a.x;
+        if (2 * int64_t{a.x} * dy + (2 * int64_t{y} + 1 - 2 * int64_t{a.y}) * dx <= (2 * int64_t{x} + 1) * dy)
+            winding += direction;
+    }
+    return winding;
+}
+
+TEST(Polygons, RandomPolygonsMatchTheWindingAtEachPixelCentre) {
+    uint32_t seed = 12345;
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<POINT> poly(static_cast<size_t>(3 + next(10)));
+        for (POINT& p : poly) p = POINT{next(80) - 20, next(80) - 20};
+        const int mode = round % 2 == 0 ? ALTERNATE : WINDING;
+        Canvas c(40, 40, 1);
+        SelectObject(c.dc, GetStockObject(NULL_PEN));
+        SetPolyFillMode(c.dc, mode);
+        ASSERT_TRUE(Polygon(c.dc, poly.data(), static_cast<int>(poly.size())));
+        c.Expect([&](int x, int y) {
+            const int w = WindingAt(poly, x, y);
+            return (mode == ALTERNATE ? (w & 1) != 0 : w != 0) ? kInk : kWhite;
+        });
+        if (HasFatalFailure()) return;
+    }
+}
+
 TEST(Polygons, OutlineWithThePenAroundTheFill) {
     Canvas c(20, 20, 1);
     HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
