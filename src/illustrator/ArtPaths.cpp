@@ -4,9 +4,9 @@
 
 #include "illustrator/ArtNumbers.h"
 #include "illustrator/ArtOperands.h"
+#include "illustrator/ArtTokens.h"
 #include "illustrator/DrawingLayer.h"
 #include "illustrator/PointList.h"
-#include "illustrator/ArtTokens.h"
 
 namespace aldra {
 

@@ -77,7 +77,7 @@ struct ArtState {
     double currentY;
     BufferPtr points;  // device points of the current path
     PageBox bbox;
-    Rect target;  // device rectangle the page is mapped into
+    Rect target;   // device rectangle the page is mapped into
     double scale;  // device pixels per page unit
     ColourRef fillColour;
     bool fillIsPattern;
@@ -91,8 +91,8 @@ struct ArtState {
     TextMatrix textMatrix;
     bool vertical;
     Rect placedFrame;  // device frame for a nested document
-    int depth;  // 0 for the document the caller opened
-    bool embedded;  // an embedded document, which ends at its own "%%EndDocument" line
+    int depth;         // 0 for the document the caller opened
+    bool embedded;     // an embedded document, which ends at its own "%%EndDocument" line
     ArtBudget* budget;
     ArtBudget ownBudget;  // used when the pass is not nested
 };
