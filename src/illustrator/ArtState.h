@@ -32,7 +32,7 @@ inline constexpr int kMaxNesting = 32;
 inline constexpr int kMaxIncludedFiles = 64;
 // Points handed to GDI over one drawing. Painting does not end a path, so a path painted after
 // every segment costs the square of its length; past this budget nothing more is painted.
-inline constexpr uint64_t kMaxPaintedPoints = uint64_t{1} << 26;
+inline constexpr uint64_t kMaxPaintedPoints = uint64_t{1} << 24;
 
 // Shared by a top-level pass and every pass nested in it.
 struct ArtBudget {
