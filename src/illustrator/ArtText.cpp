@@ -71,8 +71,9 @@ bool DrawTextString(ArtState* state, uint16_t code) {
     if (text[text[0]] == '\r') --text[0];
     if (!state->fillText && !state->strokeText) return true;
     TargetRaster* surface = state->surface;
-    int32_t size = static_cast<int32_t>(TruncClamped(
-        state->scale * state->fontSize * state->textMatrix.d + 0.5, INT32_MIN, TallestText(state)));
+    int32_t tallest = TallestText(state);
+    int32_t size = static_cast<int32_t>(
+        TruncClamped(state->scale * state->fontSize * state->textMatrix.d + 0.5, -tallest, tallest));
     int32_t h = std::max(size, kSmallestReadableText);
     SetFontHeight(surface, h);
     SetVerticalText(surface, state->vertical ? 1 : 0);
