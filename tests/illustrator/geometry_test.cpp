@@ -147,5 +147,28 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
     }
 }
 
+TEST(RenderPass, IncludedFilesAreDrawnIntoTheirFrameButNeverIntoThemselves) {
+    TempDir folder;
+    const std::string placed = folder.Write("placed.ai", ArtworkFile(kWholePage));
+    const std::string frame = "0.5 0 0 0.5 50 0 0 0 100 100 (p) `\n";
+    Drawing d(ArtworkFile(frame + "%%IncludeFile: " + placed + ")\n"), 100, 100);
+    ASSERT_EQ(d.status, kOk);
+    EXPECT_EQ(d.Grey(75, 75), 0);
+    EXPECT_EQ(d.Grey(25, 75), 255);
+    // A file that includes itself gets the crossed frame instead of waiting on its own lock.
+    const std::string self = folder.File("self.ai");
+    folder.Write("self.ai", ArtworkFile(frame + "%%IncludeFile: " + self + ")\n"));
+    TargetRaster target{};
+    ASSERT_EQ(CreateTargetRaster(8, 100, 100, &target), kOk);
+    EpsReader eps;
+    ASSERT_EQ(OpenEps(self.c_str(), &eps), kOk);
+    Rect all{0, 0, 100, 100};
+    EXPECT_EQ(RenderIllustratorArt(&eps, &target, &all), kOk);
+    CloseEps(&eps);
+    const RasterImage& r = target.raster;
+    EXPECT_EQ(r.pixels[(r.height - 1 - 75) * r.rowBytes + 75], 255);  // on the diagonal, black
+    DestroyTargetRaster(&target);
+}
+
 }  // namespace
 }  // namespace aldra
