@@ -47,10 +47,10 @@ void HandleSwitch(uint8_t* line, ArtState* state) {
     } else if (MatchKeyword(line, "%EOF")) {
         state->setupEnded = true;
         state->inTrailer = true;
-        state->stop = true;
+        // An embedded document goes on to its end line, so that the document around it never
+        // takes that line for its own.
+        state->stop = !state->embedded;
     } else if (state->embedded && MatchKeyword(line, "%EndDocument")) {
-        // Its "%%EOF" usually comes first; without one the pass must not read on into the
-        // document that embeds it.
         state->stop = true;
     }
 }

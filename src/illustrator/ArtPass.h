@@ -10,13 +10,13 @@ namespace aldra {
 
 using OperatorDispatcher = void (*)(EpsReader* eps, ArtState* state, uint16_t code);
 
-// Reads from the current position until the document ends ("%%EOF", the end of the file, or for an
-// embedded document its own end line): 0, or the error that ended it.
+// Reads from the current position until the document ends: at "%%EOF" or the end of the file, and
+// an embedded document at its own "%%EndDocument" line instead of "%%EOF". 0, or the error that
+// ended it.
 Status RunPassLoop(EpsReader* eps, ArtState* state, OperatorDispatcher dispatch);
 
 // The render pass from the current position into the target rectangle. `parent` is the pass the
-// document is nested in (null for the top level); an embedded document also ends at its
-// "%%EndDocument" line. 2020 when nothing was painted.
+// document is nested in (null for the top level). 2020 when nothing was painted.
 Status RunArtPass(EpsReader* eps, TargetRaster* surface, const Rect* target, const ArtState* parent = nullptr,
                   bool embedded = false);
 

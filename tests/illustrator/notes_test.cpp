@@ -58,6 +58,13 @@ TEST(DrawingText, GroupsPiecesBySizeFromTheLargest) {
                      EmbeddedDocument(ArtworkFile(Piece("Inner", 12) + Piece("Head", 30))) +
                      Piece("After", 12)),
          100, kOk, "Head\n\rOuter Inner After\n\r"},
+        {"documents embedded in embedded documents",
+         ArtworkFile(
+             Piece("A", 12) +
+             EmbeddedDocument(ArtworkFile(Piece("B", 12) + EmbeddedDocument(ArtworkFile(Piece("C", 12))) +
+                                          "/_Helvetica 30 Tf\n(D) Tx\n")) +
+             Piece("E", 12)),
+         100, kOk, "D\n\rA B C E\n\r"},
         {"a long word ends the pass, the text so far is kept",
          ArtworkFile(Piece("Kept", 10) + "userdict\n" + Piece("Lost", 10)), 100, kErrFormat, "Kept\n\r"},
         {"no Illustrator file", "%!PS-Adobe-3.0\n%%Creator: Someone\n%%EndSetup\n(Text) Tx\n", 100,
