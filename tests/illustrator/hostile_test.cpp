@@ -22,7 +22,14 @@ std::string PaintedSegments(int n) {
     return out;
 }
 
-TEST(RenderPass, HostileArtworkEndsCleanly) {
+// Each piece of text in a size of its own.
+std::string TextSizes(int n) {
+    std::string out = "0 To\n1 0 0 1 0 0 0 Tp\n0 Tr\n";
+    for (int i = 0; i < n; ++i) out += "/_Helvetica " + std::to_string(i) + " Tf\n(x) Tx\n";
+    return out + "TO\n";
+}
+
+TEST(ArtPasses, HostileArtworkEndsCleanly) {
     const std::string huge(250, '9');
     const std::string fill = "0 0 m\n100 0 l\n100 100 l\nf\n";
     const std::string head = "%!PS-Adobe-3.0\n%%Creator: Adobe Illustrator(TM) 3.2\n";
@@ -53,6 +60,7 @@ TEST(RenderPass, HostileArtworkEndsCleanly) {
              Repeat("%%EndDocument\n", 5000),
          kOk},
         {"a path painted after each of 100,000 segments", ArtworkFile(PaintedSegments(100000)), kOk},
+        {"text in ten thousand sizes", ArtworkFile(TextSizes(10000)), kOk},
         {"a placed frame of huge numbers",
          ArtworkFile(fill + "1 0 0 1 " + huge + " 0 0 0 " + huge + " " + huge +
                      " (a) `\n%%IncludeFile: /nonexistent)\n"),
@@ -63,6 +71,16 @@ TEST(RenderPass, HostileArtworkEndsCleanly) {
         auto start = std::chrono::steady_clock::now();
         Drawing d(c.file, 64, 64);
         EXPECT_EQ(d.status, c.status);
+        // The text pass reads the same file with the same reader; it ends as cleanly, and holds no
+        // more than its limit.
+        TempDir folder;
+        EpsReader eps;
+        ASSERT_EQ(OpenEps(folder.Write("art.ai", c.file).c_str(), &eps), kOk);
+        BufferPtr notes;
+        ASSERT_EQ(NewBuffer(0, &notes), kOk);
+        (void)CollectIllustratorText(&eps, notes.get(), 100);
+        CloseEps(&eps);
+        EXPECT_LE(GetBufferSize(notes.get()), 100u);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     }
 }
