@@ -8,6 +8,7 @@ packages=(
   libfontconfig-dev libfreetype-dev
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
+  ghostscript
 )
 missing=()
 for p in "${packages[@]}"; do
