@@ -2,33 +2,13 @@
 
 #include <cstdint>
 
+#include "base/Windows1252.h"
 #include "platform/com/Bstr.h"
 
 namespace aldra {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-// Windows-1252 bytes 0x80-0x9F. The five bytes the code page leaves unassigned map to the C1
-// control of the same value, so every byte survives a round trip.
-constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t AnsiByteToUtf16(uint8_t byte) {
-    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
-    return byte;
-}
-
-// The 1252 byte for one code point, or '?' when the code page lacks it.
-char CodePointToAnsi(char32_t point) {
-    if (point < 0x80 || (point >= 0xA0 && point <= 0xFF)) return static_cast<char>(point);
-    for (int i = 0; i < 32; ++i) {
-        if (kHighControls[i] == point) return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -128,14 +108,14 @@ BSTR AllocBstr(const std::u16string& text) {
 std::u16string AnsiToUtf16(std::string_view ansi) {
     std::u16string text;
     text.reserve(ansi.size());
-    for (char c : ansi) text.push_back(AnsiByteToUtf16(static_cast<uint8_t>(c)));
+    for (char c : ansi) text.push_back(Windows1252ToUtf16(static_cast<uint8_t>(c)));
     return text;
 }
 
 std::string Utf16ToAnsi(std::u16string_view text) {
     std::string ansi;
     ansi.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) ansi.push_back(CodePointToAnsi(NextUtf16(text, &pos)));
+    for (size_t pos = 0; pos < text.size();) ansi.push_back(CodePointToWindows1252(NextUtf16(text, &pos)));
     return ansi;
 }
 
@@ -191,7 +171,7 @@ std::string AnsiToUtf8(std::string_view ansi) {
 std::string Utf8ToAnsi(std::string_view utf8) {
     std::string ansi;
     ansi.reserve(utf8.size());
-    for (size_t pos = 0; pos < utf8.size();) ansi.push_back(CodePointToAnsi(NextUtf8(utf8, &pos)));
+    for (size_t pos = 0; pos < utf8.size();) ansi.push_back(CodePointToWindows1252(NextUtf8(utf8, &pos)));
     return ansi;
 }
 

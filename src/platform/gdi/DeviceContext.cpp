@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/gdi/Context.h"
+#include "platform/gdi/Drawing.h"
 #include "platform/gdi/ObjectTable.h"
 
 namespace aldra {
@@ -38,6 +39,7 @@ HDC MakeDc(gdi::Kind kind, int dpiX, int dpiY) {
         o->dc.bitmap = HBITMAP::FromRaw(gdi::DefaultBitmapHandle());
         o->dc.brush = HBRUSH::FromRaw(gdi::StockHandle(WHITE_BRUSH));
         o->dc.pen = HPEN::FromRaw(gdi::StockHandle(BLACK_PEN));
+        o->dc.font = HFONT::FromRaw(gdi::StockHandle(SYSTEM_FONT));
     }
     return HDC::FromRaw(gdi::Insert(std::move(o)));
 }
@@ -137,6 +139,7 @@ BOOL DeleteDC(HDC dc) {
         Unselect(o->dc.bitmap);
         Unselect(o->dc.brush);
         Unselect(o->dc.pen);
+        Unselect(o->dc.font);
     }
     gdi::Remove(dc.Raw());
     return TRUE;
@@ -171,6 +174,12 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         case gdi::Kind::Pen:
             previous = context->dc.pen;
             break;
+        case gdi::Kind::Font:
+            previous = context->dc.font;
+            break;
+        case gdi::Kind::Region:
+            // Windows answers with the region's kind in place of a handle.
+            return HGDIOBJ::FromRaw(static_cast<uint32_t>(SelectClipRgn(dc, HRGN(object))));
         default:
             return nullptr;
     }
@@ -179,8 +188,10 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     ++o->selections;
     if (o->kind == gdi::Kind::Brush) {
         context->dc.brush = HBRUSH(object);
-    } else {
+    } else if (o->kind == gdi::Kind::Pen) {
         context->dc.pen = HPEN(object);
+    } else {
+        context->dc.font = HFONT(object);
     }
     return previous;
 }

@@ -15,7 +15,7 @@ HDC GetDC(HWND window);
 // 1 when `dc` came from GetDC, else 0.
 int ReleaseDC(HWND window, HDC dc);
 // A memory context with the resolution of `dc` (of the screen when null), holding a 1 x 1
-// monochrome bitmap, the white brush and the black pen until others are selected.
+// monochrome bitmap, the white brush, the black pen and SYSTEM_FONT until others are selected.
 HDC CreateCompatibleDC(HDC dc);
 // Frees a memory context; what was selected in it becomes free again (not deleted).
 BOOL DeleteDC(HDC dc);
@@ -24,7 +24,8 @@ BOOL DeleteDC(HDC dc);
 int GetDeviceCaps(HDC dc, int index);
 
 // Bitmaps go only into memory contexts and only into one at a time. Returns the object replaced,
-// or null when the selection is refused.
+// or null when the selection is refused. A region is copied as the clipping region (SelectClipRgn)
+// and its kind comes back in place of a handle, as in Windows.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 
 // Logical to device coordinates: device = logical * viewportExt / windowExt, rounded half away

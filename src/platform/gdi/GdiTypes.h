@@ -106,6 +106,7 @@ inline constexpr int HOLLOW_BRUSH = NULL_BRUSH;
 inline constexpr int WHITE_PEN = 6;
 inline constexpr int BLACK_PEN = 7;
 inline constexpr int NULL_PEN = 8;
+inline constexpr int SYSTEM_FONT = 13;
 
 inline constexpr int PS_SOLID = 0;
 inline constexpr int PS_NULL = 5;

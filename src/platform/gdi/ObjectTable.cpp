@@ -11,7 +11,7 @@ namespace {
 // Stock objects sit at fixed small numbers; everything else is numbered from kFirstDynamic on,
 // never reusing a number while it is live, so stale handles do not alias new objects for long.
 constexpr uint32_t kStockBase = 0x10;
-constexpr int kStockCount = NULL_PEN + 1;
+constexpr int kStockCount = SYSTEM_FONT + 1;
 constexpr uint32_t kDefaultBitmap = kStockBase + kStockCount;
 constexpr uint32_t kFirstDynamic = 0x100;
 constexpr uint32_t kStep = 4;
@@ -43,6 +43,15 @@ Object* MakeStockPen(COLORREF colour, int style) {
     o->stock = true;
     o->pen.colour = colour;
     o->pen.style = style;
+    return o;
+}
+
+Object* MakeStockFont() {
+    auto* o = new (std::nothrow) Object(Kind::Font);
+    if (o == nullptr) return nullptr;
+    o->stock = true;
+    o->font.height = 16;  // cell height, the usual system font's
+    o->font.weight = 700;
     return o;
 }
 
@@ -86,8 +95,12 @@ Object* MakeStock(int index) {
             return MakeStockPen(RGB(0, 0, 0), PS_SOLID);
         case NULL_PEN:
             return MakeStockPen(0, PS_NULL);
-        default:
+        case SYSTEM_FONT:
+            return MakeStockFont();
+        case kStockCount:
             return MakeDefaultBitmap();
+        default:
+            return nullptr;  // numbers Windows gives to stock objects this layer lacks
     }
 }
 

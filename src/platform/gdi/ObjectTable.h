@@ -3,12 +3,13 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/gdi/GdiTypes.h"
 
 namespace aldra::gdi {
 
-enum class Kind : uint8_t { Bitmap, Brush, Pen, ScreenDc, MemoryDc };
+enum class Kind : uint8_t { Bitmap, Brush, Pen, Region, Font, ScreenDc, MemoryDc };
 
 struct BitmapData {
     BITMAPINFOHEADER header{};  // as created; biHeight keeps its sign
@@ -34,6 +35,33 @@ struct PenData {
     COLORREF colour = 0;
 };
 
+// A rectangle or a polygon in device coordinates; an empty rectangle is the empty region.
+struct RegionData {
+    bool polygon = false;
+    int32_t left = 0, top = 0, right = 0, bottom = 0;  // the rectangle, left <= right, top <= bottom
+    std::vector<int32_t> points;                       // the polygon's x, y pairs
+    int fillMode = 1;                                  // ALTERNATE or WINDING
+};
+
+// A region made into pixels for one bitmap size: the covered [x0, x1) pairs of each row, sorted.
+struct ClipSpans {
+    int32_t width = -1;
+    int32_t height = -1;
+    std::vector<uint32_t> rowStart;  // height + 1 offsets into xs
+    std::vector<int32_t> xs;
+};
+
+struct FontData {
+    int32_t height = 0;  // as in LOGFONTA: negative the em height, positive the cell height
+    int32_t weight = 0;
+    bool italic = false;
+    char face[32] = {};  // zero-terminated
+};
+
+// The faces a memory context has opened, kept until it is deleted (see Fonts.cpp).
+struct FaceCache;
+void DeleteFaceCache(FaceCache* cache);
+
 struct DcData {
     int dpiX = 96;
     int dpiY = 96;
@@ -44,6 +72,17 @@ struct DcData {
     SIZE windowExt{1, 1};
     SIZE viewportExt{1, 1};
     int stretchMode = BLACKONWHITE;
+    int32_t positionX = 0;  // the current position, logical
+    int32_t positionY = 0;
+    int polyFillMode = 1;  // ALTERNATE
+    HFONT font;
+    COLORREF textColour = 0;
+    COLORREF backgroundColour = 0xFFFFFF;
+    int backgroundMode = 2;  // OPAQUE
+    bool clipped = false;
+    RegionData clip;
+    ClipSpans clipSpans;  // clip made into pixels for the bitmap last drawn into
+    std::shared_ptr<FaceCache> faces;
 };
 
 struct Object {
@@ -53,6 +92,8 @@ struct Object {
     BitmapData bitmap;
     BrushData brush;
     PenData pen;
+    RegionData region;
+    FontData font;
     DcData dc;
 
     explicit Object(Kind k) : kind(k) {}
@@ -69,8 +110,8 @@ Object* Find(uint32_t raw, Kind kind);
 // Takes a non-stock object out of the table; null when there is none.
 std::unique_ptr<Object> Remove(uint32_t raw);
 
-// The stock objects, made on first use. The default bitmap is the 1 x 1 monochrome bitmap every
-// new memory context holds.
+// The stock objects (brushes, pens and SYSTEM_FONT), made on first use. The default bitmap is the 1 x 1
+// monochrome bitmap every new memory context holds.
 Object* Stock(int index);
 uint32_t StockHandle(int index);
 uint32_t DefaultBitmapHandle();

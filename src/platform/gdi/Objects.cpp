@@ -14,8 +14,7 @@ HGDIOBJ GetStockObject(int index) {
 BOOL DeleteObject(HGDIOBJ object) {
     const gdi::Object* o = gdi::Find(object.Raw());
     if (o == nullptr) return FALSE;
-    if (o->kind != gdi::Kind::Bitmap && o->kind != gdi::Kind::Brush && o->kind != gdi::Kind::Pen)
-        return FALSE;
+    if (o->kind == gdi::Kind::ScreenDc || o->kind == gdi::Kind::MemoryDc) return FALSE;
     if (o->stock) return TRUE;
     if (o->selections > 0) return FALSE;
     gdi::Remove(object.Raw());

@@ -4,7 +4,7 @@
 
 namespace aldra {
 
-// Stock brushes and pens; null for other indices. Deleting one is a no-op that succeeds.
+// Stock brushes, pens and SYSTEM_FONT; null for other indices. Deleting one is a no-op that succeeds.
 HGDIOBJ GetStockObject(int index);
 // FALSE for a stale handle and for an object still selected into a context (Windows leaves that
 // undefined; here it stays alive and usable).
