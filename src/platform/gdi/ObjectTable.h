@@ -47,7 +47,8 @@ struct RegionData {
 struct ClipSpans {
     int32_t width = -1;
     int32_t height = -1;
-    std::vector<uint32_t> rowStart;  // height + 1 offsets into xs
+    int32_t left = 0, top = 0, right = 0, bottom = 0;  // the bounds of all spans
+    std::vector<uint32_t> rowStart;                    // height + 1 offsets into xs
     std::vector<int32_t> xs;
 };
 

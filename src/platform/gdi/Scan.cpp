@@ -1,0 +1,203 @@
+#include "platform/gdi/Scan.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace aldra::gdi {
+namespace {
+
+// An edge waiting for its first row; `from` is the index of its first point.
+struct Pending {
+    int32_t row;
+    uint32_t from;
+};
+
+// An edge crossing the current row. `q` is the first pixel whose centre lies right of the crossing:
+// q = ceil(n / d) for the exact crossing numerator n, with r = q * d - n in [0, d). Moving down a
+// row adds 2 dx = a * d + b to n.
+struct Active {
+    int64_t q, r, a, b, d;
+    int32_t endRow;
+    int32_t direction;
+};
+
+struct Crossing {
+    int64_t x;
+    int32_t direction;
+};
+
+__int128 FloorDiv(__int128 n, __int128 d) {
+    __int128 q = n / d;
+    if (q * d > n) --q;
+    return q;
+}
+
+struct Edge {
+    DevicePoint top, bottom;
+    int32_t direction;  // +1 when the polygon runs downwards along it
+};
+
+Edge Oriented(DevicePoint p, DevicePoint q) {
+    p = {ClampCoordinate(p.x), ClampCoordinate(p.y)};
+    q = {ClampCoordinate(q.x), ClampCoordinate(q.y)};
+    return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
+}
+
+Active Start(const Edge& e, int32_t row, int32_t endRow) {
+    const int64_t dy = e.bottom.y - e.top.y;
+    const int64_t dx = e.bottom.x - e.top.x;
+    const __int128 d = 2 * static_cast<__int128>(dy);
+    // The crossing at the row's centre, less half a pixel: n / d.
+    const __int128 n = (2 * static_cast<__int128>(e.top.x) - 1) * dy +
+                       (2 * static_cast<__int128>(row) + 1 - 2 * static_cast<__int128>(e.top.y)) * dx;
+    const __int128 q = -FloorDiv(-n, d);
+    const __int128 a = FloorDiv(2 * static_cast<__int128>(dx), d);
+    Active edge;
+    edge.q = static_cast<int64_t>(q);
+    edge.r = static_cast<int64_t>(q * d - n);
+    edge.a = static_cast<int64_t>(a);
+    edge.b = static_cast<int64_t>(2 * static_cast<__int128>(dx) - a * d);
+    edge.d = static_cast<int64_t>(d);
+    edge.endRow = endRow;
+    edge.direction = e.direction;
+    return edge;
+}
+
+void Step(Active& e) {
+    if (e.b > e.r) {
+        e.q += e.a + 1;
+        e.r = e.d - e.b + e.r;
+    } else {
+        e.q += e.a;
+        e.r -= e.b;
+    }
+}
+
+class Scanner {
+  public:
+    Scanner(const DevicePoint* points, size_t count, bool nonZero, int32_t width, int32_t height)
+        : points_(points), count_(count), nonZero_(nonZero), width_(width), height_(height) {}
+
+    void Run(SpanSink& sink) {
+        Collect();
+        std::sort(pending_.begin(), pending_.end(),
+                  [](const Pending& a, const Pending& b) { return a.row < b.row; });
+        size_t next = 0;
+        int32_t leftWinding = 0;
+        for (int32_t y = 0; y < height_; ++y) {
+            leftWinding += leftChanges_[static_cast<size_t>(y)];
+            for (; next < pending_.size() && pending_[next].row == y; ++next) Activate(pending_[next], y);
+            if (active_.empty() && leftWinding == 0) continue;
+            Cross(y);
+            EmitSorted(y, leftWinding, sink);
+        }
+    }
+
+  private:
+    Edge EdgeAt(uint32_t from) const { return Oriented(points_[from], points_[(from + 1) % count_]); }
+
+    // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
+    // wholly right of them, above or below change nothing.
+    void Collect() {
+        leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
+        for (size_t i = 0; i < count_; ++i) {
+            const Edge e = EdgeAt(static_cast<uint32_t>(i));
+            if (e.top.y == e.bottom.y || e.bottom.y <= 0 || e.top.y >= height_) continue;
+            const int32_t first = static_cast<int32_t>(std::max<int64_t>(e.top.y, 0));
+            const int32_t end = static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height_));
+            const int64_t left = std::min(e.top.x, e.bottom.x), right = std::max(e.top.x, e.bottom.x);
+            if (left >= width_) continue;
+            if (right < 0) {
+                leftChanges_[static_cast<size_t>(first)] += e.direction;
+                leftChanges_[static_cast<size_t>(end)] -= e.direction;
+                continue;
+            }
+            pending_.push_back(Pending{first, static_cast<uint32_t>(i)});
+        }
+    }
+
+    void Activate(const Pending& p, int32_t y) {
+        const Edge e = EdgeAt(p.from);
+        active_.push_back(Start(e, y, static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height_))));
+    }
+
+    // The crossings of row y, sorted into crossings_; edges ending at the row are dropped and the
+    // rest step down. Few crossings are sorted; many (a polygon of a million edges crossing every
+    // row) are counted into columns, which costs the row's width instead of a sort.
+    void Cross(int32_t y) {
+        crossings_.clear();
+        const bool counted = active_.size() * 16 > static_cast<size_t>(width_);
+        if (counted) columns_.assign(static_cast<size_t>(width_) + 1, 0);
+        for (size_t i = 0; i < active_.size();) {
+            Active& e = active_[i];
+            const int64_t x = std::clamp<int64_t>(e.q, 0, width_);
+            if (counted) {
+                columns_[static_cast<size_t>(x)] += e.direction;
+            } else {
+                crossings_.push_back(Crossing{x, e.direction});
+            }
+            if (y + 1 >= e.endRow) {
+                e = active_.back();
+                active_.pop_back();
+                continue;
+            }
+            Step(e);
+            ++i;
+        }
+        if (!counted) {
+            std::sort(crossings_.begin(), crossings_.end(),
+                      [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+            return;
+        }
+        for (int32_t x = 0; x <= width_; ++x) {
+            const int32_t change = columns_[static_cast<size_t>(x)];
+            if (change != 0) crossings_.push_back(Crossing{x, change});
+        }
+    }
+
+    bool Inside(int32_t winding) const { return nonZero_ ? winding != 0 : (winding & 1) != 0; }
+
+    void EmitSorted(int32_t y, int32_t winding, SpanSink& sink) {
+        bool inside = Inside(winding);
+        int64_t start = 0;
+        for (const Crossing& c : crossings_) {
+            winding += c.direction;
+            const bool now = Inside(winding);
+            if (now == inside) continue;
+            if (now) {
+                start = c.x;
+            } else if (start < c.x) {
+                sink.Span(y, static_cast<int32_t>(start), static_cast<int32_t>(c.x));
+            }
+            inside = now;
+        }
+        if (inside && start < width_) sink.Span(y, static_cast<int32_t>(start), width_);
+    }
+
+    const DevicePoint* points_;
+    size_t count_;
+    bool nonZero_;
+    int32_t width_, height_;
+    std::vector<Pending> pending_;
+    std::vector<int32_t> leftChanges_;
+    std::vector<Active> active_;
+    std::vector<Crossing> crossings_;
+    std::vector<int32_t> columns_;
+};
+
+}  // namespace
+
+bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, int32_t width, int32_t height,
+                 SpanSink& sink) {
+    if (points == nullptr || count < 2 || count > UINT32_MAX || width <= 0 || height <= 0) return true;
+    try {
+        Scanner scanner(points, count, nonZero, width, height);
+        scanner.Run(sink);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace aldra::gdi

@@ -1,0 +1,280 @@
+// Pens, polygons and clipping regions drawn into 24-bit targets: which pixels a shape covers, and
+// that hostile coordinates end quickly.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "GdiTestSupport.h"
+
+namespace aldra::test {
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kInk = 0x102030;  // RGB(0x10, 0x20, 0x30) as a 24-bit pixel value
+constexpr COLORREF kInkRef = RGB(0x10, 0x20, 0x30);
+
+// A white target with an ink brush and pen selected, put back and deleted on the way out.
+struct Canvas : Target {
+    HBRUSH brush = CreateSolidBrush(kInkRef);
+    HPEN pen;
+    HGDIOBJ oldBrush, oldPen;
+    Canvas(int w, int h, int penWidth, bool fill = true, int penStyle = PS_SOLID)
+        : Target(24, w, h, 0xFF), pen(CreatePen(penStyle, penWidth, kInkRef)) {
+        oldBrush = SelectObject(dc, fill ? HGDIOBJ(brush) : GetStockObject(NULL_BRUSH));
+        oldPen = SelectObject(dc, pen);
+    }
+    ~Canvas() {
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        EXPECT_TRUE(DeleteObject(brush));
+        EXPECT_TRUE(DeleteObject(pen));
+    }
+    int Count() const {
+        int n = 0;
+        for (int y = 0; y < info.header.biHeight; ++y)
+            for (int x = 0; x < info.header.biWidth; ++x) n += At(x, y) == kInk;
+        return n;
+    }
+};
+
+// Whether the pixel whose centre is (cx, cy) is inside; centres on a left or top edge count.
+using Inside = bool (*)(double cx, double cy);
+
+bool InSquareA(double x, double y) {
+    return x >= 10 && x < 40 && y >= 10 && y < 40;
+}
+bool InSquareB(double x, double y) {
+    return x >= 30 && x < 60 && y >= 30 && y < 60;
+}
+
+struct Fill {
+    const char* name;
+    std::vector<POINT> points;
+    int mode;
+    Inside inside;
+};
+
+// Two squares traced as one path, joined by a diagonal run out and back.
+const std::vector<POINT> kTwoSquares = {{10, 10}, {40, 10}, {40, 40}, {10, 40}, {10, 10},
+                                        {30, 30}, {60, 30}, {60, 60}, {30, 60}, {30, 30}};
+const std::vector<POINT> kSquareTwice = {{10, 10}, {50, 10}, {50, 50}, {10, 50},
+                                         {10, 10}, {50, 10}, {50, 50}, {10, 50}};
+
+const Fill kFills[] = {
+    {"TriangleCoversTheCentresInside",
+     {{0, 100}, {100, 100}, {100, 0}},
+     ALTERNATE,
+     [](double x, double y) { return x < 100 && y < 100 && x + y >= 100; }},
+    {"OverlapOfTwoSquaresStaysEmptyUnderAlternate", kTwoSquares, ALTERNATE,
+     [](double x, double y) { return InSquareA(x, y) != InSquareB(x, y); }},
+    {"OverlapOfTwoSquaresIsFilledUnderWinding", kTwoSquares, WINDING,
+     [](double x, double y) { return InSquareA(x, y) || InSquareB(x, y); }},
+    {"SquareTracedTwiceIsEmptyUnderAlternate", kSquareTwice, ALTERNATE, [](double, double) { return false; }},
+    {"SquareTracedTwiceIsFilledUnderWinding", kSquareTwice, WINDING,
+     [](double x, double y) { return x >= 10 && x < 50 && y >= 10 && y < 50; }},
+    {"ReachingFarOutsideIsCutAtTheBitmap",
+     {{-2000000000, 20}, {2000000000, 20}, {2000000000, 1000}, {-2000000000, 1000}},
+     ALTERNATE,
+     [](double, double y) { return y >= 20; }},
+};
+
+class Fills : public ::testing::TestWithParam<Fill> {};
+
+TEST_P(Fills, PaintThePixelsWhoseCentresAreInside) {
+    const Fill& f = GetParam();
+    Canvas c(110, 105, 1);
+    SelectObject(c.dc, GetStockObject(NULL_PEN));
+    EXPECT_EQ(SetPolyFillMode(c.dc, f.mode), ALTERNATE);
+    ASSERT_TRUE(Polygon(c.dc, f.points.data(), static_cast<int>(f.points.size())));
+    c.Expect([&](int x, int y) { return f.inside(x + 0.5, y + 0.5) ? kInk : kWhite; });
+}
+
+INSTANTIATE_TEST_SUITE_P(Polygons, Fills, ::testing::ValuesIn(kFills),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Polygons, OutlineWithThePenAroundTheFill) {
+    Canvas c(20, 20, 1);
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    SelectObject(c.dc, grey);
+    const POINT square[] = {{2, 2}, {12, 2}, {12, 12}, {2, 12}};
+    ASSERT_TRUE(Polygon(c.dc, square, 4));
+    c.Expect([](int x, int y) {
+        const bool frame =
+            (x >= 2 && x <= 12 && (y == 2 || y == 12)) || (y >= 2 && y <= 12 && (x == 2 || x == 12));
+        return frame ? kInk : x > 2 && x < 12 && y > 2 && y < 12 ? 0x808080u : kWhite;
+    });
+    SelectObject(c.dc, c.brush);
+    DeleteObject(grey);
+}
+
+// A horizontal stroke from (10, 20) to (50, 20) for each row: the rows it covers and its reach
+// left and right on the middle row and on the outermost row.
+struct Stroke {
+    int width;
+    int firstRow, lastRow;
+    int middleFrom, middleTo;  // covered columns on row 20, inclusive
+    int edgeFrom, edgeTo;      // on firstRow
+};
+
+const Stroke kStrokes[] = {
+    {1, 20, 20, 10, 49, 10, 49},  // the end pixel is left out
+    {6, 17, 22, 7, 52, 8, 51},    // round ends: the outer rows are shorter
+    {20, 10, 29, 0, 59, 7, 52},
+};
+
+TEST(Pens, HorizontalStrokesHaveThePensWidthAndRoundEnds) {
+    for (const Stroke& s : kStrokes) {
+        SCOPED_TRACE(s.width);
+        Canvas c(64, 40, s.width, false);
+        const POINT line[] = {{10, 20}, {50, 20}};
+        ASSERT_TRUE(Polyline(c.dc, line, 2));
+        for (int y = 0; y < 40; ++y) {
+            int from = -1, to = -1;
+            for (int x = 0; x < 64; ++x) {
+                if (c.At(x, y) != kInk) continue;
+                if (from < 0) from = x;
+                EXPECT_EQ(to < 0 || to == x - 1, true) << "gap in row " << y;
+                to = x;
+            }
+            EXPECT_EQ(from >= 0, y >= s.firstRow && y <= s.lastRow) << "row " << y;
+            if (y == 20) {
+                EXPECT_EQ((std::pair{from, to}), (std::pair{s.middleFrom, s.middleTo}));
+            }
+            if (y == s.firstRow) {
+                EXPECT_EQ((std::pair{from, to}), (std::pair{s.edgeFrom, s.edgeTo}));
+            }
+        }
+    }
+}
+
+TEST(Pens, ThinLinesStepOnePixelPerColumnAndLineToMovesThePosition) {
+    Canvas c(16, 16, 1);
+    ASSERT_TRUE(MoveToEx(c.dc, 0, 0, nullptr));
+    ASSERT_TRUE(LineTo(c.dc, 10, 5));
+    POINT at{};
+    ASSERT_TRUE(GetCurrentPositionEx(c.dc, &at));
+    EXPECT_EQ((std::pair{at.x, at.y}), (std::pair{10, 5}));
+    c.Expect([](int x, int y) { return x < 10 && y == (2 * x * 5 + 10) / 20 ? kInk : kWhite; });
+    ASSERT_TRUE(LineTo(c.dc, 10, 15));  // on from the new position, down column 10
+    EXPECT_EQ(c.Count(), 20);
+    for (int y = 5; y < 15; ++y) EXPECT_EQ(c.At(10, y), kInk) << y;
+}
+
+TEST(Pens, NullPenAndWideJoinsStayRound) {
+    Canvas hidden(16, 16, 3, false, PS_NULL);
+    const POINT line[] = {{1, 1}, {14, 14}};
+    ASSERT_TRUE(Polyline(hidden.dc, line, 2));
+    EXPECT_EQ(hidden.Count(), 0);
+    // A right-angle bend with a wide pen: the outer corner is rounded, so its tip stays empty.
+    Canvas bend(40, 40, 10, false);
+    const POINT corner[] = {{10, 30}, {10, 10}, {30, 10}};
+    ASSERT_TRUE(Polyline(bend.dc, corner, 3));
+    EXPECT_EQ(bend.At(5, 5), kWhite);
+    EXPECT_EQ(bend.At(10, 5), kInk);
+    EXPECT_EQ(bend.At(5, 10), kInk);
+}
+
+TEST(Clipping, APolygonRegionReplacesARectangleAndTheCallerMayDeleteIt) {
+    Canvas c(40, 40, 1);
+    SelectObject(c.dc, GetStockObject(NULL_PEN));
+    HRGN rect = CreateRectRgn(0, 0, 20, 20);
+    EXPECT_EQ(SelectClipRgn(c.dc, rect), SIMPLEREGION);
+    DeleteObject(rect);
+    const POINT tri[] = {{40, 10}, {40, 40}, {10, 40}};
+    HRGN polygon = CreatePolygonRgn(tri, 3, ALTERNATE);
+    EXPECT_EQ(SelectClipRgn(c.dc, polygon), COMPLEXREGION);
+    EXPECT_TRUE(DeleteObject(polygon));
+    ASSERT_TRUE(Rectangle(c.dc, -1, -1, 41, 41));
+    c.Expect([](int x, int y) { return x + y + 1 >= 50 && y >= 10 ? kInk : kWhite; });
+    // Lines are clipped too, and a null region lifts the clipping.
+    Canvas lines(20, 20, 1);
+    HRGN band = CreateRectRgn(5, 0, 10, 20);
+    SelectClipRgn(lines.dc, band);
+    DeleteObject(band);
+    const POINT across[] = {{0, 3}, {20, 3}};
+    Polyline(lines.dc, across, 2);
+    EXPECT_EQ(lines.Count(), 5);
+    EXPECT_EQ(SelectClipRgn(lines.dc, nullptr), SIMPLEREGION);
+    Polyline(lines.dc, across, 2);
+    EXPECT_EQ(lines.Count(), 20);
+}
+
+TEST(Clipping, StaleHandlesFailCleanly) {
+    HRGN region = CreateRectRgn(0, 0, 1, 1);
+    ASSERT_TRUE(DeleteObject(region));
+    Canvas c(4, 4, 1);
+    EXPECT_EQ(SelectClipRgn(c.dc, region), RGN_ERROR);
+    EXPECT_FALSE(DeleteObject(region));
+    HPEN pen = CreatePen(PS_SOLID, 2, 0);
+    DeleteObject(pen);
+    EXPECT_EQ(SelectObject(c.dc, pen), nullptr);
+    const POINT p[] = {{0, 0}, {1, 1}};
+    EXPECT_FALSE(Polygon(HDC::FromRaw(0x12345), p, 2));
+    EXPECT_FALSE(Polyline(c.dc, p, 1));
+    const LOGBRUSH hatched{2, 0, 0};
+    EXPECT_EQ(CreateBrushIndirect(&hatched), nullptr);
+}
+
+// Each row draws something hostile into a 256 x 256 target; all of it must end in well under a
+// second (the sanitizer build included) and touch nothing outside the bitmap.
+struct Hostile {
+    const char* name;
+    int penWidth;
+    std::vector<POINT> points;
+    bool polygon;
+    bool zoom = false;  // a mapping that multiplies by 2^31 - 1
+};
+
+std::vector<POINT> Zigzag(int n) {
+    std::vector<POINT> p;
+    for (int i = 0; i < n; ++i) p.push_back({(i * 7919) % 300 - 20, i % 2 == 0 ? -5 : 260});
+    return p;
+}
+
+std::vector<POINT> TinySteps(int n) {
+    std::vector<POINT> p;
+    for (int i = 0; i < n; ++i) p.push_back({128 + (i % 3), 128 + (i % 5) - (i / 4096)});
+    return p;
+}
+
+TEST(Hostile, HugeCoordinatesAndCountsEndQuickly) {
+    const std::vector<POINT> extremes = {
+        {INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}};
+    const std::vector<POINT> sliver = {{INT_MIN, 100}, {INT_MAX, 101}, {INT_MAX, 102}};
+    const Hostile rows[] = {
+        {"Extremes", 1, extremes, true},
+        {"ExtremesZoomed", 3, extremes, true, true},
+        {"Sliver", 1, sliver, true},
+        {"SliverWidePen", 1000000, sliver, false},
+        {"WidePenOffTheBitmap", 1000000, {{INT_MIN, INT_MIN}, {INT_MIN + 5, INT_MIN}}, false},
+        {"DegenerateOnePoint", 7, {{5, 5}, {5, 5}, {5, 5}}, true},
+        {"MillionTinySegments", 2, TinySteps(1000000), false},
+        {"ZigzagOfAHundredThousandEdgesAcrossEveryRow", 1, Zigzag(100000), true},
+        {"ThousandsOfWideSegmentsAcross", 40, Zigzag(20000), false},
+    };
+    for (const Hostile& h : rows) {
+        SCOPED_TRACE(h.name);
+        Canvas c(256, 256, h.penWidth);
+        if (h.zoom) {
+            SetMapMode(c.dc, MM_ANISOTROPIC);
+            SetWindowExtEx(c.dc, 1, 1, nullptr);
+            SetViewportExtEx(c.dc, INT_MAX, INT_MAX, nullptr);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const int n = static_cast<int>(h.points.size());
+        EXPECT_TRUE(h.polygon ? Polygon(c.dc, h.points.data(), n) : Polyline(c.dc, h.points.data(), n));
+        MoveToEx(c.dc, INT_MIN, INT_MAX, nullptr);
+        EXPECT_TRUE(LineTo(c.dc, INT_MAX, INT_MIN));
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 5.0);
+        if (std::getenv("ALDRA_TIMINGS")) std::printf("%s %.3f s\n", h.name, seconds);
+    }
+}
+
+}  // namespace
+}  // namespace aldra::test
