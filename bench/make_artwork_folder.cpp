@@ -28,7 +28,8 @@ bool WriteOne(const fs::path& folder, uint32_t n) {
     o.height = kPages[n % 5].height;
     o.seed = n + 1;
     const std::string text = aldra::testing::BusyArtwork(o).Text();
-    const fs::path path = folder / ("artwork-" + std::to_string(n) + "-" + std::to_string(o.segments) + ".ai");
+    const fs::path path =
+        folder / ("artwork-" + std::to_string(n) + "-" + std::to_string(o.segments) + ".ai");
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();

@@ -282,8 +282,8 @@ inline std::vector<Seed> Ai7Files() {
 
 // ---- Illustrator artwork ------------------------------------------------------------------------
 
-inline ArtworkFile ShapesArtwork(const char* eol = "\n") {
-    ArtworkFile art;
+inline ArtworkBuilder ShapesArtwork(const char* eol = "\n") {
+    ArtworkBuilder art;
     art.LineEnd(eol);
     art.FillGrey(0.2).StrokeGrey(0).LineWidth(2).Rectangle(10, 10, 60, 30, "b");
     art.FillCmyk(0, 0.85, 0.75, 0).Polygon({{100, 10}, {190, 10}, {145, 90}}, "f");
@@ -313,8 +313,8 @@ inline ArtworkFile ShapesArtwork(const char* eol = "\n") {
     return art;
 }
 
-inline ArtworkFile TextArtwork(const char* eol = "\n") {
-    ArtworkFile art;
+inline ArtworkBuilder TextArtwork(const char* eol = "\n") {
+    ArtworkBuilder art;
     art.LineEnd(eol);
     art.FillGrey(0)
         .PointText(10, 80, "Helvetica-Bold", 18, "Title (big)")
@@ -346,13 +346,13 @@ inline ArtworkFile TextArtwork(const char* eol = "\n") {
     return art;
 }
 
-inline ArtworkFile PlacedArtwork() {
-    ArtworkFile inner;
+inline ArtworkBuilder PlacedArtwork() {
+    ArtworkBuilder inner;
     inner.BoundingBox(0, 0, 60, 40)
         .FillGrey(0.5)
         .Rectangle(5, 5, 50, 30, "f")
         .PointText(8, 12, "Helvetica", 9, "placed");
-    ArtworkFile art;
+    ArtworkBuilder art;
     art.FillGrey(0)
         .Rectangle(0, 0, 20, 20, "f")
         .PlacedDocument(100, 40, inner)
@@ -362,8 +362,8 @@ inline ArtworkFile PlacedArtwork() {
     return art;
 }
 
-inline ArtworkFile SectionsArtwork() {
-    ArtworkFile art;
+inline ArtworkBuilder SectionsArtwork() {
+    ArtworkBuilder art;
     art.BoundingBox(-20.5, 10, 300.25, 150).HeaderComment("%%DocumentFonts: Helvetica");
     art.Prolog("%%BeginEncoding: _Helvetica Helvetica\n/_Helvetica /Helvetica 0 0 0 0 0 T\n%%EndEncoding");
     art.Setup("%%BeginPattern: (Stripes)\n0 0 10 10 [ ] (Stripes) E\n%%EndPattern");

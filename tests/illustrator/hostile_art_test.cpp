@@ -43,14 +43,14 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
 
-ArtworkFile Page() {
-    ArtworkFile art;
+ArtworkBuilder Page() {
+    ArtworkBuilder art;
     art.BoundingBox(0, 0, kSide, kSide);
     return art;
 }
 
 // The black square in the lower left corner, pixels (0..19, 80..99).
-ArtworkFile& Square(ArtworkFile& art) {
+ArtworkBuilder& Square(ArtworkBuilder& art) {
     return art.FillGrey(0).Rectangle(0, 0, 20, 20, "f");
 }
 
@@ -73,45 +73,45 @@ const std::string kHugeNumber = "1" + std::string(60, '0');  // 1e60, as long as
 // ---- the rows -------------------------------------------------------------------------------------
 
 std::string ArrayNotClosed(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line("[1 0 0 1 5 5").Rectangle(50, 50, 10, 10, "f").Text();
 }
 
 std::string ArrayHoldingAName(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line("[1 /Helvetica 2] a").Text();
 }
 
 std::string ArrayOfTwenty(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line("[" + Numbers(20) + "] m").Text();
 }
 
 std::string NineteenOperands(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art.Line(Numbers(17) + "50 50 m")).Text();
 }
 
 std::string TwentyOperands(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line(Numbers(20) + "m").Text();
 }
 
 std::string TwentyStrings(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line(Repeat("(piece) ", 20) + "Tx").Text();
 }
 
 // Each document begins inside the one before; the outer pass goes on after the matching end.
 std::string TenThousandNestedDocuments(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.Raw(Repeat("%%BeginDocument: nested.ai\n", 10000));
     Square(art).Raw(Repeat("%%EndDocument\n", 10000));
     return Square(art).Text();
 }
 
 std::string TenThousandDocumentsNeverEnded(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     Square(art).Raw(Repeat("%%BeginDocument: open.ai\n", 10000));
     return art.Text();
 }
@@ -119,41 +119,41 @@ std::string TenThousandDocumentsNeverEnded(const TempDir&, const std::string&) {
 // Side by side and without %%EOF: a nested pass that read on past its own document would start the
 // passes of all the documents after it again.
 std::string SiblingDocumentsWithoutEof(const TempDir&, const std::string&) {
-    ArtworkFile inner = Page();
+    ArtworkBuilder inner = Page();
     Square(inner).WithoutEof();
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     for (int i = 0; i < 200; ++i) art.Document(inner, "sibling.ai");
     return Square(art).Text();
 }
 
 std::string HeaderLineOfAMegabyte(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.HeaderComment("%%Title: " + std::string(kMegabyte, 'x'));
     return Square(art).Text();
 }
 
 // The line reader hands the comment on in pieces, and the second is a word of 255 letters.
 std::string ArtworkCommentOfAMegabyte(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     return Square(art).Line("%" + std::string(kMegabyte, 'x')).Text();
 }
 
 std::string StringOfAMegabyte(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     Square(art).Lines({"0 To", "1 0 0 1 10 50 0 Tp", "TP", "0 Tr", "/_Helvetica 12 Tf"});
     return art.Line("(" + std::string(kMegabyte, 'a') + ") Tx").Line("TO").Text();
 }
 
 // Cut into pieces of 255, tokens break in two; every piece still holds only numbers and "l".
 std::string PathLineOfAMegabyte(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.Line("50 50 m " + Repeat("51 51 l 50 52 l ", kMegabyte / 16) + "f");
     return Square(art).Text();
 }
 
 std::string CurvesThroughHugeCoordinates(const TempDir&, const std::string&) {
     const std::string& h = kHugeNumber;
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.Lines({"50 50 m", h + " " + h + " -" + h + " " + h + " " + h + " -" + h + " c", "-" + h + " 0 l",
                "0 " + h + " " + h + " 0 v", "f", "0 0 m " + h + " " + h + " 0 0 0 0 y", "S",
                "2147483647 2147483647 m -2147483648 0 l 0 -2147483648 l b"});
@@ -161,29 +161,29 @@ std::string CurvesThroughHugeCoordinates(const TempDir&, const std::string&) {
 }
 
 std::string FontOfHugeSize(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.Lines({"0 To", "1 0 0 1 10 50 0 Tp", "TP", "0 Tr", "/_Helvetica " + kHugeNumber + " Tf", "(Big) Tx",
-               "/_Helvetica -12 Tf", "(Negative) Tx", "1 Tv", "(Down) Tx", "/_Helvetica 0.001 Tf", "(Small) Tx",
-               "TO", "/_Times-Roman " + kHugeNumber + " 12 0 1 z", "[" + kHugeNumber + " 0 0 1 10 10] a",
-               "(wide) t", "T"});
+               "/_Helvetica -12 Tf", "(Negative) Tx", "1 Tv", "(Down) Tx", "/_Helvetica 0.001 Tf",
+               "(Small) Tx", "TO", "/_Times-Roman " + kHugeNumber + " 12 0 1 z",
+               "[" + kHugeNumber + " 0 0 1 10 10] a", "(wide) t", "T"});
     return Square(art).Text();
 }
 
 std::string BoundingBox(const std::string& box) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.BoundingBoxText(box).Rectangle(10, 10, 30, 30, "f").CurveTo(40, 40, 60, 10, 90, 90).Line("S");
     return art.PointText(10, 50, "Helvetica", 12, "text").Text();
 }
 
 // A box of one point square puts a square a million points away 100 million pixels off the raster.
 std::string ArtworkFarOffTheRaster(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.BoundingBox(0, 0, 1, 1).Rectangle(-1e6, -1e6, 2e6, 2e6, "b").MoveTo(0, 0).LineTo(1e6, 1);
     return art.Line("S").PointText(1e6, 0, "Helvetica", 1, "far").Text();
 }
 
 std::string MillionTinySegments(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     std::string path = "10 10 m\n";
     char line[64];
     for (int i = 0; i < 1000000; ++i) {
@@ -195,7 +195,7 @@ std::string MillionTinySegments(const TempDir&, const std::string&) {
 
 // Points scattered over the raster, so that no three in a row lie on a line and none is dropped.
 std::string MillionScatteredSegments(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     std::string path = "0 0 m\n";
     for (uint32_t i = 0; i < 1000000; ++i)
         path += std::to_string(i * 7919 % 97) + " " + std::to_string(i * i % 89) + " l\n";
@@ -203,7 +203,7 @@ std::string MillionScatteredSegments(const TempDir&, const std::string&) {
 }
 
 std::string FileThatIncludesItself(const TempDir&, const std::string& self) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.PlacedFile(10, 10, 30, 30, self).PlacedFile(50, 50, 30, 30, self);
     return Square(art).Text();
 }
@@ -213,26 +213,27 @@ std::string FileThatIncludesItself(const TempDir&, const std::string& self) {
 std::string IncludeChainOfThreeThousand(const TempDir& folder, const std::string& self) {
     constexpr int kFiles = 3000;
     for (int i = kFiles - 1; i >= 1; --i) {
-        ArtworkFile art = Page();
+        ArtworkBuilder art = Page();
         art.Rectangle(1, 1, 98, 98, "s");
-        if (i + 1 < kFiles) art.PlacedFile(1, 1, 98, 98, folder.File("chain-" + std::to_string(i + 1) + ".ai"));
+        if (i + 1 < kFiles)
+            art.PlacedFile(1, 1, 98, 98, folder.File("chain-" + std::to_string(i + 1) + ".ai"));
         folder.Write("chain-" + std::to_string(i) + ".ai", art.Text());
     }
     (void)self;
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.PlacedFile(0, 0, 100, 100, folder.File("chain-1.ai"));
     return Square(art).Text();
 }
 
 std::string IncludesADevice(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     art.PlacedFile(10, 10, 30, 30, "/dev/zero").PlacedFile(10, 10, 30, 30, "/dev/null");
     return Square(art.PlacedFile(10, 10, 30, 30, "/")).Text();
 }
 
 // The notes keep their groups from the largest size down, so ever larger text goes to the front.
 std::string TextInFiftyThousandSizes(const TempDir&, const std::string&) {
-    ArtworkFile art = Page();
+    ArtworkBuilder art = Page();
     Square(art).Lines({"0 To", "1 0 0 1 10 50 0 Tp", "TP", "0 Tr"});
     std::string runs;
     for (int i = 1; i <= 50000; ++i)
@@ -266,7 +267,9 @@ const Row kRows[] = {
     {"InvertedBoundingBox", [](auto&, auto&) { return BoundingBox("100 100 0 0"); }, kEither},
     {"BoundingBoxAtEnd", [](auto&, auto&) { return BoundingBox("(atend)"); }, kEither},
     {"EnormousBoundingBox",
-     [](auto&, auto&) { return BoundingBox("-" + kHugeNumber + " -" + kHugeNumber + " " + kHugeNumber + " 1"); },
+     [](auto&, auto&) {
+         return BoundingBox("-" + kHugeNumber + " -" + kHugeNumber + " " + kHugeNumber + " 1");
+     },
      kEither},
     {"ArtworkFarOffTheRaster", ArtworkFarOffTheRaster, kEither},
     {"MillionTinySegments", MillionTinySegments, kDrawn, Probe::kBlack},
@@ -319,12 +322,15 @@ TEST_P(HostileArt, EndsWithAResultInBothPasses) {
     ASSERT_EQ(NewBuffer(0, &notes), kOk);
     const Status collected = CollectIllustratorText(&eps, notes.get(), kMaxText);
     CloseEps(&eps);
-    EXPECT_TRUE(collected == kOk || collected == kErrFormat) << "notes answered " << ::testing::PrintToString(collected);
+    EXPECT_TRUE(collected == kOk || collected == kErrFormat)
+        << "notes answered " << ::testing::PrintToString(collected);
     EXPECT_LE(GetBufferSize(notes.get()), uint32_t{kMaxText});
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, HostileArt, ::testing::ValuesIn(kRows),
-                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Row>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace aldra
