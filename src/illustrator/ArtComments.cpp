@@ -32,6 +32,11 @@ void ReadPageBox(uint8_t* line, ArtState* state) {
 void HandleSwitch(uint8_t* line, ArtState* state) {
     if (MatchKeyword(line, "%EndSetup")) {
         state->setupEnded = true;
+    } else if (MatchKeyword(line, "%EndProlog")) {
+        // Illustrator 1 writes no setup section: its artwork follows the prolog.
+        state->setupEnded = true;
+    } else if (MatchKeyword(line, "%BeginSetup")) {
+        state->setupEnded = false;
     } else if (MatchKeyword(line, "AI3_BeginCrops")) {
         state->inCrops = true;
     } else if (MatchKeyword(line, "AI3_EndCrops")) {

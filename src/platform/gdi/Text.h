@@ -77,8 +77,12 @@ inline constexpr UINT CP_1252 = 1252;
 // Never fails for want of the face: an unknown name gives fontconfig's default face. Null only for
 // a null record or when memory runs out.
 HFONT CreateFontIndirectA(const LOGFONTA* font);
-// The metrics of the font selected in the context (the context's default font when none is).
+// The metrics of the font selected in the context (SYSTEM_FONT until another is selected):
+// heights, average and widest character, and the chosen face's weight and italic flag.
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+// The family of the face chosen for the selected font, cut to `count` - 1 characters and
+// zero-terminated; returns the characters copied with the zero. With a null `name`, the size needed.
+int GetTextFaceA(HDC dc, int count, CHAR* name);
 // The sum of the characters' advance widths and the font's height, in logical units.
 BOOL GetTextExtentPoint32A(HDC dc, const CHAR* text, int count, SIZE* size);
 BOOL GetTextExtentPoint32W(HDC dc, const WCHAR* text, int count, SIZE* size);

@@ -1,0 +1,277 @@
+#include "platform/gdi/Fonts.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+#include "platform/gdi/Context.h"
+
+namespace aldra::gdi {
+namespace {
+
+// A context keeps this many faces open; one more empties its cache first.
+constexpr size_t kCachedFaces = 32;
+// The cell height of a font whose height is 0, as GDI's default font.
+constexpr int32_t kDefaultCellHeight = 16;
+
+// What a font asks fontconfig for.
+struct Request {
+    std::string family;
+    bool bold = false;
+    bool italic = false;
+
+    std::string Key() const { return family + (bold ? "\x01" : "\x02") + (italic ? "\x01" : "\x02"); }
+};
+
+// The face fontconfig chose for a request.
+struct Choice {
+    std::string file;
+    int index = 0;
+    std::string family;
+    int weight = 400;
+    bool italic = false;
+};
+
+// FreeType and fontconfig are set up once per process and never torn down, since contexts may be
+// freed during exit. The lock guards opening and closing faces and the memo of choices.
+struct Libraries {
+    FT_Library freetype = nullptr;
+    FcConfig* config = nullptr;
+    std::mutex lock;
+    std::map<std::string, Choice> choices;
+};
+
+Libraries& Shared() {
+    static Libraries* libraries = [] {
+        auto* l = new Libraries;
+        if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
+        l->config = FcInitLoadConfigAndFonts();
+        return l;
+    }();
+    return *libraries;
+}
+
+bool ContainsWord(const std::string& lower, const char* const* words) {
+    for (; *words != nullptr; ++words) {
+        if (lower.find(*words) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// A PostScript name is the family, a hyphen and the style: "Helvetica-BoldOblique". A suffix with
+// no style word in it ("Futura-Condensed") stays part of the family.
+Request ParseName(const FontData& font) {
+    static const char* const kBold[] = {"bold", "black", "heavy", "demi", "semibold", nullptr};
+    static const char* const kItalic[] = {"italic", "oblique", "ital", "obl", "kursiv", nullptr};
+    static const char* const kPlain[] = {"roman",  "regular", "book",  "medium",
+                                         "normal", "plain",   "light", nullptr};
+    Request r;
+    const std::string name(font.face, strnlen(font.face, sizeof font.face));
+    const size_t hyphen = name.find('-');
+    r.family = name;
+    if (hyphen != std::string::npos) {
+        std::string style = name.substr(hyphen + 1);
+        std::transform(style.begin(), style.end(), style.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const bool bold = ContainsWord(style, kBold), italic = ContainsWord(style, kItalic);
+        if (bold || italic || ContainsWord(style, kPlain)) {
+            r.family = name.substr(0, hyphen);
+            r.bold = bold;
+            r.italic = italic;
+        }
+    }
+    r.bold = r.bold || font.weight >= 600;
+    r.italic = r.italic || font.italic;
+    return r;
+}
+
+// Asks fontconfig; false only when it has no face at all. The caller holds the lock.
+bool Choose(Libraries& l, const Request& r, Choice* out) {
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) return false;
+    if (!r.family.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(r.family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, r.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    FcConfigSubstitute(l.config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(l.config, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) return false;
+    FcChar8* file = nullptr;
+    FcChar8* family = nullptr;
+    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    const bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
+    if (found) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FcPatternGetString(match, FC_FAMILY, 0, &family);
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        out->file = reinterpret_cast<const char*>(file);
+        out->index = index;
+        out->family = family != nullptr ? reinterpret_cast<const char*>(family) : "";
+        out->weight = weight >= FC_WEIGHT_DEMIBOLD ? 700 : 400;
+        out->italic = slant != FC_SLANT_ROMAN;
+    }
+    FcPatternDestroy(match);
+    return found;
+}
+
+int32_t Scaled(FT_Long designUnits, int32_t em, FT_UShort unitsPerEm) {
+    if (unitsPerEm == 0) return 0;
+    const int64_t v =
+        (static_cast<int64_t>(designUnits) * em * 2 + unitsPerEm) / (2 * static_cast<int64_t>(unitsPerEm));
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -INT32_MAX, INT32_MAX));
+}
+
+class FreeTypeFace final : public Face {
+  public:
+    FreeTypeFace(FT_Face face, Choice choice) : face_(face), choice_(std::move(choice)) {}
+    ~FreeTypeFace() override {
+        Libraries& l = Shared();
+        std::lock_guard<std::mutex> guard(l.lock);
+        FT_Done_Face(face_);
+    }
+    FreeTypeFace(const FreeTypeFace&) = delete;
+    FreeTypeFace& operator=(const FreeTypeFace&) = delete;
+
+    // Sets the size for a font height in device pixels (GDI's sign convention) and reads metrics.
+    // Like GDI, the cell is the OS/2 table's Windows ascent and descent when the face has them.
+    bool Size(int32_t height) {
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+        const bool windows =
+            os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0;
+        const FT_Long ascender = windows ? os2->usWinAscent : face_->ascender;
+        const FT_Long descender = windows ? os2->usWinDescent : -static_cast<FT_Long>(face_->descender);
+        const int64_t design = static_cast<int64_t>(ascender) + descender;
+        int64_t em;
+        if (height < 0) {
+            em = -static_cast<int64_t>(height);
+        } else {
+            const int64_t cell = height == 0 ? kDefaultCellHeight : height;
+            em = design > 0 ? (cell * face_->units_per_EM + design / 2) / design : cell;
+        }
+        em = std::clamp<int64_t>(em, 1, kMaxEmPixels);
+        if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0) return false;
+        const int32_t e = static_cast<int32_t>(em);
+        metrics_.emHeight = e;
+        metrics_.ascent = Scaled(ascender, e, face_->units_per_EM);
+        metrics_.descent = Scaled(descender, e, face_->units_per_EM);
+        metrics_.maxWidth = Scaled(face_->max_advance_width, e, face_->units_per_EM);
+        metrics_.averageWidth = os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0
+                                    ? Scaled(os2->xAvgCharWidth, e, face_->units_per_EM)
+                                    : Advance('x');
+        metrics_.weight = choice_.weight;
+        metrics_.italic = choice_.italic;
+        return true;
+    }
+
+    const FaceMetrics& Metrics() const override { return metrics_; }
+    const std::string& Family() const override { return choice_.family; }
+
+    int32_t Advance(char32_t c) override {
+        const auto it = advances_.find(c);
+        if (it != advances_.end()) return it->second;
+        int32_t advance = 0;
+        if (FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
+            advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
+        if (advances_.size() < kCachedAdvances) advances_.emplace(c, advance);
+        return advance;
+    }
+
+    bool Glyph(char32_t c, GlyphBits* glyph) override {
+        if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
+            return false;
+        const FT_Bitmap& b = face_->glyph->bitmap;
+        if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
+            return false;
+        glyph->bits = b.buffer;
+        glyph->pitch = b.pitch;
+        glyph->width = static_cast<int32_t>(b.width);
+        glyph->rows = static_cast<int32_t>(b.rows);
+        glyph->left = face_->glyph->bitmap_left;
+        glyph->top = face_->glyph->bitmap_top;
+        return true;
+    }
+
+  private:
+    static constexpr size_t kCachedAdvances = 4096;
+    FT_Face face_;
+    Choice choice_;
+    FaceMetrics metrics_;
+    std::unordered_map<char32_t, int32_t> advances_;
+};
+
+std::unique_ptr<FreeTypeFace> Open(const Request& request) {
+    Libraries& l = Shared();
+    std::lock_guard<std::mutex> guard(l.lock);
+    if (l.freetype == nullptr || l.config == nullptr) return nullptr;
+    const std::string key = request.Key();
+    auto it = l.choices.find(key);
+    if (it == l.choices.end()) {
+        Choice choice;
+        if (!Choose(l, request, &choice)) return nullptr;
+        it = l.choices.emplace(key, std::move(choice)).first;
+    }
+    FT_Face face = nullptr;
+    if (FT_New_Face(l.freetype, it->second.file.c_str(), it->second.index, &face) != 0) return nullptr;
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
+    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(face, it->second));
+    if (!opened) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
+    return opened;
+}
+
+// A font's height in device pixels, keeping GDI's sign: lengths scale with the mapping's y axis.
+int32_t DeviceHeight(const DcData& dc, int32_t height) {
+    const int64_t scaled = ToDevice(dc, 0, height).y - ToDevice(dc, 0, 0).y;
+    const int64_t magnitude = std::min<int64_t>(scaled < 0 ? -scaled : scaled, INT32_MAX);
+    return static_cast<int32_t>(height < 0 ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+struct FaceCache {
+    std::map<std::string, std::unique_ptr<FreeTypeFace>> faces;
+};
+
+void DeleteFaceCache(FaceCache* cache) {
+    delete cache;
+}
+
+Face* SelectedFace(DcData& dc) {
+    const Object* o = Find(dc.font.Raw(), Kind::Font);
+    if (o == nullptr) o = Stock(SYSTEM_FONT);
+    if (o == nullptr) return nullptr;
+    const Request request = ParseName(o->font);
+    const int32_t height = DeviceHeight(dc, o->font.height);
+    try {
+        if (!dc.faces) dc.faces = std::shared_ptr<FaceCache>(new FaceCache, DeleteFaceCache);
+        auto& faces = dc.faces->faces;
+        const std::string key = request.Key() + std::to_string(height);
+        const auto it = faces.find(key);
+        if (it != faces.end()) return it->second.get();
+        if (faces.size() >= kCachedFaces) faces.clear();
+        std::unique_ptr<FreeTypeFace> face = Open(request);
+        if (!face || !face->Size(height)) return nullptr;
+        return faces.emplace(key, std::move(face)).first->second.get();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace aldra::gdi
