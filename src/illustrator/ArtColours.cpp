@@ -58,7 +58,8 @@ void SetCustomColourOperator(ArtState* state, bool fill) {
     double tint;
     PString name;
     double cmyk[4];
-    if (PopNumber(state, &tint) != kOk || PopString(state, name) != kOk || PopFour(state, cmyk) != kOk) return;
+    if (PopNumber(state, &tint) != kOk || PopString(state, name) != kOk || PopFour(state, cmyk) != kOk)
+        return;
     double f = 1 - tint;
     for (double& ink : cmyk) ink *= f;
     StoreCmyk(state, fill, cmyk);

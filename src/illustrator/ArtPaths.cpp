@@ -6,7 +6,6 @@
 #include "illustrator/ArtOperands.h"
 #include "illustrator/DrawingLayer.h"
 #include "illustrator/PointList.h"
-#include "illustrator/ArtTokens.h"
 
 namespace aldra {
 
@@ -44,7 +43,9 @@ bool TakeFromBudget(ArtState* state, uint32_t count) {
 int32_t PenWidthFor(const ArtState* state) {
     const RasterImage& raster = state->surface->raster;
     int64_t widest = 2 * int64_t{std::max(raster.width, raster.height)} + 2;
-    return static_cast<int32_t>(TruncClamped(state->scale * state->lineWidth, 1, widest));
+    // NaN, from an infinite scale times a zero width, comes back as 0.
+    return std::max<int32_t>(1,
+                             static_cast<int32_t>(TruncClamped(state->scale * state->lineWidth, 1, widest)));
 }
 
 void MoveOperator(ArtState* state) {

@@ -8,14 +8,14 @@
 
 namespace aldra {
 
-void MoveOperator(ArtState* state);                     // m
-void LineOperator(ArtState* state);                     // l, L
-void CurveOperator(ArtState* state, uint16_t code);     // c, C, v, V, y, Y
-void DiscardPathOperator(ArtState* state);              // N
-void ClosePathOperator(ArtState* state);                // n
-void PaintOperator(ArtState* state, uint16_t code);     // f, F, s, S, b, B
-void ClipOperator(ArtState* state);                     // W
-void ResetClipOperator(ArtState* state);                // q, Q
+void MoveOperator(ArtState* state);                  // m
+void LineOperator(ArtState* state);                  // l, L
+void CurveOperator(ArtState* state, uint16_t code);  // c, C, v, V, y, Y
+void DiscardPathOperator(ArtState* state);           // N
+void ClosePathOperator(ArtState* state);             // n
+void PaintOperator(ArtState* state, uint16_t code);  // f, F, s, S, b, B
+void ClipOperator(ArtState* state);                  // W
+void ResetClipOperator(ArtState* state);             // q, Q
 
 // The cubic from the current point through p1 and p2 to p3, as sixteen chords found by forward
 // differences; the current point becomes p3. 1000 when the path cannot take more points.

@@ -56,7 +56,8 @@ void MarkUndrawable(ArtState* state) {
 
 void NoteOpenDocument(ArtState* state, const EpsReader* eps) {
     ArtBudget* budget = state->budget;
-    if (budget->openCount == 0 && eps->reader.stamp.regular) budget->openFiles[budget->openCount++] = eps->reader.stamp;
+    if (budget->openCount == 0 && eps->reader.stamp.regular)
+        budget->openFiles[budget->openCount++] = eps->reader.stamp;
 }
 
 Status PlaceIncludedFile(uint8_t* line, EpsReader*, ArtState* state) {
@@ -127,7 +128,8 @@ void PlaceFrameOperator(ArtState* state) {
     double t[2];
     double m[4];
     if (PopString(state, name) != kOk || PopPoint(state, &ur[0], &ur[1]) != kOk ||
-        PopPoint(state, &ll[0], &ll[1]) != kOk || PopPoint(state, &t[0], &t[1]) != kOk || PopFour(state, m) != kOk) {
+        PopPoint(state, &ll[0], &ll[1]) != kOk || PopPoint(state, &t[0], &t[1]) != kOk ||
+        PopFour(state, m) != kOk) {
         return;
     }
     // Rotated and skewed placements have no frame GDI could draw into.
@@ -138,8 +140,8 @@ void PlaceFrameOperator(ArtState* state) {
     DevicePoint corner = ToDevice(state, t[0] + ll[0], t[1] + ll[1]);
     int16_t w = TruncToInt16((ur[0] - ll[0]) * state->scale * m[0]);
     int16_t h = TruncToInt16((ur[1] - ll[1]) * state->scale * m[3]);
-    state->placedFrame = Rect{corner.x, ClampToInt32(int64_t{corner.y} - h), ClampToInt32(int64_t{corner.x} + w),
-                              corner.y};
+    state->placedFrame =
+        Rect{corner.x, ClampToInt32(int64_t{corner.y} - h), ClampToInt32(int64_t{corner.x} + w), corner.y};
 }
 
 void ClearFrameOperator(ArtState* state) {

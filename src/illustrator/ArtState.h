@@ -32,7 +32,7 @@ inline constexpr int kMaxNesting = 32;
 inline constexpr int kMaxIncludedFiles = 64;
 // Points handed to GDI over one drawing. Painting does not end a path, so a path painted after
 // every segment costs the square of its length; past this budget nothing more is painted.
-inline constexpr uint64_t kMaxPaintedPoints = uint64_t{1} << 26;
+inline constexpr uint64_t kMaxPaintedPoints = uint64_t{1} << 24;
 
 // Shared by a top-level pass and every pass nested in it.
 struct ArtBudget {
@@ -77,7 +77,7 @@ struct ArtState {
     double currentY;
     BufferPtr points;  // device points of the current path
     PageBox bbox;
-    Rect target;  // device rectangle the page is mapped into
+    Rect target;   // device rectangle the page is mapped into
     double scale;  // device pixels per page unit
     ColourRef fillColour;
     bool fillIsPattern;
@@ -91,8 +91,8 @@ struct ArtState {
     TextMatrix textMatrix;
     bool vertical;
     Rect placedFrame;  // device frame for a nested document
-    int depth;  // 0 for the document the caller opened
-    bool embedded;  // an embedded document, which ends at its own "%%EndDocument" line
+    int depth;         // 0 for the document the caller opened
+    bool embedded;     // an embedded document, which ends at its own "%%EndDocument" line
     ArtBudget* budget;
     ArtBudget ownBudget;  // used when the pass is not nested
 };

@@ -36,7 +36,8 @@ void SetFace(ArtState* state, uint8_t* name) {
 // A font taller than twice the target shows no more of the drawing and costs glyphs of any size.
 int32_t TallestText(const ArtState* state) {
     const RasterImage& raster = state->surface->raster;
-    return static_cast<int32_t>(std::min<uint64_t>(2 * uint64_t{std::max(raster.width, raster.height)} + 16, INT32_MAX));
+    return static_cast<int32_t>(
+        std::min<uint64_t>(2 * uint64_t{std::max(raster.width, raster.height)} + 16, INT32_MAX));
 }
 
 // v scaled from height `from` to height `to`, rounded.
@@ -55,7 +56,8 @@ void GreekText(TargetRaster* surface, int32_t w, int32_t ht) {
                       kPaintFill);
         MoveBy(surface, 0, ht);
     } else {
-        DrawRectangle(surface, Rect{x, ClampToInt32(int64_t{y} - ht + 1), right, ClampToInt32(int64_t{y} + 1)},
+        DrawRectangle(surface,
+                      Rect{x, ClampToInt32(int64_t{y} - ht + 1), right, ClampToInt32(int64_t{y} + 1)},
                       kPaintFill);
         MoveBy(surface, w, 0);
     }
@@ -69,8 +71,9 @@ bool DrawTextString(ArtState* state, uint16_t code) {
     if (text[text[0]] == '\r') --text[0];
     if (!state->fillText && !state->strokeText) return true;
     TargetRaster* surface = state->surface;
+    int32_t tallest = TallestText(state);
     int32_t size = static_cast<int32_t>(
-        TruncClamped(state->scale * state->fontSize * state->textMatrix.d + 0.5, INT32_MIN, TallestText(state)));
+        TruncClamped(state->scale * state->fontSize * state->textMatrix.d + 0.5, -tallest, tallest));
     int32_t h = std::max(size, kSmallestReadableText);
     SetFontHeight(surface, h);
     SetVerticalText(surface, state->vertical ? 1 : 0);
@@ -167,7 +170,8 @@ void FontAndLeadingOperator(ArtState* state) {
     double size;
     PString name;
     if (PopNumber(state, &alignment) != kOk || PopNumber(state, &unused) != kOk ||
-        PopNumber(state, &leading) != kOk || PopNumber(state, &size) != kOk || PopString(state, name) != kOk) {
+        PopNumber(state, &leading) != kOk || PopNumber(state, &size) != kOk ||
+        PopString(state, name) != kOk) {
         return;
     }
     SetFace(state, name);

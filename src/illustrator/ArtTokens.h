@@ -8,8 +8,9 @@
 namespace aldra {
 
 constexpr uint16_t OperatorCode(const char* word) {
-    return word[1] == 0 ? static_cast<uint8_t>(word[0])
-                        : static_cast<uint16_t>(static_cast<uint8_t>(word[0]) * 256 + static_cast<uint8_t>(word[1]));
+    return word[1] == 0
+               ? static_cast<uint8_t>(word[0])
+               : static_cast<uint16_t>(static_cast<uint8_t>(word[0]) * 256 + static_cast<uint8_t>(word[1]));
 }
 
 // Takes the next token from the front of the line: operands go on the stack, a comment is handled

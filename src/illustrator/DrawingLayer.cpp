@@ -49,7 +49,8 @@ void MoveTo(TargetRaster* surface, int32_t x, int32_t y) {
 }
 
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy) {
-    MoveTo(surface, ClampToInt32(int64_t{surface->currentX} + dx), ClampToInt32(int64_t{surface->currentY} + dy));
+    MoveTo(surface, ClampToInt32(int64_t{surface->currentX} + dx),
+           ClampToInt32(int64_t{surface->currentY} + dy));
 }
 
 void GetCurrentPoint(const TargetRaster* surface, int32_t* x, int32_t* y) {

@@ -88,7 +88,8 @@ void ShowText(TargetRaster* surface, const uint8_t* text) {
     int64_t x = surface->currentX;
     int64_t y = surface->currentY;
     if (surface->verticalText != 1) {
-        TextOutA(dc, static_cast<int>(x), static_cast<int>(y - metrics.tmAscent), PStrChars(text), PStrLength(text));
+        TextOutA(dc, static_cast<int>(x), static_cast<int>(y - metrics.tmAscent), PStrChars(text),
+                 PStrLength(text));
         SIZE extent{0, 0};
         GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
         x += extent.cx;

@@ -64,7 +64,8 @@ int SetPolyFillMode(HDC dc, int mode);
 
 // Regions are in device coordinates, as in Windows: the mapping mode does not apply to them.
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
-// At least 3 points; `mode` ALTERNATE or WINDING.
+// `mode` ALTERNATE or WINDING. Fewer than 3 points make a region that covers no pixel (a clip that
+// hides everything, rather than a failure that would lift the clipping).
 HRGN CreatePolygonRgn(const POINT* points, int count, int mode);
 // Makes a copy of the region the context's clipping region, replacing the previous one (the caller
 // may delete its region at once); a null region removes the clipping. Every drawing call,

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/gdi/Context.h"
 
@@ -42,8 +44,9 @@ struct Choice {
     bool italic = false;
 };
 
-// FreeType and fontconfig are set up once per process and never torn down, since contexts may be
-// freed during exit. The lock guards opening and closing faces and the memo of choices.
+// FreeType and fontconfig are set up once per process. FreeType stays until the end, since
+// contexts holding faces may be freed during exit; fontconfig's configuration is released at exit,
+// after which no new face is chosen. The lock guards opening and closing faces and the choices.
 struct Libraries {
     FT_Library freetype = nullptr;
     FcConfig* config = nullptr;
@@ -51,11 +54,24 @@ struct Libraries {
     std::map<std::string, Choice> choices;
 };
 
+Libraries* TheLibraries() {
+    static Libraries* libraries = new Libraries;
+    return libraries;
+}
+
+void ReleaseFontconfig() {
+    Libraries& l = *TheLibraries();
+    std::lock_guard<std::mutex> guard(l.lock);
+    if (l.config != nullptr) FcConfigDestroy(l.config);
+    l.config = nullptr;
+}
+
 Libraries& Shared() {
     static Libraries* libraries = [] {
-        auto* l = new Libraries;
+        Libraries* l = TheLibraries();
         if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
         l->config = FcInitLoadConfigAndFonts();
+        std::atexit(ReleaseFontconfig);
         return l;
     }();
     return *libraries;
@@ -191,37 +207,80 @@ class FreeTypeFace final : public Face {
         return advance;
     }
 
+    // Small glyphs are kept as copies, since text repeats its letters; large ones are rendered each
+    // time (their painting costs more than their rendering).
     bool Glyph(char32_t c, GlyphBits* glyph) override {
+        const auto it = glyphs_.find(c);
+        if (it != glyphs_.end()) return Describe(it->second, glyph);
+        Kept kept;
+        const bool drawable = Render(c, &kept);
+        const size_t bytes =
+            static_cast<size_t>(std::abs(kept.shape.pitch)) * static_cast<size_t>(kept.shape.rows);
+        if (glyphs_.size() >= kCachedGlyphs || bytes > kCachedGlyphBytes) {
+            *glyph = kept.shape;
+            return drawable;
+        }
+        if (drawable) {
+            const uint8_t* first =
+                kept.shape.pitch < 0
+                    ? kept.shape.bits + static_cast<ptrdiff_t>(kept.shape.pitch) * (kept.shape.rows - 1)
+                    : kept.shape.bits;
+            kept.copy.assign(first, first + bytes);
+        }
+        return Describe(glyphs_.emplace(c, std::move(kept)).first->second, glyph);
+    }
+
+  private:
+    struct Kept {
+        GlyphBits shape;
+        std::vector<uint8_t> copy;  // the rows in memory order; empty when nothing is drawn
+    };
+
+    // Renders into the face's glyph slot; `kept` points there until the next glyph.
+    bool Render(char32_t c, Kept* kept) {
         if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
             return false;
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
             return false;
-        glyph->bits = b.buffer;
-        glyph->pitch = b.pitch;
-        glyph->width = static_cast<int32_t>(b.width);
-        glyph->rows = static_cast<int32_t>(b.rows);
-        glyph->left = face_->glyph->bitmap_left;
-        glyph->top = face_->glyph->bitmap_top;
+        kept->shape = GlyphBits{b.buffer,
+                                b.pitch,
+                                static_cast<int32_t>(b.width),
+                                static_cast<int32_t>(b.rows),
+                                face_->glyph->bitmap_left,
+                                face_->glyph->bitmap_top};
         return true;
     }
 
-  private:
+    static bool Describe(const Kept& kept, GlyphBits* glyph) {
+        if (kept.copy.empty()) return false;
+        *glyph = kept.shape;
+        // A negative pitch runs the rows bottom up from the last row in memory.
+        glyph->bits = kept.shape.pitch < 0 ? kept.copy.data() - static_cast<ptrdiff_t>(kept.shape.pitch) *
+                                                                    (kept.shape.rows - 1)
+                                           : kept.copy.data();
+        return true;
+    }
+
     static constexpr size_t kCachedAdvances = 4096;
+    static constexpr size_t kCachedGlyphs = 512;
+    static constexpr size_t kCachedGlyphBytes = 4096;
     FT_Face face_;
     Choice choice_;
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
+    std::unordered_map<char32_t, Kept> glyphs_;
 };
 
 std::unique_ptr<FreeTypeFace> Open(const Request& request) {
     Libraries& l = Shared();
     std::lock_guard<std::mutex> guard(l.lock);
-    if (l.freetype == nullptr || l.config == nullptr) return nullptr;
+    if (l.freetype == nullptr) return nullptr;
     const std::string key = request.Key();
     auto it = l.choices.find(key);
     if (it == l.choices.end()) {
         Choice choice;
+        if (l.config == nullptr) return nullptr;
         if (!Choose(l, request, &choice)) return nullptr;
         it = l.choices.emplace(key, std::move(choice)).first;
     }

@@ -32,7 +32,7 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom) {
 }
 
 HRGN CreatePolygonRgn(const POINT* points, int count, int mode) {
-    if (points == nullptr || count < 3 || (mode != ALTERNATE && mode != WINDING)) return nullptr;
+    if (points == nullptr || count < 1 || (mode != ALTERNATE && mode != WINDING)) return nullptr;
     gdi::RegionData r;
     r.polygon = true;
     r.fillMode = mode;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "platform/gdi/Scan.h"
 
@@ -151,20 +152,51 @@ void StrokeThin(const Painter& painter, DevicePoint a, DevicePoint b, uint32_t v
     }
 }
 
-bool StrokeWide(const Painter& painter, DevicePoint a, DevicePoint b, int64_t width, uint32_t value) {
-    if (painter.Empty()) return false;
+void Coverage::Paint(int64_t y, int64_t x0, int64_t x1, uint32_t value) {
+    x0 = std::max<int64_t>(x0, painter_.Left());
+    x1 = std::min<int64_t>(x1, painter_.Right());
+    if (y < painter_.Top() || y >= painter_.Bottom() || x0 >= x1) return;
+    if (rows_.empty()) rows_.resize(static_cast<size_t>(painter_.Bottom() - painter_.Top()));
+    auto& runs = rows_[static_cast<size_t>(y - painter_.Top())];
+    // The runs touching [x0, x1) are merged with it; only the gaps between them are painted.
+    auto first =
+        std::lower_bound(runs.begin(), runs.end(), x0,
+                         [](const std::pair<int32_t, int32_t>& run, int64_t x) { return run.second < x; });
+    int64_t cursor = x0, from = x0, to = x1;
+    auto last = first;
+    for (; last != runs.end() && last->first <= x1; ++last) {
+        if (cursor < last->first) painter_.Span(y, cursor, last->first, value);
+        cursor = std::max<int64_t>(cursor, last->second);
+        from = std::min<int64_t>(from, last->first);
+        to = std::max<int64_t>(to, last->second);
+    }
+    if (cursor < x1) painter_.Span(y, cursor, x1, value);
+    const std::pair<int32_t, int32_t> merged{static_cast<int32_t>(from), static_cast<int32_t>(to)};
+    const bool wasFull =
+        runs.size() == 1 && runs[0].first == painter_.Left() && runs[0].second == painter_.Right();
+    first = runs.erase(first, last);
+    runs.insert(first, merged);
+    if (!wasFull && merged.first == painter_.Left() && merged.second == painter_.Right()) ++fullRows_;
+}
+
+void StrokeWide(Coverage& coverage, const Painter& painter, DevicePoint a, DevicePoint b, int64_t width,
+                uint32_t value) {
+    if (painter.Empty()) return;
     const Capsule c(Clamped(a), Clamped(b), static_cast<double>(width) / 2);
     const double left = painter.Left(), top = painter.Top(), right = painter.Right(),
                  bottom = painter.Bottom();
+    const double reachLeft = std::min(c.ax, c.bx) - c.radius - 1,
+                 reachRight = std::max(c.ax, c.bx) + c.radius + 1;
+    const double reachTop = std::min(c.ay, c.by) - c.radius - 1,
+                 reachBottom = std::max(c.ay, c.by) + c.radius + 1;
+    if (reachRight < left || reachLeft > right || reachBottom < top || reachTop > bottom) return;
     const double margin = c.radius - 1;
     if (c.Distance(left, top) <= margin && c.Distance(right, top) <= margin &&
         c.Distance(left, bottom) <= margin && c.Distance(right, bottom) <= margin) {
         for (int32_t y = painter.Top(); y < painter.Bottom(); ++y)
-            painter.Span(y, painter.Left(), painter.Right(), value);
-        return true;
+            coverage.Paint(y, painter.Left(), painter.Right(), value);
+        return;
     }
-    const double reachTop = std::min(c.ay, c.by) - c.radius - 1,
-                 reachBottom = std::max(c.ay, c.by) + c.radius + 1;
     const int64_t y0 = reachTop <= top ? painter.Top() : static_cast<int64_t>(reachTop);
     const int64_t y1 = reachBottom >= bottom ? painter.Bottom() : static_cast<int64_t>(reachBottom);
     for (int64_t y = y0; y < y1; ++y) {
@@ -172,9 +204,8 @@ bool StrokeWide(const Painter& painter, DevicePoint a, DevicePoint b, int64_t wi
         if (!c.Row(static_cast<double>(y) + 0.5, &lo, &hi)) continue;
         const int64_t x0 = PixelAtOrRight(lo, painter.Left(), painter.Right());
         const int64_t x1 = PixelAtOrRight(hi, painter.Left(), painter.Right());
-        painter.Span(y, x0, x1, value);
+        coverage.Paint(y, x0, x1, value);
     }
-    return false;
 }
 
 }  // namespace aldra::gdi
@@ -188,13 +219,16 @@ void StrokePath(const Painter& painter, const DevicePoint* points, size_t count,
     const DevicePoint origin = ToDevice(painter.Context(), 0, 0);
     const int64_t width = std::abs(ToDevice(painter.Context(), pen->pen.width, 0).x - origin.x);
     const size_t segments = closed ? count : count - 1;
-    for (size_t i = 0; i < segments; ++i) {
-        const DevicePoint a = points[i], b = points[(i + 1) % count];
-        if (width <= 1) {
-            StrokeThin(painter, a, b, value);
-        } else if (StrokeWide(painter, a, b, width, value)) {
-            return;
-        }
+    if (width <= 1) {
+        for (size_t i = 0; i < segments; ++i) StrokeThin(painter, points[i], points[(i + 1) % count], value);
+        return;
+    }
+    try {
+        Coverage coverage(painter);
+        for (size_t i = 0; i < segments && !coverage.Full(); ++i)
+            StrokeWide(coverage, painter, points[i], points[(i + 1) % count], width, value);
+    } catch (const std::bad_alloc&) {
+        // Out of memory part way: what is painted stays, the rest of the stroke is left out.
     }
 }
 

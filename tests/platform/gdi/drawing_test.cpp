@@ -96,6 +96,33 @@ TEST_P(Fills, PaintThePixelsWhoseCentresAreInside) {
 INSTANTIATE_TEST_SUITE_P(Polygons, Fills, ::testing::ValuesIn(kFills),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Indexed targets with a grey table take the nearest grey; the sub-byte depths keep their
+// neighbours' bits.
+TEST(Polygons, IndexedTargetsTakeTheNearestGreyOfTheirTable) {
+    struct Depth {
+        uint32_t bpp;
+        uint32_t step;  // table entry i is grey i * step
+        uint32_t want;  // the index of RGB(100, 100, 100)
+    };
+    for (const Depth& d : {Depth{1, 255, 0}, Depth{4, 17, 6}, Depth{8, 1, 100}}) {
+        SCOPED_TRACE(d.bpp);
+        RGBQUAD greys[256] = {};
+        for (uint32_t i = 0; i < (1u << d.bpp); ++i)
+            greys[i] = RGBQUAD{BYTE(i * d.step), BYTE(i * d.step), BYTE(i * d.step), 0};
+        Target t(d.bpp, 21, 9, 0xFF, greys, 1u << d.bpp);
+        HBRUSH grey = CreateSolidBrush(RGB(100, 100, 100));
+        HGDIOBJ oldBrush = SelectObject(t.dc, grey);
+        HGDIOBJ oldPen = SelectObject(t.dc, GetStockObject(NULL_PEN));
+        const POINT band[] = {{3, 2}, {17, 2}, {17, 6}, {3, 6}};
+        ASSERT_TRUE(Polygon(t.dc, band, 4));
+        const uint32_t white = (1u << d.bpp) - 1;
+        t.Expect([&](int x, int y) { return x >= 3 && x < 17 && y >= 2 && y < 6 ? d.want : white; });
+        SelectObject(t.dc, oldBrush);
+        SelectObject(t.dc, oldPen);
+        DeleteObject(grey);
+    }
+}
+
 TEST(Polygons, OutlineWithThePenAroundTheFill) {
     Canvas c(20, 20, 1);
     HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
@@ -201,6 +228,13 @@ TEST(Clipping, APolygonRegionReplacesARectangleAndTheCallerMayDeleteIt) {
     EXPECT_EQ(SelectClipRgn(lines.dc, nullptr), SIMPLEREGION);
     Polyline(lines.dc, across, 2);
     EXPECT_EQ(lines.Count(), 20);
+    // A polygon of two points is an empty region: it hides everything.
+    HRGN flat = CreatePolygonRgn(across, 2, ALTERNATE);
+    SelectClipRgn(lines.dc, flat);
+    DeleteObject(flat);
+    const POINT down[] = {{1, 0}, {1, 20}};
+    Polyline(lines.dc, down, 2);
+    EXPECT_EQ(lines.Count(), 20);
 }
 
 TEST(Clipping, StaleHandlesFailCleanly) {
@@ -235,6 +269,14 @@ std::vector<POINT> Zigzag(int n) {
     return p;
 }
 
+// Vertical segments far to the left whose million-pixel pens end at varying columns inside the
+// bitmap: each covers part of every row.
+std::vector<POINT> WideEdges(int n) {
+    std::vector<POINT> p;
+    for (int i = 0; i < n; ++i) p.push_back({-499872 + (i * 37) % 101, i % 2 == 0 ? -1000 : 1000});
+    return p;
+}
+
 std::vector<POINT> TinySteps(int n) {
     std::vector<POINT> p;
     for (int i = 0; i < n; ++i) p.push_back({128 + (i % 3), 128 + (i % 5) - (i / 4096)});
@@ -253,8 +295,9 @@ TEST(Hostile, HugeCoordinatesAndCountsEndQuickly) {
         {"WidePenOffTheBitmap", 1000000, {{INT_MIN, INT_MIN}, {INT_MIN + 5, INT_MIN}}, false},
         {"DegenerateOnePoint", 7, {{5, 5}, {5, 5}, {5, 5}}, true},
         {"MillionTinySegments", 2, TinySteps(1000000), false},
-        {"ZigzagOfAHundredThousandEdgesAcrossEveryRow", 1, Zigzag(100000), true},
-        {"ThousandsOfWideSegmentsAcross", 40, Zigzag(20000), false},
+        {"ZigzagOfTwentyThousandEdgesAcrossEveryRow", 1, Zigzag(20000), true},
+        {"ThousandsOfWideSegmentsAcross", 40, Zigzag(4000), false},
+        {"MillionPixelPensEndingInside", 1000000, WideEdges(20000), false},
     };
     for (const Hostile& h : rows) {
         SCOPED_TRACE(h.name);
