@@ -263,9 +263,7 @@ const Row kRows[] = {
     {"FontOfHugeSize", FontOfHugeSize, kDrawn, Probe::kBlack},
     {"EmptyBoundingBox", [](auto&, auto&) { return BoundingBox("0 0 0 0"); }, kEither},
     {"ZeroWidthBoundingBox", [](auto&, auto&) { return BoundingBox("10 10 10 90"); }, kEither},
-    {"ZeroHeightBoundingBox", [](auto&, auto&) { return BoundingBox("10 10 90 10"); }, kEither},
     {"InvertedBoundingBox", [](auto&, auto&) { return BoundingBox("100 100 0 0"); }, kEither},
-    {"BoundingBoxAtEnd", [](auto&, auto&) { return BoundingBox("(atend)"); }, kEither},
     {"EnormousBoundingBox",
      [](auto&, auto&) {
          return BoundingBox("-" + kHugeNumber + " -" + kHugeNumber + " " + kHugeNumber + " 1");
