@@ -329,7 +329,7 @@ inline ArtworkBuilder TextArtwork(const char* eol = "\n") {
                "0 Tv",
                "14 16 Tl",
                "1 Ta",
-               "(centred\r) t",
+               "(centred\\r) t",
                "T*",
                "5 -3 Td",
                "(moved) Tj",
