@@ -8,6 +8,7 @@ packages=(
   fontconfig libfontconfig-dev libfreetype-dev fonts-urw-base35
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
+  ghostscript
 )
 missing=()
 for p in "${packages[@]}"; do

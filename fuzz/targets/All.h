@@ -26,6 +26,11 @@
 #include "fuzz/targets/Ai7Thumbnail.h"
 #define ALDRA_FUZZ_HAS_AI7_THUMBNAIL 1
 #endif
+#if __has_include("illustrator/Illustrator.h")
+#include "fuzz/targets/ArtRender.h"
+#include "fuzz/targets/ArtText.h"
+#define ALDRA_FUZZ_HAS_ARTWORK 1
+#endif
 
 namespace aldra::fuzz {
 
@@ -52,6 +57,10 @@ inline const std::vector<Target>& AllTargets() {
 #endif
 #ifdef ALDRA_FUZZ_HAS_AI7_THUMBNAIL
         {"ai7_thumbnail", FuzzAi7Thumbnail},
+#endif
+#ifdef ALDRA_FUZZ_HAS_ARTWORK
+        {"art_render", FuzzArtRender},
+        {"art_text", FuzzArtText},
 #endif
     };
     return targets;
