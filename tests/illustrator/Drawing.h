@@ -5,12 +5,37 @@
 #include <string>
 
 #include "eps/EpsReader.h"
-#include "fixtures/Artwork.h"
+#include "fixtures/ArtworkFile.h"
 #include "illustrator/Illustrator.h"
 #include "preview/TargetRaster.h"
 #include "support/TempDir.h"
 
 namespace aldra::testing {
+
+struct PageBoxText {
+    double llx = 0;
+    double lly = 0;
+    double urx = 100;
+    double ury = 100;
+};
+
+// A whole drawing around the artwork lines (each ending in a line feed) on the page of the box.
+inline std::string ArtworkFile(const std::string& artwork, PageBoxText box = {}) {
+    ArtworkBuilder art;
+    art.BoundingBox(box.llx, box.lly, box.urx, box.ury).Raw(artwork);
+    return art.Text();
+}
+
+// The lines of a document embedded in another.
+inline std::string EmbeddedDocument(const std::string& file) {
+    return "%%BeginDocument: placed.ai\n" + file + "%%EndDocument\n";
+}
+
+// One filled line of Helvetica at (x, y), as a point text object.
+inline std::string TextRun(const std::string& text, double size, double x, double y) {
+    return "0 To\n1 0 0 1 " + ArtNumber(x) + " " + ArtNumber(y) + " 0 Tp\nTP\n0 Tr\n/_Helvetica " +
+           ArtNumber(size) + " Tf\n" + ArtStringLiteral(text) + " Tx\nTO\n";
+}
 
 class Drawing {
   public:

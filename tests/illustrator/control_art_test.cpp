@@ -2,7 +2,7 @@
 // in thumbnails and conversions, and puts the drawing's text in front of the notes when asked to.
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
-#include "fixtures/Artwork.h"
+#include "illustrator/Drawing.h"
 #include "support/FileBytes.h"
 
 namespace aldra {

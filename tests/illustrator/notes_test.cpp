@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "eps/EpsReader.h"
-#include "fixtures/Artwork.h"
+#include "illustrator/Drawing.h"
 #include "illustrator/Illustrator.h"
 #include "support/TempDir.h"
 
