@@ -84,28 +84,43 @@ bool ContainsWord(const std::string& lower, const char* const* words) {
     return false;
 }
 
-// A PostScript name is the family, a hyphen and the style: "Helvetica-BoldOblique". A suffix with
-// no style word in it ("Futura-Condensed") stays part of the family.
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The vendor marks some PostScript families carry ("TimesNewRomanPSMT") name no family of their own.
+std::string WithoutVendorMark(std::string family) {
+    for (const char* mark : {"PSMT", "MT", "PS"}) {
+        const size_t n = std::strlen(mark);
+        if (family.size() > n + 3 && family.compare(family.size() - n, n, mark) == 0)
+            return family.substr(0, family.size() - n);
+    }
+    return family;
+}
+
+// A PostScript name is the family's parts and then the style, joined by hyphens:
+// "Helvetica-Narrow-BoldOblique" is the family "Helvetica Narrow", bold and italic. Trailing parts
+// with a style word in them are the style; a part without one ("Narrow") stays in the family.
 Request ParseName(const FontData& font) {
     static const char* const kBold[] = {"bold", "black", "heavy", "demi", "semibold", nullptr};
     static const char* const kItalic[] = {"italic", "oblique", "ital", "obl", "kursiv", nullptr};
     static const char* const kPlain[] = {"roman",  "regular", "book",  "medium",
                                          "normal", "plain",   "light", nullptr};
     Request r;
-    const std::string name(font.face, strnlen(font.face, sizeof font.face));
-    const size_t hyphen = name.find('-');
-    r.family = name;
-    if (hyphen != std::string::npos) {
-        std::string style = name.substr(hyphen + 1);
-        std::transform(style.begin(), style.end(), style.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const bool bold = ContainsWord(style, kBold), italic = ContainsWord(style, kItalic);
-        if (bold || italic || ContainsWord(style, kPlain)) {
-            r.family = name.substr(0, hyphen);
-            r.bold = bold;
-            r.italic = italic;
-        }
+    std::string name(font.face, strnlen(font.face, sizeof font.face));
+    for (size_t hyphen = name.rfind('-'); hyphen != std::string::npos && hyphen > 0;
+         hyphen = name.rfind('-')) {
+        const std::string part = Lower(name.substr(hyphen + 1));
+        const bool bold = ContainsWord(part, kBold), italic = ContainsWord(part, kItalic);
+        if (!bold && !italic && !ContainsWord(part, kPlain)) break;
+        r.bold = r.bold || bold;
+        r.italic = r.italic || italic;
+        name.resize(hyphen);
     }
+    std::replace(name.begin(), name.end(), '-', ' ');
+    r.family = WithoutVendorMark(name);
     r.bold = r.bold || font.weight >= 600;
     r.italic = r.italic || font.italic;
     return r;

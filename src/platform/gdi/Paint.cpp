@@ -45,7 +45,8 @@ bool BuildClip(const RegionData& region, int32_t width, int32_t height, ClipSpan
             std::vector<DevicePoint> points(region.points.size() / 2);
             for (size_t i = 0; i < points.size(); ++i)
                 points[i] = {region.points[2 * i], region.points[2 * i + 1]};
-            if (!ScanPolygon(points.data(), points.size(), region.fillMode == 2, width, height, builder))
+            if (!ScanPolygon(points.data(), points.size(), region.fillMode == 2,
+                             ScanWindow{0, 0, width, height}, builder))
                 return false;
         } else {
             const int32_t x0 = std::max(region.left, 0), x1 = std::min(region.right, width);

@@ -37,9 +37,9 @@ BOOL Polygon(HDC dc, const POINT* points, int count) {
     const gdi::Object* brush = gdi::Find(c.brush.Raw(), gdi::Kind::Brush);
     if (brush != nullptr && !brush->brush.hollow && !painter.Empty()) {
         FillSink sink(painter, painter.Value(brush->brush.colour));
-        // The scan covers the bitmap; the painter narrows it to the clipping region.
-        if (!gdi::ScanPolygon(device.data(), device.size(), c.polyFillMode == WINDING, painter.Target().width,
-                              painter.Target().height, sink))
+        // Only the clipping region's box is scanned.
+        const gdi::ScanWindow window{painter.Left(), painter.Top(), painter.Right(), painter.Bottom()};
+        if (!gdi::ScanPolygon(device.data(), device.size(), c.polyFillMode == WINDING, window, sink))
             return FALSE;
     }
     gdi::StrokePath(painter, device.data(), device.size(), true);

@@ -38,9 +38,10 @@ struct Edge {
     int32_t direction;  // +1 when the polygon runs downwards along it
 };
 
-Edge Oriented(DevicePoint p, DevicePoint q) {
-    p = {ClampCoordinate(p.x), ClampCoordinate(p.y)};
-    q = {ClampCoordinate(q.x), ClampCoordinate(q.y)};
+// The edge from p to q top down, moved so that the window's corner is the origin.
+Edge Oriented(DevicePoint p, DevicePoint q, const ScanWindow& w) {
+    p = {ClampCoordinate(p.x) - w.left, ClampCoordinate(p.y) - w.top};
+    q = {ClampCoordinate(q.x) - w.left, ClampCoordinate(q.y) - w.top};
     return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
 }
 
@@ -76,8 +77,13 @@ void Step(Active& e) {
 
 class Scanner {
   public:
-    Scanner(const DevicePoint* points, size_t count, bool nonZero, int32_t width, int32_t height)
-        : points_(points), count_(count), nonZero_(nonZero), width_(width), height_(height) {}
+    Scanner(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window)
+        : points_(points),
+          count_(count),
+          nonZero_(nonZero),
+          window_(window),
+          width_(window.right - window.left),
+          height_(window.bottom - window.top) {}
 
     void Run(SpanSink& sink) {
         Collect();
@@ -95,7 +101,9 @@ class Scanner {
     }
 
   private:
-    Edge EdgeAt(uint32_t from) const { return Oriented(points_[from], points_[(from + 1) % count_]); }
+    Edge EdgeAt(uint32_t from) const {
+        return Oriented(points_[from], points_[(from + 1) % count_], window_);
+    }
 
     // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
     // wholly right of them, above or below change nothing.
@@ -168,16 +176,22 @@ class Scanner {
             if (now) {
                 start = c.x;
             } else if (start < c.x) {
-                sink.Span(y, static_cast<int32_t>(start), static_cast<int32_t>(c.x));
+                Emit(y, start, c.x, sink);
             }
             inside = now;
         }
-        if (inside && start < width_) sink.Span(y, static_cast<int32_t>(start), width_);
+        if (inside && start < width_) Emit(y, start, width_, sink);
+    }
+
+    void Emit(int32_t y, int64_t x0, int64_t x1, SpanSink& sink) const {
+        sink.Span(y + window_.top, static_cast<int32_t>(x0 + window_.left),
+                  static_cast<int32_t>(x1 + window_.left));
     }
 
     const DevicePoint* points_;
     size_t count_;
     bool nonZero_;
+    ScanWindow window_;
     int32_t width_, height_;
     std::vector<Pending> pending_;
     std::vector<int32_t> leftChanges_;
@@ -188,11 +202,13 @@ class Scanner {
 
 }  // namespace
 
-bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, int32_t width, int32_t height,
+bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window,
                  SpanSink& sink) {
-    if (points == nullptr || count < 2 || count > UINT32_MAX || width <= 0 || height <= 0) return true;
+    if (points == nullptr || count < 2 || count > UINT32_MAX || window.left >= window.right ||
+        window.top >= window.bottom)
+        return true;
     try {
-        Scanner scanner(points, count, nonZero, width, height);
+        Scanner scanner(points, count, nonZero, window);
         scanner.Run(sink);
     } catch (const std::bad_alloc&) {
         return false;

@@ -26,9 +26,14 @@ class SpanSink {
     ~SpanSink() = default;
 };
 
-// The polygon (closed from the last point to the first) over the pixels [0, width) x [0, height),
-// even-odd or non-zero. Edges outside the pixels cost no per-row work. False when memory runs out.
-bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, int32_t width, int32_t height,
+// The pixels [left, right) x [top, bottom) a scan looks at.
+struct ScanWindow {
+    int32_t left, top, right, bottom;
+};
+
+// The polygon (closed from the last point to the first) over the window's pixels, even-odd or
+// non-zero. Edges outside the window cost no per-row work. False when memory runs out.
+bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window,
                  SpanSink& sink);
 
 }  // namespace aldra::gdi

@@ -162,6 +162,7 @@ void Coverage::Paint(int64_t y, int64_t x0, int64_t x1, uint32_t value) {
     auto first =
         std::lower_bound(runs.begin(), runs.end(), x0,
                          [](const std::pair<int32_t, int32_t>& run, int64_t x) { return run.second < x; });
+    if (first != runs.end() && first->first <= x0 && first->second >= x1) return;  // painted already
     int64_t cursor = x0, from = x0, to = x1;
     auto last = first;
     for (; last != runs.end() && last->first <= x1; ++last) {

@@ -63,9 +63,15 @@ struct Resolution {
 };
 
 const Resolution kResolutions[] = {
-    {"Helvetica-Bold", "Nimbus Sans", FW_BOLD, 0},        {"Helvetica", "Nimbus Sans", FW_NORMAL, 0},
-    {"Helvetica-BoldOblique", "Nimbus Sans", FW_BOLD, 1}, {"Times-Roman", "Nimbus Roman", FW_NORMAL, 0},
-    {"Times-Italic", "Nimbus Roman", FW_NORMAL, 1},       {"Courier", "Nimbus Mono PS", FW_NORMAL, 0},
+    {"Helvetica-Bold", "Nimbus Sans", FW_BOLD, 0},
+    {"Helvetica", "Nimbus Sans", FW_NORMAL, 0},
+    {"Helvetica-BoldOblique", "Nimbus Sans", FW_BOLD, 1},
+    {"Times-Roman", "Nimbus Roman", FW_NORMAL, 0},
+    {"Times-Italic", "Nimbus Roman", FW_NORMAL, 1},
+    {"Courier", "Nimbus Mono PS", FW_NORMAL, 0},
+    {"Helvetica-Narrow-Bold", "Nimbus Sans Narrow", FW_BOLD, 0},
+    {"TimesNewRomanPS-BoldMT", "Nimbus Roman", FW_BOLD, 0},
+    {"Palatino-Roman", "P052", FW_NORMAL, 0},
 };
 
 TEST(Fonts, PostScriptNamesFindTheMetricCompatibleFaceAndStyle) {
