@@ -300,7 +300,6 @@ inline ArtworkBuilder ShapesArtwork(const char* eol = "\n") {
                "0.9 0.1 0.1 XA",
                "130 60 m 150 60 L 150 80 L 130 80 L F",
                "130 60 m 140 90 C 150 60 V 160 60 Y s",
-
                "p",
                "30 20 m 50 20 l 40 40 l B",
                "q",
