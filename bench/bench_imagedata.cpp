@@ -4,9 +4,7 @@
 // picture, so the peak memory of a thumbnail must be the same at both sizes; each peak is taken in
 // a child process of its own that does nothing but that one thumbnail.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "CompareFiles.h"
 #include "ThumbnailRuns.h"
 #include "control/FilterCtrl.h"
@@ -22,6 +21,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using aldra::bench::InChild;
+using aldra::bench::MeasurePeak;
 using aldra::samples::compare::SampleText;
 
 struct Case {
@@ -44,26 +45,6 @@ std::vector<Case>& Cases() {
     return cases;
 }
 
-// Runs `work` in a child process and returns its answer, or -1 when it failed.
-template <typename Work>
-double InChild(Work work) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return -1;
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        double answer = work();
-        _exit(write(pipeEnds[1], &answer, sizeof answer) == sizeof answer ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    double answer = -1;
-    if (read(pipeEnds[0], &answer, sizeof answer) != sizeof answer) answer = -1;
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? answer : -1;
-}
-
 // The pictures are built in memory (the JPEG one whole), so they are written in a child process:
 // what the writer held must not count in the peaks measured later.
 bool WriteFiles(const std::string& folder) {
@@ -82,30 +63,6 @@ bool WriteFiles(const std::string& folder) {
         c.fileMB = static_cast<double>(info.st_size) / 1e6;
     }
     return true;
-}
-
-double PeakMB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-// The peak of a process that attaches the file and, when asked, draws one thumbnail; -1 when no
-// thumbnail came.
-double MeasurePeak(const std::string& path, bool thumbnail) {
-    return InChild([&] {
-        auto* control = new aldra::CFilterCtrl();
-        control->CreateWindow();
-        bool ok = control->AttachFile(path);
-        if (ok && thumbnail) {
-            aldra::IDispatch* picture = control->GetThumbnail(256, 256, true);
-            ok = picture != nullptr;
-            if (picture) picture->Release();
-        }
-        control->DestroyWindow();
-        control->Release();
-        return ok ? PeakMB() : -1.0;
-    });
 }
 
 void Thumbnail(benchmark::State& state, const Case* c) {

@@ -2,14 +2,16 @@
 # compare.sh [--quick] [--build DIR] [--out DIR] [--runs N] [--no-install] [FOLDER]
 #
 # aldra-eps against ExifTool and Ghostscript, whole processes, several runs: metadata over a folder in
-# one process and one process per file, 256-pixel thumbnails from stored previews, a process that only
-# reads the first 32 KiB of each file, peak memory and cost against file size. Then the fields both
-# programs report are compared (bench/compare_fields.py).
+# one process and one process per file, 256-pixel thumbnails from stored previews, Illustrator drawings
+# without a preview drawn by the filter's interpreter and by Ghostscript, a process that only reads the
+# first 32 KiB of each file, peak memory and cost against file size. Then the fields both programs
+# report are compared (bench/compare_fields.py).
 #
 # Installs what is missing (the build's packages, ExifTool, Ghostscript, GNU time, matplotlib), builds
 # the host and the folder generator into DIR (default build-bench, Release), and without FOLDER writes
-# a mixed folder of 2,000 files (200 with --quick). Results go to DIR/compare/ (or --out): measures.csv,
-# ratios.csv, per_kind.csv, sizes.csv, memory.csv, fields.csv, table.md and compare.png.
+# a mixed folder of 2,000 files (200 with --quick) and 36 drawings (12 with --quick). Results go to
+# DIR/compare/ (or --out): measures.csv, ratios.csv, per_kind.csv, sizes.csv, memory.csv, fields.csv,
+# table.md and compare.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
@@ -25,7 +27,7 @@ while [ $# -gt 0 ]; do
     --out) out=$(realpath -m "$2"); shift ;;
     --runs) runs=$2; shift ;;
     --no-install) install=0 ;;
-    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "compare: unknown option $1" >&2; exit 2 ;;
     *) folder=$(realpath "$1") ;;
   esac
@@ -55,11 +57,12 @@ done
 
 host=$build/src/host/aldra-eps
 maker=$build/tools/samples/aldra_make_compare_folder
+artmaker=$build/bench/aldra_make_artwork_folder
 if [ ! -f "$build/build.ninja" ]; then
   echo "compare: building into $build"
   bash "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release
-elif ! cmake --build "$build" -j "$(nproc)" --target aldra_eps_host aldra_make_compare_folder >"$build/compare-build.log" 2>&1; then
-  if [ -x "$host" ] && [ -x "$maker" ]; then
+elif ! cmake --build "$build" -j "$(nproc)" --target aldra_eps_host aldra_make_compare_folder aldra_make_artwork_folder >"$build/compare-build.log" 2>&1; then
+  if [ -x "$host" ] && [ -x "$maker" ] && [ -x "$artmaker" ]; then
     echo "compare: warning: the build failed (see $build/compare-build.log); measuring the programs built before" >&2
   else
     cat "$build/compare-build.log" >&2
@@ -96,6 +99,16 @@ if [ -z "$folder" ]; then
 fi
 sizes=$out/sizes
 generate "$sizes" --sizes 1,10,100 "$sizes"
+# The drawings: written again only when their builder changed.
+art_count=$([ "$quick" = 1 ] && echo 12 || echo 36)
+artwork=$out/artwork-$art_count
+art_want="$(cat "$root"/tools/fixtures/ArtworkFile.{h,cpp} "$root"/bench/make_artwork_folder.cpp | md5sum | cut -d' ' -f1)"
+if [ ! -d "$artwork" ] || [ "$(cat "$artwork.stamp" 2>/dev/null)" != "$art_want" ]; then
+  rm -rf "$artwork"
+  echo "compare: writing $artwork"
+  "$artmaker" "$art_count" "$artwork"
+  echo "$art_want" >"$artwork.stamp"
+fi
 
 machine="$(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), \
 $(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo) RAM, $(. /etc/os-release && echo "$PRETTY_NAME"), \
@@ -105,7 +118,7 @@ ExifTool $(exiftool -ver), Ghostscript $(gs --version)"
 export ALDRA_REGISTRY_DIR=$out/registry
 mkdir -p "$ALDRA_REGISTRY_DIR"
 "$python" "$root/bench/compare_run.py" --host "$host" --floor "$floor" --folder "$folder" --sizes-folder "$sizes" \
-  --out "$out" --runs "$runs" --slow-runs "$slow" --subset "$subset" --machine "$machine"
+  --out "$out" --runs "$runs" --slow-runs "$slow" --subset "$subset" --machine "$machine" --artwork-folder "$artwork"
 
 echo
 echo "Fields both report, aldra-eps against ExifTool:"

@@ -244,6 +244,7 @@ def main():
     p.add_argument("--slow-runs", type=int, default=3)
     p.add_argument("--subset", type=int, default=300)
     p.add_argument("--machine", default="")
+    p.add_argument("--artwork-folder", help="Illustrator drawings without a preview, drawn by both programs")
     args = p.parse_args()
 
     out = os.path.abspath(args.out)
@@ -328,6 +329,33 @@ def main():
     m = Measure("thumbnail-per-file", "gs png16m 256 px", "process per file", len(subset), S)
     measures.append(repeat(m, per_file(gs_thumb, subset, kinds, env), fresh_outputs))
 
+    # ---- drawn artwork: the filter's interpreter against Ghostscript on the same drawings ---------------
+    art_files, art_sizes = [], {}
+    if args.artwork_folder:
+        art_files = list_files(args.artwork_folder)
+        for f in art_files:
+            m = re.search(r"-(\d+)\.ai$", f)
+            art_sizes[f] = f"{int(m.group(1)):,} segments" if m else "other"
+        art_boxes = {f: sniff(f)[1] for f in art_files}
+        art_out = os.path.join(scratch, "artwork")
+        os.makedirs(art_out, exist_ok=True)
+
+        def fresh_art():
+            for name in os.listdir(art_out):
+                os.remove(os.path.join(art_out, name))
+
+        def aldra_art(f):
+            return [host, "thumbnail", "--size", "256", "--prefer", "rendered", f,
+                    os.path.join(art_out, os.path.basename(f) + ".png")]
+
+        def gs_art(f):
+            return gs_command(f, art_boxes[f], os.path.join(art_out, os.path.basename(f) + ".gs.png"))
+
+        m = Measure("artwork-per-file", "aldra-eps thumbnail --prefer rendered", "process per file", len(art_files), R)
+        measures.append(repeat(m, per_file(aldra_art, art_files, art_sizes, env), fresh_art))
+        m = Measure("artwork-per-file", "gs png16m 256 px", "process per file", len(art_files), S)
+        measures.append(repeat(m, per_file(gs_art, art_files, art_sizes, env), fresh_art))
+
     def catalog(folder):
         def once():
             db = os.path.join(scratch, "catalog.sqlite")
@@ -389,6 +417,16 @@ def main():
     ]:
         memory_rows.append({"what": label, "file": os.path.basename(memory_file),
                             "megabytes": f"{os.path.getsize(memory_file) / 1e6:.1f}", "peak_kb": peak_kb(cmd, env)})
+    if art_files:
+        art_largest = max(art_files, key=os.path.getsize)
+        for label, cmd in [
+            ("aldra-eps thumbnail 256, drawn artwork",
+             [host, "thumbnail", "--size", "256", "--prefer", "rendered", art_largest, os.path.join(thumbs, "a.png")]),
+            ("gs png16m 256 px, drawn artwork", gs_command(art_largest, art_boxes[art_largest],
+                                                           os.path.join(thumbs, "a.gs.png"))),
+        ]:
+            memory_rows.append({"what": label, "file": os.path.basename(art_largest),
+                                "megabytes": f"{os.path.getsize(art_largest) / 1e6:.1f}", "peak_kb": peak_kb(cmd, env)})
     for label, cmd in [
         ("aldra-eps info, whole folder", info_cmds[0]),
         ("exiftool -json, whole folder", ["exiftool", "-json", "-@", listing]),
@@ -451,9 +489,20 @@ def main():
               median_kind(a_th, kind) * 1000 / n, "", None, "per file",
               (median_kind(g_th, kind, True), median_kind(a_th, kind, True)))
 
+    if art_files:
+        a_art = find("artwork-per-file", "aldra-eps thumbnail --prefer rendered")
+        g_art = find("artwork-per-file", "gs png16m 256 px")
+        ratio(f"drawn artwork 256 px, process per file ({len(art_files)} files): gs ÷ aldra-eps thumbnail",
+              g_art.ms_per_file, a_art.ms_per_file, "≥ 10×", lambda v: v >= 10, "per file", cpu(g_art, a_art))
+        for label in sorted(set(art_sizes.values()), key=lambda t: int(t.split()[0].replace(",", "")) if t[0].isdigit() else 0):
+            n = sum(1 for f in art_files if art_sizes[f] == label)
+            ratio(f"  drawn artwork, {label} ({n} files): gs ÷ aldra", median_kind(g_art, label) * 1000 / n,
+                  median_kind(a_art, label) * 1000 / n, "", None, "per file",
+                  (median_kind(g_art, label, True), median_kind(a_art, label, True)))
+
     memory_target = None
     for row in memory_rows:
-        if row["what"].startswith("aldra-eps") and row["file"] != "(folder)":
+        if row["what"].startswith("aldra-eps") and row["file"] != "(folder)" and "drawn artwork" not in row["what"]:
             ok = row["peak_kb"] >= 0 and row["peak_kb"] < 32 * 1024
             memory_target = ok if memory_target is None else (memory_target and ok)
 
@@ -477,7 +526,7 @@ def main():
         w = csv.writer(fh)
         w.writerow(["case", "tool", "kind", "files", "median_ms_per_file", "median_cpu_ms_per_file"])
         for m in measures:
-            if not m.per_kind:
+            if not m.per_kind or m.name == "artwork-per-file":
                 continue
             for kind in KINDS:
                 n = sum(1 for f in subset if kinds[f] == kind)
@@ -545,6 +594,11 @@ def main():
     for r in memory_rows:
         lines.append(f"| {r['what']} | {r['file']} | {r['megabytes']} | {r['peak_kb'] / 1024:.1f} MB |")
     lines.append("")
+    for r in memory_rows:
+        if r["what"] == "aldra-eps thumbnail 256, drawn artwork":
+            verdict = mark(0 <= r["peak_kb"] < 32 * 1024)
+            lines.append(f"Peak memory of aldra-eps drawing {r['file']} ({r['megabytes']} MB): target < 32 MB {verdict}")
+            lines.append("")
     lines.append(f"Peak memory of aldra-eps on {os.path.basename(memory_file)} "
                  f"({os.path.getsize(memory_file) / 1e6:.0f} MB): target < 32 MB {mark(memory_target)}")
     table = "\n".join(lines)

@@ -35,6 +35,8 @@ export TMPDIR=$run/tmp
 # Leaks fail the run like crashes; UBSan findings abort (the build does not recover from them).
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:allocator_may_return_null=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Leaks inside the system's libraries that the filter cannot free are listed there.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:print_suppressions=0}
 
 found=()
 printf 'target\tseconds\texecs_per_sec\tcoverage\tfeatures\tcorpus\tresult\n' >"$run/summary.tsv"

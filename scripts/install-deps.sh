@@ -9,6 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
   qt6-base-dev xvfb xdotool x11-apps netpbm
+  ghostscript
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/ArtworkFile.h"
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
@@ -276,6 +277,114 @@ inline std::vector<Seed> Ai7Files() {
     return {{"even-width", Ai7File(16, 8)}, {"odd-width", Ai7File(13, 5)}};
 }
 
+// ---- Illustrator artwork ------------------------------------------------------------------------
+
+inline ArtworkBuilder ShapesArtwork(const char* eol = "\n") {
+    ArtworkBuilder art;
+    art.LineEnd(eol);
+    art.FillGrey(0.2).StrokeGrey(0).LineWidth(2).Rectangle(10, 10, 60, 30, "b");
+    art.FillCmyk(0, 0.85, 0.75, 0).Polygon({{100, 10}, {190, 10}, {145, 90}}, "f");
+    art.Lines({"0 0 0 1 K",
+               "0.5 w",
+               "20 60 m",
+               "40 95 60 95 80 60 c",
+               "90 40 v",
+               "110 70 120 50 y",
+               "S",
+               "0 1 1 0 (Cyan ink) 0.5 x",
+               "1 0 0 0 (Red) 0.25 X",
+               "0.1 0.6 0.3 Xa",
+               "0.9 0.1 0.1 XA",
+               "130 60 m 150 60 L 150 80 L 130 80 L F",
+               "130 60 m 140 90 C 150 60 V 160 60 Y s",
+               "p",
+               "30 20 m 50 20 l 40 40 l B",
+               "q",
+               "0 0 m 100 0 l 100 100 l W n",
+               "0 g 10 80 m 190 80 l 190 95 l 10 95 l f",
+               "Q",
+               "N",
+               "+5 w 160 10 m 190 40 l S",
+               "0 j 0 J 4 M 1 i [] 0 d 0 A 0 O 0 R *u 5 5 m 9 5 l 9 9 l f *U u U"});
+    return art;
+}
+
+inline ArtworkBuilder TextArtwork(const char* eol = "\n") {
+    ArtworkBuilder art;
+    art.LineEnd(eol);
+    art.FillGrey(0)
+        .PointText(10, 80, "Helvetica-Bold", 18, "Title (big)")
+        .PointText(10, 60, "Times-Roman", 4, "tiny");
+    art.Lines({"0 To",
+               "1 0 0 1 100 50 0 Tp",
+               "TP",
+               "2 Tr",
+               "/_Courier 12 13 14 Tf",
+               "1 Tv",
+               "(Down) Tx",
+               "0 Tv",
+               "14 16 Tl",
+               "1 Ta",
+               "(centred\\r) t",
+               "T*",
+               "5 -3 Td",
+               "(moved) Tj",
+               "-40 Tk",
+               "(on) Tx",
+               "3 Tr",
+               "(hidden) Tx",
+               "TO",
+               "1 0 0 1 20 20 Tm",
+               "(after Tm) Tx"});
+    art.TextBlock(120, 30, "Helvetica", 10, {"block line one", "line two"}, 'e', 2);
+    art.TextBlock(120, 90, "Times-Roman", 8, {"outline only"}, 'r');
+    art.TextBlock(10, 40, "Courier", 7, {"neither"}, 'o');
+    return art;
+}
+
+inline ArtworkBuilder PlacedArtwork() {
+    ArtworkBuilder inner;
+    inner.BoundingBox(0, 0, 60, 40)
+        .FillGrey(0.5)
+        .Rectangle(5, 5, 50, 30, "f")
+        .PointText(8, 12, "Helvetica", 9, "placed");
+    ArtworkBuilder art;
+    art.FillGrey(0)
+        .Rectangle(0, 0, 20, 20, "f")
+        .PlacedDocument(100, 40, inner)
+        .Document(inner, "unframed.ai");
+    art.PlacedFile(10, 50, 40, 30, "missing-placed-file.eps");
+    art.Line("[0.7 0.7 -0.7 0.7 30 10] 0 0 10 10 (rotated.ai) `").Line("~");
+    return art;
+}
+
+inline ArtworkBuilder SectionsArtwork() {
+    ArtworkBuilder art;
+    art.BoundingBox(-20.5, 10, 300.25, 150).HeaderComment("%%DocumentFonts: Helvetica");
+    art.Prolog("%%BeginEncoding: _Helvetica Helvetica\n/_Helvetica /Helvetica 0 0 0 0 0 T\n%%EndEncoding");
+    art.Setup("%%BeginPattern: (Stripes)\n0 0 10 10 [ ] (Stripes) E\n%%EndPattern");
+    art.Lines({"%AI3_BeginCrops", "0 0 m 10 10 l S", "%AI3_EndCrops", "0 g 0 20 m 280 20 l 280 140 l f",
+               "%%BoundingBox: 0 0 100 100", "0.5 g 10 10 m 90 10 l 90 90 l f"});
+    art.TrailerLine("%%BoundingBox: 0 0 50 50").TrailerLine("10 10 m 20 20 l S");
+    return art;
+}
+
+inline std::vector<Seed> ArtworkFiles() {
+    BusyArtworkOptions busy;
+    busy.segments = 200;
+    busy.textRuns = 10;
+    return {
+        {"shapes", ShapesArtwork().Text()},
+        {"text", TextArtwork().Text()},
+        {"placed", PlacedArtwork().Text()},
+        {"sections", SectionsArtwork().Text()},
+        {"mac-lines", ShapesArtwork("\r").Text()},
+        {"dos-lines", TextArtwork("\r\n").Text()},
+        {"illustrator-88", TextArtwork().Creator(kIllustrator88).Text()},
+        {"busy", BusyArtwork(busy).Text()},
+    };
+}
+
 inline void Append(std::vector<Seed>* to, const std::vector<Seed>& from, const std::string& prefix) {
     for (const Seed& s : from) to->push_back({prefix + s.name, s.bytes});
 }
@@ -300,6 +409,8 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["ascii85_image_data"] = Ascii85ImageDataFiles();
     all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
     all["xmp_thumbnail"] = XmpThumbnailFiles();
+    all["art_render"] = ArtworkFiles();
+    all["art_text"] = ArtworkFiles();
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");
@@ -309,6 +420,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     Append(&filter, EpsiFiles(), "epsi-");
     Append(&filter, Ascii85ImageDataFiles(), "ascii85-");
     Append(&filter, XmpThumbnailFiles(), "xmp-");
+    Append(&filter, ArtworkFiles(), "art-");
     return all;
 }
 

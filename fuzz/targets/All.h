@@ -33,6 +33,11 @@
 #include "fuzz/targets/XmpThumbnail.h"
 #define ALDRA_FUZZ_HAS_LATER_PREVIEWS 1
 #endif
+#if __has_include("illustrator/Illustrator.h")
+#include "fuzz/targets/ArtRender.h"
+#include "fuzz/targets/ArtText.h"
+#define ALDRA_FUZZ_HAS_ARTWORK 1
+#endif
 
 namespace aldra::fuzz {
 
@@ -65,6 +70,10 @@ inline const std::vector<Target>& AllTargets() {
         {"ascii85_image_data", FuzzAscii85ImageData},
         {"photoshop_rgb_thumbnail", FuzzPhotoshopRgbThumbnail},
         {"xmp_thumbnail", FuzzXmpThumbnail},
+#endif
+#ifdef ALDRA_FUZZ_HAS_ARTWORK
+        {"art_render", FuzzArtRender},
+        {"art_text", FuzzArtText},
 #endif
     };
     return targets;

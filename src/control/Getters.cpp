@@ -2,12 +2,15 @@
 // is at the call: from the leading comments the attach scan took while the file is unchanged (and
 // likewise a Color Central sample's high-resolution file), otherwise from reading it again; the
 // rest answer from the members.
+#include <algorithm>
+
 #include "base/PString.h"
 #include "base/StringList.h"
 #include "control/FilterCtrl.h"
 #include "eps/Companions.h"
 #include "eps/EpsReader.h"
 #include "eps/Photoshop.h"
+#include "illustrator/Illustrator.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -63,6 +66,15 @@ void AppendNotesOf(const LeadingComments& comments, const TextBuffer* table, Tex
         // Out of memory, the answer goes without these notes.
         (void)AppendBuffer(found.get(), notes);
     }
+}
+
+// The text an Illustrator drawing shows, largest type first; a file that cannot be opened or turns
+// out to hold no drawing adds nothing.
+void AppendDrawingText(const std::string& path, uint32_t maxText, TextBuffer* notes) {
+    EpsReader eps;
+    if (OpenEps(path.c_str(), &eps) != kOk) return;
+    (void)CollectIllustratorText(&eps, notes, static_cast<int32_t>(std::min<uint32_t>(maxText, INT32_MAX)));
+    CloseEps(&eps);
 }
 
 }  // namespace
@@ -148,9 +160,8 @@ std::string CFilterCtrl::InfoGetCategories() {
 std::string CFilterCtrl::InfoGetNotes() {
     BufferPtr notes;
     if (NewBuffer(0, &notes) != kOk) return {};
-    // The drawing's own text leads the notes of an Illustrator file once the artwork reader can
-    // collect it (addText, maxText).
     const FilterSettings& settings = LoadedSettings();
+    if (isIllustrator_ && settings.addText) AppendDrawingText(filePath_, settings.maxText, notes.get());
     TextBuffer* table = settings.anpa.get();
     bool wasLocked = table != nullptr && LockBuffer(table, true);
     const LeadingComments& own = OwnComments();

@@ -36,6 +36,8 @@ void ResetDrawingState(TargetRaster* target) {
     target->penColour = MakeColour(0, 0, 0);
     target->fillColour = MakeColour(0, 0, 0);
     PStrFromC("Arial", target->faceName, sizeof target->faceName);
+    target->verticalText = 0;
+    target->fontHeight = 12;
 }
 
 }  // namespace

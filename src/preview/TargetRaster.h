@@ -21,6 +21,8 @@ struct TargetRaster {
     ColourRef penColour;
     ColourRef fillColour;
     PString faceName;
+    int32_t verticalText;  // 1: characters are set one below the other
+    int32_t fontHeight;    // pixels
 };
 
 // 0, or 2020 when GDI cannot give the contexts or the section (nothing is left to release then).

@@ -1,0 +1,23 @@
+// Illustrator artwork drawn by the interpreter: the creator test, the structure comments with their
+// skipped sections and nested documents, the operand stack and every drawing operator, into targets
+// of both depths whose destination leaves a border, so that drawing off the page is exercised too.
+#pragma once
+#include "fuzz/targets/Pictures.h"
+#include "illustrator/Illustrator.h"
+
+namespace aldra::fuzz {
+
+inline int FuzzArtRender(const uint8_t* data, size_t size) {
+    UseFilterResources();  // CMYK colours go through the colour tables
+    const std::string path = WriteScratch("art/render.ai", data, size);
+    for (uint32_t depth : {24u, 8u}) {
+        EpsReader eps;
+        if (OpenEps(path.c_str(), &eps) != kOk) return 0;
+        DrawTarget target(depth);
+        (void)RenderIllustratorArt(&eps, &target.raster, &target.destination);  // refusals are fine
+        CloseEps(&eps);
+    }
+    return 0;
+}
+
+}  // namespace aldra::fuzz

@@ -1,0 +1,71 @@
+#include "illustrator/ArtTokens.h"
+
+#include "eps/CommentParser.h"
+#include "illustrator/ArtComments.h"
+#include "illustrator/ArtOperands.h"
+
+namespace aldra {
+
+namespace {
+
+bool Interpreting(const ArtState* state) {
+    return state->setupEnded && !state->inTrailer && !state->inCrops;
+}
+
+bool StartsNumber(uint8_t c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
+
+// "[a b c]": the numbers become ordinary operands. A name or a missing "]" turns into zeros until
+// the stack is full.
+Status PushArray(uint8_t* line, ArtState* state) {
+    while (!MatchKeyword(line, "]")) {
+        if (PushNumber(state, ParseReal(line)) != kOk) return kErrFormat;
+    }
+    return kOk;
+}
+
+Status TakeOperator(uint8_t* line, uint16_t* code) {
+    PString word;
+    TakeWord(line, word);
+    if (word[0] == 1) {
+        *code = word[1];
+    } else if (word[0] == 2) {
+        *code = static_cast<uint16_t>(word[1] * 256 + word[2]);
+    } else {
+        return kErrFormat;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+Status NextArtToken(EpsReader* eps, uint8_t* line, ArtState* state, uint16_t* code) {
+    *code = 0;
+    SkipBlanks(line);
+    if (MatchKeyword(line, "%")) {
+        Status status = HandleArtComment(line, eps, state);
+        line[0] = 0;
+        return status;
+    }
+    if (!Interpreting(state)) line[0] = 0;
+    if (line[0] == 0) return kOk;
+    if (MatchKeyword(line, "[")) return PushArray(line, state);
+    if (MatchKeyword(line, "/")) {
+        PString name;
+        TakeWord(line, name);
+        return PushString(state, name);
+    }
+    if (line[0] >= 2 && line[1] == '(') {
+        PString text;
+        ParseToken(line, text);
+        return PushString(state, text);
+    }
+    if (line[0] >= 2 && StartsNumber(line[1])) {
+        (void)MatchKeyword(line, "+");  // a sign of its own, which the number parser does not take
+        return PushNumber(state, ParseReal(line));
+    }
+    return TakeOperator(line, code);
+}
+
+}  // namespace aldra
