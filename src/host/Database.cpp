@@ -1,6 +1,7 @@
 #include "host/Database.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -145,6 +146,11 @@ HostError CatalogDatabase::Exec(const char* sql) {
 std::unique_ptr<CatalogDatabase> CatalogDatabase::Open(const std::string& path, HostError* error) {
     std::unique_ptr<CatalogDatabase> db(new CatalogDatabase);
     db->path_ = path;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = {path + ": not a catalogue file (not a regular file)"};
+        return nullptr;
+    }
     if (!Writable(path)) {
         *error = {path + ": the catalogue is read-only (the file or its folder cannot be written)"};
         return nullptr;

@@ -219,6 +219,7 @@ TEST_F(Hang, AFifoOrAFileOthersReadEndsWithinASecondWhereverItIsOpened) {
         {{"info", sample}, 0},                                        // a companion named in the file's text
         {{"info", scan}, 0},                                          // a DCS plate beside its main file
         {{"thumbnail", "--force", scan, files.File("pipe.eps")}, 2},  // as the output
+        {{"catalog", folder, "--db", pipe}, 2},                       // as the catalogue
         {{"info", folder + "/read.eps"}, 0},                          // a file another reader has
     };
     // Within a second of what the same command takes on a plain file on this machine now.
