@@ -58,6 +58,7 @@ ThumbnailOutcome WriteOutput(const std::string& input, const std::string& out, b
         return {ThumbnailResult::Failed, out + ": cannot write beside it: " + std::strerror(errno)};
     std::string temporary = scratch + "/output";
     ThumbnailOutcome outcome = write(temporary);
+    if (outcome.result == ThumbnailResult::Failed) outcome.message = out + ": " + outcome.message;
     if (outcome.result == ThumbnailResult::Written) {
         // The target is judged again: it may have changed while the picture was made.
         if (std::string refusal = OutputRefusal(input, out, force); !refusal.empty())
