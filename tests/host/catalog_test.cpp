@@ -98,7 +98,12 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
         auto started = std::chrono::steady_clock::now();
         pid_t run = host.Start(Catalog({"--jobs", "1", "--timeout", "1", "--thumb-size", "0"}));
         std::vector<pid_t> workers;
-        while ((workers = Children(run)).empty()) std::this_thread::yield();
+        siginfo_t ended{};
+        while ((workers = Children(run)).empty() &&
+               waitid(P_PID, static_cast<id_t>(run), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               ended.si_pid == 0)
+            std::this_thread::yield();
+        ASSERT_FALSE(workers.empty()) << "the run ended before a worker was seen: " << host.Wait(run).out;
         kill(workers[0], signal);
         ProgramResult r = host.Wait(run);
         EXPECT_EQ(r.exitCode, 0) << r.err;
