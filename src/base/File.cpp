@@ -34,13 +34,15 @@ int OpenFlags(int mode) {
 
 // Catalogue workers run side by side, and attaching one file opens its relatives for a moment (a DCS
 // main file and its plates, OPI companions). A lock held that briefly is waited out; one held for
-// longer than kLockPatienceMs means another program has the file, and the open is refused.
+// longer than kLockPatienceMs means another program has the file, and the open is refused. Readers
+// share the lock, so a catalogue reading a file never turns away someone looking at it.
 constexpr int kLockPatienceMs = 1000;
 constexpr int kLockRetryMs = 2;
 
-Status LockExclusively(FileHandle fd) {
+Status LockFor(FileHandle fd, int mode) {
+    const int kind = mode == kFileRead ? LOCK_SH : LOCK_EX;
     int waitedMs = 0;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    while (::flock(fd, kind | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK) return MapSystemError(errno);
         if (waitedMs >= kLockPatienceMs) return kErrAccess;
@@ -83,17 +85,33 @@ Status FileCreateNew(const char* path) {
     return kOk;
 }
 
+namespace {
+
+// Opening a named pipe or a device waits for its other side, so every open is non-blocking and
+// what it opened is judged by the descriptor, not by the name, which may have been swapped since.
+// Only regular files are files here; a folder, pipe, socket or device is refused as Windows refuses a
+// folder. Reads then block again as usual.
+Status OpenRegularFile(const char* path, int flags, FileHandle* handle) {
+    int fd = ::open(path, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return MapSystemError(errno, path);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return kErrAccess;
+    }
+    *handle = fd;
+    return kOk;
+}
+
+}  // namespace
+
 Status FileOpen(const char* path, int mode, FileHandle* handle) {
     *handle = kInvalidFile;
     if (mode < kFileRead || mode > kFileReadWrite) return kErrParam;
-    int fd = ::open(path, OpenFlags(mode) | O_CLOEXEC);
-    if (fd < 0) return MapSystemError(errno, path);
-    struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return kErrAccess;  // as on Windows, a folder cannot be opened as a file
-    }
-    Status status = LockExclusively(fd);
+    int fd = kInvalidFile;
+    if (Status status = OpenRegularFile(path, OpenFlags(mode), &fd); status != kOk) return status;
+    Status status = LockFor(fd, mode);
     if (status != kOk) {
         ::close(fd);
         return status;

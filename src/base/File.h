@@ -1,6 +1,8 @@
-// The file layer: POSIX calls wrapped so that they return the system's result codes. Every open is
-// exclusive: an advisory flock(LOCK_EX) is taken, so a file that another process holds open through
-// this layer cannot be opened at the same time (a holder that lets go within a second is waited for).
+// The file layer: POSIX calls wrapped so that they return the system's result codes. Opens take an
+// advisory flock: shared for reading, exclusive for writing, so a file that another process writes
+// through this layer cannot be read at the same time (a holder that lets go within a second is waited
+// for). Only regular files open; anything else (a folder, a named pipe, a device) is refused with 2006
+// without waiting for it.
 #pragma once
 #include <cstdint>
 

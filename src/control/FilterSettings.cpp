@@ -99,6 +99,7 @@ Status FilterSettings::Clone(FilterSettings* copy) const {
     made.ccNotesFromHiRes = ccNotesFromHiRes;
     made.ccKeywordsFromHiRes = ccKeywordsFromHiRes;
     made.addCcCategory = addCcCategory;
+    made.ccHiResAnywhere = ccHiResAnywhere;
     made.ccCategory = ccCategory;
     made.addText = addText;
     made.maxText = maxText;
@@ -130,6 +131,7 @@ bool LoadSettings(FilterSettings* settings) {
     LoadBool(key, "CCNotesFromHiRes", &settings->ccNotesFromHiRes);
     LoadBool(key, "CCKWfromHiRes", &settings->ccKeywordsFromHiRes);
     LoadBool(key, "AddCCCategory", &settings->addCcCategory);
+    LoadBool(key, "CCHiResAnywhere", &settings->ccHiResAnywhere);
     ReadString(key, "CCCategory", &settings->ccCategory);
     std::string table;
     if (settings->anpa != nullptr && ReadLongString(key, "ANPA_SETTINGS", &table))
@@ -151,6 +153,7 @@ bool SaveSettings(const FilterSettings& settings) {
     WriteDword(key, "CCNotesFromHiRes", settings.ccNotesFromHiRes);
     WriteDword(key, "CCKWfromHiRes", settings.ccKeywordsFromHiRes);
     WriteDword(key, "AddCCCategory", settings.addCcCategory);
+    WriteDword(key, "CCHiResAnywhere", settings.ccHiResAnywhere);
     WriteString(key, "CCCategory", settings.ccCategory);
     if (settings.anpa != nullptr) WriteString(key, "ANPA_SETTINGS", FormatAnpaSettings(settings.anpa.get()));
     WriteDword(key, "AddText", settings.addText);

@@ -31,6 +31,8 @@ struct FilterSettings {
     bool ccNotesFromHiRes = true;
     bool ccKeywordsFromHiRes = true;
     bool addCcCategory = true;
+    // A sample may name a high-resolution file anywhere; off, only one in its own folder or below counts.
+    bool ccHiResAnywhere = false;
     std::string ccCategory;  // default: string resource 101
     BufferPtr anpa;          // the IPTC data-set table; absent until the settings are loaded
     bool addText = false;

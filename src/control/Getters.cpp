@@ -32,12 +32,14 @@ bool ReadLeadingComments(const std::string& path, uint32_t wants, LeadingComment
     return stamp->regular;
 }
 
-// The high-resolution file a Color Central sample names; resolved at
-// every call, since which of the written path's forms exists can change.
-bool HiResFileOf(const LeadingComments& sample, const std::string& samplePath, std::string* path) {
+// The high-resolution file a Color Central sample names; resolved at every call, since which of
+// the written path's forms exists can change. Without `anywhere`, only a file in the sample's folder
+// or below it counts: the name comes from a file that anyone may have sent.
+bool HiResFileOf(const LeadingComments& sample, const std::string& samplePath, bool anywhere,
+                 std::string* path) {
     if (!sample.namesCompanion) return false;
-    *path = CompanionPathFromLine(sample.companionLine, samplePath.c_str());
-    return true;
+    *path = CompanionPathFromLine(sample.companionLine, samplePath.c_str(), anywhere);
+    return !path->empty();
 }
 
 // Whether the facts taken from the file still describe it.
@@ -146,7 +148,7 @@ std::string CFilterCtrl::InfoGetCategories() {
     AppendCategoriesOf(own, categories.get());
     if (settings.ccAware) {
         std::string hiRes;
-        if (settings.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+        if (settings.ccKeywordsFromHiRes && HiResFileOf(own, filePath_, settings.ccHiResAnywhere, &hiRes))
             AppendCategoriesOf(HiResComments(hiRes), categories.get());
         if (settings.addCcCategory && own.colorCentralSample) {
             PString category;
@@ -167,7 +169,8 @@ std::string CFilterCtrl::InfoGetNotes() {
     const LeadingComments& own = OwnComments();
     AppendNotesOf(own, table, notes.get());
     std::string hiRes;
-    if (settings.ccAware && settings.ccNotesFromHiRes && HiResFileOf(own, filePath_, &hiRes))
+    if (settings.ccAware && settings.ccNotesFromHiRes &&
+        HiResFileOf(own, filePath_, settings.ccHiResAnywhere, &hiRes))
         AppendNotesOf(HiResComments(hiRes), table, notes.get());
     if (table != nullptr) LockBuffer(table, wasLocked);
     std::string answer;

@@ -1,7 +1,5 @@
 #include "eps/Companions.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,11 +10,6 @@
 namespace aldra {
 
 namespace {
-
-bool Exists(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
 
 bool EndsWith(const uint8_t* name, const uint8_t* ending) {
     if (ending[0] == 0 || name[0] <= ending[0]) return false;
@@ -32,19 +25,23 @@ bool InLayoutsFolderBesideHiRes(const std::string& directory, const uint8_t* nam
 
 // Catalogues move between machines, so the high-resolution path written on the sample's machine
 // (a Windows or Mac path) is tried as written, then with Unix separators, then as a file of that
-// name beside the sample.
-std::string ResolveCompanionPath(const std::string& written, const char* samplePath) {
-    if (Exists(written)) return written;
-    std::string unixStyle = written;
-    std::replace(unixStyle.begin(), unixStyle.end(), '\\', '/');
-    if (Exists(unixStyle)) return unixStyle;
-    size_t cut = written.find_last_of("\\/:");
-    std::string leaf = cut == std::string::npos ? written : written.substr(cut + 1);
+// name beside the sample. The path comes from the file's text, so only a regular file counts, and
+// unless the user allows more, only one in the sample's folder or below it.
+std::string ResolveCompanionPath(const std::string& written, const char* samplePath, bool anywhere) {
     std::string directory;
     SplitSiblingPath(samplePath, &directory, nullptr, 0);
-    std::string beside = directory + "/" + leaf;
-    if (!leaf.empty() && Exists(beside)) return beside;
-    return written;
+    auto relative = [&](const std::string& path) {
+        return path.empty() || path[0] == '/' ? path : directory + "/" + path;
+    };
+    std::string unixStyle = written;
+    std::replace(unixStyle.begin(), unixStyle.end(), '\\', '/');
+    size_t cut = written.find_last_of("\\/:");
+    std::string leaf = cut == std::string::npos ? written : written.substr(cut + 1);
+    for (const std::string& candidate : {relative(written), relative(unixStyle), relative(leaf)}) {
+        if (!candidate.empty() && RegularFileWithin(candidate, anywhere ? std::string("/") : directory))
+            return candidate;
+    }
+    return {};
 }
 
 }  // namespace
@@ -72,10 +69,10 @@ bool HasHeliosLayout(const char* path, const uint8_t* extension) {
     return FileExistsIn(directory, layout, nullptr);
 }
 
-std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath) {
+std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath, bool anywhere) {
     char written[256];
     PStrToCDropLast(rest, written);
-    return ResolveCompanionPath(written, samplePath);
+    return ResolveCompanionPath(written, samplePath, anywhere);
 }
 
 }  // namespace aldra

@@ -14,7 +14,8 @@ bool IsHeliosLayout(const char* path, const uint8_t* extension);
 // The high-resolution side of the same two arrangements.
 bool HasHeliosLayout(const char* path, const uint8_t* extension);
 // The high-resolution file that a Color Central sample names by the rest of its "%%CompFileName: "
-// line (LeadingComments::companionLine), its last character dropped.
-std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath);
+// line (LeadingComments::companionLine), its last character dropped: a regular file in the sample's
+// folder or below it, or anywhere when `anywhere`; empty when the line names no such file.
+std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath, bool anywhere = false);
 
 }  // namespace aldra

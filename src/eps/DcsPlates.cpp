@@ -102,7 +102,9 @@ bool FindDcsPlate(const char* mainPath, std::string* platePath) {
         PString suffix, candidate;
         PStrFromC(ending, suffix, sizeof suffix);
         PStrConcat(candidate, sizeof candidate, name, suffix, nullptr);
-        if (FileExistsIn(directory, candidate, platePath)) return true;
+        // A link named like a plate is followed only within the main file's folder.
+        if (FileExistsIn(directory, candidate, platePath) && RegularFileWithin(*platePath, directory))
+            return true;
     }
     platePath->clear();
     return false;

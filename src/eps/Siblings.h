@@ -9,4 +9,9 @@ namespace aldra {
 // directory and another name never points at the file-system root by accident.
 void SplitSiblingPath(const char* path, std::string* directory, uint8_t* name, uint32_t nameCapacity);
 
+// True when `candidate` is a regular file that lies, after every link is followed, in `folder` or a
+// folder below it. A name written in a file's text is followed only that far: a stranger's file must
+// not make the filter read /etc/shadow or a pipe that never answers.
+bool RegularFileWithin(const std::string& candidate, const std::string& folder);
+
 }  // namespace aldra

@@ -1,6 +1,7 @@
 #include "host/Catalog.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,8 @@
 #include <set>
 
 #include "host/Database.h"
+#include "host/Report.h"
+#include "host/Scratch.h"
 #include "host/Thumbnails.h"
 #include "host/Wire.h"
 
@@ -63,27 +67,83 @@ bool UnderFolder(const std::string& path, const std::string& folder) {
            path[folder.size()] == '/';
 }
 
-// Regular files below `root` (symbolic links to files included, linked folders not followed, so a link
-// cycle cannot trap the walk). Unreadable folders are reported and skipped.
-void Walk(const std::string& root, const std::set<std::string>& skip, std::vector<FoundFile>* found,
-          std::vector<std::string>* warnings) {
-    std::error_code ec;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-    if (ec) {
-        warnings->push_back(root + ": " + ec.message());
+// What the walk could not take in: a folder it cannot list, a path too long for the system to open.
+struct Trouble {
+    std::string path;
+    std::string reason;
+};
+
+struct WalkOutput {
+    std::vector<FoundFile> files;
+    std::vector<Trouble> troubles;
+};
+
+void WalkFolder(int folderFd, const std::string& path, const std::set<std::string>& skip, WalkOutput* out);
+
+// One entry of a folder: a subfolder is walked (a linked one is not, so a link cycle cannot trap the
+// walk), a regular file or a link to one is taken.
+void WalkEntry(int folderFd, const std::string& name, const std::string& full,
+               const std::set<std::string>& skip, WalkOutput* out) {
+    struct stat info {};
+    if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
+    if (S_ISDIR(info.st_mode)) {
+        int sub = ::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0) {
+            out->troubles.push_back({full, std::string("cannot list the folder: ") + std::strerror(errno)});
+            return;
+        }
+        WalkFolder(sub, full, skip, out);
         return;
     }
-    for (; it != end; it.increment(ec)) {
-        if (ec) {
-            warnings->push_back(root + ": " + ec.message());
-            break;
-        }
-        std::string path = it->path().string();
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-        if (skip.count(path)) continue;
-        found->push_back({path, static_cast<int64_t>(info.st_size), MtimeNs(info)});
+    if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, name.c_str(), &info, 0) != 0) return;
+    if (!S_ISREG(info.st_mode) || skip.count(full)) return;
+    // The walk reaches such paths through folder descriptors, but the filter opens files by name.
+    if (full.size() >= PATH_MAX) {
+        out->troubles.push_back(
+            {full, "the path is longer than the system allows (" + std::to_string(full.size()) + " bytes)"});
+        return;
     }
+    out->files.push_back({full, static_cast<int64_t>(info.st_size), MtimeNs(info)});
+}
+
+// Lists a folder through its descriptor (taken over) and walks what is in it.
+void WalkFolder(int folderFd, const std::string& path, const std::set<std::string>& skip, WalkOutput* out) {
+    DIR* dir = ::fdopendir(folderFd);
+    if (dir == nullptr) {
+        out->troubles.push_back({path, std::string("cannot list the folder: ") + std::strerror(errno)});
+        ::close(folderFd);
+        return;
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(std::move(name));
+        errno = 0;
+    }
+    if (errno != 0)
+        out->troubles.push_back({path, std::string("cannot list the folder: ") + std::strerror(errno)});
+    for (const std::string& name : names)
+        WalkEntry(::dirfd(dir), name, path == "/" ? "/" + name : path + "/" + name, skip, out);
+    ::closedir(dir);
+}
+
+void Walk(const std::string& root, const std::set<std::string>& skip, WalkOutput* out) {
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        out->troubles.push_back({root, std::string("cannot list the folder: ") + std::strerror(errno)});
+        return;
+    }
+    WalkFolder(fd, root, skip, out);
+}
+
+// A row is removed only for a file that is truly gone: a path that no longer names anything, or names
+// something other than a file. A file that cannot be looked at (a folder without permission, a share
+// that dropped) keeps its row.
+bool TrulyGone(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return !S_ISREG(info.st_mode);
+    return errno == ENOENT || errno == ENOTDIR;
 }
 
 std::string EndDescription(int status) {
@@ -135,23 +195,11 @@ std::string Duration(double seconds) {
     _exit(0);
 }
 
-std::string MakeScratchFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string scratch = std::string(tmp && *tmp ? tmp : "/tmp") + "/aldra-eps-worker-XXXXXX";
-    return ::mkdtemp(scratch.data()) != nullptr ? scratch : std::string();
-}
+constexpr const char* kWorkerScratchPrefix = "aldra-eps-worker-";
 
-// What a killed worker may have left: the thumbnail file it was writing, nothing deeper.
-void RemoveScratchFolder(const std::string& scratch) {
-    if (scratch.empty()) return;
-    if (DIR* dir = ::opendir(scratch.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") ::unlink((scratch + "/" + name).c_str());
-        }
-        ::closedir(dir);
-    }
-    ::rmdir(scratch.c_str());
+std::string TemporaryFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
 }
 
 struct Worker {
@@ -179,6 +227,9 @@ class Run {
     void MaybeCommit(bool force);
     void Progress(bool final);
     void Log(const char* what, const std::string& path, const std::string& detail);
+    void Warn(const std::string& message);
+    void RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& seen,
+                        const std::vector<std::string>& roots);
     void Summary(double seconds, bool interrupted);
 
     const CatalogOptions& options_;
@@ -197,7 +248,7 @@ class Run {
     // The tallies of the summary.
     size_t accepted_ = 0, other_ = 0, unchanged_ = 0, removed_ = 0, thumbnails_ = 0;
     std::map<std::string, size_t> refused_, failed_;
-    std::vector<std::string> warnings_;
+    size_t troubles_ = 0;  // folders and paths the walk could not take in
 };
 
 bool Run::Spawn() {
@@ -208,7 +259,7 @@ bool Run::Spawn() {
         ::close(jobPipe[1]);
         return false;
     }
-    std::string scratch = MakeScratchFolder();
+    std::string scratch = MakeScratchFolder(TemporaryFolder(), kWorkerScratchPrefix);
     std::fflush(stdout);
     std::fflush(stderr);
     pid_t pid = ::fork();
@@ -267,7 +318,12 @@ void Run::Dispatch(Worker& worker) {
 
 void Run::Log(const char* what, const std::string& path, const std::string& detail) {
     if (options_.quiet || terminal_) return;
-    std::printf("%-9s %s%s%s\n", what, path.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+    std::printf("%-9s %s%s%s\n", what, TerminalText(path).c_str(), detail.empty() ? "" : ": ",
+                TerminalText(detail).c_str());
+}
+
+void Run::Warn(const std::string& message) {
+    std::fprintf(stderr, "aldra-eps: %s\n", TerminalText(message).c_str());
 }
 
 void Run::Finish(int job, FileRecord record) {
@@ -295,7 +351,7 @@ void Run::Finish(int job, FileRecord record) {
             break;
     }
     if (HostError error = db_.Store(record, static_cast<int64_t>(std::time(nullptr)))) {
-        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        Warn(error.message);
         fatal_ = true;
     }
     ++done_;
@@ -311,8 +367,10 @@ void Run::WorkerEnded(Worker& worker, WorkerEnd end, const std::string& why) {
         queue_.push_front(job);
         return;
     }
+    // How the worker ended says nothing lasting about the file; the next run tries it again.
     FileRecord record;
     record.facts.path = work_[job].path;
+    record.facts.passing = true;
     record.facts.status = FileStatus::Failed;
     record.facts.errorCode = kNoAnswerCode;
     record.facts.errorMessage = why;
@@ -323,7 +381,7 @@ void Run::MaybeCommit(bool force) {
     if (db_.pending() == 0) return;
     if (!force && db_.pending() < kBatchRows && Clock::now() - lastCommit_ < kBatchTime) return;
     if (HostError error = db_.Commit()) {
-        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        Warn(error.message);
         fatal_ = true;
     }
     lastCommit_ = Clock::now();
@@ -350,26 +408,52 @@ void Run::Progress(bool final) {
 }
 
 void Run::Summary(double seconds, bool interrupted) {
-    size_t refused = 0, failed = 0;
+    size_t refused = 0, failed = troubles_;
     for (const auto& [reason, count] : refused_) refused += count;
     for (const auto& [reason, count] : failed_) failed += count;
     std::printf("%s %zu of %zu files in %.1f s (%.1f files/s) into %s\n",
-                interrupted ? "Interrupted after" : "Read", done_, work_.size(), seconds,
-                seconds > 0 ? static_cast<double>(done_) / seconds : 0.0, options_.database.c_str());
+                !interrupted    ? "Read"
+                : stopRequested ? "Interrupted after"
+                                : "Stopped after",
+                done_, work_.size(), seconds, seconds > 0 ? static_cast<double>(done_) / seconds : 0.0,
+                TerminalText(options_.database).c_str());
     std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
     std::printf("  refused    %zu\n", refused);
-    for (const auto& [reason, count] : refused_) std::printf("    %6zu  %s\n", count, reason.c_str());
+    for (const auto& [reason, count] : refused_)
+        std::printf("    %6zu  %s\n", count, TerminalText(reason).c_str());
     std::printf("  failed     %zu\n", failed);
-    for (const auto& [reason, count] : failed_) std::printf("    %6zu  %s\n", count, reason.c_str());
+    for (const auto& [reason, count] : failed_)
+        std::printf("    %6zu  %s\n", count, TerminalText(reason).c_str());
+    if (troubles_ > 0) std::printf("    %6zu  folders or paths that could not be read\n", troubles_);
     std::printf("  other      %zu (not for the filter)\n", other_);
     std::printf("  unchanged  %zu\n", unchanged_);
     std::printf("  removed    %zu\n", removed_);
     std::fflush(stdout);
 }
 
+// Rows of files under the folders walked now that are gone.
+void Run::RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& seen,
+                         const std::vector<std::string>& roots) {
+    for (const auto& [path, row] : stored) {
+        if (seen.count(path) || !TrulyGone(path)) continue;
+        for (const std::string& root : roots) {
+            if (!UnderFolder(path, root)) continue;
+            if (HostError error = db_.Remove(path)) {
+                Warn(error.message);
+                fatal_ = true;
+                return;
+            }
+            ++removed_;
+            Log("removed", path, "");
+            break;
+        }
+    }
+}
+
 int Run::Execute() {
     start_ = lastCommit_ = lastProgress_ = Clock::now();
     terminal_ = ::isatty(STDERR_FILENO) == 1;
+    RemoveStaleScratchFolders(TemporaryFolder(), kWorkerScratchPrefix);
 
     // The database's own files are never catalogued.
     std::set<std::string> skip;
@@ -378,54 +462,41 @@ int Run::Execute() {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) skip.insert(dbPath + suffix);
 
     std::vector<std::string> roots;
-    std::vector<FoundFile> found;
+    WalkOutput walked;
     bool rootMissing = false;
     for (const std::string& folder : options_.folders) {
         std::string root = fs::canonical(folder, ec).string();
         if (ec || !fs::is_directory(root, ec)) {
-            std::fprintf(stderr, "aldra-eps: %s: %s\n", folder.c_str(),
-                         ec ? ec.message().c_str() : "not a folder");
+            Warn(folder + ": " + (ec ? ec.message() : "not a folder"));
             rootMissing = true;
             continue;
         }
         roots.push_back(root);
-        Walk(root, skip, &found, &warnings_);
+        Walk(root, skip, &walked);
     }
-    for (const std::string& w : warnings_) std::fprintf(stderr, "aldra-eps: %s\n", w.c_str());
+    for (const Trouble& trouble : walked.troubles) Warn(trouble.path + ": " + trouble.reason);
+    troubles_ = walked.troubles.size();
 
     std::map<std::string, StoredFile> stored;
     if (HostError error = db_.LoadAll(&stored)) {
-        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        Warn(error.message);
         return 2;
     }
     std::set<std::string> seen;
-    for (FoundFile& file : found) {
+    for (FoundFile& file : walked.files) {
         if (!seen.insert(file.path).second) continue;  // the same folder named twice
         auto row = stored.find(file.path);
         bool unchanged =
-            row != stored.end() && row->second.size == file.size && row->second.mtimeNs == file.mtimeNs &&
+            row != stored.end() && !row->second.retry && row->second.size == file.size &&
+            row->second.mtimeNs == file.mtimeNs &&
             (row->second.status != "accepted" || row->second.thumbnailSize == options_.thumbnailSize);
         if (unchanged)
             ++unchanged_;
         else
             work_.push_back(std::move(file));
     }
-    // Rows of files that are gone, under the folders walked now; a folder that could not be walked keeps
-    // its rows.
-    for (const auto& [path, row] : stored) {
-        if (seen.count(path)) continue;
-        for (const std::string& root : roots) {
-            if (UnderFolder(path, root)) {
-                if (HostError error = db_.Remove(path)) {
-                    std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
-                    return 2;
-                }
-                ++removed_;
-                Log("removed", path, "");
-                break;
-            }
-        }
-    }
+    RemoveGoneRows(stored, seen, roots);
+    if (fatal_) return 2;
     MaybeCommit(true);
 
     attempts_.assign(work_.size(), 0);
@@ -457,7 +528,7 @@ int Run::Execute() {
             if (!Spawn()) break;
         }
         if (workers_.empty()) {
-            std::fprintf(stderr, "aldra-eps: cannot start a worker process: %s\n", std::strerror(errno));
+            Warn(std::string("cannot start a worker process: ") + std::strerror(errno));
             fatal_ = true;
             break;
         }
@@ -474,7 +545,7 @@ int Run::Execute() {
         }
         int ready = ::poll(fds.data(), fds.size(), 100);
         if (ready < 0 && errno != EINTR) {
-            std::fprintf(stderr, "aldra-eps: %s\n", std::strerror(errno));
+            Warn(std::strerror(errno));
             fatal_ = true;
             break;
         }
@@ -508,12 +579,13 @@ int Run::Execute() {
         MaybeCommit(false);
         Progress(false);
     }
-    bool interrupted = stopRequested != 0 || fatal_;
     for (Worker& w : workers_) {
         if (w.pid > 0) Retire(w, w.job >= 0);
     }
     workers_.clear();
     MaybeCommit(true);
+    // Only now is it known whether the run's last rows were saved.
+    bool interrupted = stopRequested != 0 || fatal_;
     Progress(true);
     ::sigaction(SIGINT, &oldInt, nullptr);
     ::sigaction(SIGTERM, &oldTerm, nullptr);
@@ -521,7 +593,7 @@ int Run::Execute() {
     Summary(std::chrono::duration<double>(Clock::now() - start_).count(), interrupted);
     if (stopRequested)
         std::fprintf(stderr, "aldra-eps: interrupted; the next run continues where this one ended\n");
-    return interrupted || rootMissing ? 2 : 0;
+    return interrupted || rootMissing ? 2 : troubles_ > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -530,7 +602,7 @@ int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
     HostError error;
     std::unique_ptr<CatalogDatabase> db = CatalogDatabase::Open(options.database, &error);
     if (!db) {
-        std::fprintf(stderr, "aldra-eps: %s\n", error.message.c_str());
+        std::fprintf(stderr, "aldra-eps: %s\n", TerminalText(error.message).c_str());
         return 2;
     }
     Run run(options, filters, *db);

@@ -18,8 +18,10 @@ struct CatalogOptions {
     bool quiet = false;        // no per-file lines and no progress bar
 };
 
-// The exit status: 0 when every folder was catalogued, 2 when a folder or the database could not be used
-// or the run was interrupted.
+// The exit status: 0 when every folder was catalogued; 1 when some folder below could not be listed or
+// some path was too long (each reported, counted as failed, and the rows under such a folder kept);
+// 2 when a folder named or the database could not be used, a batch could not be saved, or the run was
+// interrupted.
 int RunCatalog(const CatalogOptions& options, FilterSet& filters);
 
 }  // namespace aldra::host

@@ -1,6 +1,11 @@
 #include "host/Database.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace aldra::host {
 
@@ -45,16 +50,77 @@ CREATE INDEX files_status ON files(status);
 PRAGMA user_version = 1;
 )sql";
 
+// Version 2 keeps passing troubles (a time-out, a killed worker, a file busy in another program) apart
+// from lasting failures: their rows are tried again by the next run.
+constexpr const char* kSchemaV2 = R"sql(
+ALTER TABLE files ADD COLUMN retry INTEGER NOT NULL DEFAULT 0;
+PRAGMA user_version = 2;
+)sql";
+
 constexpr const char* kStoreSql = R"sql(
 INSERT OR REPLACE INTO files (path, size, mtime_ns, status, error_code, error_message, format, default_extension,
     width, height, h_resolution, v_resolution, kind, creating_software, mac_type, mac_signature, image_name, user,
     categories, notes, postscript_version, epsf_version, epsf_type, fonts, colors, links, opi_system,
-    opi_hires_file_name, thumbnail_size, thumbnail, thumbnail_error, catalogued_at)
+    opi_hires_file_name, thumbnail_size, thumbnail, thumbnail_error, catalogued_at, retry)
 VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23,
-    ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32)
+    ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33)
 )sql";
 
+// The first column of the first row of a query, or `otherwise`.
+std::string FirstText(sqlite3* db, const char* sql, const std::string& otherwise) {
+    sqlite3_stmt* query = nullptr;
+    std::string text = otherwise;
+    if (sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW) {
+        const unsigned char* value = sqlite3_column_text(query, 0);
+        text = value ? reinterpret_cast<const char*>(value) : "";
+    }
+    sqlite3_finalize(query);
+    return text;
+}
+
+int FirstInt(sqlite3* db, const char* sql) {
+    std::string text = FirstText(db, sql, "-1");
+    return text.empty() ? -1 : std::atoi(text.c_str());
+}
+
+// SQLite opens a file it may not write read-only without a word, and its readers still leave -wal
+// and -shm files beside it; a catalogue run only writes, so it asks first.
+bool Writable(const std::string& path) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return false;
+    return ::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0;
+}
+
 }  // namespace
+
+// Brings the schema to the current version inside one write transaction, reading the version again
+// once the transaction holds the write lock: a peer run that created or upgraded it meanwhile leaves
+// nothing to do.
+HostError CatalogDatabase::UpgradeSchema() {
+    if (FirstInt(db_, "PRAGMA user_version") == kSchemaVersion) return {};
+    if (HostError error = Exec("BEGIN IMMEDIATE")) return error;
+    int current = FirstInt(db_, "PRAGMA user_version");
+    HostError error;
+    if (current < 0) {
+        error = Fail("cannot read the schema version");
+    } else if (current > kSchemaVersion) {
+        error = {path_ + ": the catalogue has schema version " + std::to_string(current) +
+                 ", newer than this program's " + std::to_string(kSchemaVersion)};
+    } else if (current == 0 && FirstInt(db_, "SELECT count(*) FROM sqlite_master") != 0) {
+        // A database of version 0 must be new: anything else in it is not ours to take over.
+        error = {path_ + ": not a catalogue of this program (it holds other tables)"};
+    } else {
+        if (current == 0) error = Exec(kSchemaV1);
+        if (!error && current < 2) error = Exec(kSchemaV2);
+    }
+    if (error) {
+        (void)Exec("ROLLBACK");
+        return error;
+    }
+    return Exec("COMMIT");
+}
+
+namespace {}  // namespace
 
 CatalogDatabase::~CatalogDatabase() {
     if (inTransaction_) Commit();
@@ -80,6 +146,15 @@ HostError CatalogDatabase::Exec(const char* sql) {
 std::unique_ptr<CatalogDatabase> CatalogDatabase::Open(const std::string& path, HostError* error) {
     std::unique_ptr<CatalogDatabase> db(new CatalogDatabase);
     db->path_ = path;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = {path + ": not a catalogue file (not a regular file)"};
+        return nullptr;
+    }
+    if (!Writable(path)) {
+        *error = {path + ": the catalogue is read-only (the file or its folder cannot be written)"};
+        return nullptr;
+    }
     if (sqlite3_open_v2(path.c_str(), &db->db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -88,36 +163,13 @@ std::unique_ptr<CatalogDatabase> CatalogDatabase::Open(const std::string& path, 
     }
     sqlite3_busy_timeout(db->db_, 10000);
     if ((*error = db->Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"))) return nullptr;
-    sqlite3_stmt* version = nullptr;
-    int current = -1;
-    if (sqlite3_prepare_v2(db->db_, "PRAGMA user_version", -1, &version, nullptr) == SQLITE_OK &&
-        sqlite3_step(version) == SQLITE_ROW)
-        current = sqlite3_column_int(version, 0);
-    sqlite3_finalize(version);
-    if (current < 0) {
-        *error = db->Fail("cannot read the schema version");
+    if ((*error = db->UpgradeSchema())) return nullptr;
+    // A damaged catalogue would lose rows silently as the run writes into it.
+    std::string check = FirstText(db->db_, "PRAGMA quick_check", sqlite3_errmsg(db->db_));
+    if (check != "ok") {
+        *error = {path + ": the catalogue is damaged (" + check +
+                  "); recover it with sqlite3's .recover or remove it"};
         return nullptr;
-    }
-    if (current > kSchemaVersion) {
-        *error = {path + ": the catalogue has schema version " + std::to_string(current) +
-                  ", newer than this program's " + std::to_string(kSchemaVersion)};
-        return nullptr;
-    }
-    if (current == 0) {
-        // A database of version 0 must be new: anything else in it is not ours to take over.
-        sqlite3_stmt* tables = nullptr;
-        int count = 0;
-        if (sqlite3_prepare_v2(db->db_, "SELECT count(*) FROM sqlite_master", -1, &tables, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(tables) == SQLITE_ROW)
-            count = sqlite3_column_int(tables, 0);
-        sqlite3_finalize(tables);
-        if (count != 0) {
-            *error = {path + ": not a catalogue of this program (it holds other tables)"};
-            return nullptr;
-        }
-        std::string create = std::string("BEGIN;") + kSchemaV1 + "COMMIT;";
-        if ((*error = db->Exec(create.c_str()))) return nullptr;
     }
     if (sqlite3_prepare_v2(db->db_, kStoreSql, -1, &db->store_, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db->db_, "DELETE FROM files WHERE path = ?1", -1, &db->remove_, nullptr) !=
@@ -130,8 +182,8 @@ std::unique_ptr<CatalogDatabase> CatalogDatabase::Open(const std::string& path, 
 
 HostError CatalogDatabase::LoadAll(std::map<std::string, StoredFile>* files) {
     sqlite3_stmt* query = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT path, size, mtime_ns, status, thumbnail_size FROM files", -1, &query,
-                           nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, "SELECT path, size, mtime_ns, status, thumbnail_size, retry FROM files", -1,
+                           &query, nullptr) != SQLITE_OK)
         return Fail("cannot read the catalogue");
     int step;
     while ((step = sqlite3_step(query)) == SQLITE_ROW) {
@@ -144,6 +196,7 @@ HostError CatalogDatabase::LoadAll(std::map<std::string, StoredFile>* files) {
         stored.mtimeNs = sqlite3_column_int64(query, 2);
         stored.status = status ? reinterpret_cast<const char*>(status) : "";
         stored.thumbnailSize = sqlite3_column_int(query, 4);
+        stored.retry = sqlite3_column_int(query, 5) != 0;
     }
     sqlite3_finalize(query);
     if (step != SQLITE_DONE) return Fail("cannot read the catalogue");
@@ -212,6 +265,7 @@ HostError CatalogDatabase::Store(const FileRecord& r, int64_t cataloguedAt) {
         sqlite3_bind_blob(s, 30, r.thumbnail.data(), static_cast<int>(r.thumbnail.size()), SQLITE_TRANSIENT);
     if (!r.thumbnailError.empty()) text(31, r.thumbnailError);
     sqlite3_bind_int64(s, 32, cataloguedAt);
+    sqlite3_bind_int(s, 33, f.passing ? 1 : 0);
     if (sqlite3_step(s) != SQLITE_DONE) return Fail(("cannot store " + f.path).c_str());
     ++pending_;
     return {};
@@ -232,7 +286,8 @@ HostError CatalogDatabase::Commit() {
     sqlite3_reset(remove_);
     HostError error = Exec("COMMIT");
     if (error) {
-        Exec("ROLLBACK");
+        error.message += " (the batch was not saved; earlier batches stay)";
+        (void)Exec("ROLLBACK");
     }
     inTransaction_ = false;
     pending_ = 0;

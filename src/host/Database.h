@@ -14,13 +14,14 @@ struct sqlite3_stmt;
 
 namespace aldra::host {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 struct StoredFile {
     int64_t size = 0;
     int64_t mtimeNs = 0;
     std::string status;
     int32_t thumbnailSize = 0;
+    bool retry = false;  // a passing trouble: read it again whether or not it changed
 };
 
 class CatalogDatabase {
@@ -29,8 +30,8 @@ class CatalogDatabase {
     CatalogDatabase(const CatalogDatabase&) = delete;
     CatalogDatabase& operator=(const CatalogDatabase&) = delete;
 
-    // Opens or creates the database and brings its schema to the current version; null with *error set
-    // when the file cannot be used (not a database, a newer schema, no access).
+    // Opens or creates the database, brings its schema to the current version and checks it; null with
+    // *error set when the file cannot be used (not a database, a newer schema, read-only, damaged).
     static std::unique_ptr<CatalogDatabase> Open(const std::string& path, HostError* error);
 
     HostError LoadAll(std::map<std::string, StoredFile>* files);
@@ -46,6 +47,7 @@ class CatalogDatabase {
     HostError Exec(const char* sql);
     HostError Fail(const char* what);
     HostError BeginIfNeeded();
+    HostError UpgradeSchema();
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* store_ = nullptr;

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,12 +19,12 @@ namespace aldra::host {
 
 namespace {
 
-// The filter opens files exclusively and says only that it could not attach one; a user needs to know
-// when the reason is another program holding the file.
+// The filter says only that it could not attach a file; a user needs to know when the reason is
+// another program writing it (readers share the file, writers hold it alone).
 bool HeldByAnotherProcess(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return false;
-    bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
 }
@@ -354,10 +355,16 @@ const char* StatusName(FileStatus status) {
 
 namespace {
 
-// The first bytes of the file, or the errno of the failure.
+// The first bytes of the file, or the errno of the failure. Only a regular file is read: a named
+// pipe or a device would be waited on for ever, so it is judged on the descriptor, before any read.
 int ReadHead(const std::string& path, std::string* head) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return errno;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    }
     head->assign(kQuickTestBytes, '\0');
     size_t got = 0;
     while (got < kQuickTestBytes) {
@@ -386,8 +393,8 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     std::string head;
     if (int error = ReadHead(path, &head); error != 0) {
         facts.status = FileStatus::Failed;
-        facts.errorCode = error == ENOENT ? 2008 : error == EACCES ? 2006 : 2000;
-        facts.errorMessage = ErrnoText(error);
+        facts.errorCode = error == ENOENT ? 2008 : error == EACCES || error == EINVAL ? 2006 : 2000;
+        facts.errorMessage = error == EINVAL ? "not a regular file" : ErrnoText(error);
         return facts;
     }
     FilterControl* control = nullptr;
@@ -413,8 +420,9 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     if (attached.hr == DISP_E_EXCEPTION) {
         facts.status = FileStatus::Refused;
         facts.errorCode = attached.code;
+        facts.passing = attached.description.empty() && HeldByAnotherProcess(path);
         facts.errorMessage = !attached.description.empty()          ? attached.description
-                             : HeldByAnotherProcess(path)           ? "the file is in use by another program"
+                             : facts.passing                        ? "the file is in use by another program"
                              : attached.code == kUnreadableFileCode ? "the file cannot be read as its format"
                                                                     : "refused by the filter";
         return facts;

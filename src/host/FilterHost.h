@@ -141,6 +141,7 @@ struct FileFacts {
     FileStatus status = FileStatus::Failed;
     int32_t errorCode = 0;     // the exception's code for a refusal, a result code for a failure
     std::string errorMessage;  // UTF-8
+    bool passing = false;      // the trouble may be gone next time (the file was busy); try it again
     std::string format;        // the QuickTest answer
     std::string defaultExtension;
     double width = 0, height = 0, hResolution = 0, vResolution = 0;

@@ -37,6 +37,33 @@ struct Field {
     std::string json;
 };
 
+bool IsUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        size_t length = Utf8SequenceLength(s, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+// The path's bytes, two hexadecimal digits each, for a path JSON cannot carry as text.
+std::string FileBytesField(const std::string& path) {
+    if (IsUtf8(path)) return {};
+    static const char* digits = "0123456789abcdef";
+    std::string out = ",\"FileBytes\":\"";
+    for (unsigned char c : path) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out + '"';
+}
+
+void AppendEscape(unsigned char c, std::string* out) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    *out += escaped;
+}
+
 std::vector<Field> AcceptedFields(const FileFacts& f) {
     return {
         {"File", JsonString(f.path)},
@@ -151,6 +178,26 @@ std::string JsonNumber(double value) {
     return std::string(text, end);
 }
 
+std::string TerminalText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        auto c = static_cast<unsigned char>(utf8[i]);
+        size_t length = Utf8SequenceLength(utf8, i);
+        // U+0080 to U+009F are the C1 controls: CSI among them starts escape sequences too.
+        bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (length == 0 || (length == 1 && ((c < 0x20 && c != '\t') || c == 0x7F)) || c1) {
+            for (size_t k = 0; k < (c1 ? 2 : 1); ++k)
+                AppendEscape(static_cast<unsigned char>(utf8[i + k]), &out);
+            i += c1 ? 2 : 1;
+            continue;
+        }
+        out.append(utf8.substr(i, length));
+        i += length;
+    }
+    return out;
+}
+
 std::string FactsJson(const FileFacts& facts) {
     std::string out = "{";
     if (facts.status == FileStatus::Accepted) {
@@ -164,9 +211,10 @@ std::string FactsJson(const FileFacts& facts) {
             out += field.key;
             out += "\":";
             out += field.json;
+            if (std::string_view(field.key) == "File") out += FileBytesField(facts.path);
         }
     } else {
-        out += "\"File\":" + JsonString(facts.path) +
+        out += "\"File\":" + JsonString(facts.path) + FileBytesField(facts.path) +
                ",\"Error\":{\"Code\":" + std::to_string(facts.errorCode) +
                ",\"Message\":" + JsonString(facts.errorMessage) + "}";
     }
@@ -176,27 +224,27 @@ std::string FactsJson(const FileFacts& facts) {
 
 std::string FactsText(const FileFacts& facts) {
     if (facts.status != FileStatus::Accepted) {
-        return "File: " + facts.path + "\nError: " + facts.errorMessage +
+        return "File: " + TerminalText(facts.path) + "\nError: " + TerminalText(facts.errorMessage) +
                (facts.errorCode != 0 ? " (code " + std::to_string(facts.errorCode) + ")" : "") + "\n";
     }
     auto text = [](const std::string& value) {
         // Lists come joined by line feeds, categories and notes by carriage returns.
         std::string out;
-        for (size_t i = 0; i < value.size(); ++i) {
-            char c = value[i];
-            if (c == '\r' || c == '\n') {
-                if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
-                out += "\n    ";
-            } else {
-                out += c;
-            }
+        size_t start = 0;
+        for (size_t i = 0; i <= value.size(); ++i) {
+            if (i < value.size() && value[i] != '\r' && value[i] != '\n') continue;
+            out += TerminalText(std::string_view(value).substr(start, i - start));
+            if (i == value.size()) break;
+            if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
+            out += "\n    ";
+            start = i + 1;
         }
         return out;
     };
     std::vector<std::pair<const char*, std::string>> lines = {
-        {"File", facts.path},
-        {"Format", facts.format},
-        {"DefaultExtension", facts.defaultExtension},
+        {"File", TerminalText(facts.path)},
+        {"Format", text(facts.format)},
+        {"DefaultExtension", text(facts.defaultExtension)},
         {"Width", JsonNumber(facts.width) + " in"},
         {"Height", JsonNumber(facts.height) + " in"},
         {"HResolution", JsonNumber(facts.hResolution) + " ppi"},

@@ -13,8 +13,14 @@ std::string JsonString(std::string_view utf8);
 // The shortest text that reads back as the same float; "0" for non-finite values.
 std::string JsonNumber(double value);
 
+// Text as a terminal may safely show it: control characters (ESC, BEL, C1 controls and the like) and
+// bytes that are not UTF-8 become \x1b-style escapes, so a file's contents cannot drive the terminal.
+// Tabs stay; line ends are the caller's to handle.
+std::string TerminalText(std::string_view utf8);
+
 // The keys File, Format, DefaultExtension, ... OPIHiResFileName for an accepted file, File and
-// Error {Code, Message} otherwise. No line end.
+// Error {Code, Message} otherwise. A path that is not UTF-8 is also given exactly, as the hexadecimal
+// digits of its bytes, in FileBytes. No line end.
 std::string FactsJson(const FileFacts& facts);
 // "Key: value" lines; continuation lines of multi-line values indented.
 std::string FactsText(const FileFacts& facts);

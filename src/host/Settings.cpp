@@ -18,7 +18,9 @@ constexpr size_t kMaxTextBytes = 255;
 std::string RegistryError(const char* what, LSTATUS status) {
     return std::string(what) + " the settings key (registry error " + std::to_string(status) + ")" +
            (status == ERROR_BADDB ? ": the hive file " + HiveFilePath(HKEY_CURRENT_USER) + " does not parse"
-                                  : "");
+            : status == ERROR_ACCESS_DENIED
+                ? ": the hive file " + HiveFilePath(HKEY_CURRENT_USER) + " is read-only and stays as it is"
+                : "");
 }
 
 bool ParseFlag(const std::string& text, uint32_t* value) {
@@ -45,6 +47,8 @@ const std::vector<SettingInfo>& AllSettings() {
         {"CCKWfromHiRes", SettingType::Flag, "1",
          "take keywords from the Color Central high-resolution file"},
         {"AddCCCategory", SettingType::Flag, "1", "add a category to Color Central files"},
+        {"CCHiResAnywhere", SettingType::Flag, "0",
+         "read a Color Central high-resolution file outside the sample's folder"},
         {"CCCategory", SettingType::Text, nullptr, "the category added to Color Central files"},
         {"ANPA_SETTINGS", SettingType::Text, nullptr, "the IPTC data-set table, in its serialised form"},
         {"AddText", SettingType::Flag, "0", "add Illustrator text to the notes"},

@@ -26,14 +26,6 @@ std::string Absolute(const std::string& path) {
     return absolute.lexically_normal().string();
 }
 
-// A fresh folder beside `target`, so the finished file can be renamed over the target atomically.
-std::string ScratchFolderBeside(const std::string& target) {
-    std::filesystem::path parent = std::filesystem::path(target).parent_path();
-    std::string pattern = (parent.empty() ? std::string(".") : parent.string()) + "/.aldra-eps-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return {};
-    return pattern;
-}
-
 // Takes the picture out of a GetThumbnail answer; null for an empty answer.
 IPicture* PictureOf(const Answer& answer) {
     if (answer.value.vt != VT_DISPATCH || answer.value.pdispVal == nullptr) return nullptr;
@@ -108,17 +100,21 @@ std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const 
 }
 
 ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
-                                const std::string& out, bool png) {
-    std::string scratch = ScratchFolderBeside(out);
-    if (scratch.empty())
-        return {ThumbnailResult::Failed, std::string("cannot write beside it: ") + std::strerror(errno)};
-    std::string temporary = scratch + "/thumbnail";
-    ThumbnailOutcome outcome = SavePicture(control, facts, size, preferStored, temporary, png);
-    if (outcome.result == ThumbnailResult::Written && std::rename(temporary.c_str(), out.c_str()) != 0)
-        outcome = {ThumbnailResult::Failed, std::string("cannot write it: ") + std::strerror(errno)};
-    ::unlink(temporary.c_str());
-    ::rmdir(scratch.c_str());
-    return outcome;
+                                const std::string& path, bool png) {
+    return SavePicture(control, facts, size, preferStored, path, png);
+}
+
+ThumbnailOutcome WritePicturePng(FilterControl& control, int width, int height, const std::string& path) {
+    Answer answer = control.Call("GetThumbnail", {LongArg(width), LongArg(height), BoolArg(false)});
+    IPicture* picture = answer.ok() ? PictureOf(answer) : nullptr;
+    if (picture == nullptr)
+        return {ThumbnailResult::NoPicture, "the filter has no picture it can draw at that size"};
+    uint32_t status = picture->SaveAsPng(path.c_str(), {});
+    picture->Release();
+    if (status != 0)
+        return {ThumbnailResult::Failed,
+                "cannot write the picture (result code " + std::to_string(status) + ")"};
+    return {ThumbnailResult::Written, {}};
 }
 
 ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, int size,

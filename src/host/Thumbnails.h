@@ -25,11 +25,14 @@ std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const 
 // The file:// URI of an absolute path, with everything but unreserved characters and '/' percent-encoded.
 std::string FileUri(const std::string& absolutePath);
 
-// Asks the control (attached to facts.path) for a `size` x `size` thumbnail and writes it to `out`,
-// replacing what is there only once the new file is complete. `png` chooses PNG (with the freedesktop
-// chunks) over BMP.
+// Asks the control (attached to facts.path) for a `size` x `size` thumbnail and writes it as the new
+// file `path`. `png` chooses PNG (with the freedesktop chunks) over BMP.
 ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
-                                const std::string& out, bool png);
+                                const std::string& path, bool png);
+
+// The attached file's picture drawn (rendered sources first, as a conversion does) into a width x
+// height box, written as the new PNG file `path`.
+ThumbnailOutcome WritePicturePng(FilterControl& control, int width, int height, const std::string& path);
 
 // The same PNG as bytes, for the catalogue. An empty string with NoPicture when the filter has none.
 ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, int size,

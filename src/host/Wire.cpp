@@ -138,6 +138,7 @@ std::string EncodeRecord(const FileRecord& r) {
     w.Int(r.thumbnailSize);
     w.Text(r.thumbnail);
     w.Text(r.thumbnailError);
+    w.Int(f.passing ? 1 : 0);
     return w.Take();
 }
 
@@ -157,6 +158,9 @@ bool DecodeRecord(const std::string& bytes, FileRecord* r) {
     ok = ok && in.Int32(&f.opiSystem) && in.Text(&f.opiHiResFileName) && in.Text(&f.formatRowMime);
     ok = ok && in.Int(&r->size) && in.Int(&r->mtimeNs) && in.Int32(&r->thumbnailSize) &&
          in.Text(&r->thumbnail) && in.Text(&r->thumbnailError);
+    int64_t passing = 0;
+    ok = ok && in.Int(&passing);
+    f.passing = passing != 0;
     if (!ok || !in.AtEnd() || status < 0 || status > static_cast<int64_t>(FileStatus::Failed)) return false;
     f.status = static_cast<FileStatus>(status);
     return true;

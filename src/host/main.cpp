@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
 #include "host/ModulePath.h"
+#include "host/Output.h"
 #include "host/Report.h"
 #include "host/Settings.h"
 #include "host/Thumbnails.h"
@@ -31,8 +33,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
+// Messages name files and quote the filter, so they pass through TerminalText like every report.
 void Error(const std::string& message) {
-    std::fprintf(stderr, "aldra-eps: %s\n", message.c_str());
+    std::fprintf(stderr, "aldra-eps: %s\n", TerminalText(message).c_str());
 }
 
 struct Command {
@@ -212,14 +215,67 @@ int RunSetup(const std::vector<std::string>& args, const std::map<std::string, s
     return Error("setup: no registered filter has settings"), kExitUsage;
 }
 
-bool Exists(const std::string& path) {
+std::string LowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+// The exit status of a written, refused or failed output, with its message.
+int OutputStatus(const ThumbnailOutcome& outcome, const std::string& file) {
+    switch (outcome.result) {
+        case ThumbnailResult::Written:
+            return kExitOk;
+        case ThumbnailResult::NoPicture:
+            return Error(file + ": " + outcome.message), kExitRefused;
+        case ThumbnailResult::Failed:
+            return Error(outcome.message), kExitUsage;
+    }
+    return kExitUsage;
+}
+
+// The file the filter's conversion wrote, or its refusal.
+ThumbnailOutcome ConvertBmp(FilterControl& control, int width, int height, const std::string& path) {
+    Answer answer = width > 0 ? control.Call("ConvertToSize", {StringArg(path), StringArg("BMP"),
+                                                               LongArg(width), LongArg(height)})
+                              : control.Call("ConvertTo", {StringArg(path), StringArg("BMP")});
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    if (answer.hr == DISP_E_EXCEPTION)
+        return {ThumbnailResult::NoPicture,
+                "the filter refused to convert it" + (answer.description.empty()
+                                                          ? " (code " + std::to_string(answer.code) + ")"
+                                                          : ": " + answer.description)};
+    if (!answer.ok()) return {ThumbnailResult::Failed, "conversion failed (" + HexResult(answer.hr) + ")"};
+    if (!answer.Bool() || ::stat(path.c_str(), &info) != 0)
+        return {ThumbnailResult::NoPicture,
+                "the filter could not convert it (no picture it can draw at that size)"};
+    return {ThumbnailResult::Written, {}};
+}
+
+// A PNG conversion at the size the BMP conversion would have: that size is learnt from a BMP made
+// first, since the filter writes no other format itself.
+ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const std::string& path) {
+    if (width == 0) {
+        std::string probe = path + ".bmp";
+        ThumbnailOutcome made = ConvertBmp(control, 0, 0, probe);
+        if (made.result != ThumbnailResult::Written) return made;
+        uint8_t header[26] = {};
+        FILE* in = std::fopen(probe.c_str(), "rb");
+        size_t got = in ? std::fread(header, 1, sizeof header, in) : 0;
+        if (in) std::fclose(in);
+        ::unlink(probe.c_str());
+        int32_t size[2] = {};
+        std::memcpy(size, header + 18, got == sizeof header ? sizeof size : 0);
+        width = std::abs(size[0]);
+        height = std::abs(size[1]);
+        if (width == 0 || height == 0) return {ThumbnailResult::Failed, "cannot read the conversion back"};
+    }
+    return WritePicturePng(control, width, height, path);
 }
 
 int RunConvert(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
     if (args.size() != 2)
-        return Error("convert: expected FILE OUT.bmp (see aldra-eps convert --help)"), kExitUsage;
+        return Error("convert: expected FILE OUT (see aldra-eps convert --help)"), kExitUsage;
     const std::string& file = args[0];
     const std::string& out = args[1];
     int width = 0, height = 0;
@@ -231,47 +287,30 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
                          "'"),
                    kExitUsage;
     }
+    // The format follows the name unless it is given; a name the program cannot write is refused
+    // rather than filled with another format.
+    std::string format = "." + (options.count("--format") ? options.at("--format") : std::string());
+    if (format == ".") format = LowerExtension(out);
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (format != ".bmp" && format != ".png")
+        return Error("convert: cannot write '" + format.substr(1) +
+                     "' files; name OUT .bmp or .png, or give --format bmp|png"),
+               kExitUsage;
     bool force = options.count("--force") > 0;
-    if (Exists(out) && !force) return Error(out + ": already exists (--force replaces it)"), kExitUsage;
+    if (std::string refusal = OutputRefusal(file, out, force); !refusal.empty())
+        return Error(refusal), kExitUsage;
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
     FilterControl* control = nullptr;
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
-
-    // The filter never replaces a file, so it writes into a fresh folder beside the target and the
-    // finished file is renamed over it: a failed conversion leaves the old file as it was.
-    std::filesystem::path parent = std::filesystem::path(out).parent_path();
-    std::string scratch = (parent.empty() ? std::string(".") : parent.string()) + "/.aldra-eps-XXXXXX";
-    if (::mkdtemp(scratch.data()) == nullptr) return Error(out + ": " + std::strerror(errno)), kExitUsage;
-    std::string temporary = scratch + "/convert.bmp";
-    Answer answer = width > 0 ? control->Call("ConvertToSize", {StringArg(temporary), StringArg("BMP"),
-                                                                LongArg(width), LongArg(height)})
-                              : control->Call("ConvertTo", {StringArg(temporary), StringArg("BMP")});
+    ThumbnailOutcome outcome = WriteOutput(file, out, force, [&](const std::string& path) {
+        return format == ".png" ? ConvertPng(*control, width, height, path)
+                                : ConvertBmp(*control, width, height, path);
+    });
     control->Call("DetachFile");
-    int status = kExitOk;
-    if (answer.hr == DISP_E_EXCEPTION) {
-        Error(file + ": the filter refused to convert it" +
-              (answer.description.empty() ? " (code " + std::to_string(answer.code) + ")"
-                                          : ": " + answer.description));
-        status = kExitRefused;
-    } else if (!answer.ok()) {
-        Error(file + ": conversion failed (" + HexResult(answer.hr) + ")");
-        status = kExitUsage;
-    } else if (!answer.Bool() || !Exists(temporary)) {
-        Error(file + ": the filter could not convert it (no picture it can draw at that size)");
-        status = kExitRefused;
-    } else if (!force && Exists(out)) {
-        Error(out + ": appeared while converting; left alone (--force replaces it)");
-        status = kExitUsage;
-    } else if (std::rename(temporary.c_str(), out.c_str()) != 0) {
-        Error(out + ": " + std::strerror(errno));
-        status = kExitUsage;
-    }
-    ::unlink(temporary.c_str());
-    ::rmdir(scratch.c_str());
-    return status;
+    return OutputStatus(outcome, file);
 }
 
 int RunThumbnail(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
@@ -289,27 +328,22 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
         stored = it->second == "stored";
     }
     const std::string& out = args[1];
-    std::string extension = std::filesystem::path(out).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool force = options.count("--force") > 0;
+    if (std::string refusal = OutputRefusal(args[0], out, force); !refusal.empty())
+        return Error(refusal), kExitUsage;
     // File managers name their output without an extension; those get the PNG they expect.
-    bool png = extension != ".bmp";
+    bool png = LowerExtension(out) != ".bmp";
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
     FilterControl* control = nullptr;
     FileFacts facts = ReadFileFacts(*filters, args[0], true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
-    ThumbnailOutcome outcome = WriteThumbnail(*control, facts, size, stored, out, png);
+    ThumbnailOutcome outcome = WriteOutput(args[0], out, force, [&](const std::string& path) {
+        return WriteThumbnail(*control, facts, size, stored, path, png);
+    });
     control->Call("DetachFile");
-    switch (outcome.result) {
-        case ThumbnailResult::Written:
-            return kExitOk;
-        case ThumbnailResult::NoPicture:
-            return Error(args[0] + ": " + outcome.message), kExitRefused;
-        case ThumbnailResult::Failed:
-            return Error(out + ": " + outcome.message), kExitUsage;
-    }
-    return kExitUsage;
+    return OutputStatus(outcome, args[0]);
 }
 
 int RunSettings(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
@@ -388,18 +422,20 @@ const std::vector<Command>& Commands() {
          {"--json"},
          RunInfo},
         {"thumbnail",
-         "thumbnail FILE OUT [--size N] [--prefer stored|rendered]",
+         "thumbnail FILE OUT [--size N] [--prefer stored|rendered] [--force]",
          "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG,\n"
          "or the picture's bitmap when OUT ends in .bmp. Stored previews are preferred by default.\n"
-         "Exit status 1 when the filter has no picture for the file.",
+         "An existing OUT is replaced only with --force, and never when it is FILE itself or not a\n"
+         "regular file. Exit status 1 when the filter has no picture for the file.",
          {"--size", "--prefer"},
-         {},
+         {"--force"},
          RunThumbnail},
         {"convert",
-         "convert FILE OUT.bmp [--size WxH] [--force]",
-         "Converts the file into a Windows bitmap file, at the picture's own size or at WxH pixels.\n"
-         "An existing OUT is replaced only with --force.",
-         {"--size"},
+         "convert FILE OUT [--size WxH] [--format bmp|png] [--force]",
+         "Converts the file into a Windows bitmap or a PNG file, as OUT's extension or --format says, at\n"
+         "the picture's own size or at WxH pixels. An existing OUT is replaced only with --force, and\n"
+         "never when it is FILE itself or not a regular file.",
+         {"--size", "--format"},
          {"--force"},
          RunConvert},
         {"catalog",
@@ -408,7 +444,9 @@ const std::vector<Command>& Commands() {
          "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
          "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
          "N worker processes (default: one per core) read the files; a file taking longer than S seconds\n"
-         "(default 120) is recorded as failed.",
+         "(default 120) is recorded as failed and tried again by the next run, as is one that was busy.\n"
+         "Exit status 1 when a folder below could not be listed or a path was too long (its rows stay),\n"
+         "2 when the database or a folder named could not be used or a batch could not be saved.",
          {"--db", "--thumb-size", "--jobs", "--timeout"},
          {"--quiet"},
          RunCatalogCommand},

@@ -7,6 +7,7 @@
 #include "base/PString.h"
 #include "base/TextBuffer.h"
 #include "eps/CommentParser.h"
+#include "eps/DosEpsHeader.h"
 #include "eps/Photoshop.h"
 #include "preview/JpegDecoder.h"
 #include "preview/PhotoshopRgbThumbnail.h"
@@ -73,10 +74,19 @@ Status DrawRgbThumbnailFromResources(const uint8_t* block, uint32_t size, RowSin
 
 // ---- Storm PicturePress ---------------------------------------------------------------------
 
+// Where the PostScript text ends: a DOS EPS file's previews behind it may run to gigabytes that no
+// comment search has any business reading.
+uint64_t PostScriptEnd(EpsReader* eps) {
+    DosEpsHeader header;
+    if (ReadDosEpsHeader(eps, &header) != kOk || header.postScriptOffset == 0) return EpsFileSize(eps);
+    return uint64_t{header.postScriptOffset} + header.postScriptLength;
+}
+
 // The creator comment has to name Storm PicturePress, and it has to come before the setup ends.
-Status FindStormCreator(EpsReader* eps, uint8_t* line) {
+Status FindStormCreator(EpsReader* eps, uint64_t end, uint8_t* line) {
     Status status = RewindToPostScript(eps);
     while (status == kOk) {
+        if (EpsTell(eps) >= end) return kErrEof;
         status = ReadLine(eps, line);
         if (status != kOk) break;
         if (MatchKeyword(line, "%%Creator:")) {
@@ -103,9 +113,10 @@ bool ParseByteCount(uint8_t* line, uint64_t* count) {
 }
 
 // Leaves the reader at the first byte behind the "%%BeginBinary:" line.
-Status FindBinaryCount(EpsReader* eps, uint8_t* line, uint64_t* count) {
+Status FindBinaryCount(EpsReader* eps, uint64_t end, uint8_t* line, uint64_t* count) {
     Status status = kOk;
     while (status == kOk) {
+        if (EpsTell(eps) >= end) return kErrEof;
         status = ReadLine(eps, line);
         if (status != kOk) break;
         if (MatchKeyword(line, "%%BeginBinary:")) return ParseByteCount(line, count) ? kOk : kErrFormat;
@@ -157,9 +168,10 @@ Status DrawPhotoshopRgbThumbnail(EpsReader* eps, TargetRaster* target, const Rec
 
 Status DrawStormPicture(EpsReader* eps, TargetRaster* target, const Rect* destination) {
     PString line;
-    Status status = FindStormCreator(eps, line);
+    const uint64_t end = PostScriptEnd(eps);
+    Status status = FindStormCreator(eps, end, line);
     uint64_t count = 0;
-    if (status == kOk) status = FindBinaryCount(eps, line, &count);
+    if (status == kOk) status = FindBinaryCount(eps, end, line, &count);
     BlockPtr block;
     if (status == kOk) status = ReadBinaryBlock(eps, count, &block);
     if (status != kOk) return status;

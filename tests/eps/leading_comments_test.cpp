@@ -18,13 +18,16 @@ namespace {
 using namespace testing;
 
 // "status:keywords of the block / companion / sample" of a walk's result.
-std::string Facts(const LeadingComments& c, const std::string& path) {
+std::string Facts(const LeadingComments& c) {
     std::string keywords = "-";
     StringListPtr list;
     uint32_t count = 0;
     if (c.photoshop != nullptr && IptcKeywordsOfBlock(c.photoshop.get(), &list, &count) == kOk)
         keywords = Entries(list.get());
-    std::string companion = c.namesCompanion ? CompanionPathFromLine(c.companionLine, path.c_str()) : "";
+    // The name as written: where it leads is CompanionPathsOfMovedCatalogues's matter.
+    char written[256] = "";
+    if (c.namesCompanion) PStrToCDropLast(c.companionLine, written);
+    std::string companion = written;
     return CodeString(c.photoshopStatus) + ":" + keywords + " / " + companion + " / " +
            (c.colorCentralSample ? "sample" : "-");
 }
@@ -35,7 +38,7 @@ std::string FromTheWalk(const std::string& path) {
     LeadingComments leading;
     WalkLeadingComments(&eps, kWantAllLeading, &leading);
     CloseEps(&eps);
-    std::string facts = Facts(leading, path);
+    std::string facts = Facts(leading);
     DisposeLeadingComments(&leading);
     return facts;
 }
@@ -45,7 +48,7 @@ std::string FromTheScan(const std::string& path) {
     Scanned s;
     LeadingComments leading;
     ScanFile(path, &s, &leading);
-    std::string facts = Facts(leading, path);
+    std::string facts = Facts(leading);
     DisposeLeadingComments(&leading);
     if (s.status == kOk) return facts;
     return facts == CodeString(kErrFormat) + ":- /  / -" ? "failed" : "failed with " + facts;

@@ -9,27 +9,10 @@
 
 #include "fixtures/Eps.h"
 #include "host/HostRun.h"
+#include "host/Query.h"
 
 namespace aldra::testing {
 namespace {
-
-// The answer of one query, each row's columns joined by '|', the rows by '\n'.
-std::string Query(const std::string& db, const std::string& sql) {
-    std::string rows;
-    sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        auto row = [](void* out, int n, char** values, char**) {
-            std::string* text = static_cast<std::string*>(out);
-            if (!text->empty()) *text += '\n';
-            for (int i = 0; i < n; ++i) *text += (i ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
-            return 0;
-        };
-        if (sqlite3_exec(handle, sql.c_str(), row, &rows, nullptr) != SQLITE_OK)
-            rows = sqlite3_errmsg(handle);
-    }
-    sqlite3_close(handle);
-    return rows;
-}
 
 // The pids of a process's children.
 std::vector<pid_t> Children(pid_t parent) {
@@ -115,7 +98,12 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
         auto started = std::chrono::steady_clock::now();
         pid_t run = host.Start(Catalog({"--jobs", "1", "--timeout", "1", "--thumb-size", "0"}));
         std::vector<pid_t> workers;
-        while ((workers = Children(run)).empty()) std::this_thread::yield();
+        siginfo_t ended{};
+        while ((workers = Children(run)).empty() &&
+               waitid(P_PID, static_cast<id_t>(run), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               ended.si_pid == 0)
+            std::this_thread::yield();
+        ASSERT_FALSE(workers.empty()) << "the run ended before a worker was seen: " << host.Wait(run).out;
         kill(workers[0], signal);
         ProgramResult r = host.Wait(run);
         EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -125,6 +113,8 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
             std::to_string(count) + "|" + failed)
             << signal;
         EXPECT_TRUE(std::filesystem::is_empty(host.temp.path()));
+        // Neither end says anything lasting about the file: the next run tries it again.
+        EXPECT_EQ(Query(db, "SELECT count(*) FROM files WHERE retry = 1"), failed) << signal;
     }
 }
 

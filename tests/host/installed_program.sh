@@ -16,7 +16,7 @@ mkdir -p "$ALDRA_REGISTRY_DIR"
 test -s "$work/thumb.png"
 grep -q "@=\"$work/prefix/lib[^\"]*/aldra/libaldra-eps.so\"" "$ALDRA_REGISTRY_DIR/classes.reg" ||
   { echo "the installed module is not the registered one:"; grep -A1 InprocServer32 "$ALDRA_REGISTRY_DIR/classes.reg"; exit 1; }
-grep -qx 'Exec=aldra-eps thumbnail --size %s %i %o' "$work/prefix/share/thumbnailers/aldra-eps.thumbnailer"
+grep -qx 'Exec=aldra-eps thumbnail --force --size %s %i %o' "$work/prefix/share/thumbnailers/aldra-eps.thumbnailer"
 test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
 # The installed headers are the public folder and the COM vocabulary it uses, nothing of the filter's
 # insides.

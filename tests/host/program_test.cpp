@@ -81,7 +81,7 @@ TEST_F(ProgramTest, ConvertNeverReplacesAFileWithoutForce) {
 
 TEST_F(ProgramTest, ThumbnailPngCarriesTheFreedesktopChunksAndReplacesItsOutput) {
     std::string eps = PreviewEps(), out = files.Write("thumb.png", "old");
-    ASSERT_EQ(host.Run({"thumbnail", "--size", "64", eps, out}).exitCode, 0);
+    ASSERT_EQ(host.Run({"thumbnail", "--force", "--size", "64", eps, out}).exitCode, 0);
     std::string png = ReadWhole(out);
     // Two inches by one fit the 64-pixel box by their width.
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x20", 8));
@@ -121,7 +121,7 @@ TEST_F(ProgramTest, SettingsChangeWhatTheFilterRefuses) {
                   .find("\"CCCategory\"=\"B\xFC"
                         "cher\""),
               std::string::npos);
-    EXPECT_EQ(CountLines(host.Run({"settings"}).out), 12u);
+    EXPECT_EQ(CountLines(host.Run({"settings"}).out), 13u);
 }
 
 }  // namespace

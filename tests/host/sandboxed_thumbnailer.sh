@@ -22,7 +22,7 @@ thumbnail() {  # thumbnail INPUT OUTPUT-NAME: prints the exit status
     --unshare-all --die-with-parent \
     --bind "$tmp" /tmp \
     --ro-bind "$input" /tmp/gnome-desktop-file-to-thumbnail.eps \
-    /opt/aldra/bin/aldra-eps thumbnail --size 256 /tmp/gnome-desktop-file-to-thumbnail.eps "/tmp/$out" \
+    /opt/aldra/bin/aldra-eps thumbnail --force --size 256 /tmp/gnome-desktop-file-to-thumbnail.eps "/tmp/$out" \
     >"$work/stdout" 2>"$work/stderr"
   echo $?
   set -e

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -89,7 +90,8 @@ bool MakeFolders(const std::string& folder) {
 class HiveLock {
   public:
     HiveLock(const std::string& hivePath, bool exclusive) {
-        fd_ = ::open((hivePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd_ = ::open((hivePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                     0600);
         if (fd_ < 0) return;
         while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
             if (errno != EINTR) {
@@ -111,8 +113,15 @@ class HiveLock {
 };
 
 LSTATUS ReadWholeFile(const std::string& path, std::string* text) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : StatusOfErrno(errno, ERROR_BADDB);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return ERROR_BADDB;
+    }
     char chunk[65536];
     LSTATUS status = ERROR_SUCCESS;
     for (;;) {
@@ -144,20 +153,55 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// A fresh temporary file beside the hive. It is made exclusively and never through a link: a link
+// planted at its name would otherwise have the hive's text written wherever it points.
+int CreateTemporary(const std::string& path, std::string* temporary) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *temporary = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(attempt);
+        int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Where the hive's text lives: a hive that is a link to a file elsewhere is updated there, and the
+// link stays. Empty (errno set) when the link leads nowhere usable.
+std::string HiveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
+    return errno == ENOENT ? path : std::string();
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".")
+           : slash == 0               ? std::string("/")
+                                      : path.substr(0, slash);
+}
+
 // Temporary file, fsync, rename, fsync of the folder: a crash leaves either the old or the new hive.
-LSTATUS ReplaceHiveFile(const std::string& folder, const std::string& path, const std::string& text) {
-    std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+// The new file keeps the old one's permissions; a hive the user made read-only is not replaced.
+LSTATUS ReplaceHiveFile(const std::string& path, const std::string& text) {
+    std::string target = HiveTarget(path);
+    if (target.empty()) return StatusOfErrno(errno, ERROR_CANTWRITE);
+    struct stat old {};
+    bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return ERROR_ACCESS_DENIED;
+    std::string temporary;
+    int fd = CreateTemporary(target, &temporary);
     if (fd < 0) return StatusOfErrno(errno, ERROR_CANTWRITE);
-    bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+    bool written =
+        (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, text) && ::fsync(fd) == 0;
     int error = errno;
     written = (::close(fd) == 0) && written;
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         if (written) error = errno;
         ::unlink(temporary.c_str());
         return StatusOfErrno(error, ERROR_CANTWRITE);
     }
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -191,7 +235,7 @@ LSTATUS ChangeHive(int hive, const std::function<LSTATUS(Hive*, bool* dirty)>& c
     bool dirty = false;
     status = change(&content, &dirty);
     if (status != ERROR_SUCCESS || !dirty) return status;
-    return ReplaceHiveFile(folder, path, FormatHive(content, kHives[hive].rootName));
+    return ReplaceHiveFile(path, FormatHive(content, kHives[hive].rootName));
 }
 
 bool ValidSubKey(const char* subKey) {

@@ -165,5 +165,33 @@ TEST_F(RegistryTest, ProcessesWritingAtOnceLoseNothing) {
     }
 }
 
+// The hive is written only where it belongs: never through a link planted at its temporary file's
+// name, never over a hive the user made read-only, and through a hive that is a link, into its target.
+using Overwrite = RegistryTest;
+
+TEST_F(Overwrite, TheHiveIsWrittenOnlyWhereItBelongs) {
+    HKEY key = Create("Software\\Kept");
+    const std::string victim = dir.Write("victim", "mine"),
+                      planted = "user.reg.tmp." + std::to_string(getpid());
+    for (const std::string& name : {planted, planted + ".0"}) symlink(victim.c_str(), dir.File(name).c_str());
+    EXPECT_EQ(RegSetDword(key, "Planted", 1), ERROR_SUCCESS);
+    EXPECT_EQ(std::filesystem::file_size(victim), 4u);  // still "mine"
+    for (const std::string& name : {planted, planted + ".0"}) std::filesystem::remove(dir.File(name));
+    const std::string kept = UserHive();
+    chmod(dir.File("user.reg").c_str(), 0444);
+    EXPECT_EQ(RegSetDword(key, "ReadOnly", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(std::filesystem::status(dir.File("user.reg")).permissions(), std::filesystem::perms(0444));
+    EXPECT_EQ(UserHive(), kept);
+    std::filesystem::rename(dir.File("user.reg"), dir.File("target.reg"));
+    ASSERT_EQ(symlink("target.reg", dir.File("user.reg").c_str()), 0);
+    EXPECT_EQ(RegSetDword(key, "Linked", 1), ERROR_ACCESS_DENIED);  // its target is still read-only
+    chmod(dir.File("target.reg").c_str(), 0640);
+    EXPECT_EQ(RegSetDword(key, "Linked", 1), ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("user.reg")));
+    EXPECT_NE(UserHive().find("\"Linked\"=dword:00000001"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(dir.File("user.reg")).permissions(), std::filesystem::perms(0640));
+    RegCloseKey(key);
+}
+
 }  // namespace
 }  // namespace aldra
