@@ -1,0 +1,78 @@
+#include "platform/quicktime/ForkLocator.h"
+
+#include <cstring>
+#include <string>
+
+#include "base/FileReader.h"
+#include "platform/quicktime/ForkContainers.h"
+
+namespace aldra::qt {
+
+namespace {
+
+enum class Container { kAppleDouble, kMacBinary, kWholeFile };
+
+// The place's fork span; false when the file is not there or holds no fork.
+bool FindSpan(FileReader* reader, uint8_t** cursor, Container container, ForkSpan* span) {
+    switch (container) {
+        case Container::kAppleDouble:
+            return FindAppleDoubleFork(reader, cursor, span);
+        case Container::kMacBinary:
+            return FindMacBinaryFork(reader, cursor, span);
+        case Container::kWholeFile:
+            if (reader->fileSize == 0 || reader->fileSize > UINT32_MAX) return false;
+            *span = {0, static_cast<uint32_t>(reader->fileSize)};
+            return true;
+    }
+    return false;
+}
+
+Status ReadSpan(FileReader* reader, uint8_t** cursor, const ForkSpan& span, BlockPtr* fork, uint32_t* size) {
+    if (span.length > kMaxForkBytes) return kErrFormat;
+    BlockPtr bytes;
+    Status status = AllocBlockForOverwrite(span.length, &bytes);
+    if (status == kOk) status = ReaderSeek(span.offset, cursor, reader);
+    if (status == kOk) status = ReaderRead(cursor, reader, bytes.get(), span.length);
+    if (status != kOk) return status;
+    *fork = std::move(bytes);
+    *size = span.length;
+    return kOk;
+}
+
+// kErrFileNotFound when the place holds no fork, so that the next place is tried.
+Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork, uint32_t* size) {
+    FileReader reader;
+    uint8_t* cursor = nullptr;
+    if (ReaderOpen(place.c_str(), &reader, &cursor, kStandardWindow) != kOk) return kErrFileNotFound;
+    ForkSpan span;
+    Status status = FindSpan(&reader, &cursor, container, &span)
+                        ? ReadSpan(&reader, &cursor, span, fork, size)
+                        : kErrFileNotFound;
+    ReaderClose(&reader);
+    return status;
+}
+
+}  // namespace
+
+Status ReadResourceFork(const char* path, BlockPtr* fork, uint32_t* size) {
+    const char* slash = std::strrchr(path, '/');
+    const std::string folder = slash ? std::string(path, slash + 1) : std::string();
+    const std::string name = slash ? std::string(slash + 1) : std::string(path);
+    if (name.empty()) return kErrFileNotFound;
+    const struct {
+        std::string place;
+        Container container;
+    } places[] = {
+        {folder + "._" + name, Container::kAppleDouble},
+        {folder + "__MACOSX/._" + name, Container::kAppleDouble},
+        {path, Container::kMacBinary},
+        {std::string(path) + "/..namedfork/rsrc", Container::kWholeFile},
+    };
+    for (const auto& [place, container] : places) {
+        Status status = ReadForkAt(place, container, fork, size);
+        if (status != kErrFileNotFound) return status;
+    }
+    return kErrFileNotFound;
+}
+
+}  // namespace aldra::qt
