@@ -10,6 +10,7 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
+#include "fuzz/seeds/MacSeeds.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra::fuzz {
@@ -299,6 +300,8 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["jpeg"] = JpegStreams();
     all["image_data"] = ImageDataFiles();
     all["ai7_thumbnail"] = Ai7Files();
+    for (auto& [name, bytes] : MacForkSeeds()) all["resource_fork"].push_back({name, bytes});
+    for (auto& [name, bytes] : PictureSeeds()) all["draw_picture"].push_back({name, bytes});
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");

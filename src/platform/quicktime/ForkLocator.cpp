@@ -10,6 +10,9 @@ namespace aldra::qt {
 
 namespace {
 
+// Enough for a MacBinary header and an AppleDouble header with a dozen entries.
+constexpr uint32_t kProbeWindow = 512;
+
 enum class Container { kAppleDouble, kMacBinary, kWholeFile };
 
 // The place's fork span; false when the file is not there or holds no fork.
@@ -39,15 +42,19 @@ Status ReadSpan(FileReader* reader, uint8_t** cursor, const ForkSpan& span, Bloc
     return kOk;
 }
 
-// kErrFileNotFound when the place holds no fork, so that the next place is tried.
+// kErrFileNotFound when the place holds no fork, so that the next place is tried. The container's
+// header is looked at through a small window, since most places hold no fork; only a fork that is
+// there is read through a full one.
 Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork, uint32_t* size) {
     FileReader reader;
     uint8_t* cursor = nullptr;
-    if (ReaderOpen(place.c_str(), &reader, &cursor, kStandardWindow) != kOk) return kErrFileNotFound;
+    if (ReaderOpen(place.c_str(), &reader, &cursor, kProbeWindow) != kOk) return kErrFileNotFound;
     ForkSpan span;
-    Status status = FindSpan(&reader, &cursor, container, &span)
-                        ? ReadSpan(&reader, &cursor, span, fork, size)
-                        : kErrFileNotFound;
+    const bool found = FindSpan(&reader, &cursor, container, &span);
+    ReaderClose(&reader);
+    if (!found) return kErrFileNotFound;
+    if (ReaderOpen(place.c_str(), &reader, &cursor, kStandardWindow) != kOk) return kErrFileNotFound;
+    Status status = ReadSpan(&reader, &cursor, span, fork, size);
     ReaderClose(&reader);
     return status;
 }

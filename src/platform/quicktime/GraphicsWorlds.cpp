@@ -28,8 +28,8 @@ struct Ports {
 };
 
 Ports& ThePorts() {
-    static auto* ports = new Ports;  // never destroyed: worlds may be disposed of at exit
-    return *ports;
+    static Ports ports;
+    return ports;
 }
 
 bool IsPort(GWorld* port) {

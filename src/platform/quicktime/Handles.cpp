@@ -11,8 +11,9 @@ namespace aldra::qt {
 namespace {
 
 std::unordered_set<uintptr_t>& LiveHandles() {
-    static auto* live = new std::unordered_set<uintptr_t>;  // never destroyed: disposals may run at exit
-    return *live;
+    // Goes with the module when it is unloaded; nothing calls in after that.
+    static std::unordered_set<uintptr_t> live;
+    return live;
 }
 
 }  // namespace

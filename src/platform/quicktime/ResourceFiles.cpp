@@ -30,8 +30,8 @@ struct Manager {
 };
 
 Manager& TheManager() {
-    static auto* manager = new Manager;  // never destroyed: handles may be disposed of at exit
-    return *manager;
+    static Manager manager;
+    return manager;
 }
 
 OSErr SetError(OSErr error) {
