@@ -89,6 +89,39 @@ TEST_F(MacControl, PictPreviewIsTriedFirstOrLastByPreference) {
     }
 }
 
+// The fork's colour answer is not lowered by the header, and no fork makes an unreadable file
+// readable.
+TEST_F(MacControl, ForkKindMergesWithTheHeaderKind) {
+    const PictRect frame{0, 0, 2, 4};
+    const std::string v1 = PictBuilder::Version1(frame).End(), v2 = PictBuilder::Version2(frame).End();
+    const std::string grey =
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n"
+        "%%DocumentPreview: Macintosh_ColorPic\n%%EndComments\n";
+    struct Case {
+        const char* name;
+        std::string pict, header;
+        int32_t kind;
+    } cases[] = {
+        {"colour fork, grey header", v2, grey, 2},
+        {"one-bit fork, grey header", v1, grey, 1},
+        {"colour fork, plain header", v2, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n", 2},
+        {"no fork, grey header", "", grey, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        if (!c.pict.empty()) WriteCompanion(dir, "art.eps", {{"PICT", 256, c.pict}});
+        ASSERT_EQ(Attach(dir.Write("art.eps", c.header)).hr, S_OK);
+        EXPECT_EQ(Call("InfoGetKind").Long(), c.kind);
+        EXPECT_FLOAT_EQ(Call("InfoGetWidth").Float(), 2.0f);  // the header's measures replace the fork's
+    }
+    TempDir dir;
+    WriteCompanion(dir, "notes.txt", {{"PICT", 256, v2}});
+    const Answer text = Attach(dir.Write("notes.txt", "plain text\n"));
+    EXPECT_EQ(text.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(text.code, 2020);
+}
+
 TEST_F(MacControl, ConversionsFallBackToThePictPreview) {
     TempDir dir;
     WriteCompanion(dir, "art.eps", {{"PICT", 256, HalvesPict()}});

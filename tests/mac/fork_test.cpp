@@ -128,6 +128,41 @@ TEST(ResourceFork, DamagedForksAreNoForks) {
     EXPECT_EQ(PictFoundFor(dir.File("a.eps")), "");
 }
 
+// A MacBinary file is one only when its header says so; its fork follows the data fork and any
+// secondary header, each padded to 128 bytes.
+TEST(ResourceFork, MacBinaryHeadersAreCheckedBeforeTheForkIsTaken) {
+    const std::string fork = ForkWith("binary");
+    const std::string good = MakeMacBinary("a.eps", std::string(300, 'd'), fork);
+    auto edit = [](std::string s, size_t at, const std::string& bytes) {
+        return s.replace(at, bytes.size(), bytes);
+    };
+    const std::string version3 = edit(edit(good, 102, "mBIN"), 124, "\x12\x34");  // III needs no CRC
+    std::string version1 = good;
+    for (size_t i = 99; i < 126; ++i) version1[i] = '\0';
+    std::string secondary = good.substr(0, 128) + std::string(128, 's') + good.substr(128);
+    secondary.replace(120, 2, Be16(100));
+    secondary.replace(102, 4, "mBIN");
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string want;
+    } cases[] = {
+        {"MacBinary II", good, "binary"},
+        {"MacBinary III", version3, "binary"},
+        {"MacBinary I", version1, "binary"},
+        {"after a secondary header", secondary, "binary"},
+        {"wrong CRC", edit(good, 124, "\x12\x34"), ""},
+        {"name too long", edit(version3, 1, "\x40"), ""},
+        {"fork past the end", good.substr(0, good.size() - 200), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.Write("a.eps", c.file);
+        EXPECT_EQ(PictFoundFor(dir.File("a.eps")), c.want);
+    }
+}
+
 TEST(ResourceFork, HandlesLiveAsTheirOwnerSays) {
     TempDir dir;
     dir.Write("._a.eps", MakeAppleDouble(ForkWith(kPict)));

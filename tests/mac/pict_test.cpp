@@ -57,6 +57,7 @@ TEST(DrawPict, EachRasterOpcodeDrawsItsPixels) {
         int pixelSize;
         bool pixMap;
         int packType;
+        int cmpCount = 3;
     } cases[] = {
         {"BitsRect bitmap", 1, 0x90, 1, false, 0},
         {"PackBitsRect bitmap", 1, 0x98, 1, false, 0},
@@ -73,6 +74,7 @@ TEST(DrawPict, EachRasterOpcodeDrawsItsPixels) {
         {"DirectBitsRect 16 by words", 2, 0x9A, 16, true, 3},
         {"DirectBitsRect 16 plain", 2, 0x9A, 16, true, 1},
         {"DirectBitsRgn 32", 2, 0x9B, 32, true, 4},
+        {"DirectBitsRect 32 with alpha", 2, 0x9A, 32, true, 4, 4},
     };
     // 80 pixels wide: packed rows of every depth, and 32-bit rows over 250 bytes (two-byte counts).
     constexpr int kW = 80, kH = 6;
@@ -80,7 +82,8 @@ TEST(DrawPict, EachRasterOpcodeDrawsItsPixels) {
     const PictRect leftHalf{0, 0, kH, kW / 2};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PictRaster r = PatternRaster(kW, kH, c.pixelSize, c.pixMap, c.packType);
+        PictRaster r = PatternRaster(kW, kH, c.pixelSize, c.pixMap, c.packType);
+        r.cmpCount = c.cmpCount;
         PictBuilder b = c.version == 1 ? PictBuilder::Version1(frame) : PictBuilder::Version2(frame);
         const std::string pict = b.Raster(c.op, r, frame, frame, &leftHalf).End();
         Canvas canvas(kW, kH);
@@ -104,6 +107,33 @@ TEST(DrawPict, StretchesIntoTheRectangleAndKeepsToTheClip) {
                                  .Raster(0x98, r, frame, frame)
                                  .End()));
     ExpectStretched(clipped, r, [](int, int y) { return y < 3; });
+}
+
+// Frames need not start at the origin: rectangles are in the frame's own coordinates.
+TEST(DrawPict, FramesAwayFromTheOriginMapOntoTheTarget) {
+    const PictRaster r = PatternRaster(8, 4, 8, true);
+    const PictRect frame{-40, 100, -36, 116};  // two rasters side by side, each 8 x 4
+    const PictRect left{-40, 100, -36, 108}, right{-40, 108, -36, 116};
+    Canvas c(16, 4);
+    ASSERT_TRUE(c.Draw(PictBuilder::Version2(frame)
+                           .Raster(0x98, r, {0, 0, 4, 8}, left)
+                           .Raster(0x98, r, {0, 0, 4, 8}, right)
+                           .End()));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 16; ++x) EXPECT_EQ(c.At(x, y), PatternColour(r, x % 8, y)) << x << "," << y;
+}
+
+// Worlds of one bit and of eight: a set bit is black, an index is the amount of ink.
+TEST(DrawPict, OneBitAndGreyTargetsKeepTheirConventions) {
+    PictRaster r{4, 1, 32, true, 1, {0x000000, 0xFFFFFF, 0x808080, 0xFF0000}, {}};
+    const std::string pict = PatternPict(r);
+    std::vector<uint8_t> grey(4, 0x55), bits(4, 0x55);
+    ASSERT_TRUE(qt::DrawPict(reinterpret_cast<const uint8_t*>(pict.data()),
+                             static_cast<uint32_t>(pict.size()), {grey.data(), 4, 1, 4, 8}, Box{0, 0, 4, 1}));
+    EXPECT_EQ(grey, (std::vector<uint8_t>{255, 0, 127, 179}));  // red is 30 % light
+    ASSERT_TRUE(qt::DrawPict(reinterpret_cast<const uint8_t*>(pict.data()),
+                             static_cast<uint32_t>(pict.size()), {bits.data(), 4, 1, 4, 1}, Box{0, 0, 4, 1}));
+    EXPECT_EQ(bits[0] & 0xF0, 0x80 | 0x10);  // black and red set, white and mid-grey clear
 }
 
 TEST(DrawPict, OtherOpcodesArePassedOverUnlessTheirLengthIsUnknown) {
