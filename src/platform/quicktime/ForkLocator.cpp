@@ -1,5 +1,7 @@
 #include "platform/quicktime/ForkLocator.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 
@@ -42,12 +44,20 @@ Status ReadSpan(FileReader* reader, uint8_t** cursor, const ForkSpan& span, Bloc
     return kOk;
 }
 
+// Most places hold nothing: one stat tells, where a failed open would cost the file layer's
+// inquiry into which part of the path is missing as well.
+bool IsRegularFile(const std::string& place) {
+    struct stat info;
+    return ::stat(place.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // kErrFileNotFound when the place holds no fork, so that the next place is tried. The container's
 // header is looked at through a small window, since most places hold no fork; only a fork that is
 // there is read through a full one.
 Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork, uint32_t* size) {
     FileReader reader;
     uint8_t* cursor = nullptr;
+    if (container != Container::kMacBinary && !IsRegularFile(place)) return kErrFileNotFound;
     if (ReaderOpen(place.c_str(), &reader, &cursor, kProbeWindow) != kOk) return kErrFileNotFound;
     ForkSpan span;
     const bool found = FindSpan(&reader, &cursor, container, &span);
