@@ -49,18 +49,24 @@ void ThumbnailSize(int32_t width, int32_t height, double widthInches, double hei
     *targetHeight = landscape ? ShrunkSide(height, heightInches, widthInches) : height;
 }
 
-// The picture takes the section over; on failure the target keeps it and frees it as usual. The
-// host receives the picture's dispatch interface.
-IDispatch* PictureFromTarget(TargetRaster* target) {
+// The picture owns the bitmap when it is made; otherwise the caller keeps it. The host receives the
+// picture's dispatch interface.
+IDispatch* PictureOwning(HBITMAP bitmap) {
     PICTDESC description = {};
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = target->section;
+    description.bmp.hbitmap = bitmap;
     void* picture = nullptr;
     if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, &picture)) || !picture)
         return nullptr;
-    target->section = {};
     return static_cast<IDispatch*>(picture);
+}
+
+// The picture takes the section over; on failure the target keeps it and frees it as usual.
+IDispatch* PictureFromTarget(TargetRaster* target) {
+    IDispatch* picture = PictureOwning(target->section);
+    if (picture) target->section = {};
+    return picture;
 }
 
 // Draws the file's picture into the target: the preferred chain, then the other one.
@@ -83,16 +89,9 @@ IDispatch* CFilterCtrl::PictureFromPict(int32_t width, int32_t height) {
     HBITMAP copy = CopyBitmapResized(GetGWorldBitmap(world), width, height);
     DisposeGWorld(world);
     if (!copy) return nullptr;
-    PICTDESC description = {};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = copy;
-    void* picture = nullptr;
-    if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, &picture)) || !picture) {
-        DeleteObject(copy);
-        return nullptr;
-    }
-    return static_cast<IDispatch*>(picture);
+    IDispatch* picture = PictureOwning(copy);
+    if (!picture) DeleteObject(copy);
+    return picture;
 }
 
 bool CFilterCtrl::WritePictBmp(const std::string& path, int32_t width, int32_t height) {
