@@ -79,9 +79,17 @@ std::string ExecutablePath() {
     return std::string(path, static_cast<size_t>(n));
 }
 
+// The folder the filter is installed in: that of the module holding this code, wherever the
+// installation's prefix put it; the configured library folder when the loader cannot tell.
 std::string SystemFolder() {
     const std::string& chosen = TheBinding().systemFolder;
-    return chosen.empty() ? std::string(ALDRA_QUICKTIME_SYSTEM_FOLDER) : chosen;
+    if (!chosen.empty()) return chosen;
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&FindQuickTimeLibrary), &info) != 0 && info.dli_fname != nullptr) {
+        const char* slash = std::strrchr(info.dli_fname, '/');
+        if (slash != nullptr) return std::string(info.dli_fname, slash);
+    }
+    return ALDRA_QUICKTIME_SYSTEM_FOLDER;
 }
 
 template <class Entry>

@@ -31,8 +31,9 @@ intptr_t CallQuickTime(uint32_t selector, std::initializer_list<uintptr_t> args)
 int32_t QuickTimeUseCount();
 
 // Where FindQuickTimeLibrary looks besides the loaded modules: the host executable (by default
-// /proc/self/exe) and the system folder (the library folder the filter is installed in). Tests
-// point them elsewhere; empty strings restore the defaults.
+// /proc/self/exe) and the system folder (by default the folder of the filter's own module, where
+// the installation puts "QuickTime.qts" beside it). Tests point them elsewhere; empty strings
+// restore the defaults.
 void SetQuickTimeSearchPlaces(const std::string& executablePath, const std::string& systemFolder);
 
 }  // namespace aldra
