@@ -141,16 +141,27 @@ TEST_F(MacControl, ConversionsFallBackToThePictPreview) {
     EXPECT_EQ(ReadFile(out).size(), bmp.size());
 }
 
-TEST_F(MacControl, AVersionOnePictureIsDrawnInOneBit) {
+// Drawn into a one-bit world even for a colour file; what the picture leaves out is erased white.
+TEST_F(MacControl, AVersionOnePictureIsDrawnInOneBitOnWhite) {
     const PictRaster r = PatternRaster(16, 8, 1, false);
-    const PictRect frame{0, 0, 8, 16};
+    const PictRect frame{0, 0, 8, 32}, left{0, 0, 8, 16};
     TempDir dir;
     WriteCompanion(dir, "art.eps",
-                   {{"PICT", 256, PictBuilder::Version1(frame).Raster(0x98, r, frame, frame).End()}});
+                   {{"PICT", 256, PictBuilder::Version1(frame).Raster(0x98, r, {0, 0, 8, 16}, left).End()}});
     ASSERT_EQ(Attach(dir.Write("art.eps", Eps(false))).hr, S_OK);
     const Pixels p = Thumbnail(true);
     ASSERT_TRUE(p.present);
-    for (uint32_t colour : p.rgb) ASSERT_TRUE(colour == 0 || colour == 0xFFFFFF) << std::hex << colour;
+    int blackOnLeft = 0;
+    for (uint32_t y = 0; y < p.height; ++y)
+        for (uint32_t x = 0; x < p.width; ++x) {
+            const uint32_t colour = p.At(x, y);
+            ASSERT_TRUE(colour == 0 || colour == 0xFFFFFF) << std::hex << colour;
+            if (x >= p.width / 2) {
+                ASSERT_EQ(colour, 0xFFFFFFu) << x << "," << y;
+            }
+            blackOnLeft += colour == 0;
+        }
+    EXPECT_GT(blackOnLeft, 0);
 }
 
 TEST_F(MacControl, ControlsShareOneStartAndWithoutTheModuleNothingChanges) {

@@ -1,5 +1,7 @@
 #include "platform/quicktime/PixelTarget.h"
 
+#include <cstring>
+
 namespace aldra::qt {
 
 namespace {
@@ -41,8 +43,18 @@ void PutPixel(const PixelTarget& t, int32_t x, int32_t y, const uint8_t rgb[3]) 
 void EraseBox(const PixelTarget& t, const Box& box) {
     static const uint8_t kWhite[3] = {255, 255, 255};
     const Box b = Intersect(box, WholeTarget(t));
-    for (int32_t y = b.top; y < b.bottom; ++y)
-        for (int32_t x = b.left; x < b.right; ++x) PutPixel(t, x, y, kWhite);
+    if (b.Empty()) return;
+    const auto width = static_cast<size_t>(b.right - b.left);
+    for (int32_t y = b.top; y < b.bottom; ++y) {
+        uint8_t* row = RowOf(t, y);
+        if (t.depth == 8) {
+            std::memset(row + b.left, 0, width);  // no ink
+        } else if (t.depth == 24) {
+            std::memset(row + 3 * static_cast<size_t>(b.left), 0xFF, 3 * width);
+        } else {
+            for (int32_t x = b.left; x < b.right; ++x) PutPixel(t, x, y, kWhite);
+        }
+    }
 }
 
 }  // namespace aldra::qt
