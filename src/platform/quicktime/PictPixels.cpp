@@ -150,7 +150,7 @@ void PixelAt(const uint8_t* row, const PixMapHeader& h, const RowFormat& f, cons
 }
 
 // Which target pixels take which source pixels: nearest source pixel under each target pixel's
-// centre. Column and row numbers are relative to the bounds; -1 marks a pixel outside them.
+// centre. Column and row numbers are relative to the bounds; a column of -1 lies outside them.
 struct Sampling {
     Box box;  // target pixels drawn
     std::vector<int32_t> columns;
@@ -191,7 +191,7 @@ class RowWalker {
   public:
     RowWalker(PictStream* s, const PixMapHeader& h, const RowFormat& f) : s_(s), h_(h), f_(f) {}
 
-    // The next row's bytes, unpacked when `wanted`; null when the data end early.
+    // The next row's bytes, unpacked when `wanted`; false when the data end early.
     bool Next(bool wanted, const uint8_t** row) {
         if (!f_.packed) {
             const uint8_t* stored = s_->Take(f_.storedBytes);
