@@ -48,6 +48,7 @@ TEST(ResourceFork, IsFoundInEachPlaceFirstPlaceFirst) {
         const char* name;
         std::function<void(const TempDir&)> write;
         std::string want;
+        std::string file = "a.eps";
     } cases[] = {
         {"AppleDouble beside",
          [](const TempDir& d) { d.Write("._a.eps", MakeAppleDouble(ForkWith("beside"))); }, "beside"},
@@ -73,6 +74,12 @@ TEST(ResourceFork, IsFoundInEachPlaceFirstPlaceFirst) {
              d.Write("._a.eps", MakeAppleDouble(ForkWith("beside")));
          },
          "beside"},
+        {"AppleDouble in the archive's __MACOSX two folders up",
+         [](const TempDir& d) {
+             std::filesystem::create_directories(d.File("__MACOSX/art/eps"));
+             d.Write("__MACOSX/art/eps/._a.eps", MakeAppleDouble(ForkWith("nested")));
+         },
+         "nested", "art/eps/a.eps"},
         {"a plain file has none", [](const TempDir& d) { d.Write("a.eps", "%!PS-Adobe-3.0\n"); }, ""},
         {"AppleDouble without a fork entry",
          [](const TempDir& d) {
@@ -84,7 +91,7 @@ TEST(ResourceFork, IsFoundInEachPlaceFirstPlaceFirst) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         c.write(dir);
-        EXPECT_EQ(PictFoundFor(dir.File("a.eps")), c.want);
+        EXPECT_EQ(PictFoundFor(dir.File(c.file)), c.want);
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/FileReader.h"
 #include "platform/quicktime/ForkContainers.h"
@@ -14,6 +16,8 @@ namespace {
 
 // Enough for a MacBinary header and an AppleDouble header with a dozen entries.
 constexpr uint32_t kProbeWindow = 512;
+// How many folders up an archive's __MACOSX folder is looked for.
+constexpr int kArchiveLevels = 3;
 
 enum class Container { kAppleDouble, kMacBinary, kWholeFile };
 
@@ -69,6 +73,21 @@ Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork,
     return status;
 }
 
+// The companions an unzipped archive keeps for a file in one of its folders: the archive's
+// __MACOSX folder at its top mirrors the folders, so for dir = top/sub1/sub2 it is
+// top/__MACOSX/sub1/sub2/._name, for each ancestor as top, nearest first.
+std::vector<std::string> ArchiveCompanions(const std::string& folder, const std::string& name) {
+    std::vector<std::string> places;
+    // folder ends with '/' (or is empty); split = where the ancestor ends.
+    size_t split = folder.empty() ? std::string::npos : folder.size() - 1;
+    for (int level = 0; level < kArchiveLevels && split != std::string::npos && split > 0; ++level) {
+        split = folder.rfind('/', split - 1);
+        const size_t top = split == std::string::npos ? 0 : split + 1;
+        places.push_back(folder.substr(0, top) + "__MACOSX/" + folder.substr(top) + "._" + name);
+    }
+    return places;
+}
+
 }  // namespace
 
 Status ReadResourceFork(const char* path, BlockPtr* fork, uint32_t* size) {
@@ -76,15 +95,14 @@ Status ReadResourceFork(const char* path, BlockPtr* fork, uint32_t* size) {
     const std::string folder = slash ? std::string(path, slash + 1) : std::string();
     const std::string name = slash ? std::string(slash + 1) : std::string(path);
     if (name.empty()) return kErrFileNotFound;
-    const struct {
-        std::string place;
-        Container container;
-    } places[] = {
+    std::vector<std::pair<std::string, Container>> places = {
         {folder + "._" + name, Container::kAppleDouble},
         {folder + "__MACOSX/._" + name, Container::kAppleDouble},
-        {path, Container::kMacBinary},
-        {std::string(path) + "/..namedfork/rsrc", Container::kWholeFile},
     };
+    for (std::string& companion : ArchiveCompanions(folder, name))
+        places.emplace_back(std::move(companion), Container::kAppleDouble);
+    places.emplace_back(path, Container::kMacBinary);
+    places.emplace_back(std::string(path) + "/..namedfork/rsrc", Container::kWholeFile);
     for (const auto& [place, container] : places) {
         Status status = ReadForkAt(place, container, fork, size);
         if (status != kErrFileNotFound) return status;
