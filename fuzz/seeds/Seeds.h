@@ -13,6 +13,7 @@
 #include "fixtures/Tiff.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
 #include "fuzz/seeds/Seed.h"
+#include "fuzz/seeds/MacSeeds.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra::fuzz {
@@ -411,6 +412,8 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["xmp_thumbnail"] = XmpThumbnailFiles();
     all["art_render"] = ArtworkFiles();
     all["art_text"] = ArtworkFiles();
+    for (auto& [name, bytes] : MacForkSeeds()) all["resource_fork"].push_back({name, bytes});
+    for (auto& [name, bytes] : PictureSeeds()) all["draw_picture"].push_back({name, bytes});
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");

@@ -9,10 +9,12 @@
 #include "fuzz/targets/AnpaSettings.h"
 #include "fuzz/targets/Companions.h"
 #include "fuzz/targets/DosEps.h"
+#include "fuzz/targets/DrawPicture.h"
 #include "fuzz/targets/DscScan.h"
 #include "fuzz/targets/Filter.h"
 #include "fuzz/targets/Hive.h"
 #include "fuzz/targets/Photoshop.h"
+#include "fuzz/targets/ResourceFork.h"
 #include "fuzz/targets/Tiff.h"
 #if __has_include("preview/JpegDecoder.h")
 #include "fuzz/targets/Jpeg.h"
@@ -56,6 +58,8 @@ inline const std::vector<Target>& AllTargets() {
         {"anpa_settings", FuzzAnpaSettings},
         {"hive", FuzzHive},
         {"filter", FuzzFilter},
+        {"resource_fork", FuzzResourceFork},
+        {"draw_picture", FuzzDrawPicture},
 #ifdef ALDRA_FUZZ_HAS_JPEG
         {"jpeg", FuzzJpeg},
 #endif

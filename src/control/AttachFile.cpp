@@ -7,6 +7,9 @@
 #include "eps/DcsPlates.h"
 #include "eps/DscScan.h"
 #include "eps/EpsReader.h"
+#include "mac/MacResources.h"
+#include "mac/QuickTimeBinding.h"
+#include "mac/QuickTimeRoutines.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -74,14 +77,25 @@ void CFilterCtrl::TakeHeaderFacts(EpsInfo* info) {
     links = TakeJoined(&info->files);
 }
 
+// The resource fork's picture facts, which the header's measures replace when the header parses.
+void CFilterCtrl::TakeResourceForkFacts() {
+    qt::FSSpec spec;
+    (void)NativePathNameToFSSpec(filePath_.c_str(), &spec, 0);  // a bad spec opens no fork
+    const PictFacts facts{&kind_, &hResolution_, &vResolution_, &widthInches_, &heightInches_};
+    PictInfo(&spec, kPreviewPictId, facts);
+    // The thumbnail record's facts win over the picture's; without one the picture's stay.
+    (void)ThumbInfo(&spec, facts);
+}
+
 bool CFilterCtrl::AttachFile(const std::string& path) {
     filePath_ = path;
     ClearAttachedFacts();
     // A name the host could not spell in UTF-16 names no file.
     if (filePath_.empty()) RaiseFilterError(kErrFormat);
     RefuseUncataloguedFile();
-    // The resource fork's PICT and thumbnail facts come in here, once the fork reader is started
-    // (quickTimeReady_); until then the header alone describes the file.
+    // A start that failed is tried again at the next attach; one that worked lasts the control's life.
+    if (!quickTimeReady_) quickTimeReady_ = StartQuickTime(0) == qt::noErr;
+    if (quickTimeReady_) TakeResourceForkFacts();
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
     EpsInfo info;

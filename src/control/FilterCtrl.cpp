@@ -7,6 +7,7 @@
 #include "control/QuickTest.h"
 #include "control/UiHooks.h"
 #include "eps/AnpaTable.h"
+#include "mac/QuickTimeBinding.h"
 #include "platform/com/Guarded.h"
 #include "platform/resources/Resources.h"
 #include "preview/ColourTables.h"
@@ -42,8 +43,8 @@ CFilterCtrl::~CFilterCtrl() {
     if (windowCreated_) DestroyWindow();
     LetGoOfColourTables();
     ForgetAttachedComments();
-    // QuickTime is started by the first successful attach; its stop is balanced here once the
-    // resource-fork reader exists.
+    // Balances the start made by the first attach that managed it.
+    if (quickTimeReady_) StopQuickTime();
     ModuleLock::Remove();
 }
 

@@ -11,6 +11,7 @@
 #include "control/FilterSettings.h"
 #include "eps/EpsInfo.h"
 #include "eps/LeadingComments.h"
+#include "mac/PictPreview.h"
 #include "platform/com/Com.h"
 
 namespace aldra {
@@ -143,10 +144,12 @@ class CFilterCtrl : public IDispatch {
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
+    void TakeResourceForkFacts();
     void ForgetAttachedComments();
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
+    PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }
     IDispatch* PictureFromPict(int32_t width, int32_t height);
     bool WritePictBmp(const std::string& path, int32_t width, int32_t height);
 

@@ -1,11 +1,13 @@
 // Thumbnails and conversions of the attached file. The preview chains draw the pictures; this file
 // fixes the order in which sources are tried and the sizes and depths asked for. The Macintosh PICT
-// preview is tried first (stored preference) or last, once the resource-fork reader is started.
+// preview is tried first (stored preference) or last.
 #include <cmath>
 
 #include "control/FilterCtrl.h"
+#include "mac/QuickTimeRoutines.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Picture.h"
+#include "preview/BitmapCopy.h"
 #include "preview/BmpFile.h"
 #include "preview/PreviewChain.h"
 
@@ -47,18 +49,24 @@ void ThumbnailSize(int32_t width, int32_t height, double widthInches, double hei
     *targetHeight = landscape ? ShrunkSide(height, heightInches, widthInches) : height;
 }
 
-// The picture takes the section over; on failure the target keeps it and frees it as usual. The
-// host receives the picture's dispatch interface.
-IDispatch* PictureFromTarget(TargetRaster* target) {
+// The picture owns the bitmap when it is made; otherwise the caller keeps it. The host receives the
+// picture's dispatch interface.
+IDispatch* PictureOwning(HBITMAP bitmap) {
     PICTDESC description = {};
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = target->section;
+    description.bmp.hbitmap = bitmap;
     void* picture = nullptr;
     if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, &picture)) || !picture)
         return nullptr;
-    target->section = {};
     return static_cast<IDispatch*>(picture);
+}
+
+// The picture takes the section over; on failure the target keeps it and frees it as usual.
+IDispatch* PictureFromTarget(TargetRaster* target) {
+    IDispatch* picture = PictureOwning(target->section);
+    if (picture) target->section = {};
+    return picture;
 }
 
 // Draws the file's picture into the target: the preferred chain, then the other one.
@@ -74,14 +82,20 @@ bool DrawFilePicture(const std::string& path, bool preferStored, TargetRaster* t
 
 }  // namespace
 
-IDispatch* CFilterCtrl::PictureFromPict(int32_t, int32_t) {
-    // The PICT preview comes through the resource-fork reader, which is not started here yet.
-    if (!quickTimeReady_) return nullptr;
-    return nullptr;
+IDispatch* CFilterCtrl::PictureFromPict(int32_t width, int32_t height) {
+    qt::GWorldPtr world;
+    if (RenderPictPreview(PictSourceOf(), width, height, &world) != kOk) return nullptr;
+    // The world belongs to QuickTime; the picture owns a copy.
+    HBITMAP copy = CopyBitmapResized(GetGWorldBitmap(world), width, height);
+    DisposeGWorld(world);
+    if (!copy) return nullptr;
+    IDispatch* picture = PictureOwning(copy);
+    if (!picture) DeleteObject(copy);
+    return picture;
 }
 
-bool CFilterCtrl::WritePictBmp(const std::string&, int32_t, int32_t) {
-    return false;
+bool CFilterCtrl::WritePictBmp(const std::string& path, int32_t width, int32_t height) {
+    return !path.empty() && aldra::WritePictBmp(PictSourceOf(), path.c_str(), width, height) == kOk;
 }
 
 IDispatch* CFilterCtrl::GetThumbnail(int32_t width, int32_t height, bool useStoredThumbnail) {

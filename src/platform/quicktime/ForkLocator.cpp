@@ -1,0 +1,113 @@
+#include "platform/quicktime/ForkLocator.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/FileReader.h"
+#include "platform/quicktime/ForkContainers.h"
+
+namespace aldra::qt {
+
+namespace {
+
+// Enough for a MacBinary header and an AppleDouble header with a dozen entries.
+constexpr uint32_t kProbeWindow = 512;
+// How many folders up an archive's __MACOSX folder is looked for.
+constexpr int kArchiveLevels = 3;
+
+enum class Container { kAppleDouble, kMacBinary, kWholeFile };
+
+// The place's fork span; false when the file is not there or holds no fork.
+bool FindSpan(FileReader* reader, uint8_t** cursor, Container container, ForkSpan* span) {
+    switch (container) {
+        case Container::kAppleDouble:
+            return FindAppleDoubleFork(reader, cursor, span);
+        case Container::kMacBinary:
+            return FindMacBinaryFork(reader, cursor, span);
+        case Container::kWholeFile:
+            if (reader->fileSize == 0 || reader->fileSize > UINT32_MAX) return false;
+            *span = {0, static_cast<uint32_t>(reader->fileSize)};
+            return true;
+    }
+    return false;
+}
+
+Status ReadSpan(FileReader* reader, uint8_t** cursor, const ForkSpan& span, BlockPtr* fork, uint32_t* size) {
+    if (span.length > kMaxForkBytes) return kErrFormat;
+    BlockPtr bytes;
+    Status status = AllocBlockForOverwrite(span.length, &bytes);
+    if (status == kOk) status = ReaderSeek(span.offset, cursor, reader);
+    if (status == kOk) status = ReaderRead(cursor, reader, bytes.get(), span.length);
+    if (status != kOk) return status;
+    *fork = std::move(bytes);
+    *size = span.length;
+    return kOk;
+}
+
+// Most places hold nothing: one stat tells, where a failed open would cost the file layer's
+// inquiry into which part of the path is missing as well.
+bool IsRegularFile(const std::string& place) {
+    struct stat info;
+    return ::stat(place.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// kErrFileNotFound when the place holds no fork, so that the next place is tried. The container's
+// header is looked at through a small window, since most places hold no fork; only a fork that is
+// there is read through a full one.
+Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork, uint32_t* size) {
+    FileReader reader;
+    uint8_t* cursor = nullptr;
+    if (container != Container::kMacBinary && !IsRegularFile(place)) return kErrFileNotFound;
+    if (ReaderOpen(place.c_str(), &reader, &cursor, kProbeWindow) != kOk) return kErrFileNotFound;
+    ForkSpan span;
+    const bool found = FindSpan(&reader, &cursor, container, &span);
+    ReaderClose(&reader);
+    if (!found) return kErrFileNotFound;
+    if (ReaderOpen(place.c_str(), &reader, &cursor, kStandardWindow) != kOk) return kErrFileNotFound;
+    Status status = ReadSpan(&reader, &cursor, span, fork, size);
+    ReaderClose(&reader);
+    return status;
+}
+
+// The companions an unzipped archive keeps for a file in one of its folders: the archive's
+// __MACOSX folder at its top mirrors the folders, so for dir = top/sub1/sub2 it is
+// top/__MACOSX/sub1/sub2/._name, for each ancestor as top, nearest first.
+std::vector<std::string> ArchiveCompanions(const std::string& folder, const std::string& name) {
+    std::vector<std::string> places;
+    // folder ends with '/' (or is empty); split = where the ancestor ends.
+    size_t split = folder.empty() ? std::string::npos : folder.size() - 1;
+    for (int level = 0; level < kArchiveLevels && split != std::string::npos && split > 0; ++level) {
+        split = folder.rfind('/', split - 1);
+        const size_t top = split == std::string::npos ? 0 : split + 1;
+        places.push_back(folder.substr(0, top) + "__MACOSX/" + folder.substr(top) + "._" + name);
+    }
+    return places;
+}
+
+}  // namespace
+
+Status ReadResourceFork(const char* path, BlockPtr* fork, uint32_t* size) {
+    const char* slash = std::strrchr(path, '/');
+    const std::string folder = slash ? std::string(path, slash + 1) : std::string();
+    const std::string name = slash ? std::string(slash + 1) : std::string(path);
+    if (name.empty()) return kErrFileNotFound;
+    std::vector<std::pair<std::string, Container>> places = {
+        {folder + "._" + name, Container::kAppleDouble},
+        {folder + "__MACOSX/._" + name, Container::kAppleDouble},
+    };
+    for (std::string& companion : ArchiveCompanions(folder, name))
+        places.emplace_back(std::move(companion), Container::kAppleDouble);
+    places.emplace_back(path, Container::kMacBinary);
+    places.emplace_back(std::string(path) + "/..namedfork/rsrc", Container::kWholeFile);
+    for (const auto& [place, container] : places) {
+        Status status = ReadForkAt(place, container, fork, size);
+        if (status != kErrFileNotFound) return status;
+    }
+    return kErrFileNotFound;
+}
+
+}  // namespace aldra::qt
