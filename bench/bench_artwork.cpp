@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ScratchFolder.h"
 #include "ThumbnailRuns.h"
 #include "fixtures/ArtworkFile.h"
 
@@ -72,19 +73,7 @@ void Thumbnail(benchmark::State& state, const Case* c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
-    std::string pattern = (fs::temp_directory_path() / "aldra-bench-artwork-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "bench_artwork: no temporary folder\n");
-        return 1;
-    }
-    const std::string folder = pattern;
-    int result = 0;
-    if (!WriteFiles(folder)) {
-        std::fprintf(stderr, "bench_artwork: cannot write the drawings in %s\n", folder.c_str());
-        result = 1;
-    } else {
+    return aldra::bench::RunInScratchFolder(&argc, argv, "bench_artwork", WriteFiles, [] {
         // Peaks first, while this process is still small: a child starts with its parent's pages.
         for (Case& c : Cases()) {
             c.peakMB = MeasurePeak(c.path, true);
@@ -104,9 +93,5 @@ int main(int argc, char** argv) {
             std::printf("  %-28s %6.2f MB file  %6.2f MB peak  (%.2f MB)%s\n", c.name, c.fileMB, c.peakMB,
                         c.attachedMB, verdict);
         }
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    benchmark::Shutdown();
-    return result;
+    });
 }

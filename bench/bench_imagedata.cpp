@@ -15,6 +15,7 @@
 
 #include "ChildProcess.h"
 #include "CompareFiles.h"
+#include "ScratchFolder.h"
 #include "ThumbnailRuns.h"
 #include "control/FilterCtrl.h"
 
@@ -81,19 +82,7 @@ void Thumbnail(benchmark::State& state, const Case* c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
-    std::string pattern = (fs::temp_directory_path() / "aldra-bench-imagedata-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "bench_imagedata: no temporary folder\n");
-        return 1;
-    }
-    const std::string folder = pattern;
-    int result = 0;
-    if (!WriteFiles(folder)) {
-        std::fprintf(stderr, "bench_imagedata: cannot write the pictures in %s\n", folder.c_str());
-        result = 1;
-    } else {
+    return aldra::bench::RunInScratchFolder(&argc, argv, "bench_imagedata", WriteFiles, [] {
         // Peaks first, while this process is still small: a child starts with its parent's pages.
         for (Case& c : Cases()) {
             c.peakMB = MeasurePeak(c.path, true);
@@ -115,9 +104,5 @@ int main(int argc, char** argv) {
             std::printf("  %s against %s: %+.0f KiB\n", large.name, small.name,
                         (large.peakMB - small.peakMB) * 1024);
         }
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    benchmark::Shutdown();
-    return result;
+    });
 }

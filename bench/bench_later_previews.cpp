@@ -4,10 +4,7 @@
 // memory of a thumbnail must be the same at both sizes; each peak is taken in a child process of its
 // own that does nothing but that one thumbnail.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "ScratchFolder.h"
 #include "ThumbnailRuns.h"
-#include "control/FilterCtrl.h"
 
 namespace {
 
@@ -117,26 +115,6 @@ bool WriteAscii85Samples(std::FILE* out, uint32_t w, uint32_t h) {
     return std::fputs(text.c_str(), out) >= 0;
 }
 
-// Runs `work` in a child process and returns its answer, or -1 when it failed.
-template <typename Work>
-double InChild(Work work) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return -1;
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        double answer = work();
-        _exit(write(pipeEnds[1], &answer, sizeof answer) == sizeof answer ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    double answer = -1;
-    if (read(pipeEnds[0], &answer, sizeof answer) != sizeof answer) answer = -1;
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? answer : -1;
-}
-
 bool WriteFiles(const std::string& folder) {
     for (Case& c : Cases()) {
         c.path = folder + "/" + c.name + ".eps";
@@ -153,28 +131,6 @@ bool WriteFiles(const std::string& folder) {
     return true;
 }
 
-double PeakMB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-double MeasurePeak(const std::string& path) {
-    return InChild([&] {
-        auto* control = new aldra::CFilterCtrl();
-        control->CreateWindow();
-        bool ok = control->AttachFile(path);
-        if (ok) {
-            aldra::IDispatch* picture = control->GetThumbnail(256, 256, true);
-            ok = picture != nullptr;
-            if (picture) picture->Release();
-        }
-        control->DestroyWindow();
-        control->Release();
-        return ok ? PeakMB() : -1.0;
-    });
-}
-
 void Thumbnail(benchmark::State& state, const Case* c) {
     int64_t made = aldra::bench::DrawThumbnails(state, c->path);
     state.counters["file_MB"] = c->fileMB;
@@ -187,20 +143,8 @@ void Thumbnail(benchmark::State& state, const Case* c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
-    std::string pattern = (fs::temp_directory_path() / "aldra-bench-later-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "bench_later_previews: no temporary folder\n");
-        return 1;
-    }
-    const std::string folder = pattern;
-    int result = 0;
-    if (!WriteFiles(folder)) {
-        std::fprintf(stderr, "bench_later_previews: cannot write the pictures in %s\n", folder.c_str());
-        result = 1;
-    } else {
-        for (Case& c : Cases()) c.peakMB = MeasurePeak(c.path);
+    return aldra::bench::RunInScratchFolder(&argc, argv, "bench_later_previews", WriteFiles, [] {
+        for (Case& c : Cases()) c.peakMB = aldra::bench::MeasurePeak(c.path, true);
         for (const Case& c : Cases())
             benchmark::RegisterBenchmark(c.name, Thumbnail, &c)
                 ->Unit(benchmark::kMillisecond)
@@ -213,9 +157,5 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i + 1 < Cases().size(); i += 2)
             std::printf("  %s against %s: %+.0f KiB\n", Cases()[i].name, Cases()[i + 1].name,
                         (Cases()[i].peakMB - Cases()[i + 1].peakMB) * 1024);
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    benchmark::Shutdown();
-    return result;
+    });
 }
