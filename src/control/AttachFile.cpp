@@ -7,6 +7,7 @@
 #include "eps/DcsPlates.h"
 #include "eps/DscScan.h"
 #include "eps/EpsReader.h"
+#include "pdf/IllustratorPdf.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -80,6 +81,10 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // A name the host could not spell in UTF-16 names no file.
     if (filePath_.empty()) RaiseFilterError(kErrFormat);
     RefuseUncataloguedFile();
+    if (IsPdfFile(filePath_.c_str())) {
+        AttachPdfFile();
+        return true;
+    }
     // The resource fork's PICT and thumbnail facts come in here, once the fork reader is started
     // (quickTimeReady_); until then the header alone describes the file.
     EpsReader eps;

@@ -143,6 +143,8 @@ class CFilterCtrl : public IDispatch {
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
+    // A PDF-based Illustrator file takes its facts from its page box and XMP packet instead.
+    void AttachPdfFile();
     void ForgetAttachedComments();
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "control/FilterCtrl.h"
+#include "control/PdfFile.h"
+#include "pdf/IllustratorPdf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Picture.h"
 #include "preview/BmpFile.h"
@@ -63,6 +65,7 @@ IDispatch* PictureFromTarget(TargetRaster* target) {
 
 // Draws the file's picture into the target: the preferred chain, then the other one.
 bool DrawFilePicture(const std::string& path, bool preferStored, TargetRaster* target) {
+    if (IsPdfFile(path.c_str())) return DrawPdfPicture(path, target);
     EpsReader eps;
     if (OpenEps(path.c_str(), &eps) != kOk) return false;
     Rect bounds = GetRasterRect(&target->raster);
