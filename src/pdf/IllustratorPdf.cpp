@@ -136,7 +136,8 @@ void TakeMetadata(QPDFObjectHandle root, IllustratorPdf* pdf) {
     BoundedText sink(&text);
     bool filtered = false;
     const bool ok = metadata.pipeStreamData(&sink, &filtered, 0, qpdf_dl_generalized, true);
-    if (ok) pdf->xmp = std::move(text);
+    // A filter qpdf does not decode gives the encoded bytes, which are no packet.
+    if (ok && (filtered || metadata.getDict().getKey("/Filter").isNull())) pdf->xmp = std::move(text);
 }
 
 std::shared_ptr<QPDFLogger> SilentLogger() {
