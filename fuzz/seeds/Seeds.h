@@ -11,6 +11,7 @@
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
+#include "fuzz/seeds/PdfSeeds.h"
 #include "fuzz/seeds/Seed.h"
 #include "platform/resources/Resources.h"
 
@@ -300,6 +301,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["ascii85_image_data"] = Ascii85ImageDataFiles();
     all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
     all["xmp_thumbnail"] = XmpThumbnailFiles();
+    all["illustrator_pdf"] = PdfFiles();
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");
@@ -309,6 +311,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     Append(&filter, EpsiFiles(), "epsi-");
     Append(&filter, Ascii85ImageDataFiles(), "ascii85-");
     Append(&filter, XmpThumbnailFiles(), "xmp-");
+    Append(&filter, PdfFiles(), "pdf-");
     return all;
 }
 

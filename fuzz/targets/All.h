@@ -33,6 +33,10 @@
 #include "fuzz/targets/XmpThumbnail.h"
 #define ALDRA_FUZZ_HAS_LATER_PREVIEWS 1
 #endif
+#if __has_include("pdf/IllustratorPdf.h")
+#include "fuzz/targets/IllustratorPdf.h"
+#define ALDRA_FUZZ_HAS_PDF 1
+#endif
 
 namespace aldra::fuzz {
 
@@ -65,6 +69,9 @@ inline const std::vector<Target>& AllTargets() {
         {"ascii85_image_data", FuzzAscii85ImageData},
         {"photoshop_rgb_thumbnail", FuzzPhotoshopRgbThumbnail},
         {"xmp_thumbnail", FuzzXmpThumbnail},
+#endif
+#ifdef ALDRA_FUZZ_HAS_PDF
+        {"illustrator_pdf", FuzzIllustratorPdf},
 #endif
     };
     return targets;
