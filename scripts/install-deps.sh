@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3
-  libfontconfig-dev libfreetype-dev libqpdf-dev
+  libfontconfig-dev libfreetype-dev libqpdf-dev libtiff-dev
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
 )
