@@ -10,6 +10,7 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
+#include "fuzz/seeds/CompressedTiffSeeds.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
 #include "fuzz/seeds/PdfSeeds.h"
 #include "fuzz/seeds/Seed.h"
@@ -292,6 +293,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["photoshop"] = PhotoshopFiles();
     all["companions"] = CompanionFiles();
     all["tiff"] = Tiffs();
+    Append(&all["tiff"], CompressedTiffs(), "compressed-");
     all["anpa_settings"] = AnpaTexts();
     all["hive"] = HiveTexts();
     all["jpeg"] = JpegStreams();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "CaptureSink.h"
+#include "fixtures/CompressedTiff.h"
 #include "preview/TiffDirectory.h"
 #include "preview/TiffPreview.h"
 #include "support/TempDir.h"
@@ -158,6 +159,21 @@ TEST(TiffCompression, DamagedStripsEndCleanly) {
         EXPECT_EQ(Decode(good.substr(0, 20), &sink), kErrFormat) << compression;
         EXPECT_EQ(sink.calls, 0);
     }
+}
+
+// The fixture library's own coders (the fuzz seeds' source) decode to what they were given.
+TEST(TiffCompression, TheFixtureCodersAgreeWithTheDecoder) {
+    std::vector<BlackRun> runs = {{0, 5}, {}, {10, 40}, {38, 40}, {3, 4}};
+    CaptureSink g4;
+    ASSERT_EQ(Decode(TiffWithStrip(40, 5, 1, 1, 0, 4, Group4Rows(40, runs)), &g4), kOk);
+    for (uint32_t y = 0; y < runs.size(); ++y)
+        for (uint32_t x = 0; x < 40; ++x)
+            EXPECT_EQ(g4.Sample(x, y), x >= runs[y].from && x < runs[y].to ? 1u : 0u) << x << "," << y;
+    std::string grey;
+    for (int i = 0; i < 70000; ++i) grey += static_cast<char>(i * 13);
+    CaptureSink deflate;
+    ASSERT_EQ(Decode(TiffWithStrip(700, 100, 8, 1, 1, 8, StoredDeflate(grey)), &deflate), kOk);
+    EXPECT_EQ(deflate.Picture(), std::vector<uint8_t>(grey.begin(), grey.end()));
 }
 
 TEST(TiffCompression, CcittForMoreThanOneBitIsRefused) {
