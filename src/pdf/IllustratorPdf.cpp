@@ -1,7 +1,5 @@
 #include "pdf/IllustratorPdf.h"
 
-// JSON first: clang wants the type complete where QPDFObjectHandle.hh names it.
-#include <qpdf/JSON.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFLogger.hh>

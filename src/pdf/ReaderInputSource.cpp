@@ -20,6 +20,8 @@ ReaderInputSource::ReaderInputSource(FileReader* reader, std::string name)
 
 size_t ReaderInputSource::read(char* buffer, size_t length) {
     last_offset = static_cast<qpdf_offset_t>(position_);
+    // A seek may have gone past the end; nothing is read there.
+    if (position_ >= reader_->fileSize) return 0;
     const uint64_t left = reader_->fileSize - position_;
     const uint64_t count = length < left ? length : left;
     if (count == 0) return 0;
