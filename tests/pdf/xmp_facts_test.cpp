@@ -72,12 +72,5 @@ TEST(XmpFacts, LongValuesAndListsAreBounded) {
     EXPECT_EQ(facts.plates.size(), kMostXmpListEntries);
 }
 
-TEST(XmpFacts, IllustratorCreatorTools) {
-    EXPECT_TRUE(NamesIllustrator("Adobe Illustrator CS4"));
-    EXPECT_TRUE(NamesIllustrator("Adobe Illustrator 24.1 (Windows)"));
-    EXPECT_FALSE(NamesIllustrator("Adobe InDesign 18.0"));
-    EXPECT_FALSE(NamesIllustrator(""));
-}
-
 }  // namespace
 }  // namespace aldra::testing
