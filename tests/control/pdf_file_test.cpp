@@ -87,7 +87,9 @@ TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
     };
     for (const Row& row : rows) {
         EXPECT_EQ(QuickTest(row.path, row.bytes), "") << row.name;
-        if (!row.path.empty()) EXPECT_EQ(Attach(row.path).code, 2020) << row.name;
+        if (!row.path.empty()) {
+            EXPECT_EQ(Attach(row.path).code, 2020) << row.name;
+        }
     }
     EXPECT_EQ(Call("GetDefaultExtension").Text(), "eps");
 }
