@@ -11,10 +11,7 @@ namespace aldra {
 
 namespace {
 
-struct SectionFile {
-    const BoundedBytes* section;
-    uint64_t position = 0;
-};
+using SectionFile = FaxStrips::SectionFile;
 
 tmsize_t ReadSection(thandle_t handle, void* buffer, tmsize_t size) {
     auto* f = static_cast<SectionFile*>(handle);
@@ -61,26 +58,28 @@ int Silence(TIFF*, void*, const char*, const char*, va_list) {
 
 }  // namespace
 
-Status DecodeFaxStrip(const BoundedBytes& section, uint32_t strip, uint8_t* out, uint32_t outSize) {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (options == nullptr) return kErrMemory;
-    TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, nullptr);
-    // The same bound as every block of the decoder.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffPixelBytes);
-    SectionFile file{&section};
-    // "m": the section is read through the procedures above, never mapped.
-    TIFF* tiff = TIFFClientOpenExt("preview", "rm", &file, ReadSection, WriteNothing, SeekSection,
-                                   CloseNothing, SectionSize, MapNothing, UnmapNothing, options);
-    TIFFOpenOptionsFree(options);
-    if (tiff == nullptr) return kErrFormat;
-    Status status = kErrFormat;
-    if (strip < TIFFNumberOfStrips(tiff)) {
-        const tmsize_t got = TIFFReadEncodedStrip(tiff, strip, out, outSize);
-        if (got == static_cast<tmsize_t>(outSize)) status = kOk;
+FaxStrips::~FaxStrips() {
+    if (tiff_ != nullptr) TIFFClose(tiff_);
+}
+
+Status FaxStrips::Decode(uint32_t strip, uint8_t* out, uint32_t outSize) {
+    if (file_.section == nullptr) return kErrFormat;
+    if (tiff_ == nullptr && !openFailed_) {
+        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+        if (options == nullptr) return kErrMemory;
+        TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, nullptr);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, nullptr);
+        // The same bound as every block of the decoder.
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffPixelBytes);
+        // "m": the section is read through the procedures above, never mapped.
+        tiff_ = TIFFClientOpenExt("preview", "rm", &file_, ReadSection, WriteNothing, SeekSection,
+                                  CloseNothing, SectionSize, MapNothing, UnmapNothing, options);
+        TIFFOpenOptionsFree(options);
+        openFailed_ = tiff_ == nullptr;
     }
-    TIFFClose(tiff);
-    return status;
+    if (tiff_ == nullptr || strip >= TIFFNumberOfStrips(tiff_)) return kErrFormat;
+    const tmsize_t got = TIFFReadEncodedStrip(tiff_, strip, out, outSize);
+    return got == static_cast<tmsize_t>(outSize) ? kOk : kErrFormat;
 }
 
 }  // namespace aldra
