@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3
   fontconfig libfontconfig-dev libfreetype-dev fonts-urw-base35
+  libqpdf-dev libtiff-dev
   clang-14 libclang-rt-14-dev
   python3 bubblewrap
   qt6-base-dev xvfb xdotool x11-apps netpbm

@@ -11,7 +11,9 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Tiff.h"
+#include "fuzz/seeds/CompressedTiffSeeds.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
+#include "fuzz/seeds/PdfSeeds.h"
 #include "fuzz/seeds/Seed.h"
 #include "fuzz/seeds/MacSeeds.h"
 #include "platform/resources/Resources.h"
@@ -401,6 +403,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["photoshop"] = PhotoshopFiles();
     all["companions"] = CompanionFiles();
     all["tiff"] = Tiffs();
+    Append(&all["tiff"], CompressedTiffs(), "compressed-");
     all["anpa_settings"] = AnpaTexts();
     all["hive"] = HiveTexts();
     all["jpeg"] = JpegStreams();
@@ -414,6 +417,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["art_text"] = ArtworkFiles();
     for (auto& [name, bytes] : MacForkSeeds()) all["resource_fork"].push_back({name, bytes});
     for (auto& [name, bytes] : PictureSeeds()) all["draw_picture"].push_back({name, bytes});
+    all["illustrator_pdf"] = PdfFiles();
     std::vector<Seed>& filter = all["filter"];
     Append(&filter, Headers(), "header-");
     Append(&filter, DosEpsFiles(), "dos-");
@@ -424,6 +428,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     Append(&filter, Ascii85ImageDataFiles(), "ascii85-");
     Append(&filter, XmpThumbnailFiles(), "xmp-");
     Append(&filter, ArtworkFiles(), "art-");
+    Append(&filter, PdfFiles(), "pdf-");
     return all;
 }
 

@@ -40,6 +40,10 @@
 #include "fuzz/targets/ArtText.h"
 #define ALDRA_FUZZ_HAS_ARTWORK 1
 #endif
+#if __has_include("pdf/IllustratorPdf.h")
+#include "fuzz/targets/IllustratorPdf.h"
+#define ALDRA_FUZZ_HAS_PDF 1
+#endif
 
 namespace aldra::fuzz {
 
@@ -78,6 +82,9 @@ inline const std::vector<Target>& AllTargets() {
 #ifdef ALDRA_FUZZ_HAS_ARTWORK
         {"art_render", FuzzArtRender},
         {"art_text", FuzzArtText},
+#endif
+#ifdef ALDRA_FUZZ_HAS_PDF
+        {"illustrator_pdf", FuzzIllustratorPdf},
 #endif
     };
     return targets;

@@ -10,6 +10,7 @@
 #include "mac/MacResources.h"
 #include "mac/QuickTimeBinding.h"
 #include "mac/QuickTimeRoutines.h"
+#include "pdf/IllustratorPdf.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -96,6 +97,10 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // A start that failed is tried again at the next attach; one that worked lasts the control's life.
     if (!quickTimeReady_) quickTimeReady_ = StartQuickTime(0) == qt::noErr;
     if (quickTimeReady_) TakeResourceForkFacts();
+    if (IsPdfFile(filePath_.c_str())) {
+        AttachPdfFile();
+        return true;
+    }
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
     EpsInfo info;

@@ -143,7 +143,7 @@ void CFilterCtrl::RaiseFilterError(Status status) {
     throw DispatchException{DISP_E_EXCEPTION, static_cast<uint16_t>(CodeOf(status)), u"", u""};
 }
 
-std::string CFilterCtrl::QuickTest(const std::string&, const VARIANT* buffer) {
+std::string CFilterCtrl::QuickTest(const std::string& filename, const VARIANT* buffer) {
     isIllustrator_ = false;
     isDosEpsBinary_ = false;
     const VARIANT* v = buffer;
@@ -154,7 +154,7 @@ std::string CFilterCtrl::QuickTest(const std::string&, const VARIANT* buffer) {
     void* data = nullptr;
     if (FAILED(SafeArrayAccessData(array, &data))) return "";
     size_t size = static_cast<size_t>(array->rgsabound[0].cElements) * SafeArrayGetElemsize(array);
-    QuickTestResult result = QuickTestBytes(static_cast<const uint8_t*>(data), size);
+    QuickTestResult result = QuickTestFile(filename, static_cast<const uint8_t*>(data), size);
     SafeArrayUnaccessData(array);
     isDosEpsBinary_ = result.isDosEpsBinary;
     isIllustrator_ = result.isIllustrator;

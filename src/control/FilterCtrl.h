@@ -145,6 +145,8 @@ class CFilterCtrl : public IDispatch {
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
     void TakeResourceForkFacts();
+    // A PDF-based Illustrator file takes its facts from its page box and XMP packet instead.
+    void AttachPdfFile();
     void ForgetAttachedComments();
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);

@@ -5,6 +5,8 @@
 
 #include "control/FilterCtrl.h"
 #include "mac/QuickTimeRoutines.h"
+#include "control/PdfFile.h"
+#include "pdf/IllustratorPdf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Picture.h"
 #include "preview/BitmapCopy.h"
@@ -71,6 +73,7 @@ IDispatch* PictureFromTarget(TargetRaster* target) {
 
 // Draws the file's picture into the target: the preferred chain, then the other one.
 bool DrawFilePicture(const std::string& path, bool preferStored, TargetRaster* target) {
+    if (IsPdfFile(path.c_str())) return DrawPdfPicture(path, target);
     EpsReader eps;
     if (OpenEps(path.c_str(), &eps) != kOk) return false;
     Rect bounds = GetRasterRect(&target->raster);

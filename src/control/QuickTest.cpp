@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "eps/DosEpsHeader.h"
+#include "pdf/IllustratorPdf.h"
 
 namespace aldra {
 
@@ -39,6 +40,17 @@ QuickTestResult QuickTestBytes(const uint8_t* bytes, size_t size) {
     result.formatRow = kEpsFormatRow;
     // The search runs behind a DOS EPS header too, although its PostScript text starts further on.
     if (HasIllustratorCreator(bytes, size)) {
+        result.isIllustrator = true;
+        result.formatRow = kIllustratorFormatRow;
+    }
+    return result;
+}
+
+QuickTestResult QuickTestFile(const std::string& path, const uint8_t* bytes, size_t size) {
+    QuickTestResult result = QuickTestBytes(bytes, size);
+    if (result.formatRow != kNoFormat || path.empty() || !BeginsAsPdf(bytes, size)) return result;
+    IllustratorPdf pdf;
+    if (ReadIllustratorPdf(path.c_str(), &pdf) == kOk && IsIllustratorDrawing(pdf)) {
         result.isIllustrator = true;
         result.formatRow = kIllustratorFormatRow;
     }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace aldra {
 
@@ -18,5 +19,8 @@ struct QuickTestResult {
 
 // Looks only at the given bytes; a comparison that would reach past their end is a mismatch.
 QuickTestResult QuickTestBytes(const uint8_t* bytes, size_t size);
+// The same, and for bytes that begin a PDF file, whether the file at the path is an Illustrator
+// drawing: its first bytes cannot tell, so the file itself is read (bounded as every PDF file is).
+QuickTestResult QuickTestFile(const std::string& path, const uint8_t* bytes, size_t size);
 
 }  // namespace aldra

@@ -146,7 +146,9 @@ Status TakeEntry(const Entry& e, TiffInfo* info) {
         }
         case kTagCompression:
             if (!SingleValue(e, false, &v)) return kErrFormat;
-            if (v != kTiffNoCompression && v != kTiffLzw && v != kTiffPackBits) return kErrFormat;
+            if (v != kTiffNoCompression && v != kTiffLzw && v != kTiffPackBits && v != kTiffDeflate &&
+                v != kTiffOldDeflate && !IsFaxCompression(v))
+                return kErrFormat;
             info->compression = v;
             return kOk;
         case kTagPhotometric:
@@ -211,6 +213,8 @@ bool LayoutSupported(const TiffInfo& info) {
 Status CheckDirectory(TiffInfo* info) {
     if (info->width == 0 || info->height == 0) return kErrFormat;
     if (!LayoutSupported(*info)) return kErrFormat;
+    if (IsFaxCompression(info->compression) && (info->bitsPerSample != 1 || info->samplesPerPixel != 1))
+        return kErrFormat;
     // With one sample per pixel both configurations store the same bytes.
     if (info->planarSeparate && info->samplesPerPixel > 1) return kErrFormat;
     if (info->predictor && info->bitsPerSample != 8) return kErrFormat;

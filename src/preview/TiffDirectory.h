@@ -1,5 +1,6 @@
 // The first image file directory of a TIFF preview, read and checked. Only what a preview writer
-// puts in a baseline file is taken: one image in strips, uncompressed, PackBits or LZW, with 1, 2,
+// puts in a baseline file is taken: one image in strips, uncompressed, PackBits, LZW, Deflate or
+// CCITT (bilevel only), with 1, 2,
 // 4 or 8 bits per sample, bilevel, grey, palette, RGB (with or without alpha) or CMYK. Everything
 // the decoder later relies on (strip lists long enough, row sizes that fit in 32 bits, a sample
 // layout it can convert) is settled here, so that a directory that passes can be decoded.
@@ -15,6 +16,16 @@ namespace aldra {
 inline constexpr uint32_t kTiffNoCompression = 1;
 inline constexpr uint32_t kTiffLzw = 5;
 inline constexpr uint32_t kTiffPackBits = 32773;
+inline constexpr uint32_t kTiffCcittRle = 2;
+inline constexpr uint32_t kTiffCcittGroup3 = 3;
+inline constexpr uint32_t kTiffCcittGroup4 = 4;
+inline constexpr uint32_t kTiffDeflate = 8;
+inline constexpr uint32_t kTiffOldDeflate = 32946;
+
+// CCITT compressions code bilevel pictures only.
+inline bool IsFaxCompression(uint32_t compression) {
+    return compression == kTiffCcittRle || compression == kTiffCcittGroup3 || compression == kTiffCcittGroup4;
+}
 
 inline constexpr uint32_t kTiffWhiteIsZero = 0;
 inline constexpr uint32_t kTiffBlackIsZero = 1;

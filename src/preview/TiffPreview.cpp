@@ -6,6 +6,8 @@
 #include "base/FileReader.h"
 #include "eps/DosEpsHeader.h"
 #include "preview/BitFields.h"
+#include "preview/DeflateDecoder.h"
+#include "preview/FaxDecoder.h"
 #include "preview/LzwDecoder.h"
 #include "preview/PackBits.h"
 #include "preview/TiffByteView.h"
@@ -124,8 +126,9 @@ void ConvertRows(const TiffInfo& info, const uint8_t* source, uint32_t rowCount,
 }
 
 // Decodes the compressed or raw bytes of a strip into exactly sourceBytes bytes.
-Status UnpackStrip(const TiffInfo& info, const BoundedBytes& stored, uint8_t* source, uint32_t sourceBytes,
-                   uint32_t rowCount) {
+Status UnpackStrip(const TiffInfo& info, uint32_t strip, const BoundedBytes& stored, FaxStrips* fax,
+                   uint8_t* source, uint32_t sourceBytes, uint32_t rowCount) {
+    if (IsFaxCompression(info.compression)) return fax->Decode(strip, source, sourceBytes);
     switch (info.compression) {
         case kTiffNoCompression: {
             // A short strip leaves its last rows zero.
@@ -137,6 +140,9 @@ Status UnpackStrip(const TiffInfo& info, const BoundedBytes& stored, uint8_t* so
             return UnpackBitsRows(stored, source, info.sourceRowBytes, rowCount);
         case kTiffLzw:
             return DecodeLzw(stored, source, sourceBytes);
+        case kTiffDeflate:
+        case kTiffOldDeflate:
+            return DecodeDeflate(stored, source, sourceBytes);
         default:
             return kErrFormat;
     }
@@ -165,11 +171,13 @@ struct BandWriter {
     BlockPtr pixels;          // bandRows x layout.rowBytes
     BlockPtr samples;         // bandRows x sourceRowBytes
     Status sinkStatus = kOk;  // the first status other than 0 the sink answered
+    FaxStrips fax;            // opened at the first CCITT strip
 };
 
 Status OpenBandWriter(const TiffInfo& info, const RasterLayout& layout, BandWriter* w) {
     w->info = &info;
     w->layout = layout;
+    w->fax.Use(&info.section);
     w->paletteSize = PaletteOf(info, w->palette);
     uint32_t widest = layout.rowBytes > info.sourceRowBytes ? layout.rowBytes : info.sourceRowBytes;
     w->bandRows = widest == 0 || widest >= kBandBytes ? 1 : kBandBytes / widest;
@@ -263,7 +271,8 @@ Status DecodeStrip(BandWriter* w, uint32_t strip) {
     BlockPtr source;
     Status status = AllocBlock(static_cast<uint32_t>(sourceBytes), &source);
     if (status != kOk) return status;
-    status = UnpackStrip(info, stored, source.get(), static_cast<uint32_t>(sourceBytes), rowCount);
+    status =
+        UnpackStrip(info, strip, stored, &w->fax, source.get(), static_cast<uint32_t>(sourceBytes), rowCount);
     if (status == kOk) {
         if (info.predictor)
             UndoDifferencing(source.get(), info.sourceRowBytes, rowCount, info.samplesPerPixel);

@@ -168,7 +168,49 @@ Status DecodeValue(EpsReader* eps, uint8_t closing, BlockPtr* jpeg, uint32_t* le
     return status;
 }
 
+// The walk over a value held in memory; 2020 where the file walk would meet the end of the file.
+Status WalkValueBytes(std::string_view rest, Base64Walk* walk) {
+    for (size_t i = 0; i < rest.size() && !walk->done; ++i) {
+        if (!TakeValueByte(walk, static_cast<uint8_t>(rest[i]))) return kErrFormat;
+    }
+    return walk->done ? kOk : kErrFormat;
+}
+
+Status DecodeValueBytes(std::string_view rest, uint8_t closing, BlockPtr* jpeg, uint32_t* length) {
+    Base64Walk count;
+    count.closing = closing;
+    Status status = WalkValueBytes(rest, &count);
+    if (status != kOk) return status;
+    if (count.produced == 0) return kErrFormat;
+    status = AllocBlockForOverwrite(count.produced, jpeg);
+    if (status != kOk) return status;
+    Base64Walk fill;
+    fill.closing = closing;
+    fill.out = jpeg->get();
+    status = WalkValueBytes(rest, &fill);
+    *length = fill.produced;
+    return status;
+}
+
 }  // namespace
+
+Status DecodeXmpPacketThumbnail(const uint8_t* packet, size_t size, RowSink* sink) {
+    if (packet == nullptr) return kErrFormat;
+    const std::string_view text(reinterpret_cast<const char*>(packet), size);
+    for (size_t hit = text.find(kProperty); hit != std::string_view::npos;
+         hit = text.find(kProperty, hit + 1)) {
+        if (hit + kSearchOverlap > size) break;
+        size_t begin = 0;
+        uint8_t closing = '<';
+        if (!OpensValue(text, hit, &begin, &closing)) continue;
+        BlockPtr jpeg;
+        uint32_t length = 0;
+        Status status = DecodeValueBytes(text.substr(begin), closing, &jpeg, &length);
+        if (status != kOk) return status;
+        return DecodeJpeg(jpeg.get(), length, sink);
+    }
+    return kErrFormat;
+}
 
 Status DecodeXmpThumbnail(EpsReader* eps, RowSink* sink) {
     uint8_t closing = '<';

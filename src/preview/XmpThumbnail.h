@@ -2,6 +2,7 @@
 // files they write: an xmpGImg:image property whose value is a JPEG stream in base64, as element
 // content or as an attribute, its lines broken with "&#xA;" references.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "base/Result.h"
@@ -14,6 +15,8 @@ namespace aldra {
 // the first kMostXmpSearchBytes of the PostScript text, when its text ends without its closing
 // delimiter, holds something that is not base64, or decodes to more than kMostXmpThumbnailBytes.
 Status DecodeXmpThumbnail(EpsReader* eps, RowSink* sink);
+// The same for an XMP packet already in memory (a PDF file's metadata stream), with the same bounds.
+Status DecodeXmpPacketThumbnail(const uint8_t* packet, size_t size, RowSink* sink);
 
 // Illustrator writes the packet behind its prolog and setup (about 180 KB into the files we hold),
 // ahead of the page's pictures; embedded fonts can push it further. Past this the file is taken to

@@ -1,0 +1,31 @@
+// The facts Illustrator writes into its XMP packet: the creator tool, the fonts of the document, its
+// swatches and its separation plates. Adobe's programs always write these with the same prefixes
+// (xmp, xmpTPg, stFnt, xmpG), in element or attribute form; the reading relies on that.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace aldra {
+
+struct XmpFacts {
+    std::string creatorTool;
+    std::vector<std::string> fonts;     // stFnt:fontName of each xmpTPg:Fonts entry
+    std::vector<std::string> swatches;  // xmpG:swatchName of every xmpTPg:SwatchGroups colorant
+    std::vector<std::string> plates;    // the entries of xmpTPg:PlateNames
+};
+
+// Values are UTF-8 with XML references resolved; values longer than kMostXmpValueBytes are cut and
+// lists end at kMostXmpListEntries.
+XmpFacts ReadXmpFacts(std::string_view packet);
+
+// The document's colours: its swatches, then the plates that are not also swatches.
+std::vector<std::string> XmpColours(const XmpFacts& facts);
+
+// Whether a creator tool is one of Adobe Illustrator's versions.
+bool NamesIllustrator(std::string_view creatorTool);
+
+inline constexpr size_t kMostXmpValueBytes = 1024;
+inline constexpr size_t kMostXmpListEntries = 4096;
+
+}  // namespace aldra

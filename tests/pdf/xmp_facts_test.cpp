@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "fixtures/Pdf.h"
+#include "pdf/XmpFacts.h"
+
+namespace aldra::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(XmpFacts, IllustratorsPacketInEitherForm) {
+    IllustratorXmpContent content;
+    content.creatorTool = "Adobe Illustrator CS6 & more";
+    content.fonts = {"MyriadPro-Regular", "Minion<Pro>"};
+    content.swatches = {"White", "PANTONE 185 C", "Black"};
+    content.plates = {"Cyan", "Black", "PANTONE 185 C"};
+    for (bool attributes : {false, true}) {
+        content.attributes = attributes;
+        XmpFacts facts = ReadXmpFacts(IllustratorXmp(content));
+        EXPECT_EQ(facts.creatorTool, content.creatorTool) << attributes;
+        EXPECT_EQ(facts.fonts, content.fonts);
+        EXPECT_EQ(facts.plates, content.plates);
+        EXPECT_EQ(XmpColours(facts), (Names{"White", "PANTONE 185 C", "Black", "Cyan"}));
+    }
+}
+
+TEST(XmpFacts, ReferencesBlanksAndDamage) {
+    struct Row {
+        const char* name;
+        std::string packet;
+        std::string creator;
+        Names fonts;
+    };
+    const Row rows[] = {
+        {"numeric references",
+         "<xmp:CreatorTool>&#x41;dobe &#73;llustrator&#xE9;</xmp:CreatorTool>",
+         "Adobe Illustrator\xC3\xA9",
+         {}},
+        {"blanks around the value",
+         "<xmp:CreatorTool>\n   Adobe Illustrator 9\n</xmp:CreatorTool>",
+         "Adobe Illustrator 9",
+         {}},
+        {"a reference to nothing stays as text",
+         "<xmp:CreatorTool>a &bogus; &#0; b</xmp:CreatorTool>",
+         "a &bogus;  b",
+         {}},
+        {"a longer name is another property", "<xmp:CreatorToolkit>x</xmp:CreatorToolkit>", "", {}},
+        {"a value that never ends", "<xmp:CreatorTool>Adobe", "", {}},
+        {"an attribute that never ends", "<rdf:Description xmp:CreatorTool=\"Adobe", "", {}},
+        {"fonts outside the list are not the document's", "<stFnt:fontName>Stray</stFnt:fontName>", "", {}},
+        {"a font list that never ends", "<xmpTPg:Fonts><rdf:Bag><stFnt:fontName>A</stFnt:fontName>", "", {}},
+        {"attribute fonts",
+         "<xmpTPg:Fonts><rdf:Bag><rdf:li stFnt:fontName='A B'/></rdf:Bag></xmpTPg:Fonts>",
+         "",
+         {"A B"}},
+        {"empty packet", "", "", {}},
+    };
+    for (const Row& row : rows) {
+        XmpFacts facts = ReadXmpFacts(row.packet);
+        EXPECT_EQ(facts.creatorTool, row.creator) << row.name;
+        EXPECT_EQ(facts.fonts, row.fonts) << row.name;
+    }
+}
+
+TEST(XmpFacts, LongValuesAndListsAreBounded) {
+    std::string packet =
+        "<xmp:CreatorTool>" + std::string(100000, 'x') + "</xmp:CreatorTool><xmpTPg:PlateNames>";
+    for (int i = 0; i < 5000; ++i) packet += "<rdf:li>p</rdf:li>";
+    packet += "</xmpTPg:PlateNames>";
+    XmpFacts facts = ReadXmpFacts(packet);
+    EXPECT_EQ(facts.creatorTool.size(), kMostXmpValueBytes);
+    EXPECT_EQ(facts.plates.size(), kMostXmpListEntries);
+}
+
+}  // namespace
+}  // namespace aldra::testing
