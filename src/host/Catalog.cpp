@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -106,6 +107,22 @@ void WalkEntry(int folderFd, const std::string& name, const std::string& full,
     out->files.push_back({full, static_cast<int64_t>(info.st_size), MtimeNs(info)});
 }
 
+// Macintosh files copied or unpacked onto a Linux share keep their resource forks beside them: as
+// `._name` next to `name`, or mirrored in an archive's `__MACOSX` folder. The filter reads the fork
+// through the file itself, so a companion is no file of its own for the catalogue.
+bool IsForkCompanion(const std::string& name, const std::set<std::string>& present) {
+    if (name == "__MACOSX") return true;
+    return name.size() > 2 && name.compare(0, 2, "._") == 0 && present.count(name.substr(2)) > 0;
+}
+
+// A changed fork (a new PICT preview) must make the file be read again, so the row's time is the
+// later of the file's and its companion's.
+void TakeCompanionTime(int folderFd, const std::string& companion, FoundFile* file) {
+    struct stat info {};
+    if (::fstatat(folderFd, companion.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+        file->mtimeNs = std::max(file->mtimeNs, MtimeNs(info));
+}
+
 // Lists a folder through its descriptor (taken over) and walks what is in it.
 void WalkFolder(int folderFd, const std::string& path, const std::set<std::string>& skip, WalkOutput* out) {
     DIR* dir = ::fdopendir(folderFd);
@@ -123,8 +140,14 @@ void WalkFolder(int folderFd, const std::string& path, const std::set<std::strin
     }
     if (errno != 0)
         out->troubles.push_back({path, std::string("cannot list the folder: ") + std::strerror(errno)});
-    for (const std::string& name : names)
+    const std::set<std::string> present(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (IsForkCompanion(name, present)) continue;
+        size_t before = out->files.size();
         WalkEntry(::dirfd(dir), name, path == "/" ? "/" + name : path + "/" + name, skip, out);
+        if (out->files.size() > before && present.count("._" + name))
+            TakeCompanionTime(::dirfd(dir), "._" + name, &out->files.back());
+    }
     ::closedir(dir);
 }
 
@@ -144,6 +167,16 @@ bool TrulyGone(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) return !S_ISREG(info.st_mode);
     return errno == ENOENT || errno == ENOTDIR;
+}
+
+// A row that an earlier run made for a fork companion, which the walk now leaves out.
+bool IsCompanionPath(const std::string& path) {
+    if (path.find("/__MACOSX/") != std::string::npos) return true;
+    fs::path name = fs::path(path).filename();
+    std::string text = name.string();
+    struct stat info {};
+    return text.size() > 2 && text.compare(0, 2, "._") == 0 &&
+           ::stat((fs::path(path).parent_path() / text.substr(2)).c_str(), &info) == 0;
 }
 
 std::string EndDescription(int status) {
@@ -435,7 +468,7 @@ void Run::Summary(double seconds, bool interrupted) {
 void Run::RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& seen,
                          const std::vector<std::string>& roots) {
     for (const auto& [path, row] : stored) {
-        if (seen.count(path) || !TrulyGone(path)) continue;
+        if (seen.count(path) || !(TrulyGone(path) || IsCompanionPath(path))) continue;
         for (const std::string& root : roots) {
             if (!UnderFolder(path, root)) continue;
             if (HostError error = db_.Remove(path)) {

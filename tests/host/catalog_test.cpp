@@ -68,6 +68,26 @@ TEST_F(CatalogTest, SecondRunReadsNothingAndVanishedFilesLoseTheirRows) {
               std::string::npos);
 }
 
+// Forks unpacked beside their files are part of those files: no rows of their own, old ones go, and a
+// changed fork makes its file be read again.
+TEST_F(CatalogTest, ForkCompanionsAreNoFilesOfTheirOwn) {
+    std::string a = folder + "/a.eps", fork = folder + "/._a.eps";
+    std::ofstream(fork) << "fork";
+    std::ofstream(folder + "/._orphan.eps") << "no file beside it";
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    std::ofstream(a) << EpsText("%%Creator: mac\n%%BoundingBox: 0 0 72 72");
+    std::filesystem::create_directories(folder + "/__MACOSX");
+    std::ofstream(folder + "/__MACOSX/._a.eps") << "fork";
+    ProgramResult second = host.Run(Catalog());
+    EXPECT_NE(second.out.find("removed   " + fork), std::string::npos) << second.out;
+    EXPECT_EQ(Query(db, "SELECT replace(path, '" + folder + "/', '') FROM files ORDER BY path"),
+              "._orphan.eps\na.eps");
+
+    std::filesystem::last_write_time(fork, std::filesystem::last_write_time(a) + std::chrono::seconds(5));
+    EXPECT_NE(host.Run(Catalog()).out.find("Read 1 of 1 files"), std::string::npos);
+    EXPECT_EQ(host.Run(Catalog()).out.rfind("Read 0 of 0 files", 0), 0u);
+}
+
 // A run that cannot do its work stops with status 2 and touches nothing: neither the rows of a folder
 // it cannot walk nor a database that is not a catalogue.
 TEST_F(CatalogTest, RunsThatCannotWorkLeaveEverythingAlone) {
