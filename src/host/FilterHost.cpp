@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 
 #include "aldra/Guids.h"
@@ -66,6 +67,10 @@ std::unique_ptr<FilterModule> FilterModule::Load(const std::string& path, HostEr
         return nullptr;
     }
     return module;
+}
+
+void* FilterModule::Symbol(const char* name) const {
+    return dlsym(handle_, name);
 }
 
 std::vector<RegisteredFilter> FindRegisteredFilters() {
@@ -281,11 +286,25 @@ std::vector<std::string> FilterControl::ReadFormatNames() const {
 // ---------------------------------------------------------------------------------------------------
 // The filter set
 
-std::unique_ptr<FilterSet> FilterSet::Open(const std::string& fallbackModule,
-                                           std::vector<std::string>* warnings, HostError* error) {
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::unique_ptr<FilterSet> FilterSet::Open(const std::string& ownModule, bool mayRegister,
+                                           std::vector<std::string>* warnings, HostError* error,
+                                           bool* registered) {
     auto set = std::make_unique<FilterSet>();
+    *registered = false;
+    bool ownClassLoaded = false;
     auto loadAll = [&] {
         for (const RegisteredFilter& filter : FindRegisteredFilters()) {
+            bool ownClass = filter.clsid == CLSID_AldraFilter;
+            if (ownClass && !SameFile(filter.modulePath, ownModule)) continue;
             HostError why;
             std::shared_ptr<FilterModule> module;
             for (Entry& e : set->entries_) {
@@ -298,41 +317,47 @@ std::unique_ptr<FilterSet> FilterSet::Open(const std::string& fallbackModule,
                 warnings->push_back(why.message);
                 continue;
             }
+            ownClassLoaded = ownClassLoaded || ownClass;
             set->entries_.push_back({filter, module, std::move(control)});
         }
     };
     loadAll();
-    if (!set->entries_.empty()) return set;
+    if (ownClassLoaded) return set;
 
     HostError why;
-    std::unique_ptr<FilterModule> module = FilterModule::Load(fallbackModule, &why);
+    std::unique_ptr<FilterModule> module = FilterModule::Load(ownModule, &why);
     if (!module) {
+        if (!set->entries_.empty()) {
+            warnings->push_back(why.message);
+            return set;
+        }
         error->message = "no filter is registered, and " + why.message;
         return nullptr;
     }
-    if (HRESULT hr = module->RegisterServer(); FAILED(hr)) {
-        // No registry to write to (a sandboxed thumbnailer has no home folder): the module this
-        // program brings is used as it is, without being registered.
-        std::shared_ptr<FilterModule> unregistered = std::move(module);
-        std::unique_ptr<FilterControl> control =
-            FilterControl::Create(*unregistered, CLSID_AldraFilter, &why);
-        if (!control) {
-            char code[16];
-            std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
-            error->message = "no filter is registered, registering " + fallbackModule + " failed (" + code +
-                             "), and " + why.message;
-            return nullptr;
-        }
-        set->entries_.push_back({{CLSID_AldraFilter, fallbackModule}, unregistered, std::move(control)});
-        return set;
-    }
-    warnings->clear();
-    loadAll();
-    if (set->entries_.empty()) {
-        error->message = "the filter " + fallbackModule + " was registered but cannot be used" +
+    HRESULT hr = mayRegister ? module->RegisterServer() : S_OK;
+    if (mayRegister && SUCCEEDED(hr)) {
+        *registered = true;
+        set->entries_.clear();
+        warnings->clear();
+        loadAll();
+        if (ownClassLoaded) return set;
+        error->message = "the filter " + ownModule + " was registered but cannot be used" +
                          (warnings->empty() ? std::string() : ": " + warnings->front());
         return nullptr;
     }
+    // Registration undone by the user, or no registry to write to (a sandboxed thumbnailer has no home
+    // folder): the module this program brings is used as it is.
+    std::shared_ptr<FilterModule> unregistered = std::move(module);
+    std::unique_ptr<FilterControl> control = FilterControl::Create(*unregistered, CLSID_AldraFilter, &why);
+    if (!control) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
+        error->message = FAILED(hr) ? "no filter is registered, registering " + ownModule + " failed (" +
+                                          code + "), and " + why.message
+                                    : why.message;
+        return nullptr;
+    }
+    set->entries_.push_back({{CLSID_AldraFilter, ownModule}, unregistered, std::move(control)});
     return set;
 }
 

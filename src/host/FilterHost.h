@@ -32,6 +32,8 @@ class FilterModule {
     static std::unique_ptr<FilterModule> Load(const std::string& path, HostError* error);
 
     const std::string& path() const { return path_; }
+    // A symbol of the module or of the libraries it brought in; null when there is none.
+    void* Symbol(const char* name) const;
     HRESULT RegisterServer() const { return registerServer_(); }
     HRESULT UnregisterServer() const { return unregisterServer_(); }
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
@@ -117,10 +119,14 @@ VARIANT BoolArg(bool value);
 // The filters of this process: the registered ones, loaded, each with one control.
 class FilterSet {
   public:
-    // Loads every registered filter; when none is registered (or none of them loads) registers
-    // `fallbackModule` first. Warnings about filters that do not load go to *warnings.
-    static std::unique_ptr<FilterSet> Open(const std::string& fallbackModule,
-                                           std::vector<std::string>* warnings, HostError* error);
+    // Loads every registered filter, except this filter's class registered from another module than
+    // `ownModule` (another install's): the program always uses the module it came with. When its class
+    // is not registered, `ownModule` is registered first if `mayRegister` (*registered says so), and
+    // used without registration otherwise or when that fails. Warnings about filters that do not load
+    // go to *warnings.
+    static std::unique_ptr<FilterSet> Open(const std::string& ownModule, bool mayRegister,
+                                           std::vector<std::string>* warnings, HostError* error,
+                                           bool* registered);
 
     struct Entry {
         RegisteredFilter registered;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -30,6 +31,18 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     if (::link(from.c_str(), to.c_str()) != 0) return -1;
     ::unlink(from.c_str());
     return 0;
+}
+
+bool CopyToStandardOutput(const std::string& path) {
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) return false;
+    char buffer[65536];
+    bool ok = true;
+    for (size_t n; ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        ok = std::fwrite(buffer, 1, n, stdout) == n;
+    ok = ok && !std::ferror(in) && std::fflush(stdout) == 0;
+    std::fclose(in);
+    return ok;
 }
 
 }  // namespace
@@ -69,6 +82,24 @@ ThumbnailOutcome WriteOutput(const std::string& input, const std::string& out, b
                            (errno == EEXIST ? "appeared while it was made; left alone (--force replaces it)"
                                             : std::strerror(errno))};
     }
+    RemoveScratchFolder(scratch);
+    return outcome;
+}
+
+ThumbnailOutcome WriteToStandardOutput(
+    const std::function<ThumbnailOutcome(const std::string& path)>& write) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp";
+    RemoveStaleScratchFolders(folder, kScratchPrefix);
+    std::string scratch = MakeScratchFolder(folder, kScratchPrefix);
+    if (scratch.empty())
+        return {ThumbnailResult::Failed,
+                "cannot make a scratch folder in " + folder + ": " + std::strerror(errno)};
+    std::string temporary = scratch + "/output";
+    ThumbnailOutcome outcome = write(temporary);
+    if (outcome.result == ThumbnailResult::Written && !CopyToStandardOutput(temporary))
+        outcome = {ThumbnailResult::Failed,
+                   std::string("cannot write to standard output: ") + std::strerror(errno)};
     RemoveScratchFolder(scratch);
     return outcome;
 }

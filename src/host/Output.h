@@ -19,4 +19,11 @@ std::string OutputRefusal(const std::string& input, const std::string& out, bool
 ThumbnailOutcome WriteOutput(const std::string& input, const std::string& out, bool force,
                              const std::function<ThumbnailOutcome(const std::string& path)>& write);
 
+// The OUT that stands for standard output.
+inline constexpr const char* kStandardOutput = "-";
+
+// Lets `write` make the file in a scratch folder under TMPDIR and copies it to standard output; nothing
+// reaches the output unless the whole file was made.
+ThumbnailOutcome WriteToStandardOutput(const std::function<ThumbnailOutcome(const std::string& path)>& write);
+
 }  // namespace aldra::host

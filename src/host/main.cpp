@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -18,13 +19,17 @@
 #include <vector>
 
 #include "aldra/Guids.h"
+#include "host/Arguments.h"
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
+#include "host/InputPath.h"
 #include "host/ModulePath.h"
 #include "host/Output.h"
+#include "host/RegistrationRecord.h"
 #include "host/Report.h"
 #include "host/Settings.h"
 #include "host/Thumbnails.h"
+#include "host/Version.h"
 
 namespace aldra::host {
 namespace {
@@ -54,7 +59,15 @@ std::string ModuleToRegister(const std::vector<std::string>& args) {
 std::unique_ptr<FilterSet> OpenFilters() {
     std::vector<std::string> warnings;
     HostError error;
-    std::unique_ptr<FilterSet> filters = FilterSet::Open(DefaultModulePath(), &warnings, &error);
+    bool registered = false;
+    std::string module = DefaultModulePath();
+    std::unique_ptr<FilterSet> filters =
+        FilterSet::Open(module, !RegistrationEverMade(), &warnings, &error, &registered);
+    if (registered) {
+        RecordRegistration();
+        Error("registered the filter module " + module +
+              " for this user on first use (aldra-eps unregister undoes it for good)");
+    }
     for (const std::string& w : warnings) Error("warning: " + w);
     if (!filters) Error(error.message);
     return filters;
@@ -93,11 +106,14 @@ int RunRegister(const std::vector<std::string>& args, const std::map<std::string
     if (!module) return Error(error.message), kExitUsage;
     if (HRESULT hr = module->RegisterServer(); FAILED(hr))
         return Error(path + ": registration failed (" + HexResult(hr) + ")"), kExitUsage;
+    RecordRegistration();
     std::printf("registered %s\n", module->path().c_str());
     return kExitOk;
 }
 
 int RunUnregister(const std::vector<std::string>&, const std::map<std::string, std::string>&) {
+    // Remembered even when nothing is registered, so that the next command does not register again.
+    RecordRegistration();
     std::vector<RegisteredFilter> filters = FindRegisteredFilters();
     if (filters.empty()) {
         std::printf("no filter is registered\n");
@@ -221,6 +237,23 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+// The input as a local path (a file:// URI decoded); false after saying why it names none.
+bool InputFile(const char* command, const std::string& word, std::string* path) {
+    std::string error;
+    *path = InputPath(word, &error);
+    if (!error.empty()) Error(std::string(command) + ": " + error);
+    return error.empty();
+}
+
+std::string OutputRefusalUnlessStandard(const std::string& file, const std::string& out, bool force) {
+    return out == kStandardOutput ? std::string() : OutputRefusal(file, out, force);
+}
+
+ThumbnailOutcome WriteTo(const std::string& file, const std::string& out, bool force,
+                         const std::function<ThumbnailOutcome(const std::string& path)>& write) {
+    return out == kStandardOutput ? WriteToStandardOutput(write) : WriteOutput(file, out, force, write);
+}
+
 // The exit status of a written, refused or failed output, with its message.
 int OutputStatus(const ThumbnailOutcome& outcome, const std::string& file) {
     switch (outcome.result) {
@@ -276,7 +309,8 @@ ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const
 int RunConvert(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
     if (args.size() != 2)
         return Error("convert: expected FILE OUT (see aldra-eps convert --help)"), kExitUsage;
-    const std::string& file = args[0];
+    std::string file;
+    if (!InputFile("convert", args[0], &file)) return kExitUsage;
     const std::string& out = args[1];
     int width = 0, height = 0;
     if (auto size = options.find("--size"); size != options.end()) {
@@ -290,14 +324,14 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     // The format follows the name unless it is given; a name the program cannot write is refused
     // rather than filled with another format.
     std::string format = "." + (options.count("--format") ? options.at("--format") : std::string());
-    if (format == ".") format = LowerExtension(out);
+    if (format == ".") format = out == kStandardOutput ? ".png" : LowerExtension(out);
     for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (format != ".bmp" && format != ".png")
         return Error("convert: cannot write '" + format.substr(1) +
                      "' files; name OUT .bmp or .png, or give --format bmp|png"),
                kExitUsage;
     bool force = options.count("--force") > 0;
-    if (std::string refusal = OutputRefusal(file, out, force); !refusal.empty())
+    if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
         return Error(refusal), kExitUsage;
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
@@ -305,7 +339,7 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     FilterControl* control = nullptr;
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
-    ThumbnailOutcome outcome = WriteOutput(file, out, force, [&](const std::string& path) {
+    ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
         return format == ".png" ? ConvertPng(*control, width, height, path)
                                 : ConvertBmp(*control, width, height, path);
     });
@@ -327,9 +361,11 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
                    kExitUsage;
         stored = it->second == "stored";
     }
+    std::string file;
+    if (!InputFile("thumbnail", args[0], &file)) return kExitUsage;
     const std::string& out = args[1];
     bool force = options.count("--force") > 0;
-    if (std::string refusal = OutputRefusal(args[0], out, force); !refusal.empty())
+    if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
         return Error(refusal), kExitUsage;
     // File managers name their output without an extension; those get the PNG they expect.
     bool png = LowerExtension(out) != ".bmp";
@@ -337,13 +373,13 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
     FilterControl* control = nullptr;
-    FileFacts facts = ReadFileFacts(*filters, args[0], true, &control);
+    FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
-    ThumbnailOutcome outcome = WriteOutput(args[0], out, force, [&](const std::string& path) {
+    ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
         return WriteThumbnail(*control, facts, size, stored, path, png);
     });
     control->Call("DetachFile");
-    return OutputStatus(outcome, args[0]);
+    return OutputStatus(outcome, file);
 }
 
 int RunSettings(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
@@ -422,24 +458,26 @@ const std::vector<Command>& Commands() {
          {"--json"},
          RunInfo},
         {"thumbnail",
-         "thumbnail FILE OUT [--size N] [--prefer stored|rendered] [--force]",
+         "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--force]",
          "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG,\n"
-         "or the picture's bitmap when OUT ends in .bmp. Stored previews are preferred by default.\n"
+         "or the picture's bitmap when OUT ends in .bmp; OUT - writes the PNG to standard output. FILE\n"
+         "may be a file:// URI, as file managers pass it. Stored previews are preferred by default.\n"
          "An existing OUT is replaced only with --force, and never when it is FILE itself or not a\n"
          "regular file. Exit status 1 when the filter has no picture for the file.",
          {"--size", "--prefer"},
          {"--force"},
          RunThumbnail},
         {"convert",
-         "convert FILE OUT [--size WxH] [--format bmp|png] [--force]",
+         "convert FILE OUT [-s|--size WxH] [--format bmp|png] [--force]",
          "Converts the file into a Windows bitmap or a PNG file, as OUT's extension or --format says, at\n"
-         "the picture's own size or at WxH pixels. An existing OUT is replaced only with --force, and\n"
+         "the picture's own size or at WxH pixels. OUT - writes to standard output (PNG unless --format\n"
+         "bmp); FILE may be a file:// URI. An existing OUT is replaced only with --force, and\n"
          "never when it is FILE itself or not a regular file.",
          {"--size", "--format"},
          {"--force"},
          RunConvert},
         {"catalog",
-         "catalog DIR... [--db FILE] [--thumb-size N] [--jobs N] [--timeout S] [--quiet]",
+         "catalog DIR... [--db FILE] [--thumb-size N] [-j|--jobs N] [--timeout S] [-q|--quiet]",
          "Catalogues every file below the folders into an SQLite database (default catalog.sqlite): its\n"
          "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
          "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
@@ -473,8 +511,16 @@ const std::vector<Command>& Commands() {
     return commands;
 }
 
+// Short letters where people expect them: gdk-pixbuf thumbnailers pass `-s %s`.
+const std::vector<ShortOption>& ShortOptions() {
+    static const std::vector<ShortOption> shorts = {{'s', "--size"}, {'j', "--jobs"}, {'q', "--quiet"}};
+    return shorts;
+}
+
 void PrintUsage(FILE* to) {
-    std::fprintf(to, "usage: aldra-eps COMMAND [ARGS...]   (aldra-eps COMMAND --help for more)\n\n");
+    std::fprintf(to,
+                 "usage: aldra-eps COMMAND [ARGS...]   (aldra-eps COMMAND --help for more)\n"
+                 "       aldra-eps --version\n\n");
     for (const Command& c : Commands()) std::fprintf(to, "  aldra-eps %s\n", c.synopsis);
 }
 
@@ -482,53 +528,27 @@ int Main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) return PrintUsage(stderr), kExitUsage;
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") return PrintUsage(stdout), kExitOk;
+    if (words[0] == "--version" || words[0] == "-V")
+        return std::fputs(VersionText(DefaultModulePath()).c_str(), stdout), kExitOk;
     const Command* command = nullptr;
     for (const Command& c : Commands()) {
         if (words[0] == c.name) command = &c;
     }
     if (command == nullptr)
-        return Error("unknown command '" + words[0] + "'"), PrintUsage(stderr), kExitUsage;
+        return Error("unknown command '" + words[0] + "' (aldra-eps --help lists them)"), kExitUsage;
 
-    std::vector<std::string> args;
-    std::map<std::string, std::string> options;
-    bool optionsEnded = false;
-    for (size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (optionsEnded || w.size() < 2 || w[0] != '-') {
-            args.push_back(w);
-            continue;
-        }
-        if (w == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (w == "--help" || w == "-h") {
-            std::printf("usage: aldra-eps %s\n\n%s\n", command->synopsis, command->help);
-            return kExitOk;
-        }
-        std::string name = w, value;
-        bool inlineValue = false;
-        if (size_t eq = w.find('='); eq != std::string::npos && w.rfind("--", 0) == 0) {
-            name = w.substr(0, eq);
-            value = w.substr(eq + 1);
-            inlineValue = true;
-        }
-        if (command->valueOptions.count(name)) {
-            if (!inlineValue) {
-                if (i + 1 >= words.size())
-                    return Error(std::string(command->name) + ": " + name + " needs a value"), kExitUsage;
-                value = words[++i];
-            }
-            options[name] = value;
-        } else if (command->flagOptions.count(name) && !inlineValue) {
-            options[name] = "";
-        } else {
-            return Error(std::string(command->name) + ": unknown option " + w + " (see aldra-eps " +
-                         command->name + " --help)"),
-                   kExitUsage;
-        }
+    ParsedWords parsed;
+    std::string problem = ParseWords({words.begin() + 1, words.end()}, command->valueOptions,
+                                     command->flagOptions, ShortOptions(), &parsed);
+    if (parsed.help) {
+        std::printf("usage: aldra-eps %s\n\n%s\n", command->synopsis, command->help);
+        return kExitOk;
     }
-    return command->run(args, options);
+    if (!problem.empty())
+        return Error(std::string(command->name) + ": " + problem + " (see aldra-eps " + command->name +
+                     " --help)"),
+               kExitUsage;
+    return command->run(parsed.operands, parsed.options);
 }
 
 }  // namespace

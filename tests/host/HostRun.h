@@ -47,6 +47,7 @@ class Host {
         dup2(open(scratch.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         dup2(open(scratch.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
         dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
         if (uid >= 0 && (setgid(static_cast<gid_t>(uid)) != 0 || setuid(static_cast<uid_t>(uid)) != 0))
             _exit(126);
         std::vector<std::string> copy = args;
@@ -71,6 +72,7 @@ class Host {
     TempDir temp;                  // the program's TMPDIR
     long long fileSizeLimit = -1;  // bytes a file of the program may grow to; -1 for no limit
     int uid = -1;                  // the user (and group) the program runs as; -1 for this one
+    std::string cwd;               // the program's working folder; "" for this one
 };
 
 }  // namespace aldra::testing

@@ -2,6 +2,7 @@
 # installed_program.sh BUILD SAMPLES SOURCE: installs the build into a fresh prefix and checks that
 # - the installed program, with an empty registry, registers and uses the module installed beside it,
 #   and the thumbnailer entry, pkg-config file and CMake package are where desktops and builds look;
+# - a second install uses the module beside it, not the one the first registered;
 # - a host built from the installed headers and CMake package alone (external_host/) loads the module
 #   without creating the control's window, follows the user's settings and gets a CMYK preview, for
 #   files named in Cyrillic.
@@ -16,7 +17,17 @@ mkdir -p "$ALDRA_REGISTRY_DIR"
 test -s "$work/thumb.png"
 grep -q "@=\"$work/prefix/lib[^\"]*/aldra/libaldra-eps.so\"" "$ALDRA_REGISTRY_DIR/classes.reg" ||
   { echo "the installed module is not the registered one:"; grep -A1 InprocServer32 "$ALDRA_REGISTRY_DIR/classes.reg"; exit 1; }
-grep -qx 'Exec=aldra-eps thumbnail --force --size %s %i %o' "$work/prefix/share/thumbnailers/aldra-eps.thumbnailer"
+grep -qx 'Exec=aldra-eps thumbnail --force -s %s %i %o' "$work/prefix/share/thumbnailers/aldra-eps.thumbnailer"
+# A second install uses its own module, never the one the first registered (gone here), and leaves
+# the first one's registration alone.
+cmake --install "$build" --prefix "$work/second" >/dev/null
+mv "$work/prefix/lib" "$work/first-lib"
+"$work/second/bin/aldra-eps" thumbnail -s 32 "$samples/harbour.eps" - >"$work/second.png" 2>"$work/second.err"
+[ ! -s "$work/second.err" ] && test -s "$work/second.png" ||
+  { echo "the second install did not use its own module:"; cat "$work/second.err"; exit 1; }
+grep -q "@=\"$work/prefix/lib" "$ALDRA_REGISTRY_DIR/classes.reg" ||
+  { echo "the second install replaced the first one's registration"; exit 1; }
+mv "$work/first-lib" "$work/prefix/lib"
 test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
 # The installed headers are the public folder and the COM vocabulary it uses, nothing of the filter's
 # insides.

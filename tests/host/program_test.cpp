@@ -16,6 +16,8 @@ namespace {
 
 class ProgramTest : public ::testing::Test {
   protected:
+    // Registered beforehand, so that stderr holds only what each test is about.
+    void SetUp() override { ASSERT_EQ(host.Run({"register"}).exitCode, 0); }
     // A DOS EPS file, two inches by one, with a grey TIFF preview.
     std::string PreviewEps() {
         TiffPicture picture = MakePicture(40, 20, 8, 1, [](uint32_t x, uint32_t, uint32_t) { return x * 6; });

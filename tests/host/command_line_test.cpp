@@ -1,0 +1,115 @@
+// The command line as people used to getopt, file managers and shell pipes write it, and the registry
+// as the program leaves it: through the real program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
+#include "host/HostRun.h"
+
+namespace aldra::testing {
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host.cwd = files.path();
+        TiffPicture picture = MakePicture(40, 20, 8, 1, [](uint32_t x, uint32_t, uint32_t) { return x * 6; });
+        eps = files.Write("-preview.eps", DosEpsFile("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n",
+                                                     MakeTiff(picture)));
+    }
+    // The width a PNG's header gives, or what the output starts with when it is no PNG.
+    static std::string PngWidth(const std::string& png) {
+        if (png.compare(0, 4, "\x89PNG") != 0) return png.substr(0, 2);
+        return std::to_string(static_cast<uint8_t>(png[18]) * 256 + static_cast<uint8_t>(png[19]));
+    }
+    Host host;
+    TempDir files;
+    std::string eps;  // two inches by one, named like an option
+};
+
+TEST_F(CommandLineTest, OptionsAreReadAsGetoptReadsThem) {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"thumbnail", "-s", "48", eps, "-"}, "48"},
+        {{"thumbnail", eps, "-s32", "-"}, "32"},
+        {{"thumbnail", "--size=40", "--force", eps, "-"}, "40"},
+        {{"thumbnail", "-s", "24", "--", "-preview.eps", "-"}, "24"},
+        {{"convert", "--format", "bmp", eps, "-"}, "BM"},
+    };
+    for (const auto& [args, width] : rows) {
+        ProgramResult r = host.Run(args);
+        EXPECT_EQ(r.exitCode, 0) << args[1] << r.err;
+        EXPECT_EQ(PngWidth(r.out), width) << args[1];
+    }
+    ProgramResult version = host.Run({"--version"});
+    EXPECT_EQ(version.out.rfind("aldra-eps 1.0.0\nfilter: Aldra EPS Filter 1.0, /", 0), 0u) << version.out;
+    for (const char* line : {"libaldra-eps.so\n", "\nlibjpeg", "\nlibpng 1.", "\nSQLite 3."})
+        EXPECT_NE(version.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(host.Run({"thumbnail", "-h"}).out.rfind("usage: aldra-eps thumbnail FILE OUT [-s|--size N]", 0),
+              0u);
+}
+
+// Every mistake is one line on stderr, nothing on stdout.
+TEST_F(CommandLineTest, MistakesAreOneLineOnStderr) {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"thumbnail", "--size", "-5", eps, "-"},
+         "thumbnail: --size wants a number of pixels from 1 to 4096, got '-5'"},
+        {{"thumbnail", eps, "-", "-s"}, "thumbnail: --size needs a value (see aldra-eps thumbnail --help)"},
+        {{"thumbnail", "-x", eps, "-"}, "thumbnail: unknown option -x (see aldra-eps thumbnail --help)"},
+        {{"info", eps, "--force"}, "info: unknown option --force (see aldra-eps info --help)"},
+        {{"frobnicate"}, "unknown command 'frobnicate' (aldra-eps --help lists them)"},
+        {{"thumbnail", "file://server/a.eps", "-"},
+         "thumbnail: file://server/a.eps: not a local file (only file:///path and file://localhost/path are "
+         "read)"},
+        {{"convert", "file:///a%2.eps", "-"}, "convert: file:///a%2.eps: broken percent escape in the URI"},
+    };
+    for (const auto& [args, message] : rows) {
+        ProgramResult r = host.Run(args);
+        EXPECT_EQ(r.exitCode, 2) << message;
+        EXPECT_EQ(r.err, "aldra-eps: " + message + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// File managers pass `%u`; the picture for standard output leaves nothing behind in TMPDIR.
+TEST_F(CommandLineTest, FileUrisAreReadAndStandardOutputIsWritten) {
+    files.Write("a b%\xC3\xA9.eps", ReadWhole(eps));
+    for (const char* authority : {"", "localhost"}) {
+        std::string uri = std::string("file://") + authority + files.path() + "/a%20b%25%C3%a9.eps";
+        ProgramResult r = host.Run({"thumbnail", "-s", "64", uri, "-"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(PngWidth(r.out), "64");
+        EXPECT_NE(r.out.find("Thumb::URI"), std::string::npos);
+    }
+    EXPECT_EQ(PngWidth(host.Run({"convert", "file://" + eps, "-", "-s", "30x20"}).out), "30");
+    EXPECT_TRUE(std::filesystem::is_empty(host.temp.path()));
+}
+
+// First use registers and says so; `unregister` sticks; another install's registration is never used.
+TEST_F(CommandLineTest, RegistrationIsMadeOnceAndUndoneForGood) {
+    ProgramResult first = host.Run({"info", eps});
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(first.err.rfind("aldra-eps: registered the filter module ", 0), 0u) << first.err;
+    EXPECT_EQ(CountLines(first.err), 1u);
+    EXPECT_EQ(host.Run({"info", eps}).err, "");
+    ASSERT_EQ(host.Run({"unregister"}).exitCode, 0);
+    ProgramResult after = host.Run({"info", eps});
+    EXPECT_EQ(after.exitCode, 0);
+    EXPECT_EQ(after.err, "");
+    EXPECT_EQ(ReadWhole(host.registry.File("classes.reg")).find("InprocServer32"), std::string::npos);
+
+    std::string version = host.Run({"--version"}).out;
+    size_t comma = version.find(", /"), end = version.find('\n', comma);
+    ASSERT_NE(comma, std::string::npos) << version;
+    std::string other = files.File("other-install.so");
+    std::filesystem::copy_file(version.substr(comma + 2, end - comma - 2), other);
+    ASSERT_EQ(host.Run({"register", other}).exitCode, 0);
+    std::filesystem::remove(other);
+    ProgramResult own = host.Run({"info", eps});
+    EXPECT_EQ(own.exitCode, 0);
+    EXPECT_EQ(own.err, "");
+}
+
+}  // namespace
+}  // namespace aldra::testing

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# manual_and_completion.sh BUILD: installs the build into a fresh prefix and checks that the manual page
+# renders with man, that bash completes the program's commands and options from the installed
+# completion file, and that the thumbnailer entry claims only the types the filter serves.
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+share=$work/prefix/share
+
+page=$(MANWIDTH=100 man -l "$share/man/man1/aldra-eps.1" 2>"$work/man.err")
+[ ! -s "$work/man.err" ] || { echo "man complained:"; cat "$work/man.err"; exit 1; }
+for text in 'aldra-eps - read EPS files' 'thumbnail FILE OUT [-s|--size N]' 'EXIT STATUS'; do
+  grep -qF -- "$text" <<<"$page" || { echo "the manual page lacks: $text"; exit 1; }
+done
+test -f "$share/zsh/site-functions/_aldra-eps"
+
+# What bash offers for a line typed so far, as the completion function answers it after a TAB.
+complete_line() {
+  bash --norc -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+                  _aldra_eps; printf "%s\n" "${COMPREPLY[@]}"' _ "$share/bash-completion/completions/aldra-eps" "$@"
+}
+check() {  # check EXPECTED WORD...: the offers, one line each
+  local expected=$1; shift
+  local actual; actual=$(complete_line "$@" | sort | tr '\n' ' ')
+  [ "$actual" = "$expected" ] || { echo "aldra-eps $* <TAB> offered '$actual', expected '$expected'"; exit 1; }
+}
+check 'thumbnail ' aldra-eps thu
+check '--version ' aldra-eps --v
+check '--prefer ' aldra-eps thumbnail --pr
+check 'rendered stored ' aldra-eps thumbnail --prefer ''
+check '--jobs ' aldra-eps catalog --j
+
+grep -qx 'MimeType=image/x-eps;application/illustrator;application/vnd.adobe.illustrator;' \
+  "$share/thumbnailers/aldra-eps.thumbnailer" || { echo "the thumbnailer entry claims other types"; exit 1; }
+echo "manual page, completion and thumbnailer entry work"
