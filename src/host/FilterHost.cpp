@@ -300,11 +300,14 @@ std::unique_ptr<FilterSet> FilterSet::Open(const std::string& ownModule, bool ma
                                            bool* registered) {
     auto set = std::make_unique<FilterSet>();
     *registered = false;
-    bool ownClassLoaded = false;
+    bool ownClassLoaded = false, ownClassElsewhere = false;
     auto loadAll = [&] {
         for (const RegisteredFilter& filter : FindRegisteredFilters()) {
             bool ownClass = filter.clsid == CLSID_AldraFilter;
-            if (ownClass && !SameFile(filter.modulePath, ownModule)) continue;
+            if (ownClass && !SameFile(filter.modulePath, ownModule)) {
+                ownClassElsewhere = true;
+                continue;
+            }
             HostError why;
             std::shared_ptr<FilterModule> module;
             for (Entry& e : set->entries_) {
@@ -334,6 +337,8 @@ std::unique_ptr<FilterSet> FilterSet::Open(const std::string& ownModule, bool ma
         error->message = "no filter is registered, and " + why.message;
         return nullptr;
     }
+    // Another install's registration is its own; registering over it would take it away.
+    mayRegister = mayRegister && !ownClassElsewhere;
     HRESULT hr = mayRegister ? module->RegisterServer() : S_OK;
     if (mayRegister && SUCCEEDED(hr)) {
         *registered = true;

@@ -121,8 +121,8 @@ class FilterSet {
   public:
     // Loads every registered filter, except this filter's class registered from another module than
     // `ownModule` (another install's): the program always uses the module it came with. When its class
-    // is not registered, `ownModule` is registered first if `mayRegister` (*registered says so), and
-    // used without registration otherwise or when that fails. Warnings about filters that do not load
+    // is registered nowhere, `ownModule` is registered first if `mayRegister` (*registered says so);
+    // otherwise, or when that fails, it is used without registration. Warnings about filters that do not load
     // go to *warnings.
     static std::unique_ptr<FilterSet> Open(const std::string& ownModule, bool mayRegister,
                                            std::vector<std::string>* warnings, HostError* error,

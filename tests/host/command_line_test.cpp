@@ -106,9 +106,12 @@ TEST_F(CommandLineTest, RegistrationIsMadeOnceAndUndoneForGood) {
     std::filesystem::copy_file(version.substr(comma + 2, end - comma - 2), other);
     ASSERT_EQ(host.Run({"register", other}).exitCode, 0);
     std::filesystem::remove(other);
+    // Also for a user who never registered through this program: the other registration stays.
+    std::filesystem::remove(host.registry.File("user.reg"));
     ProgramResult own = host.Run({"info", eps});
     EXPECT_EQ(own.exitCode, 0);
     EXPECT_EQ(own.err, "");
+    EXPECT_NE(ReadWhole(host.registry.File("classes.reg")).find("other-install.so"), std::string::npos);
 }
 
 }  // namespace
