@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # manual_and_completion.sh BUILD: installs the build into a fresh prefix and checks that the manual page
-# renders with man, that bash completes the program's commands and options from the installed
-# completion file, and that the thumbnailer entry claims only the types the filter serves.
+# renders with man, that bash and zsh complete the program's commands and options from the installed
+# completion files, and that the thumbnailer entry claims only the types the filter serves.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -14,7 +14,13 @@ page=$(MANWIDTH=100 man -l "$share/man/man1/aldra-eps.1" 2>"$work/man.err")
 for text in 'aldra-eps - read EPS files' 'thumbnail FILE OUT [-s|--size N]' 'EXIT STATUS'; do
   grep -qF -- "$text" <<<"$page" || { echo "the manual page lacks: $text"; exit 1; }
 done
-test -f "$share/zsh/site-functions/_aldra-eps"
+# zsh, typed at an interactive shell: the completion's text shows on the line.
+zsh_shows() {  # zsh_shows LINE TEXT
+  timeout 20 zsh -f "$(dirname "$0")/zsh_complete.zsh" "$share/zsh/site-functions" "$1" | tr -d '\a\b' |
+    grep -qF -- "$2" || { echo "zsh did not complete '$1' to '$2'"; exit 1; }
+}
+zsh_shows 'aldra-eps thu' 'aldra-eps thumbnail'
+zsh_shows 'aldra-eps thumbnail --pr' '--prefer'
 
 # What bash offers for a line typed so far, as the completion function answers it after a TAB.
 complete_line() {
