@@ -40,13 +40,19 @@ class Parser {
     std::string Long(const std::string& word) {
         size_t equals = word.find('=');
         std::string name = word.substr(0, equals);
-        if (name == "--help") return parsed_->help = true, std::string();
-        if (values_.count(name)) {
-            if (equals != std::string::npos) return parsed_->options[name] = word.substr(equals + 1), "";
+        bool inlineValue = equals != std::string::npos;
+        if (name == "--help") {
+            parsed_->help = true;
+        } else if (values_.count(name) && !inlineValue) {
             return TakeValue(name);
+        } else if (values_.count(name)) {
+            parsed_->options[name] = word.substr(equals + 1);
+        } else if (flags_.count(name) && !inlineValue) {
+            parsed_->options[name] = "";
+        } else {
+            return "unknown option " + word;
         }
-        if (flags_.count(name) && equals == std::string::npos) return parsed_->options[name] = "", "";
-        return "unknown option " + word;
+        return {};
     }
 
     // `-qf`, `-s 256`, `-s256`: letters are flags until one that takes a value, which takes the rest.
@@ -57,9 +63,10 @@ class Parser {
                 continue;
             }
             std::string name = LongNameOf(word[i]);
+            if (values_.count(name) && i + 1 == word.size()) return TakeValue(name);
             if (values_.count(name)) {
-                if (i + 1 < word.size()) return parsed_->options[name] = word.substr(i + 1), "";
-                return TakeValue(name);
+                parsed_->options[name] = word.substr(i + 1);
+                return {};
             }
             if (!flags_.count(name)) return "unknown option -" + std::string(1, word[i]);
             parsed_->options[name] = "";
