@@ -1,4 +1,4 @@
-// Which filter module the program registers when none is registered: the one installed beside it, or,
+// The filter module the program uses, and registers on first use: the one installed beside it, or,
 // in a build folder, the one it was built with.
 #pragma once
 #include <string>
@@ -13,7 +13,7 @@ std::string BundledModulePath(const std::string& programPath, const std::string&
 // The running program's own path ("" when it cannot be told).
 std::string OwnProgramPath();
 
-// The module this program brings, by the paths it was built with.
+// The module this program brings, by the paths it was built with; never another install's.
 std::string DefaultModulePath();
 
 }  // namespace aldra::host
