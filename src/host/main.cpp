@@ -245,8 +245,10 @@ bool InputFile(const char* command, const std::string& word, std::string* path) 
     return error.empty();
 }
 
+// A picture is never poured onto a terminal: it would only garble it.
 std::string OutputRefusalUnlessStandard(const std::string& file, const std::string& out, bool force) {
-    return out == kStandardOutput ? std::string() : OutputRefusal(file, out, force);
+    if (out != kStandardOutput) return OutputRefusal(file, out, force);
+    return ::isatty(STDOUT_FILENO) ? "standard output is a terminal; redirect it or name OUT" : "";
 }
 
 ThumbnailOutcome WriteTo(const std::string& file, const std::string& out, bool force,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # manual_and_completion.sh BUILD: installs the build into a fresh prefix and checks that the manual page
 # renders with man, that bash and zsh complete the program's commands and options from the installed
-# completion files, and that the thumbnailer entry claims only the types the filter serves.
+# completion files, that a picture for standard output is never written to a terminal, and that the
+# thumbnailer entry claims only the types the filter serves.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -37,6 +38,12 @@ check '--version ' aldra-eps --v
 check '--prefer ' aldra-eps thumbnail --pr
 check 'rendered stored ' aldra-eps thumbnail --prefer ''
 check '--jobs ' aldra-eps catalog --j
+
+# At a terminal, OUT - is refused rather than filling the screen with a PNG.
+shown=$(ALDRA_REGISTRY_DIR=$work/registry script -qec \
+  "'$work/prefix/bin/aldra-eps' thumbnail '$build/samples/harbour.eps' -; echo status \$?" /dev/null | tr -d '\r')
+[ "$shown" = $'aldra-eps: standard output is a terminal; redirect it or name OUT\nstatus 2' ] ||
+  { echo "at a terminal, thumbnail to - said: $shown"; exit 1; }
 
 grep -qx 'MimeType=image/x-eps;application/illustrator;application/vnd.adobe.illustrator;' \
   "$share/thumbnailers/aldra-eps.thumbnailer" || { echo "the thumbnailer entry claims other types"; exit 1; }
