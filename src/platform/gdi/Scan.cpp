@@ -88,15 +88,44 @@ void Step(Active& e) {
     }
 }
 
+// The scanner's lists. Pictures are thousands of small shapes, and making the lists anew for each
+// cost more than scanning it, so a thread keeps one set; a scan started from inside another (a sink
+// that draws) gets its own.
+struct ScanLists {
+    std::vector<Pending> pending;
+    std::vector<int32_t> leftChanges;
+    std::vector<Active> active;
+    std::vector<Crossing> crossings;
+    std::vector<int32_t> columns;
+    bool busy = false;
+
+    // A huge polygon's room is given back rather than kept for the thread's life.
+    void Release() {
+        constexpr size_t kKept = size_t{1} << 12;
+        if (pending.capacity() > kKept || active.capacity() > kKept || crossings.capacity() > kKept ||
+            leftChanges.capacity() > kKept || columns.capacity() > kKept)
+            *this = ScanLists{};
+        busy = false;
+    }
+};
+
 class Scanner {
   public:
-    Scanner(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window)
+    Scanner(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window, ScanLists& lists)
         : points_(points),
           count_(count),
           nonZero_(nonZero),
           window_(window),
           width_(window.right - window.left),
-          height_(window.bottom - window.top) {}
+          height_(window.bottom - window.top),
+          pending_(lists.pending),
+          leftChanges_(lists.leftChanges),
+          active_(lists.active),
+          crossings_(lists.crossings),
+          columns_(lists.columns) {
+        pending_.clear();
+        active_.clear();
+    }
 
     void Run(SpanSink& sink) {
         Collect();
@@ -212,11 +241,11 @@ class Scanner {
     ScanWindow window_;
     int32_t width_, height_;
     int32_t firstRow_ = 0, endRow_ = 0;
-    std::vector<Pending> pending_;
-    std::vector<int32_t> leftChanges_;
-    std::vector<Active> active_;
-    std::vector<Crossing> crossings_;
-    std::vector<int32_t> columns_;
+    std::vector<Pending>& pending_;
+    std::vector<int32_t>& leftChanges_;
+    std::vector<Active>& active_;
+    std::vector<Crossing>& crossings_;
+    std::vector<int32_t>& columns_;
 };
 
 }  // namespace
@@ -226,13 +255,19 @@ bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const Sc
     if (points == nullptr || count < 2 || count > UINT32_MAX || window.left >= window.right ||
         window.top >= window.bottom)
         return true;
+    thread_local ScanLists shared;
+    ScanLists own;
+    ScanLists& lists = shared.busy ? own : shared;
+    lists.busy = true;
+    bool scanned = true;
     try {
-        Scanner scanner(points, count, nonZero, window);
+        Scanner scanner(points, count, nonZero, window, lists);
         scanner.Run(sink);
     } catch (const std::bad_alloc&) {
-        return false;
+        scanned = false;
     }
-    return true;
+    lists.Release();
+    return scanned;
 }
 
 }  // namespace aldra::gdi
