@@ -20,13 +20,6 @@ bool IsAt(const uint8_t* line, int i, char c) {
     return i <= line[0] && line[i] == c;
 }
 
-// The index of the first character at or after `from` that is no blank.
-int BlanksEnd(const uint8_t* line, int from) {
-    int i = from;
-    while (i <= line[0] && (line[i] == ' ' || line[i] == '\t')) ++i;
-    return i;
-}
-
 // Counts the leading decimal digits, adding each to value.
 template <typename Number>
 int TakeDigits(const uint8_t* line, int from, Number* value) {
@@ -73,9 +66,8 @@ int32_t ParseInteger(uint8_t* line) {
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
-// Artwork is mostly numbers, so the number is read in place and the line shifted once.
-double ParseReal(uint8_t* line) {
-    int i = BlanksEnd(line, 1);
+double ReadRealAt(const uint8_t* line, int* at) {
+    int i = BlanksEnd(line, *at);
     const bool negative = IsAt(line, i, '-');
     if (negative) ++i;
     double value = 0;
@@ -89,8 +81,15 @@ double ParseReal(uint8_t* line) {
             ++i;
         }
     }
-    if (i > 1) PStrDelete(line, 1, i - 1);
+    *at = i;
     return negative ? -value : value;
+}
+
+double ParseReal(uint8_t* line) {
+    int end = 1;
+    const double value = ReadRealAt(line, &end);
+    if (end > 1) PStrDelete(line, 1, end - 1);
+    return value;
 }
 
 uint16_t ParseVersion(uint8_t* line) {
