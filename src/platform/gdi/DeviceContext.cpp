@@ -86,6 +86,9 @@ __int128 Quotient(__int128 magnitude, __int128 d) {
 }
 
 int64_t Scale(int64_t value, int64_t numerator, int64_t denominator) {
+    // Equal extents map a value to itself (the half added is less than one step), which is how the
+    // filter's targets are set up.
+    if (numerator == denominator) return value;
     const __int128 product = static_cast<__int128>(value) * numerator;
     __int128 half = denominator / 2;
     if (half < 0) half = -half;
