@@ -1,8 +1,6 @@
 // Busy generated drawings keep their pixels: work on the speed of drawing must leave every pixel
 // where it was. Shapes only (closed, curved, filled and stroked in grey, CMYK and RGB), since the
 // pixels of text depend on the fonts a machine has.
-#include <cstdio>
-
 #include "illustrator/Drawing.h"
 #include "preview/ColourTables.h"
 #include "preview/TextResources.h"
