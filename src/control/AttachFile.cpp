@@ -38,6 +38,8 @@ void CFilterCtrl::ClearAttachedFacts() {
     kind_ = 0;
     widthInches_ = heightInches_ = hResolution_ = vResolution_ = 0;
     ForgetAttachedComments();
+    facts_.clear();
+    factsTaken_ = false;
 }
 
 void CFilterCtrl::ForgetAttachedComments() {
