@@ -1,5 +1,6 @@
 #include "eps/XmpPacket.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/Block.h"
@@ -8,8 +9,12 @@ namespace aldra {
 
 namespace {
 
+// Programs before 2004 wrote the packet's element under its first name, x:xapmeta.
 constexpr std::string_view kOpen = "<x:xmpmeta";
 constexpr std::string_view kClose = "</x:xmpmeta>";
+constexpr std::string_view kOldOpen = "<x:xapmeta";
+constexpr std::string_view kOldClose = "</x:xapmeta>";
+static_assert(kOpen.size() == kOldOpen.size());
 constexpr uint32_t kChunk = 64 * 1024;
 
 // Reads [at, at + count) of the file into the block; *got is what the file had.
@@ -28,7 +33,7 @@ Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* f
         Status status = ReadAt(eps, at, end - at < kChunk ? end - at : kChunk, block.get(), &got);
         if (status != kOk) return status;
         const std::string_view chunk(reinterpret_cast<const char*>(block.get()), got);
-        const size_t hit = chunk.find(kOpen);
+        const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
         if (hit != std::string_view::npos) {
             *found = at + hit;
             return kOk;
@@ -57,9 +62,11 @@ Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     uint64_t got = 0;
     status = ReadAt(eps, first, want, reinterpret_cast<uint8_t*>(text.data()), &got);
     if (status != kOk) return status;
-    const size_t close = std::string_view(text.data(), static_cast<size_t>(got)).find(kClose);
+    const std::string_view closing =
+        std::string_view(text).substr(0, kOpen.size()) == kOpen ? kClose : kOldClose;
+    const size_t close = std::string_view(text.data(), static_cast<size_t>(got)).find(closing);
     if (close == std::string_view::npos) return kErrFormat;
-    text.resize(close + kClose.size());
+    text.resize(close + closing.size());
     *packet = std::move(text);
     return kOk;
 }

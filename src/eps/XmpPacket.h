@@ -1,5 +1,5 @@
 // The XMP packet that current programs embed in the PostScript text of the EPS files they write:
-// the text from "<x:xmpmeta" to its end tag.
+// the text from "<x:xmpmeta" (or the older "<x:xapmeta") to its end tag.
 #pragma once
 #include <cstdint>
 #include <string>
