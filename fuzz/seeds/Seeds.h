@@ -413,6 +413,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["ascii85_image_data"] = Ascii85ImageDataFiles();
     all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
     all["xmp_thumbnail"] = XmpThumbnailFiles();
+    all["document_facts"] = DocumentFactsFiles();
     all["art_render"] = ArtworkFiles();
     all["art_text"] = ArtworkFiles();
     for (auto& [name, bytes] : MacForkSeeds()) all["resource_fork"].push_back({name, bytes});
