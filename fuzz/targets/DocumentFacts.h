@@ -23,7 +23,7 @@ inline int FuzzDocumentFacts(const uint8_t* data, size_t size) {
     }
     std::string packet;
     if (ReadXmpPacket(&eps, &packet) == kOk) {
-        ALDRA_FUZZ_CHECK(packet.size() <= kMostXmpPacketBytes);
+        ALDRA_FUZZ_CHECK(packet.size() <= kMostEmbeddedXmpBytes);
         const XmpFacts xmp = ReadXmpFacts(packet);
         ALDRA_FUZZ_CHECK(xmp.title.size() <= kMostXmpValueBytes);
     }

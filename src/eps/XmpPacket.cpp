@@ -53,11 +53,12 @@ Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     if (status != kOk) return status;
     const uint64_t start = EpsTell(eps);
     const uint64_t size = EpsFileSize(eps);
-    const uint64_t end = size - start > kMostXmpPacketSearchBytes ? start + kMostXmpPacketSearchBytes : size;
+    const uint64_t end =
+        size - start > kMostEmbeddedXmpSearchBytes ? start + kMostEmbeddedXmpSearchBytes : size;
     uint64_t first = 0;
     status = FindPacketStart(eps, start, end, &first);
     if (status != kOk) return status;
-    const uint64_t want = size - first < kMostXmpPacketBytes ? size - first : kMostXmpPacketBytes;
+    const uint64_t want = size - first < kMostEmbeddedXmpBytes ? size - first : kMostEmbeddedXmpBytes;
     std::string text(static_cast<size_t>(want), '\0');
     uint64_t got = 0;
     status = ReadAt(eps, first, want, reinterpret_cast<uint8_t*>(text.data()), &got);

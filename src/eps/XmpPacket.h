@@ -11,10 +11,10 @@ namespace aldra {
 
 // Illustrator writes the packet behind its prolog and setup, which embedded fonts can make long;
 // past this a file is taken to have none, so that a large file without one costs a bounded search.
-inline constexpr uint64_t kMostXmpPacketSearchBytes = uint64_t{32} << 20;
+inline constexpr uint64_t kMostEmbeddedXmpSearchBytes = uint64_t{32} << 20;
 // A packet holds a thumbnail of a few tens of KB at most; one that does not end within this is
 // taken as none.
-inline constexpr uint32_t kMostXmpPacketBytes = 8u << 20;
+inline constexpr uint32_t kMostEmbeddedXmpBytes = 8u << 20;
 
 // 2020 when no complete packet lies within the bounds.
 Status ReadXmpPacket(EpsReader* eps, std::string* packet);
