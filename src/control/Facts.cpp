@@ -43,7 +43,8 @@ XmpFacts XmpFactsOf(EpsReader* eps, const LeadingComments& comments) {
 }  // namespace
 
 const FactList& CFilterCtrl::DocumentFacts() {
-    if (factsTaken_ || filePath_.empty()) return facts_;
+    if (factsTaken_) return facts_;
+    factsTaken_ = true;
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps) != kOk) return facts_;
     DscFacts dsc;
@@ -53,7 +54,6 @@ const FactList& CFilterCtrl::DocumentFacts() {
     const XmpFacts xmp = XmpFactsOf(&eps, comments);
     CloseEps(&eps);
     facts_ = ComposeFacts(dsc, xmp, IptcTextOf(comments));
-    factsTaken_ = true;
     return facts_;
 }
 

@@ -181,7 +181,7 @@ class CFilterCtrl : public IDispatch {
     std::string filePath_;
     AttachedComments comments_;
     FactList facts_;
-    bool factsTaken_ = false;
+    bool factsTaken_ = true;  // false from an attach until the first call that reads them
     ControlWindow window_{this};
 };
 

@@ -157,6 +157,7 @@ uint64_t PostScriptEnd(EpsReader* eps, uint64_t start) {
 
 Status ReadTrailer(EpsReader* eps, uint64_t start, TrailerWalk* walk) {
     const uint64_t end = PostScriptEnd(eps, start);
+    if (end <= start) return kOk;
     const uint64_t from = end - start > kTrailerSearchBytes ? end - kTrailerSearchBytes : start;
     Status status = EpsSeek(eps, from);
     PString line;

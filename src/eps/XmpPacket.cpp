@@ -53,6 +53,7 @@ Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     if (status != kOk) return status;
     const uint64_t start = EpsTell(eps);
     const uint64_t size = EpsFileSize(eps);
+    if (start >= size) return kErrFormat;
     const uint64_t end =
         size - start > kMostEmbeddedXmpSearchBytes ? start + kMostEmbeddedXmpSearchBytes : size;
     uint64_t first = 0;
