@@ -224,6 +224,13 @@ std::string FactsJson(const FileFacts& facts) {
     return out;
 }
 
+std::string DocumentFactsJson(const FileFacts& facts) {
+    std::string out = "{";
+    for (const auto& [name, value] : facts.documentFacts)
+        out += (out.size() > 1 ? "," : "") + JsonString(name) + ":" + JsonString(value);
+    return out + "}";
+}
+
 std::string FactsText(const FileFacts& facts) {
     if (facts.status != FileStatus::Accepted) {
         return "File: " + TerminalText(facts.path) + "\nError: " + TerminalText(facts.errorMessage) +
