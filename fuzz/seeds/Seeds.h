@@ -13,9 +13,9 @@
 #include "fixtures/Tiff.h"
 #include "fuzz/seeds/CompressedTiffSeeds.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
+#include "fuzz/seeds/MacSeeds.h"
 #include "fuzz/seeds/PdfSeeds.h"
 #include "fuzz/seeds/Seed.h"
-#include "fuzz/seeds/MacSeeds.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra::fuzz {
