@@ -16,6 +16,10 @@ bool StartsWith(const uint8_t* line, char c) {
     return line[0] > 0 && line[1] == c;
 }
 
+bool IsAt(const uint8_t* line, int i, char c) {
+    return i <= line[0] && line[i] == c;
+}
+
 // Counts the leading decimal digits, adding each to value.
 template <typename Number>
 int TakeDigits(const uint8_t* line, int from, Number* value) {
@@ -48,8 +52,7 @@ uint32_t DecodeHexPairs(const uint8_t* line, uint8_t bytes[128]) {
 }  // namespace
 
 void SkipBlanks(uint8_t* line) {
-    int i = 1;
-    while (i <= line[0] && (line[i] == ' ' || line[i] == '\t')) ++i;
+    const int i = BlanksEnd(line, 1);
     if (i > 1) PStrDelete(line, 1, i - 1);
 }
 
@@ -63,23 +66,30 @@ int32_t ParseInteger(uint8_t* line) {
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
-double ParseReal(uint8_t* line) {
-    SkipBlanks(line);
-    bool negative = MatchKeyword(line, "-");
+double ReadRealAt(const uint8_t* line, int* at) {
+    int i = BlanksEnd(line, *at);
+    const bool negative = IsAt(line, i, '-');
+    if (negative) ++i;
     double value = 0;
-    PStrDelete(line, 1, TakeDigits(line, 1, &value));
-    if (StartsWith(line, '.') || StartsWith(line, ',')) {
-        PStrDelete(line, 1, 1);
+    i += TakeDigits(line, i, &value);
+    if (IsAt(line, i, '.') || IsAt(line, i, ',')) {
+        ++i;
         double divisor = 10;
-        int i = 1;
         while (i <= line[0] && line[i] >= '0' && line[i] <= '9') {
             value += (line[i] - '0') / divisor;
             divisor *= 10;
             ++i;
         }
-        PStrDelete(line, 1, i - 1);
     }
+    *at = i;
     return negative ? -value : value;
+}
+
+double ParseReal(uint8_t* line) {
+    int end = 1;
+    const double value = ReadRealAt(line, &end);
+    if (end > 1) PStrDelete(line, 1, end - 1);
+    return value;
 }
 
 uint16_t ParseVersion(uint8_t* line) {

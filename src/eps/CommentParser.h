@@ -25,10 +25,20 @@ inline bool IsCommentLine(const uint8_t* line) {
     return line[0] > 0 && line[1] == '%';
 }
 void SkipBlanks(uint8_t* line);
+// The index of the first character at or after `from` that is no blank. Inline: every token of
+// a drawing starts with it.
+inline int BlanksEnd(const uint8_t* line, int from) {
+    int i = from;
+    while (i <= line[0] && (line[i] == ' ' || line[i] == '\t')) ++i;
+    return i;
+}
 // Optional '-', then decimal digits; no digits give 0.
 int32_t ParseInteger(uint8_t* line);
 // Like ParseInteger, then '.' or ',' and fraction digits; no exponent.
 double ParseReal(uint8_t* line);
+// ParseReal from line[*at] without taking the number out of the line: *at moves past it. Lets a
+// reader of many numbers shift the line once for a number and what follows it.
+double ReadRealAt(const uint8_t* line, int* at);
 // "3.0" -> 0x0300, "2.01" -> 0x0201, "10.0" -> 0x1000: decimal digits in 4-bit fields.
 uint16_t ParseVersion(uint8_t* line);
 // A DSC text value: "(...)" or "\"...\"" with PostScript escapes, or the rest of the line.

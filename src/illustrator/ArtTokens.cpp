@@ -25,6 +25,15 @@ Status PushArray(uint8_t* line, ArtState* state) {
     return kOk;
 }
 
+// Drawings are mostly numbers, so a number and the blanks after it, which the next token would
+// skip, leave the line in one shift.
+Status PushNumberToken(uint8_t* line, ArtState* state) {
+    int end = line[1] == '+' ? 2 : 1;  // a sign of its own, which the number parser does not take
+    const double value = ReadRealAt(line, &end);
+    PStrDelete(line, 1, BlanksEnd(line, end) - 1);
+    return PushNumber(state, value);
+}
+
 Status TakeOperator(uint8_t* line, uint16_t* code) {
     PString word;
     TakeWord(line, word);
@@ -61,10 +70,7 @@ Status NextArtToken(EpsReader* eps, uint8_t* line, ArtState* state, uint16_t* co
         ParseToken(line, text);
         return PushString(state, text);
     }
-    if (line[0] >= 2 && StartsNumber(line[1])) {
-        (void)MatchKeyword(line, "+");  // a sign of its own, which the number parser does not take
-        return PushNumber(state, ParseReal(line));
-    }
+    if (line[0] >= 2 && StartsNumber(line[1])) return PushNumberToken(line, state);
     return TakeOperator(line, code);
 }
 

@@ -78,7 +78,17 @@ BOOL SetExtent(HDC dc, SIZE gdi::DcData::*extent, int x, int y, SIZE* previous) 
     return TRUE;
 }
 
+// Both operands are at least 0. Every coordinate of a picture goes through here, and a 128-bit
+// division costs several times a 64-bit one, which suffices unless the product is enormous.
+__int128 Quotient(__int128 magnitude, __int128 d) {
+    if (magnitude <= UINT64_MAX) return static_cast<uint64_t>(magnitude) / static_cast<uint64_t>(d);
+    return magnitude / d;
+}
+
 int64_t Scale(int64_t value, int64_t numerator, int64_t denominator) {
+    // Equal extents map a value to itself (the half added is less than one step), which is how the
+    // filter's targets are set up.
+    if (numerator == denominator) return value;
     const __int128 product = static_cast<__int128>(value) * numerator;
     __int128 half = denominator / 2;
     if (half < 0) half = -half;
@@ -86,7 +96,7 @@ int64_t Scale(int64_t value, int64_t numerator, int64_t denominator) {
     const bool negative = (product < 0) != (denominator < 0);
     const __int128 magnitude = (product < 0 ? -product : product) + half;
     const __int128 d = denominator < 0 ? -static_cast<__int128>(denominator) : denominator;
-    const __int128 q = magnitude / d;
+    const __int128 q = Quotient(magnitude, d);
     return static_cast<int64_t>(negative ? -q : q);
 }
 

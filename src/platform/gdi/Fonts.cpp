@@ -6,6 +6,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -319,8 +320,45 @@ int32_t DeviceHeight(const DcData& dc, int32_t height) {
 
 }  // namespace
 
+namespace {
+
+bool SameFont(const FontData& a, const FontData& b) {
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+           std::strncmp(a.face, b.face, sizeof a.face) == 0;
+}
+
+}  // namespace
+
+// Finding a font's face by its key costs parsing its name and building a string, more than
+// measuring a short run of text; the few fonts a drawing switches between are also remembered by
+// their fields and pixel height.
 struct FaceCache {
+    struct Recent {
+        FontData font;
+        int32_t height = 0;
+        FreeTypeFace* face = nullptr;
+    };
+
     std::map<std::string, std::unique_ptr<FreeTypeFace>> faces;
+    std::array<Recent, 8> recent{};
+    size_t nextRecent = 0;
+
+    FreeTypeFace* Remembered(const FontData& font, int32_t height) const {
+        for (const Recent& r : recent) {
+            if (r.face != nullptr && r.height == height && SameFont(r.font, font)) return r.face;
+        }
+        return nullptr;
+    }
+
+    void Remember(const FontData& font, int32_t height, FreeTypeFace* face) {
+        recent[nextRecent] = Recent{font, height, face};
+        nextRecent = (nextRecent + 1) % recent.size();
+    }
+
+    void Clear() {
+        faces.clear();
+        recent.fill(Recent{});
+    }
 };
 
 void DeleteFaceCache(FaceCache* cache) {
@@ -331,18 +369,22 @@ Face* SelectedFace(DcData& dc) {
     const Object* o = Find(dc.font.Raw(), Kind::Font);
     if (o == nullptr) o = Stock(SYSTEM_FONT);
     if (o == nullptr) return nullptr;
-    const Request request = ParseName(o->font);
     const int32_t height = DeviceHeight(dc, o->font.height);
     try {
         if (!dc.faces) dc.faces = std::shared_ptr<FaceCache>(new FaceCache, DeleteFaceCache);
-        auto& faces = dc.faces->faces;
+        FaceCache& cache = *dc.faces;
+        if (FreeTypeFace* known = cache.Remembered(o->font, height)) return known;
+        const Request request = ParseName(o->font);
         const std::string key = request.Key() + std::to_string(height);
-        const auto it = faces.find(key);
-        if (it != faces.end()) return it->second.get();
-        if (faces.size() >= kCachedFaces) faces.clear();
-        std::unique_ptr<FreeTypeFace> face = Open(request);
-        if (!face || !face->Size(height)) return nullptr;
-        return faces.emplace(key, std::move(face)).first->second.get();
+        auto it = cache.faces.find(key);
+        if (it == cache.faces.end()) {
+            if (cache.faces.size() >= kCachedFaces) cache.Clear();
+            std::unique_ptr<FreeTypeFace> face = Open(request);
+            if (!face || !face->Size(height)) return nullptr;
+            it = cache.faces.emplace(key, std::move(face)).first;
+        }
+        cache.Remember(o->font, height, it->second.get());
+        return it->second.get();
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "platform/gdi/ObjectTable.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -116,6 +117,11 @@ Object* FindLocked(Table& t, uint32_t raw) {
 }
 
 }  // namespace
+
+uint64_t NewBitmapSerial() {
+    static std::atomic<uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 Object::~Object() {
     std::free(bitmap.bits);

@@ -11,6 +11,10 @@ namespace aldra::gdi {
 
 enum class Kind : uint8_t { Bitmap, Brush, Pen, Region, Font, ScreenDc, MemoryDc };
 
+// A number no other bitmap of the process has: it names a colour table, which never changes after the
+// bitmap is made, for answers kept about it.
+uint64_t NewBitmapSerial();
+
 struct BitmapData {
     BITMAPINFOHEADER header{};  // as created; biHeight keeps its sign
     RGBQUAD colours[256]{};     // entries past colourCount stay black
@@ -22,6 +26,7 @@ struct BitmapData {
     uint32_t bitsPerPixel = 0;
     bool topDown = false;
     uint32_t selectedInto = 0;  // raw handle of the memory context holding it
+    uint64_t serial = NewBitmapSerial();
 };
 
 struct BrushData {

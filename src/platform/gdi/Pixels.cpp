@@ -1,5 +1,6 @@
 #include "platform/gdi/Pixels.h"
 
+#include <array>
 #include <cstring>
 
 #include "platform/gdi/DibSection.h"
@@ -16,6 +17,7 @@ Surface SurfaceOf(const BitmapData& b) {
     s.topDown = b.topDown;
     s.colours = b.colours;
     s.colourCount = b.colourCount;
+    s.tableSerial = b.serial;
     return s;
 }
 
@@ -66,12 +68,63 @@ uint32_t NearestIndex(const RGBQUAD* colours, uint32_t count, uint8_t red, uint8
     return best;
 }
 
+namespace {
+
+// Drawing asks for the same few colours again and again, and searching a table of 256 costs more
+// than filling a small shape. A bitmap's table never changes, so the answers for the last table
+// drawn on are kept per thread under its serial. In a table of greys the distance of a colour to the
+// grey v is 3v² - 2v(r + g + b) plus a constant, so the answer depends on the sum alone: at most
+// 766 searches for the bitmap's life. Other tables remember the last colour of each of 64 slots.
+class TableAnswers {
+  public:
+    uint32_t Nearest(const Surface& surface, COLORREF colour) {
+        if (serial_ != surface.tableSerial) Start(surface);
+        const uint8_t red = GetRValue(colour), green = GetGValue(colour), blue = GetBValue(colour);
+        Answer& a = greys_ ? bySum_[red + green + blue]
+                           : byColour_[(colour ^ (colour >> 8) ^ (colour >> 16)) % byColour_.size()];
+        const COLORREF key = greys_ ? 0 : colour;
+        if (a.known && a.colour == key) return a.index;
+        a = Answer{true, key, NearestIndex(surface.colours, surface.colourCount, red, green, blue)};
+        return a.index;
+    }
+
+  private:
+    struct Answer {
+        bool known = false;
+        COLORREF colour = 0;
+        uint32_t index = 0;
+    };
+
+    void Start(const Surface& surface) {
+        serial_ = surface.tableSerial;
+        greys_ = true;
+        for (uint32_t i = 0; i < surface.colourCount; ++i) {
+            const RGBQUAD& c = surface.colours[i];
+            greys_ = greys_ && c.rgbRed == c.rgbGreen && c.rgbGreen == c.rgbBlue;
+        }
+        bySum_.fill(Answer{});
+        byColour_.fill(Answer{});
+    }
+
+    uint64_t serial_ = 0;
+    bool greys_ = false;
+    std::array<Answer, 3 * 255 + 1> bySum_;
+    std::array<Answer, 64> byColour_;
+};
+
+uint32_t RememberedNearest(const Surface& surface, COLORREF colour) {
+    thread_local TableAnswers answers;
+    return answers.Nearest(surface, colour);
+}
+
+}  // namespace
+
 uint32_t SurfaceValue(const Surface& surface, COLORREF colour) {
     if (surface.bitsPerPixel == 24) {
         return static_cast<uint32_t>(GetBValue(colour)) | (static_cast<uint32_t>(GetGValue(colour)) << 8) |
                (static_cast<uint32_t>(GetRValue(colour)) << 16);
     }
-    // A single colour needs no cache; the matcher's is 20 KB.
+    if (surface.tableSerial != 0) return RememberedNearest(surface, colour);
     return NearestIndex(surface.colours, surface.colourCount, GetRValue(colour), GetGValue(colour),
                         GetBValue(colour));
 }

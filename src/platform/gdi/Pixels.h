@@ -19,6 +19,7 @@ struct Surface {
     bool topDown = false;
     const RGBQUAD* colours = nullptr;
     uint32_t colourCount = 0;
+    uint64_t tableSerial = 0;  // the bitmap's serial; 0 when the table is not a bitmap's
 
     uint8_t* Row(int32_t y) const {
         const int32_t memoryRow = topDown ? y : height - 1 - y;

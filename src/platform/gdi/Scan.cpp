@@ -27,8 +27,9 @@ struct Crossing {
     int32_t direction;
 };
 
-__int128 FloorDiv(__int128 n, __int128 d) {
-    __int128 q = n / d;
+template <typename Wide>
+Wide FloorDiv(Wide n, Wide d) {
+    Wide q = n / d;
     if (q * d > n) --q;
     return q;
 }
@@ -45,24 +46,36 @@ Edge Oriented(DevicePoint p, DevicePoint q, const ScanWindow& w) {
     return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
 }
 
-Active Start(const Edge& e, int32_t row, int32_t endRow) {
-    const int64_t dy = e.bottom.y - e.top.y;
-    const int64_t dx = e.bottom.x - e.top.x;
-    const __int128 d = 2 * static_cast<__int128>(dy);
+// Edges of ordinary pictures: every term below fits in 64 bits with room to spare, and 64-bit
+// division costs a fraction of the 128-bit one.
+bool Small(const Edge& e, int32_t row) {
+    constexpr int64_t kSmall = int64_t{1} << 28;
+    const auto fits = [](int64_t v) { return v > -kSmall && v < kSmall; };
+    return fits(e.top.x) && fits(e.top.y) && fits(e.bottom.x) && fits(e.bottom.y) && fits(row);
+}
+
+template <typename Wide>
+Active StartIn(const Edge& e, int32_t row, int32_t endRow) {
+    const Wide dy = e.bottom.y - e.top.y;
+    const Wide dx = e.bottom.x - e.top.x;
+    const Wide d = 2 * dy;
     // The crossing at the row's centre, less half a pixel: n / d.
-    const __int128 n = (2 * static_cast<__int128>(e.top.x) - 1) * dy +
-                       (2 * static_cast<__int128>(row) + 1 - 2 * static_cast<__int128>(e.top.y)) * dx;
-    const __int128 q = -FloorDiv(-n, d);
-    const __int128 a = FloorDiv(2 * static_cast<__int128>(dx), d);
+    const Wide n = (2 * Wide{e.top.x} - 1) * dy + (2 * Wide{row} + 1 - 2 * Wide{e.top.y}) * dx;
+    const Wide q = -FloorDiv(-n, d);
+    const Wide a = FloorDiv(2 * dx, d);
     Active edge;
     edge.q = static_cast<int64_t>(q);
     edge.r = static_cast<int64_t>(q * d - n);
     edge.a = static_cast<int64_t>(a);
-    edge.b = static_cast<int64_t>(2 * static_cast<__int128>(dx) - a * d);
+    edge.b = static_cast<int64_t>(2 * dx - a * d);
     edge.d = static_cast<int64_t>(d);
     edge.endRow = endRow;
     edge.direction = e.direction;
     return edge;
+}
+
+Active Start(const Edge& e, int32_t row, int32_t endRow) {
+    return Small(e, row) ? StartIn<int64_t>(e, row, endRow) : StartIn<__int128>(e, row, endRow);
 }
 
 void Step(Active& e) {
@@ -75,15 +88,44 @@ void Step(Active& e) {
     }
 }
 
+// The scanner's lists. Pictures are thousands of small shapes, and making the lists anew for each
+// cost more than scanning it, so a thread keeps one set; a scan started from inside another (a sink
+// that draws) gets its own.
+struct ScanLists {
+    std::vector<Pending> pending;
+    std::vector<int32_t> leftChanges;
+    std::vector<Active> active;
+    std::vector<Crossing> crossings;
+    std::vector<int32_t> columns;
+    bool busy = false;
+
+    // A huge polygon's room is given back rather than kept for the thread's life.
+    void Release() {
+        constexpr size_t kKept = size_t{1} << 12;
+        if (pending.capacity() > kKept || active.capacity() > kKept || crossings.capacity() > kKept ||
+            leftChanges.capacity() > kKept || columns.capacity() > kKept)
+            *this = ScanLists{};
+        busy = false;
+    }
+};
+
 class Scanner {
   public:
-    Scanner(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window)
+    Scanner(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window, ScanLists& lists)
         : points_(points),
           count_(count),
           nonZero_(nonZero),
           window_(window),
           width_(window.right - window.left),
-          height_(window.bottom - window.top) {}
+          height_(window.bottom - window.top),
+          pending_(lists.pending),
+          leftChanges_(lists.leftChanges),
+          active_(lists.active),
+          crossings_(lists.crossings),
+          columns_(lists.columns) {
+        pending_.clear();
+        active_.clear();
+    }
 
     void Run(SpanSink& sink) {
         Collect();
@@ -91,7 +133,7 @@ class Scanner {
                   [](const Pending& a, const Pending& b) { return a.row < b.row; });
         size_t next = 0;
         int32_t leftWinding = 0;
-        for (int32_t y = 0; y < height_; ++y) {
+        for (int32_t y = firstRow_; y < endRow_; ++y) {
             leftWinding += leftChanges_[static_cast<size_t>(y)];
             for (; next < pending_.size() && pending_[next].row == y; ++next) Activate(pending_[next], y);
             if (active_.empty() && leftWinding == 0) continue;
@@ -106,9 +148,12 @@ class Scanner {
     }
 
     // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
-    // wholly right of them, above or below change nothing.
+    // wholly right of them, above or below change nothing. Rows outside [firstRow_, endRow_) meet no
+    // edge and have no winding, so a small shape costs its own rows, not the window's.
     void Collect() {
         leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
+        firstRow_ = height_;
+        endRow_ = 0;
         for (size_t i = 0; i < count_; ++i) {
             const Edge e = EdgeAt(static_cast<uint32_t>(i));
             if (e.top.y == e.bottom.y || e.bottom.y <= 0 || e.top.y >= height_) continue;
@@ -116,6 +161,8 @@ class Scanner {
             const int32_t end = static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height_));
             const int64_t left = std::min(e.top.x, e.bottom.x), right = std::max(e.top.x, e.bottom.x);
             if (left >= width_) continue;
+            firstRow_ = std::min(firstRow_, first);
+            endRow_ = std::max(endRow_, end);
             if (right < 0) {
                 leftChanges_[static_cast<size_t>(first)] += e.direction;
                 leftChanges_[static_cast<size_t>(end)] -= e.direction;
@@ -193,11 +240,12 @@ class Scanner {
     bool nonZero_;
     ScanWindow window_;
     int32_t width_, height_;
-    std::vector<Pending> pending_;
-    std::vector<int32_t> leftChanges_;
-    std::vector<Active> active_;
-    std::vector<Crossing> crossings_;
-    std::vector<int32_t> columns_;
+    int32_t firstRow_ = 0, endRow_ = 0;
+    std::vector<Pending>& pending_;
+    std::vector<int32_t>& leftChanges_;
+    std::vector<Active>& active_;
+    std::vector<Crossing>& crossings_;
+    std::vector<int32_t>& columns_;
 };
 
 }  // namespace
@@ -207,13 +255,19 @@ bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const Sc
     if (points == nullptr || count < 2 || count > UINT32_MAX || window.left >= window.right ||
         window.top >= window.bottom)
         return true;
+    thread_local ScanLists shared;
+    ScanLists own;
+    ScanLists& lists = shared.busy ? own : shared;
+    lists.busy = true;
+    bool scanned = true;
     try {
-        Scanner scanner(points, count, nonZero, window);
+        Scanner scanner(points, count, nonZero, window, lists);
         scanner.Run(sink);
     } catch (const std::bad_alloc&) {
-        return false;
+        scanned = false;
     }
-    return true;
+    lists.Release();
+    return scanned;
 }
 
 }  // namespace aldra::gdi

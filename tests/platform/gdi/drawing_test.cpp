@@ -122,6 +122,48 @@ TEST(Polygons, IndexedTargetsTakeTheNearestGreyOfTheirTable) {
     }
 }
 
+// The least squared distance, the lower index on ties.
+uint32_t NearestOf(const RGBQUAD* table, uint32_t count, COLORREF c) {
+    uint32_t best = 0, bestDistance = UINT32_MAX;
+    for (uint32_t i = 0; i < count; ++i) {
+        const int dr = table[i].rgbRed - GetRValue(c), dg = table[i].rgbGreen - GetGValue(c),
+                  db = table[i].rgbBlue - GetBValue(c);
+        const uint32_t d = static_cast<uint32_t>(dr * dr + dg * dg + db * db);
+        if (d < bestDistance) best = i, bestDistance = d;
+    }
+    return best;
+}
+
+// Many colours, each drawn twice and on two targets in turn, one a table of greys running down with
+// each grey twice (ties), one of colours: every pixel is the nearest entry of its own target's
+// table, so answers remembered for one table or one colour never serve another.
+TEST(Polygons, EveryColourTakesTheNearestEntryOfItsOwnTable) {
+    RGBQUAD greys[256], colours[256];
+    for (uint32_t i = 0; i < 256; ++i) {
+        const BYTE v = BYTE(255 - (i & ~1u));
+        greys[i] = RGBQUAD{v, v, v, 0};
+        colours[i] = RGBQUAD{BYTE(i * 37), BYTE(i * 101), BYTE(i * 13), 0};
+    }
+    constexpr int kColours = 96;
+    auto colourAt = [](int x) { return RGB(x * 7 % 256, x * 53 % 256, x % 2 ? x * 29 % 256 : x * 7 % 256); };
+    Target g(8, kColours, 1, 0, greys, 256), c(8, kColours, 1, 0, colours, 256);
+    for (int round = 0; round < 2; ++round) {
+        for (int x = 0; x < kColours; ++x) {
+            for (Target* t : {&g, &c}) {
+                HBRUSH brush = CreateSolidBrush(colourAt(x));
+                HGDIOBJ oldBrush = SelectObject(t->dc, brush);
+                HGDIOBJ oldPen = SelectObject(t->dc, GetStockObject(NULL_PEN));
+                const POINT pixel[] = {{x, 0}, {x + 1, 0}, {x + 1, 1}, {x, 1}};
+                ASSERT_TRUE(Polygon(t->dc, pixel, 4));
+                SelectObject(t->dc, oldPen);
+                DeleteObject(SelectObject(t->dc, oldBrush));
+            }
+        }
+    }
+    g.Expect([&](int x, int) { return NearestOf(greys, 256, colourAt(x)); });
+    c.Expect([&](int x, int) { return NearestOf(colours, 256, colourAt(x)); });
+}
+
 // The winding number at the centre of pixel (x, y), counted edge by edge: an edge from a to b
 // counts when its crossing of the centre's row lies at or left of the centre.
 int WindingAt(const std::vector<POINT>& poly, int x, int y) {
