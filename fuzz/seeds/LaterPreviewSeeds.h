@@ -73,4 +73,17 @@ inline std::vector<Seed> XmpThumbnailFiles() {
     };
 }
 
+// A header that defers its box and lists to a trailer, with an XMP packet between them.
+inline std::vector<Seed> DocumentFactsFiles() {
+    const std::string head =
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%Title: (T\\351)\n%%For: Ann\n%%Pages: (atend)\n"
+        "%%BoundingBox: (atend)\n%%DocumentFonts: (atend)\n%%EndComments\n";
+    const std::string xmp =
+        "<x:xmpmeta><dc:title><rdf:Alt><rdf:li>T</rdf:li></rdf:Alt></dc:title>"
+        "<xmp:Rating>3</xmp:Rating></x:xmpmeta>\n";
+    const std::string trailer =
+        "%%Trailer\n%%Pages: 1\n%%BoundingBox: 0 0 8 8\n%%DocumentFonts: A B\n%%+ (C D)\n";
+    return {{"trailer", head + xmp + "showpage\n" + trailer}, {"header", head}};
+}
+
 }  // namespace aldra::fuzz::seeds

@@ -13,9 +13,9 @@
 #include "fixtures/Tiff.h"
 #include "fuzz/seeds/CompressedTiffSeeds.h"
 #include "fuzz/seeds/LaterPreviewSeeds.h"
+#include "fuzz/seeds/MacSeeds.h"
 #include "fuzz/seeds/PdfSeeds.h"
 #include "fuzz/seeds/Seed.h"
-#include "fuzz/seeds/MacSeeds.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra::fuzz {
@@ -413,6 +413,7 @@ inline std::map<std::string, std::vector<Seed>> AllSeeds() {
     all["ascii85_image_data"] = Ascii85ImageDataFiles();
     all["photoshop_rgb_thumbnail"] = PhotoshopRgbThumbnailFiles();
     all["xmp_thumbnail"] = XmpThumbnailFiles();
+    all["document_facts"] = DocumentFactsFiles();
     all["art_render"] = ArtworkFiles();
     all["art_text"] = ArtworkFiles();
     for (auto& [name, bytes] : MacForkSeeds()) all["resource_fork"].push_back({name, bytes});

@@ -41,6 +41,7 @@
 #define ALDRA_FUZZ_HAS_ARTWORK 1
 #endif
 #if __has_include("pdf/IllustratorPdf.h")
+#include "fuzz/targets/DocumentFacts.h"
 #include "fuzz/targets/IllustratorPdf.h"
 #define ALDRA_FUZZ_HAS_PDF 1
 #endif
@@ -85,6 +86,7 @@ inline const std::vector<Target>& AllTargets() {
 #endif
 #ifdef ALDRA_FUZZ_HAS_PDF
         {"illustrator_pdf", FuzzIllustratorPdf},
+        {"document_facts", FuzzDocumentFacts},
 #endif
     };
     return targets;

@@ -5,7 +5,7 @@
 
 namespace aldra {
 
-// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1021, the about box -552.
+// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1023, the about box -552.
 enum FilterDispId : DISPID {
     kDispPostScriptVersion = 1,
     kDispEPSFVersion = 2,
@@ -37,6 +37,11 @@ enum FilterDispId : DISPID {
     kDispSetup = 1019,
     kDispConvertToSize = 1020,
     kDispGetDefaultExtension = 1021,
+    // The information interface: FactNames() gives the names of the attached file's further facts,
+    // one a line; GetFact(name) one fact's value ("" for a name the file lacks). Both answer UTF-8
+    // text, unlike the getters above, whose texts stay Windows-1252.
+    kDispFactNames = 1022,
+    kDispGetFact = 1023,
     kDispAboutBox = -552,
 };
 

@@ -38,6 +38,9 @@ void CFilterCtrl::ClearAttachedFacts() {
     kind_ = 0;
     widthInches_ = heightInches_ = hResolution_ = vResolution_ = 0;
     ForgetAttachedComments();
+    // A file the attach refuses has no facts to read.
+    facts_.clear();
+    factsTaken_ = true;
 }
 
 void CFilterCtrl::ForgetAttachedComments() {
@@ -112,6 +115,7 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;
     TakeHeaderFacts(&info);
+    factsTaken_ = false;  // read at the first call that asks for them
     return true;
 }
 

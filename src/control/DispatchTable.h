@@ -23,6 +23,7 @@ enum class DispType : uint8_t {
     kPath,     // a BSTR naming a file, taken as UTF-8 for the file system
     kVariant,  // the argument as the host passed it
     kPicture,  // an IDispatch reference handed to the host (results only)
+    kUtf8,     // a BSTR made from UTF-8 text (results only)
 };
 
 // The arguments of one call, coerced to their row's types; a property's new value is argument 0.

@@ -8,6 +8,7 @@
 #include "aldra/DispIds.h"
 #include "aldra/FilterInterfaces.h"
 #include "base/File.h"
+#include "control/FactTable.h"
 #include "control/FilterSettings.h"
 #include "eps/EpsInfo.h"
 #include "eps/LeadingComments.h"
@@ -81,6 +82,10 @@ class CFilterCtrl : public IDispatch {
     bool ConvertToSize(const std::string& to, const std::string& type, int32_t width, int32_t height);
     std::string GetDefaultExtension();
     void AboutBox();
+    // The information interface: the document's further facts (FactTable.h), read at the first
+    // call after an attach, as UTF-8 text.
+    std::string FactNames();
+    std::string GetFact(const std::string& name);
 
     // Raise a refusal towards the host; neither returns.
     [[noreturn]] static void RaiseFilterMessage(const std::string& text);
@@ -150,6 +155,7 @@ class CFilterCtrl : public IDispatch {
     void ForgetAttachedComments();
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);
+    const FactList& DocumentFacts();
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }
     IDispatch* PictureFromPict(int32_t width, int32_t height);
@@ -174,6 +180,8 @@ class CFilterCtrl : public IDispatch {
     double vResolution_ = 0;
     std::string filePath_;
     AttachedComments comments_;
+    FactList facts_;
+    bool factsTaken_ = true;  // false from an attach until the first call that reads them
     ControlWindow window_{this};
 };
 

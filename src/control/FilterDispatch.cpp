@@ -64,6 +64,8 @@ constexpr DispatchRow kRows[] = {
      [](C c, A a) -> DispValue { return c.ConvertToSize(a.Path(0), a.Text(1), a.Long(2), a.Long(3)); }, nullptr},
     {"GetDefaultExtension", 1021, false, kNoArgs, T::kText,
      [](C c, A) -> DispValue { return c.GetDefaultExtension(); }, nullptr},
+    {"FactNames", 1022, false, kNoArgs, T::kUtf8, [](C c, A) -> DispValue { return c.FactNames(); }, nullptr},
+    {"GetFact", 1023, false, {T::kText}, T::kUtf8, [](C c, A a) -> DispValue { return c.GetFact(a.Text(0)); }, nullptr},
     {"AboutBox", kAboutBoxId, false, kNoArgs, T::kNone, [](C c, A) -> DispValue { c.AboutBox(); return {}; }, nullptr},
 };
 // clang-format on
@@ -104,6 +106,11 @@ void SetResult(DispType type, DispValue value, VARIANT* result) {
         case DispType::kPicture:
             result->vt = VT_DISPATCH;
             result->pdispVal = std::get<IDispatch*>(value);
+            return;
+        case DispType::kUtf8:
+            result->vt = VT_BSTR;
+            result->bstrVal = Utf8ToBstr(std::get<std::string>(value));
+            if (result->bstrVal == nullptr) throw std::bad_alloc();
             return;
         default:
             result->vt = VT_BSTR;

@@ -48,6 +48,8 @@ void CFilterCtrl::AttachPdfFile() {
     fonts = Joined(facts.fonts);
     colors = Joined(XmpColours(facts));
     links.clear();
+    facts_ = ComposeFacts(DscFacts{}, facts, IptcText{});
+    factsTaken_ = true;
 }
 
 bool DrawPdfPicture(const std::string& path, TargetRaster* target) {

@@ -211,7 +211,7 @@ std::string Duration(double seconds) {
         FileRecord record;
         FilterControl* control = nullptr;
         bool thumbnail = job.thumbnailSize > 0;
-        record.facts = ReadFileFacts(filters, job.path, thumbnail, &control);
+        record.facts = ReadFileFacts(filters, job.path, thumbnail, &control, true);
         if (control != nullptr) {
             record.thumbnailSize = job.thumbnailSize;
             if (!haveScratch) {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/Report.h"
+
 namespace aldra::host {
 
 namespace {
@@ -57,13 +59,20 @@ ALTER TABLE files ADD COLUMN retry INTEGER NOT NULL DEFAULT 0;
 PRAGMA user_version = 2;
 )sql";
 
+// Version 3 keeps the information interface's facts of an accepted file, a JSON object by name.
+constexpr const char* kSchemaV3 = R"sql(
+ALTER TABLE files ADD COLUMN document_facts TEXT;
+PRAGMA user_version = 3;
+)sql";
+
 constexpr const char* kStoreSql = R"sql(
 INSERT OR REPLACE INTO files (path, size, mtime_ns, status, error_code, error_message, format, default_extension,
     width, height, h_resolution, v_resolution, kind, creating_software, mac_type, mac_signature, image_name, user,
     categories, notes, postscript_version, epsf_version, epsf_type, fonts, colors, links, opi_system,
-    opi_hires_file_name, thumbnail_size, thumbnail, thumbnail_error, catalogued_at, retry)
+    opi_hires_file_name, thumbnail_size, thumbnail, thumbnail_error, catalogued_at, retry,
+    document_facts)
 VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23,
-    ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33)
+    ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34)
 )sql";
 
 // The first column of the first row of a query, or `otherwise`.
@@ -112,6 +121,7 @@ HostError CatalogDatabase::UpgradeSchema() {
     } else {
         if (current == 0) error = Exec(kSchemaV1);
         if (!error && current < 2) error = Exec(kSchemaV2);
+        if (!error && current < 3) error = Exec(kSchemaV3);
     }
     if (error) {
         (void)Exec("ROLLBACK");
@@ -266,6 +276,7 @@ HostError CatalogDatabase::Store(const FileRecord& r, int64_t cataloguedAt) {
     if (!r.thumbnailError.empty()) text(31, r.thumbnailError);
     sqlite3_bind_int64(s, 32, cataloguedAt);
     sqlite3_bind_int(s, 33, f.passing ? 1 : 0);
+    acceptedText(34, DocumentFactsJson(f));
     if (sqlite3_step(s) != SQLITE_DONE) return Fail(("cannot store " + f.path).c_str());
     ++pending_;
     return {};

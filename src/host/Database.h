@@ -14,7 +14,7 @@ struct sqlite3_stmt;
 
 namespace aldra::host {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 struct StoredFile {
     int64_t size = 0;

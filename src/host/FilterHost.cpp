@@ -413,10 +413,26 @@ int ReadHead(const std::string& path, std::string* head) {
     return 0;
 }
 
+// A filter without the information interface answers no names, and so no facts.
+void ReadDocumentFacts(FilterControl& control, FileFacts* facts) {
+    const std::string names = control.Call("FactNames").Text();
+    size_t start = 0;
+    while (start < names.size()) {
+        size_t end = names.find('\n', start);
+        if (end == std::string::npos) end = names.size();
+        std::string name = names.substr(start, end - start);
+        if (!name.empty()) {
+            std::string value = control.Call("GetFact", {StringArg(name)}).Text();
+            facts->documentFacts.emplace_back(std::move(name), std::move(value));
+        }
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
-FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAttached,
-                        FilterControl** which) {
+FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAttached, FilterControl** which,
+                        bool documentFacts) {
     FileFacts facts;
     facts.path = path;
     if (which != nullptr) *which = nullptr;
@@ -486,6 +502,7 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     facts.links = control->Get("Links").Text();
     facts.opiSystem = control->Get("OPISystem").Long();
     facts.opiHiResFileName = control->Get("OPIHiResFileName").Text();
+    if (documentFacts) ReadDocumentFacts(*control, &facts);
     if (keepAttached) {
         if (which != nullptr) *which = control;
     } else {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "aldra/FilterInterfaces.h"
@@ -159,13 +160,16 @@ struct FileFacts {
     int32_t opiSystem = 0;
     std::string opiHiResFileName;
     std::string formatRowMime;  // the MIME type of the format row QuickTest named; "" if unknown
+    // The information interface's facts (name, UTF-8 value) when they were asked for.
+    std::vector<std::pair<std::string, std::string>> documentFacts;
 };
 
 // Quick test, attach, every getter and property, detach. The control of the filter that took the file
 // stays attached until the next call when `keepAttached` (for a thumbnail or conversion after it);
-// *which receives it.
+// *which receives it. `documentFacts` also asks for the information interface's facts, which can
+// cost a search through the file that the catalogue record does not need.
 FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAttached = false,
-                        FilterControl** which = nullptr);
+                        FilterControl** which = nullptr, bool documentFacts = false);
 
 const char* StatusName(FileStatus status);
 

@@ -213,6 +213,8 @@ std::string FactsJson(const FileFacts& facts) {
             out += field.json;
             if (std::string_view(field.key) == "File") out += FileBytesField(facts.path);
         }
+        for (const auto& [name, value] : facts.documentFacts)
+            out += "," + JsonString(name) + ":" + JsonString(value);
     } else {
         out += "\"File\":" + JsonString(facts.path) + FileBytesField(facts.path) +
                ",\"Error\":{\"Code\":" + std::to_string(facts.errorCode) +
@@ -220,6 +222,13 @@ std::string FactsJson(const FileFacts& facts) {
     }
     out += '}';
     return out;
+}
+
+std::string DocumentFactsJson(const FileFacts& facts) {
+    std::string out = "{";
+    for (const auto& [name, value] : facts.documentFacts)
+        out += (out.size() > 1 ? "," : "") + JsonString(name) + ":" + JsonString(value);
+    return out + "}";
 }
 
 std::string FactsText(const FileFacts& facts) {
@@ -270,6 +279,8 @@ std::string FactsText(const FileFacts& facts) {
     };
     std::string out;
     for (const auto& [key, value] : lines) out += std::string(key) + ": " + value + "\n";
+    for (const auto& [name, value] : facts.documentFacts)
+        out += TerminalText(name) + ": " + text(value) + "\n";
     return out;
 }
 

@@ -22,6 +22,8 @@ std::string TerminalText(std::string_view utf8);
 // Error {Code, Message} otherwise. A path that is not UTF-8 is also given exactly, as the hexadecimal
 // digits of its bytes, in FileBytes. No line end.
 std::string FactsJson(const FileFacts& facts);
+// The information interface's facts as one JSON object ("{}" without any), for the catalogue.
+std::string DocumentFactsJson(const FileFacts& facts);
 // "Key: value" lines; continuation lines of multi-line values indented.
 std::string FactsText(const FileFacts& facts);
 

@@ -11,6 +11,8 @@ namespace {
 
 // Records carry thumbnails, which stay far below this; anything larger is a broken frame.
 constexpr uint32_t kMaxFrame = 256u << 20;
+// The filter names a few dozen facts at most; a count past this is a damaged record.
+constexpr int64_t kMostDocumentFacts = 4096;
 
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -139,6 +141,11 @@ std::string EncodeRecord(const FileRecord& r) {
     w.Text(r.thumbnail);
     w.Text(r.thumbnailError);
     w.Int(f.passing ? 1 : 0);
+    w.Int(static_cast<int64_t>(f.documentFacts.size()));
+    for (const auto& [name, value] : f.documentFacts) {
+        w.Text(name);
+        w.Text(value);
+    }
     return w.Take();
 }
 
@@ -161,6 +168,14 @@ bool DecodeRecord(const std::string& bytes, FileRecord* r) {
     int64_t passing = 0;
     ok = ok && in.Int(&passing);
     f.passing = passing != 0;
+    int64_t factCount = 0;
+    ok = ok && in.Int(&factCount) && factCount >= 0 && factCount <= kMostDocumentFacts;
+    f.documentFacts.clear();
+    for (int64_t i = 0; ok && i < factCount; ++i) {
+        std::string name, value;
+        ok = in.Text(&name) && in.Text(&value);
+        f.documentFacts.emplace_back(std::move(name), std::move(value));
+    }
     if (!ok || !in.AtEnd() || status < 0 || status > static_cast<int64_t>(FileStatus::Failed)) return false;
     f.status = static_cast<FileStatus>(status);
     return true;

@@ -189,7 +189,7 @@ int RunInfo(const std::vector<std::string>& args, const std::map<std::string, st
     int status = kExitOk;
     bool first = true;
     for (const std::string& path : args) {
-        FileFacts facts = ReadFileFacts(*filters, path);
+        FileFacts facts = ReadFileFacts(*filters, path, false, nullptr, true);
         if (json) {
             std::printf("%s\n", FactsJson(facts).c_str());
         } else {

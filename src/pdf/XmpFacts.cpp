@@ -73,6 +73,19 @@ std::string Unescaped(std::string_view raw) {
     return out.substr(first, out.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// Element content behind a start tag with attributes of its own (`<rdf:li xml:lang="x-default">`);
+// a tag that closes itself has none.
+bool ContentBehindAttributes(std::string_view packet, size_t at, std::string* value) {
+    const size_t close = packet.find('>', at);
+    if (close == std::string_view::npos || packet[close - 1] == '/' ||
+        packet.substr(at, close - at).find('<') != std::string_view::npos)
+        return false;
+    const size_t end = packet.find('<', close + 1);
+    if (end == std::string_view::npos) return false;
+    *value = Unescaped(packet.substr(close + 1, end - close - 1));
+    return true;
+}
+
 // The value of the property `name` whose start lies at `at` (just behind its name) in the
 // packet: element content up to the next tag, or an attribute's quoted text.
 bool ValueBehind(std::string_view packet, size_t at, std::string* value) {
@@ -88,7 +101,7 @@ bool ValueBehind(std::string_view packet, size_t at, std::string* value) {
            (packet[i] == ' ' || packet[i] == '\t' || packet[i] == '\r' || packet[i] == '\n'))
         ++i;
     if (i + 1 >= packet.size() || packet[i] != '=' || (packet[i + 1] != '"' && packet[i + 1] != '\''))
-        return false;
+        return ContentBehindAttributes(packet, at, value);
     const size_t end = packet.find(packet[i + 1], i + 2);
     if (end == std::string_view::npos) return false;
     *value = Unescaped(packet.substr(i + 2, end - i - 2));
@@ -133,6 +146,10 @@ std::string_view ElementSpan(std::string_view packet, std::string_view name) {
     return {};
 }
 
+std::string FirstOf(std::vector<std::string> values) {
+    return values.empty() ? std::string() : std::move(values.front());
+}
+
 }  // namespace
 
 XmpFacts ReadXmpFacts(std::string_view packet) {
@@ -142,6 +159,13 @@ XmpFacts ReadXmpFacts(std::string_view packet) {
     facts.fonts = ValuesOf(ElementSpan(packet, "xmpTPg:Fonts"), "stFnt:fontName");
     facts.swatches = ValuesOf(ElementSpan(packet, "xmpTPg:SwatchGroups"), "xmpG:swatchName");
     facts.plates = ValuesOf(ElementSpan(packet, "xmpTPg:PlateNames"), "rdf:li");
+    facts.title = FirstOf(ValuesOf(ElementSpan(packet, "dc:title"), "rdf:li"));
+    facts.description = FirstOf(ValuesOf(ElementSpan(packet, "dc:description"), "rdf:li"));
+    facts.creators = ValuesOf(ElementSpan(packet, "dc:creator"), "rdf:li");
+    facts.keywords = ValuesOf(ElementSpan(packet, "dc:subject"), "rdf:li");
+    facts.rating = FirstOf(ValuesOf(packet, "xmp:Rating"));
+    facts.createDate = FirstOf(ValuesOf(packet, "xmp:CreateDate"));
+    facts.modifyDate = FirstOf(ValuesOf(packet, "xmp:ModifyDate"));
     return facts;
 }
 

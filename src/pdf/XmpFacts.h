@@ -1,5 +1,6 @@
 // The facts Illustrator writes into its XMP packet: the creator tool, the fonts of the document, its
-// swatches and its separation plates. Adobe's programs always write these with the same prefixes
+// swatches and its separation plates; and the document's title, description, creators, keywords,
+// rating and dates. Adobe's programs always write these with the same prefixes
 // (xmp, xmpTPg, stFnt, xmpG), in element or attribute form; the reading relies on that.
 #pragma once
 #include <string>
@@ -13,6 +14,14 @@ struct XmpFacts {
     std::vector<std::string> fonts;     // stFnt:fontName of each xmpTPg:Fonts entry
     std::vector<std::string> swatches;  // xmpG:swatchName of every xmpTPg:SwatchGroups colorant
     std::vector<std::string> plates;    // the entries of xmpTPg:PlateNames
+    // The Dublin Core and basic properties any XMP writer may give.
+    std::string title;                  // the first entry of dc:title's alternatives
+    std::string description;            // likewise of dc:description
+    std::vector<std::string> creators;  // dc:creator
+    std::vector<std::string> keywords;  // dc:subject
+    std::string rating;
+    std::string createDate;
+    std::string modifyDate;
 };
 
 // Values are UTF-8 with XML references resolved; values longer than kMostXmpValueBytes are cut and

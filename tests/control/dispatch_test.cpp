@@ -42,7 +42,8 @@ TEST_F(ControlTest, EveryMemberOfTheTypeLibraryIsARowOfTheTable) {
 
 // Every method takes exactly its row's arguments and answers with its row's type.
 TEST_F(ControlTest, MethodsTakeTheirRowsArgumentsAndAnswerTheirRowsType) {
-    const VARTYPE answers[] = {VT_EMPTY, VT_I4, VT_BOOL, VT_R4, VT_BSTR, VT_BSTR, VT_EMPTY, VT_DISPATCH};
+    const VARTYPE answers[] = {VT_EMPTY, VT_I4,    VT_BOOL,     VT_R4,  VT_BSTR,
+                               VT_BSTR,  VT_EMPTY, VT_DISPATCH, VT_BSTR};
     for (const DispatchRow& row : FilterDispatchTable()) {
         if (row.property || row.id == 1013 || row.id == 1015 || row.id == 1020) continue;  // file commands
         SCOPED_TRACE(row.name);

@@ -43,13 +43,17 @@ class CatalogTest : public ::testing::Test {
 
 TEST_F(CatalogTest, SecondRunReadsNothingAndVanishedFilesLoseTheirRows) {
     std::string a = folder + "/a.eps", b = folder + "/sub/b.eps";
-    std::ofstream(a) << EpsText("%%Creator: first\n%%BoundingBox: 0 0 144 72");
+    std::ofstream(a) << EpsText("%%Creator: first\n%%BoundingBox: 0 0 144 72\n%%Title: Caf\xE9");
     std::ofstream(b) << EpsText("%%Creator: second\n%%BoundingBox: 0 0 72 72");
     std::ofstream(folder + "/readme.txt") << "not a picture\n";
     ProgramResult first = host.Run(Catalog());
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(Query(db, "SELECT status, creating_software, width, height FROM files ORDER BY path"),
               "accepted|first|2.0|1.0\nother|NULL|NULL|NULL\naccepted|second|1.0|1.0");
+    EXPECT_EQ(Query(db,
+                    "SELECT json_extract(document_facts, '$.Title'), json_extract(document_facts, "
+                    "'$.BoundingBox') FROM files ORDER BY path"),
+              "Caf\xC3\xA9|0 0 144 72\nNULL|NULL\nNULL|0 0 72 72");
 
     // Nothing changed: no file is read.
     ProgramResult second = host.Run(Catalog());

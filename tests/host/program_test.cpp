@@ -28,7 +28,8 @@ class ProgramTest : public ::testing::Test {
     TempDir files;
 };
 
-// Every key once, in order; text from the filter's code page comes out as UTF-8 and escaped.
+// Every key once, in order, the information interface's facts behind the catalogue's; text from the
+// filter's code page comes out as UTF-8 and escaped.
 TEST_F(ProgramTest, InfoJsonHasEveryKeyInOrderWithTextAsUtf8) {
     std::string plain =
         files.Write("plain.eps", EpsText("%%Creator: Caf\xE9 \"Q\" \x80\n%%BoundingBox: 0 0 72 144\n"
@@ -43,7 +44,8 @@ TEST_F(ProgramTest, InfoJsonHasEveryKeyInOrderWithTextAsUtf8) {
             "\\\"Q\\\" \xE2\x82\xAC\",\"MacType\":\"EPSF\",\"MacSignature\":\"8BIM\",\"ImageName\":\"\","
             "\"User\":\"\",\"Categories\":\"\",\"Notes\":\"\",\"PostScriptVersion\":\"3.0\",\"EPSFVersion\":"
             "\"3.0\",\"EPSFType\":1,\"Fonts\":\"Times-Roman\\nHelvetica\",\"Colors\":\"\",\"Links\":\"\","
-            "\"OPISystem\":1,\"OPIHiResFileName\":\"\"}\n");
+            "\"OPISystem\":1,\"OPIHiResFileName\":\"\",\"Creator\":\"Caf\xC3\xA9 \\\"Q\\\" \xE2\x82\xAC\","
+            "\"BoundingBox\":\"0 0 72 144\"}\n");
 }
 
 // Exit status 1 for a file the filter does not take, 2 for one that cannot be read; the reason named.

@@ -35,12 +35,14 @@ TEST(Wire, RecordsSurviveTheTripAndBrokenOnesAreRefused) {
     record.size = 1234567890123;
     record.mtimeNs = -5;
     record.thumbnail = std::string(3000, '\xFF');
+    record.facts.documentFacts = {{"Title", "Caf\xC3\xA9"}, {"Pages", ""}};
     std::string bytes = EncodeRecord(record);
     FileRecord back;
     ASSERT_TRUE(DecodeRecord(bytes, &back));
     EXPECT_EQ(EncodeRecord(back), bytes);
     EXPECT_EQ(back.facts.path + back.facts.notes + back.thumbnail,
               record.facts.path + "x\ry" + record.thumbnail);
+    EXPECT_EQ(back.facts.documentFacts, record.facts.documentFacts);
     for (size_t cut : {size_t{0}, size_t{1}, bytes.size() / 2, bytes.size() - 1})
         EXPECT_FALSE(DecodeRecord(bytes.substr(0, cut), &back)) << cut;
     EXPECT_FALSE(DecodeRecord(bytes + "x", &back));

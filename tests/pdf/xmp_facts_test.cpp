@@ -72,5 +72,27 @@ TEST(XmpFacts, LongValuesAndListsAreBounded) {
     EXPECT_EQ(facts.plates.size(), kMostXmpListEntries);
 }
 
+TEST(XmpFacts, DocumentDescription) {
+    const std::string packet =
+        "<x:xmpmeta><rdf:RDF><rdf:Description xmp:Rating=\"4\" xmp:CreateDate=\"2011-09-29T14:15:31\">\n"
+        "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Caf&#xE9; &amp; bar</rdf:li>"
+        "<rdf:li xml:lang=\"de\">Kneipe</rdf:li></rdf:Alt></dc:title>\n"
+        "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">A witty caption</rdf:li></rdf:Alt>"
+        "</dc:description>\n<dc:creator><rdf:Seq><rdf:li>Phil</rdf:li><rdf:li>Ann</rdf:li></rdf:Seq></"
+        "dc:creator>\n"
+        "<dc:subject><rdf:Bag><rdf:li>ExifTool</rdf:li><rdf:li>XMP</rdf:li></rdf:Bag></dc:subject>\n"
+        "<xmp:ModifyDate>2012-01-01T00:00:00Z</xmp:ModifyDate><photoshop:DateCreated>x</"
+        "photoshop:DateCreated>\n"
+        "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    const XmpFacts facts = ReadXmpFacts(packet);
+    EXPECT_EQ(facts.title, "Caf\xc3\xa9 & bar");
+    EXPECT_EQ(facts.description, "A witty caption");
+    EXPECT_EQ(facts.creators, (Names{"Phil", "Ann"}));
+    EXPECT_EQ(facts.keywords, (Names{"ExifTool", "XMP"}));
+    EXPECT_EQ(facts.rating, "4");
+    EXPECT_EQ(facts.createDate, "2011-09-29T14:15:31");
+    EXPECT_EQ(facts.modifyDate, "2012-01-01T00:00:00Z");
+}
+
 }  // namespace
 }  // namespace aldra::testing

@@ -1,0 +1,68 @@
+// The information interface of the attached file: its DSC facts with the trailer's values for what
+// the header defers, its XMP packet's and its IPTC record's texts. A PDF-based file takes its facts
+// at the attach, from the packet it reads anyway; an EPS file at the first call, since finding a
+// packet can mean searching megabytes that the catalogue record never needs.
+#include "control/FilterCtrl.h"
+#include "eps/DscFacts.h"
+#include "eps/EpsReader.h"
+#include "eps/IptcText.h"
+#include "eps/Photoshop.h"
+#include "eps/XmpPacket.h"
+#include "pdf/XmpFacts.h"
+
+namespace aldra {
+
+namespace {
+
+// Photoshop keeps its XMP packet as an image resource of its own instead of in the PostScript text.
+constexpr uint16_t kXmpResource = 1060;
+
+// The bytes of one resource of the Photoshop block among the leading comments; false without one.
+bool FindResource(const LeadingComments& comments, uint16_t id, const uint8_t** data, uint32_t* size) {
+    if (comments.photoshopStatus != kOk || comments.photoshop == nullptr) return false;
+    const TextBuffer* block = comments.photoshop.get();
+    return FindImageResource(BufferData(block), GetBufferSize(block), id, data, size) == kOk;
+}
+
+IptcText IptcTextOf(const LeadingComments& comments) {
+    const uint8_t* record = nullptr;
+    uint32_t size = 0;
+    return FindResource(comments, kIptcResource, &record, &size) ? ReadIptcText(record, size) : IptcText{};
+}
+
+// The packet in the PostScript text, or else the one in the Photoshop block.
+XmpFacts XmpFactsOf(EpsReader* eps, const LeadingComments& comments) {
+    std::string packet;
+    if (ReadXmpPacket(eps, &packet) == kOk) return ReadXmpFacts(packet);
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    if (!FindResource(comments, kXmpResource, &data, &size)) return {};
+    return ReadXmpFacts(std::string_view(reinterpret_cast<const char*>(data), size));
+}
+
+}  // namespace
+
+const FactList& CFilterCtrl::DocumentFacts() {
+    if (factsTaken_) return facts_;
+    factsTaken_ = true;
+    EpsReader eps;
+    if (OpenEps(filePath_.c_str(), &eps) != kOk) return facts_;
+    DscFacts dsc;
+    // A file that fails either read has none of that read's facts, and still the others.
+    if (ReadDscFacts(&eps, &dsc) != kOk) dsc = DscFacts{};
+    const LeadingComments& comments = OwnComments();
+    const XmpFacts xmp = XmpFactsOf(&eps, comments);
+    CloseEps(&eps);
+    facts_ = ComposeFacts(dsc, xmp, IptcTextOf(comments));
+    return facts_;
+}
+
+std::string CFilterCtrl::FactNames() {
+    return FactNamesOf(DocumentFacts());
+}
+
+std::string CFilterCtrl::GetFact(const std::string& name) {
+    return FactValueOf(DocumentFacts(), name);
+}
+
+}  // namespace aldra

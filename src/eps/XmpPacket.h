@@ -1,0 +1,22 @@
+// The XMP packet that current programs embed in the PostScript text of the EPS files they write:
+// the text from "<x:xmpmeta" (or the older "<x:xapmeta") to its end tag.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "base/Result.h"
+#include "eps/EpsReader.h"
+
+namespace aldra {
+
+// Illustrator writes the packet behind its prolog and setup, which embedded fonts can make long;
+// past this a file is taken to have none, so that a large file without one costs a bounded search.
+inline constexpr uint64_t kMostEmbeddedXmpSearchBytes = uint64_t{32} << 20;
+// A packet holds a thumbnail of a few tens of KB at most; one that does not end within this is
+// taken as none.
+inline constexpr uint32_t kMostEmbeddedXmpBytes = 8u << 20;
+
+// 2020 when no complete packet lies within the bounds.
+Status ReadXmpPacket(EpsReader* eps, std::string* packet);
+
+}  // namespace aldra

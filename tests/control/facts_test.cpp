@@ -1,0 +1,84 @@
+// The information interface: the attached file's further facts by name, as UTF-8 text, while the
+// catalogue getters keep their answers.
+#include <filesystem>
+
+#include "control/ControlFixture.h"
+#include "fixtures/Eps.h"
+#include "platform/com/Ansi.h"
+#include "support/FileBytes.h"
+
+namespace aldra {
+namespace {
+
+using namespace testing;
+
+const std::string kCorpus = std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
+
+// Enough code that the header scan ends before the trailer, as it does in any real file.
+std::string CodeLines() {
+    std::string lines;
+    for (int i = 0; i < 30; ++i) lines += "gsave grestore\n";
+    return lines;
+}
+
+class FactsTest : public ControlTest {
+  protected:
+    std::string Fact(const std::string& name) {
+        Answer answer = Call("GetFact", {Str(name)});
+        return answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "<not text>";
+    }
+    std::string Names() { return BstrToUtf8(Call("FactNames").value.bstrVal); }
+};
+
+TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
+    const std::string iptc = IptcDataSetBytes(1, 90, "\x1b%G") + IptcDataSetBytes(2, 5, "Caf\xc3\xa9") +
+                             IptcDataSetBytes(2, 80, "Ren\xc3\xa9");
+    const std::string text =
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%Title: Caf\xe9\n%%For: Ann\n%%LanguageLevel: 2\n"
+        "%%BoundingBox: (atend)\n%%DocumentFonts: (atend)\n" +
+        PhotoshopBlock(ImageResource(1028, iptc)) +
+        "\n%%EndComments\n"
+        "<x:xmpmeta><dc:title><rdf:Alt><rdf:li>Poster</rdf:li></rdf:Alt></dc:title>"
+        "<xmp:Rating>3</xmp:Rating></x:xmpmeta>\n" +
+        CodeLines() + "%%Trailer\n%%BoundingBox: 0 0 72 144\n%%DocumentFonts: Helvetica\n%%+ Symbol\n%%EOF\n";
+    const std::string path = files.Write("facts.eps", text);
+    ASSERT_EQ(TestAndAttach(path, text).hr, S_OK);
+    EXPECT_EQ(Names(),
+              "Title\nFor\nLanguageLevel\nBoundingBox\nTrailerFonts\nXmpTitle\nXmpRating\nIptcObjectName\n"
+              "IptcByline");
+    EXPECT_EQ(Fact("Title"), "Caf\xc3\xa9");
+    EXPECT_EQ(Fact("BoundingBox"), "0 0 72 144");
+    EXPECT_EQ(Fact("TrailerFonts"), "Helvetica\nSymbol");
+    EXPECT_EQ(Fact("XmpTitle"), "Poster");
+    EXPECT_EQ(Fact("IptcObjectName"), "Caf\xc3\xa9");
+    EXPECT_EQ(Fact("IptcByline"), "Ren\xc3\xa9");
+    EXPECT_EQ(Fact("NoSuchFact"), "");
+    // The catalogue answers stay as they were.
+    EXPECT_EQ(Property("Fonts"), "atend");
+    EXPECT_FLOAT_EQ(Call("InfoGetWidth").Float(), 0);
+
+    // The next attach forgets the last file's facts.
+    const std::string plain = EpsText("%%Title: second");
+    ASSERT_EQ(TestAndAttach(files.Write("plain.eps", plain), plain).hr, S_OK);
+    EXPECT_EQ(Names(), "Title");
+}
+
+TEST_F(FactsTest, CorpusFiles) {
+    if (!std::filesystem::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+    const std::string exiftool = kCorpus + "/exiftool/PostScript.eps";
+    ASSERT_EQ(TestAndAttach(exiftool, ReadFile(exiftool)).hr, S_OK);
+    EXPECT_EQ(Fact("Title"), "c.eps");
+    EXPECT_EQ(Fact("CreationDate"), "7/18/05 2:33 PM");
+    EXPECT_EQ(Fact("IptcObjectName"), "Test IPTC picture");
+    EXPECT_EQ(Fact("IptcByline"), "Phil Harvey");
+    EXPECT_EQ(Fact("XmpTitle"), "Test IPTC picture");
+    EXPECT_EQ(Fact("XmpDescription"), "A witty caption");
+
+    const std::string gnuplot = kCorpus + "/pillow/zero_bb_trailer.eps";
+    ASSERT_EQ(TestAndAttach(gnuplot, ReadFile(gnuplot)).hr, S_OK);
+    EXPECT_EQ(Fact("BoundingBox"), "0 0 460 352");
+    EXPECT_EQ(Fact("TrailerFonts"), "Helvetica");
+}
+
+}  // namespace
+}  // namespace aldra
