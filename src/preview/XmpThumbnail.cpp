@@ -89,6 +89,7 @@ bool IsBlank(uint8_t c) {
 struct Base64Walk {
     uint8_t closing = '<';
     uint8_t* out = nullptr;  // null while only counting
+    uint32_t capacity = 0;   // the bytes `out` holds
     uint32_t produced = 0;
     uint32_t accumulator = 0;
     int bits = 0;
@@ -125,6 +126,8 @@ bool TakeValueByte(Base64Walk* w, uint8_t c) {
     if (w->bits < 8) return true;
     w->bits -= 8;
     if (w->produced >= kMostXmpThumbnailBytes) return false;
+    // The second pass may meet more than the first counted when the file changed in between.
+    if (w->out != nullptr && w->produced >= w->capacity) return false;
     if (w->out != nullptr) w->out[w->produced] = static_cast<uint8_t>(w->accumulator >> w->bits);
     ++w->produced;
     return true;
@@ -148,12 +151,12 @@ Status WalkValue(EpsReader* eps, Base64Walk* walk) {
     return kOk;
 }
 
-// Counts first, then decodes into a block of exactly that size.
-Status DecodeValue(EpsReader* eps, uint8_t closing, BlockPtr* jpeg, uint32_t* length) {
-    const uint64_t begin = EpsTell(eps);
+// Counts first, then decodes into a block of exactly that size; `walk` makes one pass over the value.
+template <typename Walk>
+Status CountThenDecode(uint8_t closing, Walk walk, BlockPtr* jpeg, uint32_t* length) {
     Base64Walk count;
     count.closing = closing;
-    Status status = WalkValue(eps, &count);
+    Status status = walk(&count);
     if (status != kOk) return status;
     if (count.produced == 0) return kErrFormat;
     status = AllocBlockForOverwrite(count.produced, jpeg);
@@ -161,11 +164,22 @@ Status DecodeValue(EpsReader* eps, uint8_t closing, BlockPtr* jpeg, uint32_t* le
     Base64Walk fill;
     fill.closing = closing;
     fill.out = jpeg->get();
-    status = EpsSeek(eps, begin);
-    if (status == kOk) status = WalkValue(eps, &fill);
+    fill.capacity = count.produced;
+    status = walk(&fill);
     if (status == kOk && fill.produced != count.produced) status = kErrFormat;
     *length = fill.produced;
     return status;
+}
+
+Status DecodeValue(EpsReader* eps, uint8_t closing, BlockPtr* jpeg, uint32_t* length) {
+    const uint64_t begin = EpsTell(eps);
+    return CountThenDecode(
+        closing,
+        [&](Base64Walk* walk) {
+            Status status = EpsSeek(eps, begin);
+            return status == kOk ? WalkValue(eps, walk) : status;
+        },
+        jpeg, length);
 }
 
 // The walk over a value held in memory; 2020 where the file walk would meet the end of the file.
@@ -177,19 +191,8 @@ Status WalkValueBytes(std::string_view rest, Base64Walk* walk) {
 }
 
 Status DecodeValueBytes(std::string_view rest, uint8_t closing, BlockPtr* jpeg, uint32_t* length) {
-    Base64Walk count;
-    count.closing = closing;
-    Status status = WalkValueBytes(rest, &count);
-    if (status != kOk) return status;
-    if (count.produced == 0) return kErrFormat;
-    status = AllocBlockForOverwrite(count.produced, jpeg);
-    if (status != kOk) return status;
-    Base64Walk fill;
-    fill.closing = closing;
-    fill.out = jpeg->get();
-    status = WalkValueBytes(rest, &fill);
-    *length = fill.produced;
-    return status;
+    return CountThenDecode(
+        closing, [&](Base64Walk* walk) { return WalkValueBytes(rest, walk); }, jpeg, length);
 }
 
 }  // namespace
