@@ -18,8 +18,10 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 export ALDRA_REGISTRY_DIR=$work/registry
-# In the sanitizer build the leak checker runs in aldra-eps too.
-export LSAN_OPTIONS=suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp
+# In the sanitizer build the leak checker would stop every thread of aldra-eps at exit, and with the
+# X connection's threads still winding down its tracer can itself crash, failing a run in which nothing
+# leaked. The offscreen dialog tests check the same code for leaks; here only the keystrokes matter.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 mkdir -p "$ALDRA_REGISTRY_DIR" "$out"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 72 72' '%%DocumentFonts: Times-Roman' \
