@@ -1,5 +1,6 @@
 // What the render pass paints: each row is a drawing and the greys it must leave at a few pixels
 // of a 100 x 100 target (0 black, 255 white; -1 only checks that the pass succeeds).
+#include <filesystem>
 #include <vector>
 
 #include "illustrator/ArtColours.h"
@@ -147,27 +148,39 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
     }
 }
 
+// A placed file is drawn into its frame unless it is the drawing itself, by whatever name: that one
+// gets the crossed frame instead of waiting on its own lock. Pixel (60, 75) lies in the frame but
+// off the cross's diagonals.
 TEST(RenderPass, IncludedFilesAreDrawnIntoTheirFrameButNeverIntoThemselves) {
-    TempDir folder;
-    const std::string placed = folder.Write("placed.ai", ArtworkFile(kWholePage));
-    const std::string frame = "0.5 0 0 0.5 50 0 0 0 100 100 (p) `\n";
-    Drawing d(ArtworkFile(frame + "%%IncludeFile: " + placed + ")\n"), 100, 100);
-    ASSERT_EQ(d.status, kOk);
-    EXPECT_EQ(d.Grey(75, 75), 0);
-    EXPECT_EQ(d.Grey(25, 75), 255);
-    // A file that includes itself gets the crossed frame instead of waiting on its own lock.
-    const std::string self = folder.File("self.ai");
-    folder.Write("self.ai", ArtworkFile(frame + "%%IncludeFile: " + self + ")\n"));
-    TargetRaster target{};
-    ASSERT_EQ(CreateTargetRaster(8, 100, 100, &target), kOk);
-    EpsReader eps;
-    ASSERT_EQ(OpenEps(self.c_str(), &eps), kOk);
-    Rect all{0, 0, 100, 100};
-    EXPECT_EQ(RenderIllustratorArt(&eps, &target, &all), kOk);
-    CloseEps(&eps);
-    const RasterImage& r = target.raster;
-    EXPECT_EQ(r.pixels[(r.height - 1 - 75) * r.rowBytes + 75], 255);  // on the diagonal, black
-    DestroyTargetRaster(&target);
+    TempDir folder, other;
+    const std::string self = folder.Write("art.ai", ""), link = folder.File("link.ai");
+    std::filesystem::create_hard_link(self, link);
+    const struct {
+        const char* name;
+        std::string placed;
+        int grey;
+    } cases[] = {
+        {"another file of the same name", other.Write("art.ai", ArtworkFile(kWholePage)), 0},
+        {"the drawing itself", self, 255},
+        {"the drawing under another name", link, 255},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.Write("art.ai",
+                     ArtworkFile("0.5 0 0 0.5 50 0 0 0 100 100 (p) `\n%%IncludeFile: " + c.placed + ")\n"));
+        TargetRaster target{};
+        ASSERT_EQ(CreateTargetRaster(8, 100, 100, &target), kOk);
+        EpsReader eps;
+        ASSERT_EQ(OpenEps(self.c_str(), &eps), kOk);
+        Rect all{0, 0, 100, 100};
+        EXPECT_EQ(RenderIllustratorArt(&eps, &target, &all), kOk);
+        CloseEps(&eps);
+        auto ink = [&](int x, int y) { return target.raster.pixels[(99 - y) * target.raster.rowBytes + x]; };
+        EXPECT_EQ(ink(60, 75), 255 - c.grey);
+        EXPECT_EQ(ink(75, 75), 255);  // on the diagonal, black either way
+        EXPECT_EQ(ink(25, 75), 0);
+        DestroyTargetRaster(&target);
+    }
 }
 
 }  // namespace
