@@ -3,8 +3,6 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <chrono>
-
 #include "fixtures/Pdf.h"
 #include "pdf/IllustratorPdf.h"
 #include "pdf/PdfLimits.h"
@@ -117,7 +115,8 @@ TEST_F(IllustratorPdfTest, IllustratorDrawingsByCreatorOrPrivateData) {
     }
 }
 
-// Every damaged or hostile file ends with an answer, quickly, and nothing escapes the reader.
+// Every damaged or hostile file ends with an answer, within the test's time limit, and nothing
+// escapes the reader.
 TEST_F(IllustratorPdfTest, DamagedAndHostileFilesAnswerCleanly) {
     PdfContent plain;
     plain.xmp = IllustratorXmp({});
@@ -152,11 +151,9 @@ TEST_F(IllustratorPdfTest, DamagedAndHostileFilesAnswerCleanly) {
     };
     for (const Row& row : rows) {
         IllustratorPdf pdf;
-        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Read(row.bytes, &pdf), row.status) << row.name;
         EXPECT_EQ(pdf.hasPageSize, row.pageSize) << row.name;
         EXPECT_LE(pdf.xmp.size(), kMostXmpPacketBytes) << row.name;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << row.name;
     }
 }
 

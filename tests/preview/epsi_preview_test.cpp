@@ -3,7 +3,6 @@
 // hands them over.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "CaptureSink.h"
@@ -102,11 +101,9 @@ TEST(EpsiPreview, ClaimsTheFileCannotHoldAndUnreadableParametersAreRefusedBefore
         "%!PS-Adobe-3.0 EPSF-3.0\n" + codeLines + EpsiPreviewSection(picture),  // behind 21 lines of code
     };
     for (const std::string& file : refused) {
-        const auto start = std::chrono::steady_clock::now();
         CaptureSink cap;
         EXPECT_EQ(Decode(file, &cap), kErrFormat) << file.substr(0, 80);
         EXPECT_EQ(cap.calls, 0);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     }
     // Rows claimed beyond the data present, though the file could hold them: the bands that are
     // complete are handed over, then the decoder gives up.

