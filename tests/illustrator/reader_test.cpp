@@ -94,17 +94,6 @@ TEST_F(Tokens, OperandsAndOperatorsOfALine) {
     }
 }
 
-TEST_F(Tokens, OutsideTheArtworkOnlyCommentsAreRead) {
-    state.setupEnded = false;
-    std::string operators;
-    EXPECT_EQ(Read("0 0 m userdict", &operators), kOk);
-    EXPECT_EQ(Read("%%EndSetup", &operators), kOk);
-    EXPECT_EQ(Read("0 0 m", &operators), kOk);
-    EXPECT_EQ(Read("%%PageTrailer", &operators), kOk);
-    EXPECT_EQ(Read("1 1 l", &operators), kOk);
-    EXPECT_EQ(operators, "m");
-}
-
 TEST(Curves, ControlPointsOnTheChordFlattenToOneSegment) {
     TargetRaster target{};
     ASSERT_EQ(CreateTargetRaster(8, 100, 100, &target), kOk);
