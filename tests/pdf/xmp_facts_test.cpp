@@ -44,6 +44,7 @@ TEST(XmpFacts, ReferencesBlanksAndDamage) {
          "<xmp:CreatorTool>a &bogus; &#0; b</xmp:CreatorTool>",
          "a &bogus;  b",
          {}},
+        {"blanks between the name and its value", "<rdf:Description xmp:CreatorTool\t\r='A'/>", "A", {}},
         {"a longer name is another property", "<xmp:CreatorToolkit>x</xmp:CreatorToolkit>", "", {}},
         {"a value that never ends", "<xmp:CreatorTool>Adobe", "", {}},
         {"an attribute that never ends", "<rdf:Description xmp:CreatorTool=\"Adobe", "", {}},
