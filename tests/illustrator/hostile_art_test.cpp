@@ -280,8 +280,9 @@ TEST_P(HostileArt, EndsWithAResultInBothPasses) {
     EXPECT_TRUE(row.results.count(drawn)) << "drawing answered " << ::testing::PrintToString(drawn);
     // Ink at pixel (10, 90) of the 8-bit target, whose rows lie bottom up: the square is there.
     const RasterImage& r = target.raster;
-    if (row.square)
+    if (row.square) {
         EXPECT_EQ(r.pixels[(r.height - 1 - 90) * r.rowBytes + 10], 255) << "the square is not there";
+    }
     DestroyTargetRaster(&target);
 
     constexpr int32_t kMaxText = 4000;
