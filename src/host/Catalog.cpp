@@ -215,7 +215,8 @@ std::string Duration(double seconds) {
             } else {
                 ThumbnailOutcome outcome =
                     ThumbnailPng(*control, record.facts, job.thumbnailSize, scratch, &record.thumbnail);
-                if (outcome.result == ThumbnailResult::Failed) record.thumbnailError = outcome.message;
+                // Why there is none is worth keeping: a file without a preview differs from a failure.
+                if (outcome.result != ThumbnailResult::Written) record.thumbnailError = outcome.message;
             }
             control->Call("DetachFile");
         }
@@ -276,7 +277,7 @@ class Run {
     Clock::time_point start_, lastCommit_, lastProgress_;
     // The tallies of the summary.
     size_t accepted_ = 0, other_ = 0, unchanged_ = 0, removed_ = 0, thumbnails_ = 0;
-    std::map<std::string, size_t> refused_, failed_;
+    std::map<std::string, size_t> refused_, failed_, withoutThumbnail_;
     size_t troubles_ = 0;  // folders and paths the walk could not take in
 };
 
@@ -360,7 +361,11 @@ void Run::Finish(int job, FileRecord record) {
     switch (f.status) {
         case FileStatus::Accepted:
             ++accepted_;
-            if (!record.thumbnail.empty()) ++thumbnails_;
+            if (!record.thumbnail.empty())
+                ++thumbnails_;
+            else if (options_.thumbnailSize > 0)
+                ++withoutThumbnail_[record.thumbnailError.empty() ? "no reason given"
+                                                                  : record.thumbnailError];
             Log("accepted", f.path,
                 record.thumbnailError.empty() ? "" : "thumbnail: " + record.thumbnailError);
             break;
@@ -447,6 +452,8 @@ void Run::Summary(double seconds, bool interrupted) {
                 done_, work_.size(), seconds, seconds > 0 ? static_cast<double>(done_) / seconds : 0.0,
                 TerminalText(options_.database).c_str());
     std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
+    for (const auto& [reason, count] : withoutThumbnail_)
+        std::printf("    %6zu  without a thumbnail: %s\n", count, TerminalText(reason).c_str());
     std::printf("  refused    %zu\n", refused);
     for (const auto& [reason, count] : refused_)
         std::printf("    %6zu  %s\n", count, TerminalText(reason).c_str());
