@@ -2,6 +2,7 @@
 // file went, which plates belong to which DCS image, what pruning removes, and what a catalogue of
 // an older release keeps when it is upgraded.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +147,73 @@ TEST_F(CatalogRows, PruneRemovesOnlyVanishedFilesUnderTheFoldersNamed) {
     fs::remove_all(other);
     EXPECT_EQ(host.Run({"catalog", "--prune", other + "/", "--db", db}).exitCode, 0);
     EXPECT_EQ(Rows(), "pictures/kept.eps\npictures/locked/hidden.eps");
+}
+
+// The catalogue as the release before this one wrote it.
+constexpr const char* kSchema3 = R"sql(
+CREATE TABLE files (path TEXT PRIMARY KEY NOT NULL, size INTEGER NOT NULL, mtime_ns INTEGER NOT NULL,
+    status TEXT NOT NULL CHECK (status IN ('accepted', 'refused', 'other', 'failed')), error_code INTEGER,
+    error_message TEXT, format TEXT, default_extension TEXT, width REAL, height REAL, h_resolution REAL,
+    v_resolution REAL, kind INTEGER, creating_software TEXT, mac_type TEXT, mac_signature TEXT, image_name TEXT,
+    user TEXT, categories TEXT, notes TEXT, postscript_version TEXT, epsf_version TEXT, epsf_type INTEGER,
+    fonts TEXT, colors TEXT, links TEXT, opi_system INTEGER, opi_hires_file_name TEXT,
+    thumbnail_size INTEGER NOT NULL DEFAULT 0, thumbnail BLOB, thumbnail_error TEXT, catalogued_at INTEGER NOT NULL,
+    retry INTEGER NOT NULL DEFAULT 0, document_facts TEXT);
+CREATE INDEX files_status ON files(status);
+PRAGMA user_version = 3;
+)sql";
+
+// A catalogue of the last release is upgraded in place by the next run: every row keeps its facts, lists,
+// thumbnail and state, and no unchanged file is read again.
+TEST_F(CatalogRows, ACatalogueOfTheLastReleaseIsMigratedWithNothingLost) {
+    std::string a = Plain("a.eps"), b = Plain("b.eps", "%%Creator: b\n");
+    auto stamp = [](const std::string& path) {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return std::to_string(info.st_size) + ", " +
+               std::to_string(info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec);
+    };
+    std::string rows =
+        "INSERT INTO files (path, size, mtime_ns, status, format, width, creating_software, user, "
+        "categories, "
+        "fonts, colors, links, epsf_type, thumbnail_size, thumbnail, catalogued_at, document_facts) VALUES "
+        "('" +
+        a + "', " + stamp(a) +
+        ", 'accepted', 'EPS', 2.0, 'Illustrator', 'me', 'red' || char(13) || 'blue', 'Helvetica' || char(10) "
+        "|| "
+        "'Times-Roman', 'Black' || char(10), 'logo.tif', 1, 256, x'89504E47', 1700000000, "
+        "'{\"Title\":\"A\"}');"
+        "INSERT INTO files (path, size, mtime_ns, status, error_code, error_message, thumbnail_size, "
+        "thumbnail_error, catalogued_at) VALUES ('" +
+        b + "', " + stamp(b) +
+        ", 'refused', 2, 'a plate', 256, NULL, 1700000001);"
+        "INSERT INTO files (path, size, mtime_ns, status, error_code, error_message, retry, catalogued_at) "
+        "VALUES ('/elsewhere/c.eps', 1, 2, 'failed', 2000, 'timed out', 1, 1700000002);";
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(handle, (kSchema3 + rows).c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(handle);
+    sqlite3_close(handle);
+
+    ProgramResult r = host.Run(Catalog());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Read 0 of 0 files"), std::string::npos) << r.out;
+    EXPECT_EQ(Query(db, "PRAGMA user_version"), "4");
+    EXPECT_EQ(
+        Query(
+            db,
+            "SELECT replace(f.path, '" + folder +
+                "/', ''), status, error_message, width, creating_software, user_name, epsf_type, "
+                "retry, first_catalogued_at, catalogued_at, document_facts, replace(keywords, char(10), "
+                "'+'), replace(fonts, char(10), '+'), colors, placed_files, f.device <> 0, f.head_hash <> 0 "
+                "FROM files f JOIN file_lists l ON l.file_id = f.id ORDER BY f.path"),
+        "/elsewhere/c.eps|failed|timed "
+        "out|NULL|NULL|NULL|NULL|1|1700000002|1700000002|NULL|NULL|NULL|NULL|NULL|0|0\n"
+        "a.eps|accepted|NULL|2.0|Illustrator|me|1|0|1700000000|1700000000|{\"Title\":\"A\"}|red+blue|"
+        "Helvetica+Times-Roman|Black|logo.tif|1|1\n"
+        "b.eps|refused|a plate|NULL|NULL|NULL|NULL|0|1700000001|1700000001|NULL|NULL|NULL|NULL|NULL|1|1");
+    EXPECT_EQ(Query(db, "SELECT size, hex(png) FROM thumbnails"), "256|89504E47");
+    EXPECT_EQ(Query(db, "PRAGMA foreign_key_check"), "");
 }
 
 }  // namespace
