@@ -25,6 +25,7 @@
 #include "host/InputPath.h"
 #include "host/ModulePath.h"
 #include "host/Output.h"
+#include "host/Questions.h"
 #include "host/RegistrationRecord.h"
 #include "host/Report.h"
 #include "host/Settings.h"
@@ -495,6 +496,16 @@ const std::vector<Command>& Commands() {
          {"--db", "--thumb-size", "--jobs", "--timeout"},
          {"--quiet", "--prune"},
          RunCatalogCommand},
+        {"query",
+         "query [--db FILE] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
+         "Asks the catalogue (default catalog.sqlite) for the files that use a font, carry a keyword\n"
+         "(any case), come from a creator (part of the name, any case), changed since DATE (2024-05-01,\n"
+         "'2024-05-01 13:30' local time, or @SECONDS) or have no thumbnail (with the reason after a\n"
+         "tab); questions asked together must all hold. Prints one path a line. Exit status 1 when no\n"
+         "file answers, 2 when the catalogue cannot be read.",
+         {"--db", "--font", "--keyword", "--creator", "--since"},
+         {"--no-preview"},
+         RunQuery},
         {"settings",
          "settings [NAME [VALUE]]",
          "Shows the filter's settings, one of them, or sets one. Flags take 0 or 1; ANPA_SETTINGS is\n"

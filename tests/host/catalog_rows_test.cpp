@@ -1,12 +1,14 @@
 // What a catalogue keeps about its files beyond their facts: why a file has no thumbnail, where a moved
-// file went, which plates belong to which DCS image, what pruning removes, and what a catalogue of
-// an older release keeps when it is upgraded.
+// file went, which plates belong to which DCS image, what pruning removes, what a catalogue of an older
+// release keeps when it is upgraded, and how it answers the questions people ask it.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "fixtures/Eps.h"
 #include "fixtures/Tiff.h"
@@ -214,6 +216,95 @@ TEST_F(CatalogRows, ACatalogueOfTheLastReleaseIsMigratedWithNothingLost) {
         "b.eps|refused|a plate|NULL|NULL|NULL|NULL|0|1700000001|1700000001|NULL|NULL|NULL|NULL|NULL|1|1");
     EXPECT_EQ(Query(db, "SELECT size, hex(png) FROM thumbnails"), "256|89504E47");
     EXPECT_EQ(Query(db, "PRAGMA foreign_key_check"), "");
+}
+
+std::string Relative(std::string text, const std::string& folder) {
+    for (size_t at; (at = text.find(folder + "/")) != std::string::npos;) text.erase(at, folder.size() + 1);
+    return text;
+}
+
+void SetTime(const std::string& path, time_t seconds) {
+    timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+TEST_F(CatalogRows, QueryAnswersEachQuestionAloneAndTogether) {
+    SetTime(Plain("fonts.eps",
+                  "%%Creator: Adobe Illustrator(R) 8.0\n%%DocumentFonts: Helvetica\n%%+ Times-Roman\n"),
+            978307200);  // 2001-01-01
+    Plain("keyword.eps", "%%Creator: Photo 100%\n" +
+                             PhotoshopBlock(ImageResource(1005, ResolutionInfo(72u << 16, 72u << 16)) +
+                                            ImageResource(1028, IptcDataSetBytes(2, 25, "Harbour"))));
+    WithPreview("preview.eps");
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    const struct {
+        std::vector<std::string> ask;
+        const char* answer;
+        int exitCode;
+    } cases[] = {
+        {{"--font", "Times-Roman"}, "fonts.eps\n", 0},
+        {{"--font", "times-roman"}, "", 1},  // a font's name is exact
+        {{"--keyword", "HARBOUR"}, "keyword.eps\n", 0},
+        {{"--creator", "illustrator"}, "fonts.eps\n", 0},
+        {{"--creator", "100%"}, "keyword.eps\n", 0},
+        {{"--creator", "Photo_1"}, "", 1},  // the creator's text is no pattern
+        {{"--since", "2020-01-01"}, "keyword.eps\npreview.eps\n", 0},
+        {{"--since", "@978307200"}, "fonts.eps\nkeyword.eps\npreview.eps\n", 0},
+        {{"--no-preview", "--font", "Helvetica"},
+         "fonts.eps\tthe filter has no thumbnail for this file\n",
+         0},
+        {{"--since", "2020-13-01"}, "", 2},
+        {{"--db", files.File("none.sqlite"), "--font", "Helvetica"}, "", 2},
+        {{}, "", 2},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"query", "--db", db};
+        args.insert(args.end(), c.ask.begin(), c.ask.end());
+        ProgramResult r = host.Run(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.ask.size() << r.err;
+        EXPECT_EQ(Relative(r.out, folder), c.answer) << (c.ask.empty() ? "" : c.ask[0] + " " + c.ask.back());
+    }
+}
+
+// The catalogue of the shared corpus answers each question with the files that SQL finds.
+TEST_F(CatalogRows, TheCorpusCatalogueAnswersEveryQuestion) {
+    const std::string corpus = ALDRA_CORPUS_DIR;
+    if (!fs::exists(corpus)) GTEST_SKIP() << "no corpus";
+    ASSERT_LE(host.Run({"catalog", corpus, "--db", db, "--jobs", "2"}).exitCode, 1);
+    auto first = [&](const std::string& sql) { return Query(db, sql + " LIMIT 1"); };
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--font", first("SELECT value FROM file_fonts GROUP BY value ORDER BY count(*) DESC, value")},
+         "SELECT DISTINCT f.path FROM files f JOIN file_fonts l ON l.file_id = f.id WHERE l.value = ?"},
+        {{"--keyword", first("SELECT value FROM file_keywords ORDER BY value")},
+         "SELECT DISTINCT f.path FROM files f JOIN file_keywords l ON l.file_id = f.id WHERE lower(l.value) "
+         "= lower(?)"},
+        {{"--creator",
+          first("SELECT creating_software FROM files WHERE creating_software <> '' GROUP BY 1 ORDER BY "
+                "count(*) DESC, 1")},
+         "SELECT path FROM files WHERE instr(lower(creating_software), lower(?)) > 0"},
+        {{"--no-preview"}, "SELECT path FROM files_without_thumbnail"},
+        {{"--since", "@" + first("SELECT max(mtime_ns) / 1000000000 FROM files")},
+         "SELECT path FROM files WHERE mtime_ns >= 1000000000 * ?"},
+    };
+    for (const auto& [ask, sql] : cases) {
+        std::string value = ask.size() > 1 ? ask[1] : "";
+        ASSERT_FALSE(ask.size() > 1 && value.empty()) << ask[0] << ": the corpus has no such value";
+        std::string quoted = "'";
+        for (char c : value.substr(value.rfind('@', 0) == 0 ? 1 : 0))
+            quoted += c == '\'' ? "''" : std::string(1, c);
+        quoted += "'";
+        std::string expected = Query(
+            db, sql.substr(0, sql.find('?')) + quoted + sql.substr(sql.find('?') + 1) + " ORDER BY path");
+        std::vector<std::string> args = {"query", "--db", db};
+        args.insert(args.end(), ask.begin(), ask.end());
+        ProgramResult r = host.Run(args);
+        EXPECT_EQ(r.exitCode, 0) << ask[0] << r.err;
+        std::string paths;
+        std::istringstream lines(r.out);
+        for (std::string line; std::getline(lines, line);)
+            paths += (paths.empty() ? "" : "\n") + line.substr(0, line.find('\t'));
+        EXPECT_EQ(paths, expected) << ask[0];
+    }
 }
 
 }  // namespace
