@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "aldra/DispIds.h"
 #include "aldra/Picture.h"
 
 namespace aldra::host {
@@ -35,9 +37,43 @@ IPicture* PictureOf(const Answer& answer) {
     return picture;
 }
 
+// A fact of the attached file as a positive number; 0 when the filter does not know it.
+uint32_t PositiveFact(FilterControl& control, const char* name) {
+    std::string text = control.Call("GetFact", {StringArg(name)}).Text();
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || value > 1000000) return 0;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    return value;
+}
+
+// The box that keeps the picture `answer` drew within the pixels of the preview it came from, or
+// `size` when it is within them already (or came from artwork, which has no pixels of its own).
+int BoxWithinPreview(FilterControl& control, const Answer& answer, int size) {
+    uint32_t ownWidth = PositiveFact(control, kFactPreviewPixelWidth);
+    uint32_t ownHeight = PositiveFact(control, kFactPreviewPixelHeight);
+    IPicture* picture = ownWidth > 0 && ownHeight > 0 ? PictureOf(answer) : nullptr;
+    if (picture == nullptr) return size;
+    RgbImage drawn;
+    uint32_t status = picture->ReadRgbRows(&drawn);
+    picture->Release();
+    if (status != 0 || drawn.width == 0 || drawn.height == 0 ||
+        (drawn.width <= ownWidth && drawn.height <= ownHeight))
+        return size;
+    double scale =
+        std::min(static_cast<double>(ownWidth) / drawn.width, static_cast<double>(ownHeight) / drawn.height);
+    return std::max(1, static_cast<int>(size * scale));
+}
+
 ThumbnailOutcome SavePicture(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
-                             const std::string& path, bool png) {
-    Answer answer = control.Call("GetThumbnail", {LongArg(size), LongArg(size), BoolArg(preferStored)});
+                             const std::string& path, bool png, bool upscale) {
+    auto draw = [&](int box) {
+        return control.Call("GetThumbnail", {LongArg(box), LongArg(box), BoolArg(preferStored)});
+    };
+    Answer first = draw(size);
+    int within = !upscale && first.ok() ? BoxWithinPreview(control, first, size) : size;
+    Answer answer = within < size ? draw(within) : std::move(first);
     if (!answer.ok()) {
         return {ThumbnailResult::Failed, answer.description.empty()
                                              ? std::string("the filter could not make a thumbnail")
@@ -100,8 +136,8 @@ std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const 
 }
 
 ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
-                                const std::string& path, bool png) {
-    return SavePicture(control, facts, size, preferStored, path, png);
+                                const std::string& path, bool png, bool upscale) {
+    return SavePicture(control, facts, size, preferStored, path, png, upscale);
 }
 
 ThumbnailOutcome WritePicturePng(FilterControl& control, int width, int height, const std::string& path) {
@@ -122,7 +158,7 @@ ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, in
     bytes->clear();
     std::string temporary = scratchDir + "/thumbnail.png";
     ::unlink(temporary.c_str());
-    ThumbnailOutcome outcome = SavePicture(control, facts, size, true, temporary, true);
+    ThumbnailOutcome outcome = SavePicture(control, facts, size, true, temporary, true, true);
     if (outcome.result == ThumbnailResult::Written) {
         std::ifstream in(temporary, std::ios::binary);
         std::stringstream content;

@@ -22,9 +22,11 @@
 #include "host/Arguments.h"
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
+#include "host/InfoCommand.h"
 #include "host/InputPath.h"
 #include "host/ModulePath.h"
 #include "host/Output.h"
+#include "host/PictureFormat.h"
 #include "host/RegistrationRecord.h"
 #include "host/Report.h"
 #include "host/Settings.h"
@@ -181,25 +183,8 @@ int RunFormats(const std::vector<std::string>&, const std::map<std::string, std:
     return kExitOk;
 }
 
-int RunInfo(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
-    if (args.empty()) return Error("info: no file given (see aldra-eps info --help)"), kExitUsage;
-    std::unique_ptr<FilterSet> filters = OpenFilters();
-    if (!filters) return kExitUsage;
-    bool json = options.count("--json") > 0;
-    int status = kExitOk;
-    bool first = true;
-    for (const std::string& path : args) {
-        FileFacts facts = ReadFileFacts(*filters, path, false, nullptr, true);
-        if (json) {
-            std::printf("%s\n", FactsJson(facts).c_str());
-        } else {
-            std::printf("%s%s", first ? "" : "\n", FactsText(facts).c_str());
-        }
-        std::fflush(stdout);
-        first = false;
-        if (facts.status != FileStatus::Accepted) status = std::max(status, ReportFileProblem(facts));
-    }
-    return status;
+int RunInfoCommand(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
+    return RunInfo(args, options, {OpenFilters, Error});
 }
 
 // Without a display the filter answers as for a sheet the user cancelled, so the host says why first.
@@ -369,8 +354,14 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     bool force = options.count("--force") > 0;
     if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
         return Error(refusal), kExitUsage;
-    // File managers name their output without an extension; those get the PNG they expect.
-    bool png = LowerExtension(out) != ".bmp";
+    // Standard output and names without an extension, as some file managers give, get the PNG
+    // thumbnail they expect.
+    PictureFormat format = PictureFormat::Png;
+    if (std::string refusal = out == kStandardOutput ? "" : FormatForName(out, true, &format);
+        !refusal.empty())
+        return Error("thumbnail: " + refusal), kExitUsage;
+    bool png = format == PictureFormat::Png;
+    bool upscale = options.count("--upscale") > 0;
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
@@ -378,7 +369,7 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
     ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
-        return WriteThumbnail(*control, facts, size, stored, path, png);
+        return WriteThumbnail(*control, facts, size, stored, path, png, upscale);
     });
     control->Call("DetachFile");
     return OutputStatus(outcome, file);
@@ -453,21 +444,29 @@ const std::vector<Command>& Commands() {
          {},
          RunFormats},
         {"info",
-         "info FILE... [--json]",
-         "Shows every fact the filter gives about each file. --json prints one JSON object a line.\n"
-         "Exit status 1 when a file is not for the filter or was refused, 2 when one cannot be read.",
-         {},
-         {"--json"},
-         RunInfo},
+         "info FILE|DIR... [-r|--recursive] [--ext LIST] [--json|--jsonl|--csv] [--raw] [-f|--fields LIST]",
+         "Shows every fact the filter gives about each file: as text, as one JSON array (--json), one\n"
+         "JSON object a line (--jsonl) or CSV (--csv). JSON gives sizes as numbers with their unit in the\n"
+         "name (width_in, width_pt), lists as arrays, kinds and OPI systems named beside their numbers;\n"
+         "--raw gives the getters' exact answers under their own names instead. -f chooses the fields\n"
+         "(FIELD,...). -r reads the files below folders whose extension is in LIST (default\n"
+         "eps,epsf,epsi,ai). A file that fails is reported once on stderr (and keeps its place, with\n"
+         "its error, in JSON and CSV). Exit status 1 when a file is not for the filter or was refused\n"
+         "or a folder could not be listed, 2 when a file cannot be read.",
+         {"--ext", "--fields"},
+         {"--json", "--jsonl", "--csv", "--raw", "--recursive"},
+         RunInfoCommand},
         {"thumbnail",
-         "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--force]",
-         "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG,\n"
-         "or the picture's bitmap when OUT ends in .bmp; OUT - writes the PNG to standard output. FILE\n"
-         "may be a file:// URI, as file managers pass it. Stored previews are preferred by default.\n"
-         "An existing OUT is replaced only with --force, and never when it is FILE itself or not a\n"
-         "regular file. Exit status 1 when the filter has no picture for the file.",
+         "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--upscale] [--force]",
+         "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG\n"
+         "when OUT ends in .png or has no extension, the picture's bitmap when it ends in .bmp; any other\n"
+         "name is refused. OUT - writes the PNG to standard output. FILE may be a file:// URI, as file\n"
+         "managers pass it. Stored previews are preferred by default. N is a maximum: a stored preview\n"
+         "smaller than N keeps its own pixels unless --upscale is given. An existing OUT is replaced\n"
+         "only with --force, and never when it is FILE itself or not a regular file. Exit status 1 when\n"
+         "the filter has no picture for the file.",
          {"--size", "--prefer"},
-         {"--force"},
+         {"--force", "--upscale"},
          RunThumbnail},
         {"convert",
          "convert FILE OUT [-s|--size WxH] [--format bmp|png] [--force]",
@@ -515,7 +514,8 @@ const std::vector<Command>& Commands() {
 
 // Short letters where people expect them: gdk-pixbuf thumbnailers pass `-s %s`.
 const std::vector<ShortOption>& ShortOptions() {
-    static const std::vector<ShortOption> shorts = {{'s', "--size"}, {'j', "--jobs"}, {'q', "--quiet"}};
+    static const std::vector<ShortOption> shorts = {
+        {'s', "--size"}, {'j', "--jobs"}, {'q', "--quiet"}, {'r', "--recursive"}, {'f', "--fields"}};
     return shorts;
 }
 

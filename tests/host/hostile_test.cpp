@@ -326,7 +326,7 @@ TEST_F(Confinement, ACompanionIsReadOnlyInTheFilesFolderAndBelowUnlessAllowed) {
         ASSERT_EQ(host.Run({"settings", "CCHiResAnywhere", anywhere}).exitCode, 0);
         std::string sample =
             files.Write("pictures/sample.eps", EpsText("%%CompFileName: " + written + "X\n"));
-        ProgramResult r = host.Run({"info", "--json", sample});
+        ProgramResult r = host.Run({"info", "--jsonl", "--raw", sample});
         EXPECT_NE(r.out.find(std::string("\"Categories\":\"") + keywords + "Color Central Sample File\""),
                   std::string::npos)
             << written << r.out;
@@ -340,12 +340,12 @@ TEST_F(Terminal, TextEscapesControlCharactersAndJsonKeepsEveryByte) {
     EXPECT_EQ(text.out.find_first_of("\x1b\x07"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("File: " + files.path() + "/ink\\x1b[2J.eps\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("CreatingSoftware: \\x1b]0;owned\\x07 ink\n"), std::string::npos) << text.out;
-    ProgramResult json = host.Run({"info", "--json", ink});
+    ProgramResult json = host.Run({"info", "--jsonl", "--raw", ink});
     EXPECT_NE(json.out.find("\"CreatingSoftware\":\"\\u001b]0;owned\\u0007 ink\""), std::string::npos)
         << json.out;
     // A name that is not UTF-8: escaped in messages, given byte for byte in JSON.
     std::string latin = files.Write("caf\xE9\x1b.eps", "");
-    ProgramResult refused = host.Run({"info", "--json", latin});
+    ProgramResult refused = host.Run({"info", "--jsonl", "--raw", latin});
     EXPECT_NE(refused.err.find("caf\\xe9\\x1b.eps: "), std::string::npos) << refused.err;
     std::string hex;
     for (unsigned char c : latin) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];

@@ -29,6 +29,8 @@ grep -q "@=\"$work/prefix/lib" "$ALDRA_REGISTRY_DIR/classes.reg" ||
   { echo "the second install replaced the first one's registration"; exit 1; }
 mv "$work/first-lib" "$work/prefix/lib"
 test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
+archives=$(find "$work/prefix" -name '*.a')
+[ -z "$archives" ] || { echo "static archives installed: $archives"; exit 1; }
 # The installed headers are the public folder and the COM vocabulary it uses, nothing of the filter's
 # insides.
 (cd "$work/prefix/include/aldra" && find . -name '*.h' | sort | tr '\n' ' ') >"$work/headers"
