@@ -256,9 +256,9 @@ int OutputStatus(const ThumbnailOutcome& outcome, const std::string& file) {
 
 // The file the filter's conversion wrote, or its refusal.
 ThumbnailOutcome ConvertBmp(FilterControl& control, int width, int height, const std::string& path) {
-    Answer answer = width > 0 ? control.Call("ConvertToSize", {StringArg(path), StringArg("BMP"),
+    Answer answer = width > 0 ? control.Call("ConvertToSize", {PathArg(path), StringArg("BMP"),
                                                                LongArg(width), LongArg(height)})
-                              : control.Call("ConvertTo", {StringArg(path), StringArg("BMP")});
+                              : control.Call("ConvertTo", {PathArg(path), StringArg("BMP")});
     struct stat info {};
     if (answer.hr == DISP_E_EXCEPTION)
         return {ThumbnailResult::NoPicture,
