@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -260,10 +261,14 @@ std::string ChooseFields(const std::string& list, bool raw, FieldChoice* choice)
                 found = &field;
         if (found != nullptr && raw && found->rawName == nullptr)
             return "the field '" + name + "' is not a getter's answer (--raw gives only those)";
+        // A field named twice is printed once: JSON keys must be unique.
         if (found != nullptr) {
-            choice->fields.push_back(found);
+            if (std::find(choice->fields.begin(), choice->fields.end(), found) == choice->fields.end())
+                choice->fields.push_back(found);
         } else if (const KnownFact* fact = FindFact(name)) {
-            choice->factNames.push_back(fact->name);
+            if (std::find(choice->factNames.begin(), choice->factNames.end(), fact->name) ==
+                choice->factNames.end())
+                choice->factNames.push_back(fact->name);
         } else {
             return "unknown field '" + name + "' (the fields are " + FieldNamesText(raw) + ")";
         }
@@ -317,10 +322,10 @@ std::string InfoCsvRow(const FileFacts& facts, const FieldChoice& choice, bool r
 
 std::string InfoText(const FileFacts& facts, const FieldChoice& choice) {
     auto text = [](const InfoValue& value) {
-        std::string out;
-        const std::vector<std::string>& lines =
-            value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
         if (value.type == InfoValue::Type::Number) return value.text;
+        std::string out;
+        const std::vector<std::string> lines =
+            value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
         for (const std::string& line : lines) out += (out.empty() ? "" : "\n    ") + TerminalText(line);
         return out;
     };

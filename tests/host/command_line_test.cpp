@@ -106,7 +106,7 @@ TEST_F(CommandLineTest, InfoPrintsRecordsInTheFormAskedFor) {
         int exitCode;
     };
     const Row rows[] = {
-        {{"info", "--json", "-f", "width_in,width_pt,kind_name,fonts,opi_system_name", "fonts.ai",
+        {{"info", "--json", "-f", "width_in,width_pt,Width,kind_name,fonts,opi_system_name", "fonts.ai",
           "missing.eps"},
          "[\n{\"file\":\"fonts.ai\",\"width_in\":1,\"width_pt\":72,\"kind_name\":\"one-bit\",\"fonts\":"
          "[\"Times-Roman\",\"Helvetica\"],\"opi_system_name\":\"none\"},\n{\"file\":\"missing.eps\","
