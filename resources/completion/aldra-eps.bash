@@ -16,7 +16,7 @@ _aldra_eps() {
     esac
     case $prev in
         --prefer) COMPREPLY=($(compgen -W "stored rendered" -- "$cur")); return ;;
-        --format) COMPREPLY=($(compgen -W "bmp png" -- "$cur")); return ;;
+        --format) COMPREPLY=($(compgen -W "bmp jpg png" -- "$cur")); return ;;
         --size | -s | --thumb-size | --jobs | -j | --timeout | --ext) return ;;
         --fields | -f)
             local fields="format default_extension width_in height_in width_pt height_pt h_resolution_ppi

@@ -12,16 +12,14 @@ std::string FormatForName(const std::string& out, bool bareIsPng, PictureFormat*
         *format = PictureFormat::Png;
         return {};
     }
-    if (extension == ".bmp") {
-        *format = PictureFormat::Bmp;
+    if (extension == ".bmp" || extension == ".jpg" || extension == ".jpeg") {
+        *format = extension == ".bmp" ? PictureFormat::Bmp : PictureFormat::Jpeg;
         return {};
     }
     std::string named = extension.empty() ? "a name without an extension" : "'" + extension + "'";
-    std::string why =
-        extension == ".jpg" || extension == ".jpeg" || extension == ".webp"
-            ? "this program writes no " + std::string(extension == ".webp" ? "WebP" : "JPEG") + " files"
-            : "the format of " + named + " is not one this program writes";
-    return out + ": " + why + "; name it .png or .bmp";
+    std::string why = extension == ".webp" ? "this program writes no WebP files (it has no WebP library)"
+                                           : "the format of " + named + " is not one this program writes";
+    return out + ": " + why + "; name it .png, .bmp or .jpg";
 }
 
 }  // namespace aldra::host

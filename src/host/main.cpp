@@ -272,9 +272,10 @@ ThumbnailOutcome ConvertBmp(FilterControl& control, int width, int height, const
     return {ThumbnailResult::Written, {}};
 }
 
-// A PNG conversion at the size the BMP conversion would have: that size is learnt from a BMP made
-// first, since the filter writes no other format itself.
-ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const std::string& path) {
+// A PNG or JPEG conversion at the size the BMP conversion would have: that size is learnt from a BMP
+// made first, since the filter writes no other format itself.
+ThumbnailOutcome ConvertOther(FilterControl& control, const FileFacts& facts, int width, int height,
+                              const std::string& path, PictureFormat format) {
     if (width == 0) {
         std::string probe = path + ".bmp";
         ThumbnailOutcome made = ConvertBmp(control, 0, 0, probe);
@@ -290,7 +291,7 @@ ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const
         height = std::abs(size[1]);
         if (width == 0 || height == 0) return {ThumbnailResult::Failed, "cannot read the conversion back"};
     }
-    return WritePicturePng(control, width, height, path);
+    return WritePicture(control, facts, width, height, path, format);
 }
 
 int RunConvert(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
@@ -310,12 +311,15 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     }
     // The format follows the name unless it is given; a name the program cannot write is refused
     // rather than filled with another format.
-    std::string format = "." + (options.count("--format") ? options.at("--format") : std::string());
-    if (format == ".") format = out == kStandardOutput ? ".png" : LowerExtension(out);
-    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (format != ".bmp" && format != ".png")
-        return Error("convert: cannot write '" + format.substr(1) +
-                     "' files; name OUT .bmp or .png, or give --format bmp|png"),
+    std::string extension = options.count("--format") ? "." + options.at("--format")
+                            : out == kStandardOutput  ? ".png"
+                                                      : LowerExtension(out);
+    PictureFormat format = PictureFormat::Png;
+    if (!FormatForName("x" + extension, false, &format).empty())
+        return Error("convert: " +
+                     (extension.empty() ? out + " has no extension"
+                                        : "cannot write '" + extension.substr(1) + "' files") +
+                     "; name OUT .bmp, .png or .jpg, or give --format bmp|png|jpg"),
                kExitUsage;
     bool force = options.count("--force") > 0;
     if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
@@ -327,8 +331,8 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
     ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
-        return format == ".png" ? ConvertPng(*control, width, height, path)
-                                : ConvertBmp(*control, width, height, path);
+        return format == PictureFormat::Bmp ? ConvertBmp(*control, width, height, path)
+                                            : ConvertOther(*control, facts, width, height, path, format);
     });
     control->Call("DetachFile");
     return OutputStatus(outcome, file);
@@ -360,7 +364,6 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     if (std::string refusal = out == kStandardOutput ? "" : FormatForName(out, true, &format);
         !refusal.empty())
         return Error("thumbnail: " + refusal), kExitUsage;
-    bool png = format == PictureFormat::Png;
     bool upscale = options.count("--upscale") > 0;
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
@@ -369,7 +372,7 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
     ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
-        return WriteThumbnail(*control, facts, size, stored, path, png, upscale);
+        return WriteThumbnail(*control, facts, size, stored, path, format, upscale);
     });
     control->Call("DetachFile");
     return OutputStatus(outcome, file);
@@ -459,8 +462,9 @@ const std::vector<Command>& Commands() {
         {"thumbnail",
          "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--upscale] [--force]",
          "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG\n"
-         "when OUT ends in .png or has no extension, the picture's bitmap when it ends in .bmp; any other\n"
-         "name is refused. OUT - writes the PNG to standard output. FILE may be a file:// URI, as file\n"
+         "when OUT ends in .png or has no extension, the picture's bitmap when it ends in .bmp, a JPEG\n"
+         "when it ends in .jpg or .jpeg; any other name is refused. OUT - writes the PNG to standard output. "
+         "FILE may be a file:// URI, as file\n"
          "managers pass it. Stored previews are preferred by default. N is a maximum: a stored preview\n"
          "smaller than N keeps its own pixels unless --upscale is given. An existing OUT is replaced\n"
          "only with --force, and never when it is FILE itself or not a regular file. Exit status 1 when\n"
@@ -469,8 +473,9 @@ const std::vector<Command>& Commands() {
          {"--force", "--upscale"},
          RunThumbnail},
         {"convert",
-         "convert FILE OUT [-s|--size WxH] [--format bmp|png] [--force]",
-         "Converts the file into a Windows bitmap or a PNG file, as OUT's extension or --format says, at\n"
+         "convert FILE OUT [-s|--size WxH] [--format bmp|png|jpg] [--force]",
+         "Converts the file into a Windows bitmap, a PNG or a JPEG file, as OUT's extension or --format "
+         "says, at\n"
          "the picture's own size or at WxH pixels. OUT - writes to standard output (PNG unless --format\n"
          "bmp); FILE may be a file:// URI. An existing OUT is replaced only with --force, and\n"
          "never when it is FILE itself or not a regular file.",

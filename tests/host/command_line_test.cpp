@@ -168,10 +168,11 @@ TEST_F(CommandLineTest, ThumbnailFormatFollowsTheNameAndSmallPreviewsStaySmall) 
         {{"thumbnail", "-s", "16", eps, "-"}, "16"},
         {{"thumbnail", "-s", "256", eps, "bare"}, "40"},
         {{"thumbnail", "-s", "256", eps, "small.BMP"}, "BM"},
-        {{"thumbnail", eps, "x.jpg"}, "x.jpg: this program writes no JPEG files; name it .png or .bmp"},
-        {{"thumbnail", eps, "x.webp"}, "x.webp: this program writes no WebP files; name it .png or .bmp"},
+        {{"thumbnail", "-s", "256", eps, "small.jpg"}, "\xFF\xD8"},
+        {{"thumbnail", eps, "x.webp"},
+         "x.webp: this program writes no WebP files (it has no WebP library); name it .png, .bmp or .jpg"},
         {{"thumbnail", eps, "x.txt"},
-         "x.txt: the format of '.txt' is not one this program writes; name it .png or .bmp"},
+         "x.txt: the format of '.txt' is not one this program writes; name it .png, .bmp or .jpg"},
     };
     for (const auto& [args, expected] : rows) {
         ProgramResult r = host.Run(args);

@@ -279,17 +279,18 @@ TEST_F(Overwrite, ConvertWritesTheFormatItsNameOrFormatSaysAndNoOther) {
         {"x.bmp", {}, "BM"},
         {"x.PNG", {}, "\x89PNG"},
         {"x.out", {"--format", "png"}, "\x89PNG"},
-        {"x.jpg", {}, ""}};
+        {"x.JPEG", {}, "\xFF\xD8\xFF"},
+        {"x.webp", {}, ""}};
     for (const auto& [name, extra, signature] : cases) {
         std::vector<std::string> args = {"convert", eps, files.File(name)};
         args.insert(args.end(), extra.begin(), extra.end());
         EXPECT_EQ(host.Run(args).exitCode, signature.empty() ? 2 : 0) << name;
         EXPECT_EQ(ReadWhole(files.File(name)).substr(0, signature.size()), signature) << name;
     }
-    EXPECT_FALSE(fs::exists(files.File("x.jpg")));
-    // The PNG is as wide as the bitmap (192 pixels: two inches at 96 per inch).
-    EXPECT_EQ(ReadWhole(files.File("x.PNG")).substr(16, 4) + ReadWhole(files.File("x.bmp")).substr(18, 2),
-              std::string("\0\0\0\xc0\xc0\0", 6));
+    EXPECT_FALSE(fs::exists(files.File("x.webp")));
+    // The PNG has the bitmap's size (192 x 96 pixels: two inches by one at 96 per inch).
+    EXPECT_EQ(ReadWhole(files.File("x.PNG")).substr(16, 8) + ReadWhole(files.File("x.bmp")).substr(18, 8),
+              std::string("\0\0\0\xc0\0\0\0\x60\xc0\0\0\0\x60\0\0\0", 16));
 }
 
 TEST_F(Overwrite, ScratchFoldersOfKilledRunsAreRemovedByTheNextRun) {
