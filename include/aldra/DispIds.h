@@ -45,4 +45,10 @@ enum FilterDispId : DISPID {
     kDispAboutBox = -552,
 };
 
+// Two facts the information interface adds once GetThumbnail has drawn a raster preview: that
+// preview's own width and height in pixels, as decimal text. A host that wants no preview blown up
+// asks for a box no larger than these.
+inline constexpr const char* kFactPreviewPixelWidth = "PreviewPixelWidth";
+inline constexpr const char* kFactPreviewPixelHeight = "PreviewPixelHeight";
+
 }  // namespace aldra

@@ -37,6 +37,7 @@ std::string TakeJoined(StringListPtr* list) {
 void CFilterCtrl::ClearAttachedFacts() {
     kind_ = 0;
     widthInches_ = heightInches_ = hResolution_ = vResolution_ = 0;
+    previewPixelWidth_ = previewPixelHeight_ = 0;
     ForgetAttachedComments();
     // A file the attach refuses has no facts to read.
     facts_.clear();

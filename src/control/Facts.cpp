@@ -57,12 +57,23 @@ const FactList& CFilterCtrl::DocumentFacts() {
     return facts_;
 }
 
+// The preview's own size joins the document's facts once a thumbnail has been drawn from it: a host
+// that asked for a larger box than the preview has learns it and may ask again at the preview's size.
+FactList CFilterCtrl::AllFacts() {
+    FactList facts = DocumentFacts();
+    if (previewPixelWidth_ > 0 && previewPixelHeight_ > 0) {
+        facts.emplace_back(kFactPreviewPixelWidth, std::to_string(previewPixelWidth_));
+        facts.emplace_back(kFactPreviewPixelHeight, std::to_string(previewPixelHeight_));
+    }
+    return facts;
+}
+
 std::string CFilterCtrl::FactNames() {
-    return FactNamesOf(DocumentFacts());
+    return FactNamesOf(AllFacts());
 }
 
 std::string CFilterCtrl::GetFact(const std::string& name) {
-    return FactValueOf(DocumentFacts(), name);
+    return FactValueOf(AllFacts(), name);
 }
 
 }  // namespace aldra

@@ -156,6 +156,7 @@ class CFilterCtrl : public IDispatch {
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);
     const FactList& DocumentFacts();
+    FactList AllFacts();
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }
     IDispatch* PictureFromPict(int32_t width, int32_t height);
@@ -181,6 +182,10 @@ class CFilterCtrl : public IDispatch {
     std::string filePath_;
     AttachedComments comments_;
     FactList facts_;
+    // The own pixel size of the raster preview the last thumbnail came from; 0 x 0 before one or
+    // for drawn artwork. Answered as facts once known.
+    uint32_t previewPixelWidth_ = 0;
+    uint32_t previewPixelHeight_ = 0;
     bool factsTaken_ = true;  // false from an attach until the first call that reads them
     ControlWindow window_{this};
 };

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "control/FilterCtrl.h"
-#include "mac/QuickTimeRoutines.h"
 #include "control/PdfFile.h"
+#include "mac/QuickTimeRoutines.h"
 #include "pdf/IllustratorPdf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Picture.h"
@@ -117,7 +117,11 @@ IDispatch* CFilterCtrl::GetThumbnail(int32_t width, int32_t height, bool useStor
         targetHeight <= INT32_MAX &&
         CreateTargetRaster(DepthForKind(kind_), static_cast<uint32_t>(targetWidth),
                            static_cast<uint32_t>(targetHeight), &target) == kOk) {
-        if (DrawFilePicture(filePath_, useStoredThumbnail, &target)) picture = PictureFromTarget(&target);
+        if (DrawFilePicture(filePath_, useStoredThumbnail, &target)) {
+            picture = PictureFromTarget(&target);
+            previewPixelWidth_ = target.sourceWidth;
+            previewPixelHeight_ = target.sourceHeight;
+        }
         DestroyTargetRaster(&target);
     }
     if (!useStoredThumbnail && !picture)

@@ -146,6 +146,10 @@ VARIANT StringArg(const std::string& utf8) {
     return MakeBstr(Utf8ToBstr(utf8));
 }
 
+VARIANT PathArg(const std::string& path) {
+    return MakeBstr(Utf8PathToBstr(path));
+}
+
 VARIANT BytesArg(const std::string& bytes) {
     VARIANT v;
     VariantInit(&v);
@@ -445,7 +449,7 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     }
     FilterControl* control = nullptr;
     for (FilterSet::Entry& entry : filters.entries()) {
-        Answer format = entry.control->Call("QuickTest", {StringArg(path), BytesArg(head)});
+        Answer format = entry.control->Call("QuickTest", {PathArg(path), BytesArg(head)});
         if (format.ok() && !format.Text().empty()) {
             control = entry.control.get();
             facts.format = format.Text();
@@ -462,7 +466,7 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
         return facts;
     }
 
-    Answer attached = control->Call("AttachFile", {StringArg(path)});
+    Answer attached = control->Call("AttachFile", {PathArg(path)});
     if (attached.hr == DISP_E_EXCEPTION) {
         facts.status = FileStatus::Refused;
         facts.errorCode = attached.code;

@@ -113,6 +113,7 @@ class FilterControl {
 };
 
 VARIANT StringArg(const std::string& utf8);  // a BSTR of the text's UTF-16 form
+VARIANT PathArg(const std::string& path);    // a file name, its bytes kept when they are not UTF-8
 VARIANT BytesArg(const std::string& bytes);  // a VT_UI1 SAFEARRAY
 VARIANT LongArg(int32_t value);
 VARIANT BoolArg(bool value);

@@ -48,14 +48,8 @@ bool IsUtf8(std::string_view s) {
 
 // The path's bytes, two hexadecimal digits each, for a path JSON cannot carry as text.
 std::string FileBytesField(const std::string& path) {
-    if (IsUtf8(path)) return {};
-    static const char* digits = "0123456789abcdef";
-    std::string out = ",\"FileBytes\":\"";
-    for (unsigned char c : path) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out + '"';
+    std::string hex = NonUtf8Hex(path);
+    return hex.empty() ? hex : ",\"FileBytes\":\"" + hex + '"';
 }
 
 void AppendEscape(unsigned char c, std::string* out) {
@@ -120,7 +114,8 @@ std::string JsonString(std::string_view utf8) {
         unsigned char c = static_cast<unsigned char>(utf8[i]);
         size_t length = Utf8SequenceLength(utf8, i);
         if (length == 0) {
-            out += "\\ufffd";
+            out += '\\';  // JSON's escape for the backslash of \xNN
+            AppendEscape(c, &out);
             ++i;
             continue;
         }
@@ -163,6 +158,17 @@ std::string JsonString(std::string_view utf8) {
         ++i;
     }
     out += '"';
+    return out;
+}
+
+std::string NonUtf8Hex(std::string_view bytes) {
+    if (IsUtf8(bytes)) return {};
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
     return out;
 }
 

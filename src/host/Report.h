@@ -7,11 +7,14 @@
 
 namespace aldra::host {
 
-// A JSON string literal for UTF-8 text: quotes, backslashes and control characters escaped; bytes that
-// are not valid UTF-8 become U+FFFD so the output always parses.
+// A JSON string literal for UTF-8 text: quotes, backslashes and control characters escaped; a byte
+// that is not part of valid UTF-8 is written as the text \xNN (a backslash escaped for JSON), as
+// TerminalText writes it, so the output always parses and no byte turns into U+FFFD.
 std::string JsonString(std::string_view utf8);
 // The shortest text that reads back as the same float; "0" for non-finite values.
 std::string JsonNumber(double value);
+// The bytes of a text that is not UTF-8, two lowercase hexadecimal digits each; "" for UTF-8 text.
+std::string NonUtf8Hex(std::string_view bytes);
 
 // Text as a terminal may safely show it: control characters (ESC, BEL, C1 controls and the like) and
 // bytes that are not UTF-8 become \x1b-style escapes, so a file's contents cannot drive the terminal.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/FilterHost.h"
+#include "host/PictureFormat.h"
 
 namespace aldra::host {
 
@@ -25,14 +26,17 @@ std::vector<ThumbnailText> FreedesktopText(const std::string& sourcePath, const 
 // The file:// URI of an absolute path, with everything but unreserved characters and '/' percent-encoded.
 std::string FileUri(const std::string& absolutePath);
 
-// Asks the control (attached to facts.path) for a `size` x `size` thumbnail and writes it as the new
-// file `path`. `png` chooses PNG (with the freedesktop chunks) over BMP.
+// Asks the control (attached to facts.path) for a thumbnail fitted into `size` x `size` and writes it
+// as the new file `path`: a PNG with the freedesktop chunks, a BMP or a JPEG. Without `upscale`
+// a raster preview smaller than the box keeps its own pixels: the box is a maximum, as freedesktop
+// thumbnail sizes are.
 ThumbnailOutcome WriteThumbnail(FilterControl& control, const FileFacts& facts, int size, bool preferStored,
-                                const std::string& path, bool png);
+                                const std::string& path, PictureFormat format, bool upscale);
 
-// The attached file's picture drawn (rendered sources first, as a conversion does) into a width x
-// height box, written as the new PNG file `path`.
-ThumbnailOutcome WritePicturePng(FilterControl& control, int width, int height, const std::string& path);
+// The attached file's picture drawn (rendered sources first, as a conversion does) at its proportions
+// as large as fits width x height pixels, written as the new PNG or JPEG file `path`.
+ThumbnailOutcome WritePicture(FilterControl& control, const FileFacts& facts, int width, int height,
+                              const std::string& path, PictureFormat format);
 
 // The same PNG as bytes, for the catalogue. An empty string with NoPicture when the filter has none.
 ThumbnailOutcome ThumbnailPng(FilterControl& control, const FileFacts& facts, int size,

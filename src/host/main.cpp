@@ -22,9 +22,11 @@
 #include "host/Arguments.h"
 #include "host/Catalog.h"
 #include "host/FilterHost.h"
+#include "host/InfoCommand.h"
 #include "host/InputPath.h"
 #include "host/ModulePath.h"
 #include "host/Output.h"
+#include "host/PictureFormat.h"
 #include "host/Questions.h"
 #include "host/RegistrationRecord.h"
 #include "host/Report.h"
@@ -182,25 +184,8 @@ int RunFormats(const std::vector<std::string>&, const std::map<std::string, std:
     return kExitOk;
 }
 
-int RunInfo(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
-    if (args.empty()) return Error("info: no file given (see aldra-eps info --help)"), kExitUsage;
-    std::unique_ptr<FilterSet> filters = OpenFilters();
-    if (!filters) return kExitUsage;
-    bool json = options.count("--json") > 0;
-    int status = kExitOk;
-    bool first = true;
-    for (const std::string& path : args) {
-        FileFacts facts = ReadFileFacts(*filters, path, false, nullptr, true);
-        if (json) {
-            std::printf("%s\n", FactsJson(facts).c_str());
-        } else {
-            std::printf("%s%s", first ? "" : "\n", FactsText(facts).c_str());
-        }
-        std::fflush(stdout);
-        first = false;
-        if (facts.status != FileStatus::Accepted) status = std::max(status, ReportFileProblem(facts));
-    }
-    return status;
+int RunInfoCommand(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
+    return RunInfo(args, options, {OpenFilters, Error});
 }
 
 // Without a display the filter answers as for a sheet the user cancelled, so the host says why first.
@@ -272,9 +257,9 @@ int OutputStatus(const ThumbnailOutcome& outcome, const std::string& file) {
 
 // The file the filter's conversion wrote, or its refusal.
 ThumbnailOutcome ConvertBmp(FilterControl& control, int width, int height, const std::string& path) {
-    Answer answer = width > 0 ? control.Call("ConvertToSize", {StringArg(path), StringArg("BMP"),
+    Answer answer = width > 0 ? control.Call("ConvertToSize", {PathArg(path), StringArg("BMP"),
                                                                LongArg(width), LongArg(height)})
-                              : control.Call("ConvertTo", {StringArg(path), StringArg("BMP")});
+                              : control.Call("ConvertTo", {PathArg(path), StringArg("BMP")});
     struct stat info {};
     if (answer.hr == DISP_E_EXCEPTION)
         return {ThumbnailResult::NoPicture,
@@ -288,9 +273,10 @@ ThumbnailOutcome ConvertBmp(FilterControl& control, int width, int height, const
     return {ThumbnailResult::Written, {}};
 }
 
-// A PNG conversion at the size the BMP conversion would have: that size is learnt from a BMP made
-// first, since the filter writes no other format itself.
-ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const std::string& path) {
+// A PNG or JPEG conversion at the size the BMP conversion would have: that size is learnt from a BMP
+// made first, since the filter writes no other format itself.
+ThumbnailOutcome ConvertOther(FilterControl& control, const FileFacts& facts, int width, int height,
+                              const std::string& path, PictureFormat format) {
     if (width == 0) {
         std::string probe = path + ".bmp";
         ThumbnailOutcome made = ConvertBmp(control, 0, 0, probe);
@@ -306,7 +292,7 @@ ThumbnailOutcome ConvertPng(FilterControl& control, int width, int height, const
         height = std::abs(size[1]);
         if (width == 0 || height == 0) return {ThumbnailResult::Failed, "cannot read the conversion back"};
     }
-    return WritePicturePng(control, width, height, path);
+    return WritePicture(control, facts, width, height, path, format);
 }
 
 int RunConvert(const std::vector<std::string>& args, const std::map<std::string, std::string>& options) {
@@ -326,12 +312,15 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     }
     // The format follows the name unless it is given; a name the program cannot write is refused
     // rather than filled with another format.
-    std::string format = "." + (options.count("--format") ? options.at("--format") : std::string());
-    if (format == ".") format = out == kStandardOutput ? ".png" : LowerExtension(out);
-    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (format != ".bmp" && format != ".png")
-        return Error("convert: cannot write '" + format.substr(1) +
-                     "' files; name OUT .bmp or .png, or give --format bmp|png"),
+    std::string extension = options.count("--format") ? "." + options.at("--format")
+                            : out == kStandardOutput  ? ".png"
+                                                      : LowerExtension(out);
+    PictureFormat format = PictureFormat::Png;
+    if (!FormatForName("x" + extension, false, &format).empty())
+        return Error("convert: " +
+                     (extension.empty() ? out + " has no extension"
+                                        : "cannot write '" + extension.substr(1) + "' files") +
+                     "; name OUT .bmp, .png or .jpg, or give --format bmp|png|jpg"),
                kExitUsage;
     bool force = options.count("--force") > 0;
     if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
@@ -343,8 +332,8 @@ int RunConvert(const std::vector<std::string>& args, const std::map<std::string,
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
     ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
-        return format == ".png" ? ConvertPng(*control, width, height, path)
-                                : ConvertBmp(*control, width, height, path);
+        return format == PictureFormat::Bmp ? ConvertBmp(*control, width, height, path)
+                                            : ConvertOther(*control, facts, width, height, path, format);
     });
     control->Call("DetachFile");
     return OutputStatus(outcome, file);
@@ -370,8 +359,13 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     bool force = options.count("--force") > 0;
     if (std::string refusal = OutputRefusalUnlessStandard(file, out, force); !refusal.empty())
         return Error(refusal), kExitUsage;
-    // File managers name their output without an extension; those get the PNG they expect.
-    bool png = LowerExtension(out) != ".bmp";
+    // Standard output and names without an extension, as some file managers give, get the PNG
+    // thumbnail they expect.
+    PictureFormat format = PictureFormat::Png;
+    if (std::string refusal = out == kStandardOutput ? "" : FormatForName(out, true, &format);
+        !refusal.empty())
+        return Error("thumbnail: " + refusal), kExitUsage;
+    bool upscale = options.count("--upscale") > 0;
 
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
@@ -379,7 +373,7 @@ int RunThumbnail(const std::vector<std::string>& args, const std::map<std::strin
     FileFacts facts = ReadFileFacts(*filters, file, true, &control);
     if (facts.status != FileStatus::Accepted || control == nullptr) return ReportFileProblem(facts);
     ThumbnailOutcome outcome = WriteTo(file, out, force, [&](const std::string& path) {
-        return WriteThumbnail(*control, facts, size, stored, path, png);
+        return WriteThumbnail(*control, facts, size, stored, path, format, upscale);
     });
     control->Call("DetachFile");
     return OutputStatus(outcome, file);
@@ -455,25 +449,35 @@ const std::vector<Command>& Commands() {
          {},
          RunFormats},
         {"info",
-         "info FILE... [--json]",
-         "Shows every fact the filter gives about each file. --json prints one JSON object a line.\n"
-         "Exit status 1 when a file is not for the filter or was refused, 2 when one cannot be read.",
-         {},
-         {"--json"},
-         RunInfo},
+         "info FILE|DIR... [-r|--recursive] [--ext LIST] [--json|--jsonl|--csv] [--raw] [-f|--fields LIST]",
+         "Shows every fact the filter gives about each file: as text, as one JSON array (--json), one\n"
+         "JSON object a line (--jsonl) or CSV (--csv). JSON gives sizes as numbers with their unit in the\n"
+         "name (width_in, width_pt), lists as arrays, kinds and OPI systems named beside their numbers;\n"
+         "--raw gives the getters' exact answers under their own names instead. -f chooses the fields\n"
+         "(FIELD,...). -r reads the files below folders whose extension is in LIST (default\n"
+         "eps,epsf,epsi,ai). A file that fails is reported once on stderr (and keeps its place, with\n"
+         "its error, in JSON and CSV). Exit status 1 when a file is not for the filter or was refused\n"
+         "or a folder could not be listed, 2 when a file cannot be read.",
+         {"--ext", "--fields"},
+         {"--json", "--jsonl", "--csv", "--raw", "--recursive"},
+         RunInfoCommand},
         {"thumbnail",
-         "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--force]",
-         "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG,\n"
-         "or the picture's bitmap when OUT ends in .bmp; OUT - writes the PNG to standard output. FILE\n"
-         "may be a file:// URI, as file managers pass it. Stored previews are preferred by default.\n"
-         "An existing OUT is replaced only with --force, and never when it is FILE itself or not a\n"
-         "regular file. Exit status 1 when the filter has no picture for the file.",
+         "thumbnail FILE OUT [-s|--size N] [--prefer stored|rendered] [--upscale] [--force]",
+         "Writes the file's thumbnail, fitted into N x N pixels (default 256): a freedesktop thumbnail PNG\n"
+         "when OUT ends in .png or has no extension, the picture's bitmap when it ends in .bmp, a JPEG\n"
+         "when it ends in .jpg or .jpeg; any other name is refused. OUT - writes the PNG to standard output. "
+         "FILE may be a file:// URI, as file\n"
+         "managers pass it. Stored previews are preferred by default. N is a maximum: a stored preview\n"
+         "smaller than N keeps its own pixels unless --upscale is given. An existing OUT is replaced\n"
+         "only with --force, and never when it is FILE itself or not a regular file. Exit status 1 when\n"
+         "the filter has no picture for the file.",
          {"--size", "--prefer"},
-         {"--force"},
+         {"--force", "--upscale"},
          RunThumbnail},
         {"convert",
-         "convert FILE OUT [-s|--size WxH] [--format bmp|png] [--force]",
-         "Converts the file into a Windows bitmap or a PNG file, as OUT's extension or --format says, at\n"
+         "convert FILE OUT [-s|--size WxH] [--format bmp|png|jpg] [--force]",
+         "Converts the file into a Windows bitmap, a PNG or a JPEG file, as OUT's extension or --format "
+         "says, at\n"
          "the picture's own size or at WxH pixels. OUT - writes to standard output (PNG unless --format\n"
          "bmp); FILE may be a file:// URI. An existing OUT is replaced only with --force, and\n"
          "never when it is FILE itself or not a regular file.",
@@ -531,7 +535,8 @@ const std::vector<Command>& Commands() {
 
 // Short letters where people expect them: gdk-pixbuf thumbnailers pass `-s %s`.
 const std::vector<ShortOption>& ShortOptions() {
-    static const std::vector<ShortOption> shorts = {{'s', "--size"}, {'j', "--jobs"}, {'q', "--quiet"}};
+    static const std::vector<ShortOption> shorts = {
+        {'s', "--size"}, {'j', "--jobs"}, {'q', "--quiet"}, {'r', "--recursive"}, {'f', "--fields"}};
     return shorts;
 }
 

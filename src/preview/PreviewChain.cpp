@@ -13,6 +13,8 @@ Status RunChain(const Source* sources, size_t count, EpsReader* eps, TargetRaste
                 const Rect* destination) {
     Status status = kErrFormat;
     for (size_t i = 0; i < count; ++i) {
+        // A source that fails after drawing part of its picture leaves no size behind for the next.
+        target->sourceWidth = target->sourceHeight = 0;
         status = sources[i](eps, target, destination);
         if (status == kOk) break;
     }

@@ -23,6 +23,10 @@ struct TargetRaster {
     PString faceName;
     int32_t verticalText;  // 1: characters are set one below the other
     int32_t fontHeight;    // pixels
+    // The own pixel size of the raster picture last drawn into the target (0 x 0 for artwork drawn
+    // with GDI calls), so that a host can keep a small preview from being blown up.
+    uint32_t sourceWidth;
+    uint32_t sourceHeight;
 };
 
 // 0, or 2020 when GDI cannot give the contexts or the section (nothing is left to release then).

@@ -69,6 +69,8 @@ Status DrawMappedBand(const RasterImage* view, const Rect* bandRect, void* conte
 }  // namespace
 
 Status TargetSink::TakeRows(const RowBand& band) {
+    target_->sourceWidth = band.width;
+    target_->sourceHeight = band.height;
     Placement place{
         {0, 0, static_cast<int32_t>(band.width), static_cast<int32_t>(band.height)}, target_, destination_};
     Rect rows{0, static_cast<int32_t>(band.top), static_cast<int32_t>(band.width),

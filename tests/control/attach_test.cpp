@@ -117,6 +117,9 @@ TEST_F(ControlTest, FilesAreNamedInUtf16AndFoundInUtf8) {
     EXPECT_EQ(Call("AttachFile", {wide(lone)}).code, kUnreadableFileCode);
     std::string latin1 = files.Write("Caf\xE9.eps", EpsText("%%BoundingBox: 0 0 72 72"));
     EXPECT_EQ(Call("AttachFile", {wide(Utf8ToUtf16(latin1))}).code, kUnreadableFileCode);
+    // Its bytes escaped as the lone surrogates U+DC80 to U+DCFF spell it exactly.
+    ASSERT_TRUE(Call("AttachFile", {MakeBstr(Utf8PathToBstr(latin1))}).Bool());
+    EXPECT_EQ(control->filePath(), latin1);
     EXPECT_FALSE(Call("ConvertToSize", {wide(lone), Str("BMP"), MakeI4(10), MakeI4(10)}).Bool());
 }
 

@@ -31,9 +31,9 @@ class CommandLineTest : public ::testing::Test {
 
 TEST_F(CommandLineTest, OptionsAreReadAsGetoptReadsThem) {
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{"thumbnail", "-s", "48", eps, "-"}, "48"},
+        {{"thumbnail", "-s", "36", eps, "-"}, "36"},
         {{"thumbnail", eps, "-s32", "-"}, "32"},
-        {{"thumbnail", "--size=40", "--force", eps, "-"}, "40"},
+        {{"thumbnail", "--size=30", "--force", eps, "-"}, "30"},
         {{"thumbnail", "-s", "24", "--", "-preview.eps", "-"}, "24"},
         {{"convert", "--format", "bmp", eps, "-"}, "BM"},
     };
@@ -77,13 +77,114 @@ TEST_F(CommandLineTest, FileUrisAreReadAndStandardOutputIsWritten) {
     files.Write("a b%\xC3\xA9.eps", ReadWhole(eps));
     for (const char* authority : {"", "localhost"}) {
         std::string uri = std::string("file://") + authority + files.path() + "/a%20b%25%C3%a9.eps";
-        ProgramResult r = host.Run({"thumbnail", "-s", "64", uri, "-"});
+        ProgramResult r = host.Run({"thumbnail", "-s", "32", uri, "-"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(PngWidth(r.out), "64");
+        EXPECT_EQ(PngWidth(r.out), "32");
         EXPECT_NE(r.out.find("Thumb::URI"), std::string::npos);
     }
     EXPECT_EQ(PngWidth(host.Run({"convert", "file://" + eps, "-", "-s", "30x20"}).out), "30");
     EXPECT_TRUE(std::filesystem::is_empty(host.temp.path()));
+}
+
+// `info` as exiftool users read it: one JSON array, JSON lines or CSV, fields chosen by either name,
+// folders walked by extension, a file that fails named once on stderr and kept in the records.
+TEST_F(CommandLineTest, InfoPrintsRecordsInTheFormAskedFor) {
+    ASSERT_EQ(host.Run({"register"}).exitCode, 0);
+    files.Write("fonts.ai", EpsText("%%BoundingBox: 0 0 72 36\n%%DocumentFonts: Times-Roman\n%%+ Helvetica"));
+    std::filesystem::create_directories(files.File("sub/__MACOSX"));
+    files.Write("sub/A.EPS", ReadWhole(eps));
+    files.Write("sub/._A.EPS", ReadWhole(eps));
+    files.Write("sub/caf\xE9.eps", ReadWhole(eps));
+    files.Write("sub/damaged.epsf", "%!PS-Adobe-3.0 EPSF-3.0\n");
+    files.Write("sub/__MACOSX/x.eps", ReadWhole(eps));
+    files.Write("sub/notes.txt", "text");
+    const std::string missing = "aldra-eps: missing.eps: No such file or directory\n";
+    const std::string damaged = "aldra-eps: sub/damaged.epsf: the file cannot be read as its format\n";
+    struct Row {
+        std::vector<std::string> args;
+        std::string out, err;
+        int exitCode;
+    };
+    const Row rows[] = {
+        {{"info", "--json", "-f", "width_in,width_pt,Width,kind_name,fonts,opi_system_name", "fonts.ai",
+          "missing.eps"},
+         "[\n{\"file\":\"fonts.ai\",\"width_in\":1,\"width_pt\":72,\"kind_name\":\"one-bit\",\"fonts\":"
+         "[\"Times-Roman\",\"Helvetica\"],\"opi_system_name\":\"none\"},\n{\"file\":\"missing.eps\","
+         "\"error\":"
+         "{\"code\":2008,\"message\":\"No such file or directory\"}}\n]\n",
+         missing,
+         2},
+        {{"info", "--jsonl", "--raw", "-f", "Width,fonts,bounding_box", "fonts.ai"},
+         "{\"File\":\"fonts.ai\",\"Width\":1,\"Fonts\":\"Times-Roman\\nHelvetica\",\"BoundingBox\":\"0 0 72 "
+         "36\"}\n",
+         "",
+         0},
+        {{"info", "-r", "--csv", "-f", "height_pt,epsf_type_name", "sub", "missing.eps"},
+         "file,height_pt,epsf_type_name,error\r\nsub/A.EPS,72,EPS,\r\nsub/caf\\xe9.eps,72,EPS,\r\n"
+         "sub/damaged.epsf,,,the file cannot be read as its format\r\nmissing.eps,,,No such file or "
+         "directory\r\n",
+         damaged + missing,
+         2},
+        {{"info", "-r", "--ext", "ai", "--json", "-f", "kind", "."},
+         "[\n{\"file\":\"./fonts.ai\",\"kind\":0}\n]\n",
+         "",
+         0},
+        {{"info", "--jsonl", "-f", "width_in", "sub/caf\xE9.eps"},
+         "{\"file\":\"sub/caf\\\\xe9.eps\",\"file_bytes\":\"7375622f636166e92e657073\",\"width_in\":2}\n",
+         "",
+         0},
+        {{"info", "-f", "width_pt,title", "missing.eps", "fonts.ai"},
+         "File: fonts.ai\nwidth_pt: 72 pt\nTitle: \n",
+         missing,
+         2},
+        {{"info", "sub"}, "", "aldra-eps: sub: is a folder (-r reads the files below it)\n", 1},
+        {{"info", "--json", "--csv", "fonts.ai"},
+         "",
+         "aldra-eps: info: --json, --jsonl and --csv exclude each other (see aldra-eps info --help)\n",
+         2},
+        {{"info", "--raw", "-f", "kind_name", "fonts.ai"},
+         "",
+         "aldra-eps: info: the field 'kind_name' is not a getter's answer (--raw gives only those) (see "
+         "aldra-eps info --help)\n",
+         2},
+    };
+    for (const Row& row : rows) {
+        ProgramResult r = host.Run(row.args);
+        EXPECT_EQ(r.out, row.out) << row.args.back();
+        EXPECT_EQ(r.err, row.err) << row.args.back();
+        EXPECT_EQ(r.exitCode, row.exitCode) << row.args.back();
+    }
+    ProgramResult unknown = host.Run({"info", "-f", "width,bogus", "fonts.ai"});
+    EXPECT_EQ(unknown.err.rfind("aldra-eps: info: unknown field 'bogus' (the fields are format,", 0), 0u)
+        << unknown.err;
+}
+
+// The output's name says its format, and the box is a maximum: a preview of 40 x 20 pixels is not
+// blown up unless asked to be.
+TEST_F(CommandLineTest, ThumbnailFormatFollowsTheNameAndSmallPreviewsStaySmall) {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"thumbnail", "-s", "256", eps, "-"}, "40"},
+        {{"thumbnail", "-s", "256", "--upscale", eps, "-"}, "256"},
+        {{"thumbnail", "-s", "16", eps, "-"}, "16"},
+        {{"thumbnail", "-s", "256", eps, "bare"}, "40"},
+        {{"thumbnail", "-s", "256", eps, "small.BMP"}, "BM"},
+        {{"thumbnail", "-s", "256", eps, "small.jpg"}, "\xFF\xD8"},
+        {{"thumbnail", eps, "x.webp"},
+         "x.webp: this program writes no WebP files (it has no WebP library); name it .png, .bmp or .jpg"},
+        {{"thumbnail", eps, "x.txt"},
+         "x.txt: the format of '.txt' is not one this program writes; name it .png, .bmp or .jpg"},
+    };
+    for (const auto& [args, expected] : rows) {
+        ProgramResult r = host.Run(args);
+        std::string out = args.back() == "-" ? r.out : ReadWhole(files.File(args.back()));
+        if (r.exitCode == 2) {
+            EXPECT_EQ(r.err, "aldra-eps: thumbnail: " + expected + "\n");
+            EXPECT_FALSE(std::filesystem::exists(files.File(args.back())));
+        } else {
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(PngWidth(out), expected) << args.back();
+        }
+    }
 }
 
 // First use registers and says so; `unregister` sticks; another install's registration is never used.

@@ -281,17 +281,18 @@ TEST_F(Overwrite, ConvertWritesTheFormatItsNameOrFormatSaysAndNoOther) {
         {"x.bmp", {}, "BM"},
         {"x.PNG", {}, "\x89PNG"},
         {"x.out", {"--format", "png"}, "\x89PNG"},
-        {"x.jpg", {}, ""}};
+        {"x.JPEG", {}, "\xFF\xD8\xFF"},
+        {"x.webp", {}, ""}};
     for (const auto& [name, extra, signature] : cases) {
         std::vector<std::string> args = {"convert", eps, files.File(name)};
         args.insert(args.end(), extra.begin(), extra.end());
         EXPECT_EQ(host.Run(args).exitCode, signature.empty() ? 2 : 0) << name;
         EXPECT_EQ(ReadWhole(files.File(name)).substr(0, signature.size()), signature) << name;
     }
-    EXPECT_FALSE(fs::exists(files.File("x.jpg")));
-    // The PNG is as wide as the bitmap (192 pixels: two inches at 96 per inch).
-    EXPECT_EQ(ReadWhole(files.File("x.PNG")).substr(16, 4) + ReadWhole(files.File("x.bmp")).substr(18, 2),
-              std::string("\0\0\0\xc0\xc0\0", 6));
+    EXPECT_FALSE(fs::exists(files.File("x.webp")));
+    // The PNG has the bitmap's size (192 x 96 pixels: two inches by one at 96 per inch).
+    EXPECT_EQ(ReadWhole(files.File("x.PNG")).substr(16, 8) + ReadWhole(files.File("x.bmp")).substr(18, 8),
+              std::string("\0\0\0\xc0\0\0\0\x60\xc0\0\0\0\x60\0\0\0", 16));
 }
 
 TEST_F(Overwrite, ScratchFoldersOfKilledRunsAreRemovedByTheNextRun) {
@@ -328,7 +329,7 @@ TEST_F(Confinement, ACompanionIsReadOnlyInTheFilesFolderAndBelowUnlessAllowed) {
         ASSERT_EQ(host.Run({"settings", "CCHiResAnywhere", anywhere}).exitCode, 0);
         std::string sample =
             files.Write("pictures/sample.eps", EpsText("%%CompFileName: " + written + "X\n"));
-        ProgramResult r = host.Run({"info", "--json", sample});
+        ProgramResult r = host.Run({"info", "--jsonl", "--raw", sample});
         EXPECT_NE(r.out.find(std::string("\"Categories\":\"") + keywords + "Color Central Sample File\""),
                   std::string::npos)
             << written << r.out;
@@ -342,12 +343,12 @@ TEST_F(Terminal, TextEscapesControlCharactersAndJsonKeepsEveryByte) {
     EXPECT_EQ(text.out.find_first_of("\x1b\x07"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("File: " + files.path() + "/ink\\x1b[2J.eps\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("CreatingSoftware: \\x1b]0;owned\\x07 ink\n"), std::string::npos) << text.out;
-    ProgramResult json = host.Run({"info", "--json", ink});
+    ProgramResult json = host.Run({"info", "--jsonl", "--raw", ink});
     EXPECT_NE(json.out.find("\"CreatingSoftware\":\"\\u001b]0;owned\\u0007 ink\""), std::string::npos)
         << json.out;
     // A name that is not UTF-8: escaped in messages, given byte for byte in JSON.
     std::string latin = files.Write("caf\xE9\x1b.eps", "");
-    ProgramResult refused = host.Run({"info", "--json", latin});
+    ProgramResult refused = host.Run({"info", "--jsonl", "--raw", latin});
     EXPECT_NE(refused.err.find("caf\\xe9\\x1b.eps: "), std::string::npos) << refused.err;
     std::string hex;
     for (unsigned char c : latin) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];

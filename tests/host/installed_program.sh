@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # installed_program.sh BUILD SAMPLES SOURCE: installs the build into a fresh prefix and checks that
 # - the installed program, with an empty registry, registers and uses the module installed beside it,
-#   and the thumbnailer entry, pkg-config file and CMake package are where desktops and builds look;
+#   and the thumbnailer entry, pkg-config file and CMake package are where desktops and builds look,
+#   exactly the files the README's table names;
 # - a second install uses the module beside it, not the one the first registered;
 # - a host built from the installed headers and CMake package alone (external_host/) loads the module
 #   without creating the control's window, follows the user's settings and gets a CMYK preview, for
@@ -29,6 +30,21 @@ grep -q "@=\"$work/prefix/lib" "$ALDRA_REGISTRY_DIR/classes.reg" ||
   { echo "the second install replaced the first one's registration"; exit 1; }
 mv "$work/first-lib" "$work/prefix/lib"
 test -f "$(find "$work/prefix" -name aldra-eps-filter.pc)"
+# The README's table of installed files names every file installed, and each of its rows is there.
+mapfile -t patterns < <(sed -n '/^| installed file |/,/^$/p' "$source/README.md" |
+  sed -n 's/^| \(`[^|]*\) |.*/\1/p' | grep -o '`[^`]*`' | tr -d '`')
+[ ${#patterns[@]} -gt 0 ] || { echo "the README has no table of installed files"; exit 1; }
+for pattern in "${patterns[@]}"; do
+  compgen -G "$work/prefix/$pattern" >/dev/null || { echo "the README names $pattern, which is not installed"; exit 1; }
+done
+while IFS= read -r file; do
+  named=
+  for pattern in "${patterns[@]}"; do
+    # shellcheck disable=SC2053
+    [[ $file == $pattern ]] && named=1
+  done
+  [ -n "$named" ] || { echo "installed but not in the README's table: $file"; exit 1; }
+done < <(cd "$work/prefix" && find . -type f -o -type l | sed 's|^\./||')
 # The installed headers are the public folder and the COM vocabulary it uses, nothing of the filter's
 # insides.
 (cd "$work/prefix/include/aldra" && find . -name '*.h' | sort | tr '\n' ' ') >"$work/headers"

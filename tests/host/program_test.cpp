@@ -28,13 +28,13 @@ class ProgramTest : public ::testing::Test {
     TempDir files;
 };
 
-// Every key once, in order, the information interface's facts behind the catalogue's; text from the
-// filter's code page comes out as UTF-8 and escaped.
-TEST_F(ProgramTest, InfoJsonHasEveryKeyInOrderWithTextAsUtf8) {
+// Every getter's exact answer once, in order, the information interface's facts behind the
+// catalogue's; text from the filter's code page comes out as UTF-8 and escaped.
+TEST_F(ProgramTest, InfoRawJsonHasEveryKeyInOrderWithTextAsUtf8) {
     std::string plain =
         files.Write("plain.eps", EpsText("%%Creator: Caf\xE9 \"Q\" \x80\n%%BoundingBox: 0 0 72 144\n"
                                          "%%DocumentFonts: Times-Roman\n%%+ Helvetica"));
-    ProgramResult r = host.Run({"info", "--json", plain});
+    ProgramResult r = host.Run({"info", "--jsonl", "--raw", plain});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(
         r.out,
@@ -85,10 +85,10 @@ TEST_F(ProgramTest, ConvertNeverReplacesAFileWithoutForce) {
 
 TEST_F(ProgramTest, ThumbnailPngCarriesTheFreedesktopChunksAndReplacesItsOutput) {
     std::string eps = PreviewEps(), out = files.Write("thumb.png", "old");
-    ASSERT_EQ(host.Run({"thumbnail", "--force", "--size", "64", eps, out}).exitCode, 0);
+    ASSERT_EQ(host.Run({"thumbnail", "--force", "--size", "32", eps, out}).exitCode, 0);
     std::string png = ReadWhole(out);
-    // Two inches by one fit the 64-pixel box by their width.
-    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x20", 8));
+    // Two inches by one fit the 32-pixel box by their width.
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x20\0\0\0\x10", 8));
     struct stat info {};
     ASSERT_EQ(stat(eps.c_str(), &info), 0);
     const std::pair<std::string, std::string> chunks[] = {{"Thumb::URI", "file://" + eps},

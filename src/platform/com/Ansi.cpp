@@ -9,6 +9,9 @@ namespace aldra {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+// The lone low surrogates that stand for the bytes of a file name that is not UTF-8.
+constexpr char16_t kEscapedByteFirst = 0xDC80;
+constexpr char16_t kEscapedByteLast = 0xDCFF;
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -155,6 +158,11 @@ bool BstrToUtf8Path(const OLECHAR* text, std::string* path) {
     utf8.reserve(name.size());
     for (size_t pos = 0; pos < name.size();) {
         char16_t unit = name[pos];
+        if (unit >= kEscapedByteFirst && unit <= kEscapedByteLast) {
+            utf8.push_back(static_cast<char>(unit & 0xFF));
+            ++pos;
+            continue;
+        }
         char32_t point = NextUtf16(name, &pos);
         // NextUtf16 stands U+FFFD in for a lone surrogate; a real U+FFFD is no surrogate.
         if (point == 0 || (point == kReplacement && unit != kReplacement)) return false;
@@ -162,6 +170,23 @@ bool BstrToUtf8Path(const OLECHAR* text, std::string* path) {
     }
     *path = std::move(utf8);
     return true;
+}
+
+BSTR Utf8PathToBstr(std::string_view path) {
+    std::u16string text;
+    text.reserve(path.size());
+    for (size_t pos = 0; pos < path.size();) {
+        size_t start = pos;
+        char32_t point = NextUtf8(path, &pos);
+        if (point != kReplacement || path.substr(start, pos - start) == "\xEF\xBF\xBD") {
+            AppendUtf16(point, &text);
+            continue;
+        }
+        // The bytes of a broken sequence are all 0x80 or above.
+        for (size_t i = start; i < pos; ++i)
+            text.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(path[i])));
+    }
+    return AllocBstr(text);
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {

@@ -1,0 +1,348 @@
+#include "host/InfoFields.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+#include "host/Report.h"
+
+namespace aldra::host {
+
+namespace {
+
+// A value as JSON types it: text, a number already written as JSON, or a list of texts.
+struct InfoValue {
+    enum class Type { Text, Number, List } type = Type::Text;
+    std::string text;
+    std::vector<std::string> list;
+};
+
+InfoValue Text(const std::string& text) {
+    return {InfoValue::Type::Text, text, {}};
+}
+InfoValue Number(double value) {
+    return {InfoValue::Type::Number, JsonNumber(value), {}};
+}
+InfoValue Integer(int32_t value) {
+    return {InfoValue::Type::Number, std::to_string(value), {}};
+}
+
+// Lists come joined by line feeds, categories and notes by carriage returns; empty entries are none.
+std::vector<std::string> SplitLines(const std::string& joined) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i <= joined.size(); ++i) {
+        if (i < joined.size() && joined[i] != '\r' && joined[i] != '\n') continue;
+        if (i > start) lines.push_back(joined.substr(start, i - start));
+        if (i + 1 < joined.size() && joined[i] == '\r' && joined[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
+InfoValue List(const std::string& joined) {
+    return {InfoValue::Type::List, {}, SplitLines(joined)};
+}
+
+// Notes are prose whose lines the filter joins with carriage returns; JSON readers expect line feeds.
+InfoValue Prose(const std::string& text) {
+    std::string out;
+    for (const std::string& line : SplitLines(text)) out += (out.empty() ? "" : "\n") + line;
+    return Text(out);
+}
+
+// Points are the unit of the bounding box the inches came from: two decimals give them back.
+InfoValue Points(double inches) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", std::isfinite(inches) ? inches * 72.0 : 0.0);
+    std::string number = text;
+    while (number.back() == '0') number.pop_back();
+    if (number.back() == '.') number.pop_back();
+    return {InfoValue::Type::Number, number == "-0" ? "0" : number, {}};
+}
+
+const char* KindName(int32_t kind) {
+    return kind == 1 ? "greyscale" : kind == 2 ? "colour" : "one-bit";
+}
+
+const char* EpsfTypeName(int32_t type) {
+    return type == 1 ? "EPS" : type == 2 ? "DCS" : type == 3 ? "ICS" : "";
+}
+
+const char* OpiSystemName(int32_t system) {
+    static const char* const kNames[] = {
+        "",        "none",      "unknown",           "Helios EtherShare OPI", "Luminous Color Central",
+        "4-Sight", "LinoPrint", "IPT GetThePicture", "NineBits PrintDesk"};
+    return system >= 0 && system < static_cast<int32_t>(std::size(kNames)) ? kNames[system] : "";
+}
+
+using Getter = std::function<InfoValue(const FileFacts&)>;
+
+}  // namespace
+
+struct InfoField {
+    const char* name;     // as JSON and CSV name it
+    const char* rawName;  // the getter's or property's name; null for a field only derived
+    Getter value;
+    Getter raw;        // the exact answer; null with rawName
+    const char* unit;  // what text output writes after the number; null for none
+};
+
+namespace {
+
+const std::vector<InfoField>& Fields() {
+    using F = const FileFacts&;
+    static const std::vector<InfoField> fields = {
+        {"format", "Format", [](F f) { return Text(f.format); }, [](F f) { return Text(f.format); }, nullptr},
+        {"default_extension", "DefaultExtension", [](F f) { return Text(f.defaultExtension); },
+         [](F f) { return Text(f.defaultExtension); }, nullptr},
+        {"width_in", "Width", [](F f) { return Number(f.width); }, [](F f) { return Number(f.width); }, "in"},
+        {"height_in", "Height", [](F f) { return Number(f.height); }, [](F f) { return Number(f.height); },
+         "in"},
+        {"width_pt", nullptr, [](F f) { return Points(f.width); }, nullptr, "pt"},
+        {"height_pt", nullptr, [](F f) { return Points(f.height); }, nullptr, "pt"},
+        {"h_resolution_ppi", "HResolution", [](F f) { return Number(f.hResolution); },
+         [](F f) { return Number(f.hResolution); }, "ppi"},
+        {"v_resolution_ppi", "VResolution", [](F f) { return Number(f.vResolution); },
+         [](F f) { return Number(f.vResolution); }, "ppi"},
+        {"kind", "Kind", [](F f) { return Integer(f.kind); }, [](F f) { return Integer(f.kind); }, nullptr},
+        {"kind_name", nullptr, [](F f) { return Text(KindName(f.kind)); }, nullptr, nullptr},
+        {"creating_software", "CreatingSoftware", [](F f) { return Text(f.creatingSoftware); },
+         [](F f) { return Text(f.creatingSoftware); }, nullptr},
+        {"mac_type", "MacType", [](F f) { return Text(f.macType); }, [](F f) { return Text(f.macType); },
+         nullptr},
+        {"mac_signature", "MacSignature", [](F f) { return Text(f.macSignature); },
+         [](F f) { return Text(f.macSignature); }, nullptr},
+        {"image_name", "ImageName", [](F f) { return Text(f.imageName); },
+         [](F f) { return Text(f.imageName); }, nullptr},
+        {"user", "User", [](F f) { return Text(f.user); }, [](F f) { return Text(f.user); }, nullptr},
+        {"categories", "Categories", [](F f) { return List(f.categories); },
+         [](F f) { return Text(f.categories); }, nullptr},
+        {"notes", "Notes", [](F f) { return Prose(f.notes); }, [](F f) { return Text(f.notes); }, nullptr},
+        {"postscript_version", "PostScriptVersion", [](F f) { return Text(f.postScriptVersion); },
+         [](F f) { return Text(f.postScriptVersion); }, nullptr},
+        {"epsf_version", "EPSFVersion", [](F f) { return Text(f.epsfVersion); },
+         [](F f) { return Text(f.epsfVersion); }, nullptr},
+        {"epsf_type", "EPSFType", [](F f) { return Integer(f.epsfType); },
+         [](F f) { return Integer(f.epsfType); }, nullptr},
+        {"epsf_type_name", nullptr, [](F f) { return Text(EpsfTypeName(f.epsfType)); }, nullptr, nullptr},
+        {"fonts", "Fonts", [](F f) { return List(f.fonts); }, [](F f) { return Text(f.fonts); }, nullptr},
+        {"colors", "Colors", [](F f) { return List(f.colors); }, [](F f) { return Text(f.colors); }, nullptr},
+        {"links", "Links", [](F f) { return List(f.links); }, [](F f) { return Text(f.links); }, nullptr},
+        {"opi_system", "OPISystem", [](F f) { return Integer(f.opiSystem); },
+         [](F f) { return Integer(f.opiSystem); }, nullptr},
+        {"opi_system_name", nullptr, [](F f) { return Text(OpiSystemName(f.opiSystem)); }, nullptr, nullptr},
+        {"opi_hires_file", "OPIHiResFileName", [](F f) { return Text(f.opiHiResFileName); },
+         [](F f) { return Text(f.opiHiResFileName); }, nullptr},
+    };
+    return fields;
+}
+
+// The information interface's facts; the lists among them come one entry a line.
+struct KnownFact {
+    const char* name;
+    bool list;
+};
+constexpr KnownFact kFacts[] = {
+    {"Title", false},          {"CreationDate", false},  {"For", false},
+    {"Creator", false},        {"Pages", false},         {"LanguageLevel", false},
+    {"BoundingBox", false},    {"TrailerFonts", true},   {"TrailerColors", true},
+    {"TrailerFiles", true},    {"XmpTitle", false},      {"XmpDescription", false},
+    {"XmpCreator", true},      {"XmpKeywords", true},    {"XmpRating", false},
+    {"XmpCreatorTool", false}, {"XmpCreateDate", false}, {"XmpModifyDate", false},
+    {"IptcObjectName", false}, {"IptcHeadline", false},  {"IptcCaption", false},
+    {"IptcByline", true},      {"IptcKeywords", true},
+};
+
+// "XmpCreateDate" as "xmp_create_date".
+std::string SnakeName(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        bool upper = c >= 'A' && c <= 'Z';
+        if (upper && i > 0 && !(name[i - 1] >= 'A' && name[i - 1] <= 'Z')) out += '_';
+        out += upper ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
+const KnownFact* FindFact(const std::string& name) {
+    for (const KnownFact& fact : kFacts)
+        if (strcasecmp(fact.name, name.c_str()) == 0 || SnakeName(fact.name) == name) return &fact;
+    return nullptr;
+}
+
+InfoValue FactValue(const std::string& name, const std::string& value, bool raw) {
+    const KnownFact* fact = FindFact(name);
+    if (raw) return Text(value);
+    return fact != nullptr && fact->list ? List(value) : Text(value);
+}
+
+std::string JsonValue(const InfoValue& value) {
+    if (value.type == InfoValue::Type::Number) return value.text;
+    if (value.type == InfoValue::Type::Text) return JsonString(value.text);
+    std::string out = "[";
+    for (const std::string& entry : value.list) out += (out.size() > 1 ? "," : "") + JsonString(entry);
+    return out + "]";
+}
+
+// The facts a file has among those chosen, with the names the output uses.
+std::vector<std::pair<std::string, InfoValue>> ChosenFacts(const FileFacts& facts, const FieldChoice& choice,
+                                                           bool raw) {
+    std::vector<std::pair<std::string, InfoValue>> out;
+    auto add = [&](const std::string& name, const std::string& value) {
+        out.emplace_back(raw ? name : SnakeName(name), FactValue(name, value, raw));
+    };
+    if (choice.allFacts) {
+        for (const auto& [name, value] : facts.documentFacts) add(name, value);
+        return out;
+    }
+    for (const std::string& wanted : choice.factNames) {
+        std::string value;
+        for (const auto& [name, v] : facts.documentFacts)
+            if (name == wanted) value = v;
+        add(wanted, value);
+    }
+    return out;
+}
+
+std::string CsvCell(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+// A cell's text: lines kept, every other control character and every byte that is not UTF-8 escaped.
+std::string CsvText(const InfoValue& value) {
+    if (value.type == InfoValue::Type::Number) return value.text;
+    const std::vector<std::string> lines =
+        value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
+    std::string out;
+    for (const std::string& line : lines)
+        out += (out.empty() ? "" : value.type == InfoValue::Type::List ? "; " : "\n") + TerminalText(line);
+    return out;
+}
+
+std::string FieldName(const InfoField& field, bool raw) {
+    return raw ? field.rawName : field.name;
+}
+
+std::string FileKeys(const FileFacts& facts, bool raw) {
+    std::string out = std::string(raw ? "\"File\":" : "\"file\":") + JsonString(facts.path);
+    std::string hex = NonUtf8Hex(facts.path);
+    if (!hex.empty()) out += std::string(raw ? ",\"FileBytes\":\"" : ",\"file_bytes\":\"") + hex + "\"";
+    return out;
+}
+
+}  // namespace
+
+std::string ChooseFields(const std::string& list, bool raw, FieldChoice* choice) {
+    *choice = {};
+    if (list.empty()) {
+        for (const InfoField& field : Fields())
+            if (!raw || field.rawName != nullptr) choice->fields.push_back(&field);
+        return {};
+    }
+    choice->allFacts = false;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = std::min(list.find(',', start), list.size());
+        std::string name = list.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == "file" || strcasecmp(name.c_str(), "File") == 0) continue;
+        const InfoField* found = nullptr;
+        for (const InfoField& field : Fields())
+            if (name == field.name ||
+                (field.rawName != nullptr && strcasecmp(name.c_str(), field.rawName) == 0))
+                found = &field;
+        if (found != nullptr && raw && found->rawName == nullptr)
+            return "the field '" + name + "' is not a getter's answer (--raw gives only those)";
+        // A field named twice is printed once: JSON keys must be unique.
+        if (found != nullptr) {
+            if (std::find(choice->fields.begin(), choice->fields.end(), found) == choice->fields.end())
+                choice->fields.push_back(found);
+        } else if (const KnownFact* fact = FindFact(name)) {
+            if (std::find(choice->factNames.begin(), choice->factNames.end(), fact->name) ==
+                choice->factNames.end())
+                choice->factNames.push_back(fact->name);
+        } else {
+            return "unknown field '" + name + "' (the fields are " + FieldNamesText(raw) + ")";
+        }
+    }
+    return {};
+}
+
+std::string FieldNamesText(bool raw) {
+    std::string out;
+    for (const InfoField& field : Fields())
+        if (!raw || field.rawName != nullptr) out += (out.empty() ? "" : ",") + FieldName(field, raw);
+    for (const KnownFact& fact : kFacts) out += "," + (raw ? std::string(fact.name) : SnakeName(fact.name));
+    return out;
+}
+
+std::string InfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw) {
+    std::string out = "{" + FileKeys(facts, raw);
+    if (facts.status != FileStatus::Accepted) {
+        return out + (raw ? ",\"Error\":{\"Code\":" : ",\"error\":{\"code\":") +
+               std::to_string(facts.errorCode) + (raw ? ",\"Message\":" : ",\"message\":") +
+               JsonString(facts.errorMessage) + "}}";
+    }
+    for (const InfoField* field : choice.fields)
+        out +=
+            ",\"" + FieldName(*field, raw) + "\":" + JsonValue(raw ? field->raw(facts) : field->value(facts));
+    for (const auto& [name, value] : ChosenFacts(facts, choice, raw))
+        out += "," + JsonString(name) + ":" + JsonValue(value);
+    return out + "}";
+}
+
+std::string InfoCsvHeader(const FieldChoice& choice, bool raw) {
+    std::string out = raw ? "File" : "file";
+    for (const InfoField* field : choice.fields) out += "," + FieldName(*field, raw);
+    if (!choice.allFacts)
+        for (const std::string& name : choice.factNames) out += "," + (raw ? name : SnakeName(name));
+    return out + (raw ? ",Error\r\n" : ",error\r\n");
+}
+
+std::string InfoCsvRow(const FileFacts& facts, const FieldChoice& choice, bool raw) {
+    std::string out = CsvCell(TerminalText(facts.path));
+    bool accepted = facts.status == FileStatus::Accepted;
+    for (const InfoField* field : choice.fields)
+        out += "," +
+               (accepted ? CsvCell(CsvText(raw ? field->raw(facts) : field->value(facts))) : std::string());
+    if (!choice.allFacts) {
+        for (const auto& [name, value] : ChosenFacts(facts, choice, raw))
+            out += "," + (accepted ? CsvCell(CsvText(value)) : std::string());
+    }
+    return out + "," + (accepted ? std::string() : CsvCell(TerminalText(facts.errorMessage))) + "\r\n";
+}
+
+std::string InfoText(const FileFacts& facts, const FieldChoice& choice) {
+    auto text = [](const InfoValue& value) {
+        if (value.type == InfoValue::Type::Number) return value.text;
+        std::string out;
+        const std::vector<std::string> lines =
+            value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
+        for (const std::string& line : lines) out += (out.empty() ? "" : "\n    ") + TerminalText(line);
+        return out;
+    };
+    std::string out = "File: " + TerminalText(facts.path) + "\n";
+    for (const InfoField* field : choice.fields) {
+        // Readable lines give the getters' names and say the unit and the name beside a number.
+        if (choice.allFacts && field->rawName == nullptr) continue;
+        std::string value = text(field->value(facts));
+        if (field->unit != nullptr) value += std::string(" ") + field->unit;
+        if (std::string(field->name) == "kind") value += std::string(" (") + KindName(facts.kind) + ")";
+        if (std::string(field->name) == "opi_system" && facts.opiSystem > 0)
+            value += std::string(" (") + OpiSystemName(facts.opiSystem) + ")";
+        out += std::string(field->rawName != nullptr ? field->rawName : field->name) + ": " + value + "\n";
+    }
+    for (const auto& [name, value] : ChosenFacts(facts, choice, true))
+        out += TerminalText(name) + ": " + text(FactValue(name, value.text, false)) + "\n";
+    return out;
+}
+
+}  // namespace aldra::host
