@@ -20,7 +20,8 @@
 #include <map>
 #include <set>
 
-#include "host/Database.h"
+#include "host/CatalogStore.h"
+#include "host/FileIdentity.h"
 #include "host/Report.h"
 #include "host/Scratch.h"
 #include "host/Thumbnails.h"
@@ -54,13 +55,8 @@ void RequestStop(int) {
 
 struct FoundFile {
     std::string path;
-    int64_t size = 0;
-    int64_t mtimeNs = 0;
+    FileStamp stamp;
 };
-
-int64_t MtimeNs(const struct stat& info) {
-    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-}
 
 bool UnderFolder(const std::string& path, const std::string& folder) {
     if (folder == "/") return path.size() > 1 && path[0] == '/';
@@ -104,7 +100,7 @@ void WalkEntry(int folderFd, const std::string& name, const std::string& full,
             {full, "the path is longer than the system allows (" + std::to_string(full.size()) + " bytes)"});
         return;
     }
-    out->files.push_back({full, static_cast<int64_t>(info.st_size), MtimeNs(info)});
+    out->files.push_back({full, StampOf(info)});
 }
 
 // Macintosh files copied or unpacked onto a Linux share keep their resource forks beside them: as
@@ -120,7 +116,7 @@ bool IsForkCompanion(const std::string& name, const std::set<std::string>& prese
 void TakeCompanionTime(int folderFd, const std::string& companion, FoundFile* file) {
     struct stat info {};
     if (::fstatat(folderFd, companion.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-        file->mtimeNs = std::max(file->mtimeNs, MtimeNs(info));
+        file->stamp.mtimeNs = std::max(file->stamp.mtimeNs, MtimeNs(info));
 }
 
 // Lists a folder through its descriptor (taken over) and walks what is in it.
@@ -246,7 +242,7 @@ struct Worker {
 
 class Run {
   public:
-    Run(const CatalogOptions& options, FilterSet& filters, CatalogDatabase& db)
+    Run(const CatalogOptions& options, FilterSet& filters, CatalogStore& db)
         : options_(options), filters_(filters), db_(db) {}
 
     int Execute();
@@ -267,7 +263,7 @@ class Run {
 
     const CatalogOptions& options_;
     FilterSet& filters_;
-    CatalogDatabase& db_;
+    CatalogStore& db_;
     std::vector<FoundFile> work_;
     std::vector<int> attempts_;
     std::deque<int> queue_;
@@ -360,8 +356,6 @@ void Run::Warn(const std::string& message) {
 }
 
 void Run::Finish(int job, FileRecord record) {
-    record.size = work_[job].size;
-    record.mtimeNs = work_[job].mtimeNs;
     const FileFacts& f = record.facts;
     switch (f.status) {
         case FileStatus::Accepted:
@@ -383,7 +377,9 @@ void Run::Finish(int job, FileRecord record) {
             Log("failed", f.path, f.errorMessage);
             break;
     }
-    if (HostError error = db_.Store(record, static_cast<int64_t>(std::time(nullptr)))) {
+    FileStamp stamp = work_[job].stamp;
+    stamp.headHash = HeadHash(f.path);
+    if (HostError error = db_.Store(record, stamp, static_cast<int64_t>(std::time(nullptr)))) {
         Warn(error.message);
         fatal_ = true;
     }
@@ -511,7 +507,7 @@ int Run::Execute() {
     troubles_ = walked.troubles.size();
 
     std::map<std::string, StoredFile> stored;
-    if (HostError error = db_.LoadAll(&stored)) {
+    if (HostError error = db_.Load(roots, &stored)) {
         Warn(error.message);
         return 2;
     }
@@ -520,8 +516,8 @@ int Run::Execute() {
         if (!seen.insert(file.path).second) continue;  // the same folder named twice
         auto row = stored.find(file.path);
         bool unchanged =
-            row != stored.end() && !row->second.retry && row->second.size == file.size &&
-            row->second.mtimeNs == file.mtimeNs &&
+            row != stored.end() && !row->second.retry && row->second.stamp.size == file.stamp.size &&
+            row->second.stamp.mtimeNs == file.stamp.mtimeNs &&
             (row->second.status != "accepted" || row->second.thumbnailSize == options_.thumbnailSize);
         if (unchanged)
             ++unchanged_;
@@ -633,7 +629,7 @@ int Run::Execute() {
 
 int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
     HostError error;
-    std::unique_ptr<CatalogDatabase> db = CatalogDatabase::Open(options.database, &error);
+    std::unique_ptr<CatalogStore> db = OpenCatalogStore(options.database, true, &error);
     if (!db) {
         std::fprintf(stderr, "aldra-eps: %s\n", TerminalText(error.message).c_str());
         return 2;

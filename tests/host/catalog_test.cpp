@@ -101,10 +101,10 @@ TEST_F(CatalogTest, RunsThatCannotWorkLeaveEverythingAlone) {
     EXPECT_EQ(host.Run(Catalog()).exitCode, 2);
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "3");
     std::filesystem::rename(files.File("other"), folder);
+    std::filesystem::remove(db);
     sqlite3* handle = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
-    sqlite3_exec(handle, "DROP TABLE files; PRAGMA user_version = 0; CREATE TABLE mine(x);", nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(handle, "CREATE TABLE mine(x);", nullptr, nullptr, nullptr);
     sqlite3_close(handle);
     EXPECT_EQ(host.Run(Catalog()).exitCode, 2);
     EXPECT_EQ(Query(db, "SELECT name FROM sqlite_master"), "mine");
