@@ -11,13 +11,13 @@ _aldra_eps() {
         info) options="--json --help" ;;
         thumbnail) options="--size -s --prefer --force --help" ;;
         convert) options="--size -s --format --force --help" ;;
-        catalog) options="--db --thumb-size --jobs -j --timeout --quiet -q --help" ;;
+        catalog) options="--db --root --thumb-size --jobs -j --timeout --quiet -q --help" ;;
         *) options="--help" ;;
     esac
     case $prev in
         --prefer) COMPREPLY=($(compgen -W "stored rendered" -- "$cur")); return ;;
         --format) COMPREPLY=($(compgen -W "bmp png" -- "$cur")); return ;;
-        --size | -s | --thumb-size | --jobs | -j | --timeout) return ;;
+        --size | -s | --thumb-size | --jobs | -j | --timeout | --root) return ;;
         --db) COMPREPLY=($(compgen -f -- "$cur")); return ;;
     esac
     if [[ $cur == -* ]]; then

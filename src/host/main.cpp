@@ -417,6 +417,11 @@ int RunCatalogCommand(const std::vector<std::string>& args,
     CatalogOptions catalog;
     catalog.folders = args;
     if (auto it = options.find("--db"); it != options.end()) catalog.database = it->second;
+    if (auto it = options.find("--root"); it != options.end()) {
+        catalog.root.emplace();
+        if (HostError error = ParseShareRoot(it->second, &*catalog.root))
+            return Error("catalog: " + error.message), kExitUsage;
+    }
     if (auto it = options.find("--thumb-size");
         it != options.end() && !ParseInt(it->second, 0, 4096, &catalog.thumbnailSize))
         return Error("catalog: --thumb-size wants 0 (none) to 4096, got '" + it->second + "'"), kExitUsage;
@@ -479,15 +484,20 @@ const std::vector<Command>& Commands() {
          {"--force"},
          RunConvert},
         {"catalog",
-         "catalog DIR... [--db FILE] [--thumb-size N] [-j|--jobs N] [--timeout S] [-q|--quiet]",
+         "catalog DIR... [--db FILE|URI] [--root LOCAL=SHARE] [--thumb-size N] [-j|--jobs N] [--timeout S] "
+         "[-q|--quiet]",
          "Catalogues every file below the folders into an SQLite database (default catalog.sqlite): its\n"
          "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
          "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
          "N worker processes (default: one per core) read the files; a file taking longer than S seconds\n"
          "(default 120) is recorded as failed and tried again by the next run, as is one that was busy.\n"
          "Exit status 1 when a folder below could not be listed or a path was too long (its rows stay),\n"
-         "2 when the database or a folder named could not be used or a batch could not be saved.",
-         {"--db", "--thumb-size", "--jobs", "--timeout"},
+         "2 when the database or a folder named could not be used or a batch could not be saved.\n"
+         "--db postgresql://USER@HOST/DBNAME (or postgres://, any libpq URI; the PG* variables fill in what\n"
+         "it leaves out) keeps the catalogue on a PostgreSQL server, which any number of runs on any\n"
+         "machines fill at once, each file read by one of them. --root /mnt/art=//server/art stores the\n"
+         "paths below /mnt/art as below //server/art, so that machines mounting the share elsewhere agree.",
+         {"--db", "--root", "--thumb-size", "--jobs", "--timeout"},
          {"--quiet"},
          RunCatalogCommand},
         {"settings",
