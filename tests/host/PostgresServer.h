@@ -1,31 +1,32 @@
 // The tests' own PostgreSQL server (postgres_server.sh starts it around the tests that need it and
-// names its state folder in ALDRA_TEST_POSTGRES) and a fresh database on it for each test, dropped
-// afterwards.
+// ctest names its state folder in an environment variable) and a fresh database on it for each test,
+// dropped afterwards.
 #pragma once
 #include <unistd.h>
 
 #include <atomic>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "host/Postgres.h"
+#include "host/Query.h"
 
 namespace aldra::testing {
 
 class TestDatabase {
   public:
-    // Why there is no server to test against; empty when there is one.
-    static std::string Missing() {
-        const char* state = std::getenv("ALDRA_TEST_POSTGRES");
+    // Why there is no server to test against (its state folder in the variable `variable`); empty
+    // when there is one.
+    static std::string Missing(const char* variable = "ALDRA_TEST_POSTGRES") {
+        const char* state = std::getenv(variable);
         if (state == nullptr) return "no test server (run through ctest, which starts one)";
         if (!std::ifstream(std::string(state) + "/conninfo"))
             return "PostgreSQL is not installed (scripts/install-deps.sh installs it)";
         return {};
     }
 
-    TestDatabase() {
-        std::ifstream in(std::string(std::getenv("ALDRA_TEST_POSTGRES")) + "/conninfo");
+    explicit TestDatabase(const char* variable = "ALDRA_TEST_POSTGRES") {
+        std::ifstream in(std::string(std::getenv(variable)) + "/conninfo");
         std::string word;
         while (in >> word) {
             if (word.rfind("host=", 0) == 0) socket_ = word.substr(5);
@@ -44,23 +45,6 @@ class TestDatabase {
         return "postgres:///" + name_ + "?host=" + socket_ + "&port=" + port_ + "&user=aldra_test";
     }
     std::string Conninfo() const { return Conninfo(name_); }
-
-    // The rows of one query, columns joined by '|' and rows by '\n', NULL as "NULL"; the server's
-    // message when it fails.
-    std::string Query(const std::string& sql) const {
-        aldra::host::HostError error;
-        auto db = aldra::host::PgConnection::Open(Conninfo(), &error);
-        aldra::host::PgResult result;
-        if (!db || (error = db->Query(sql, {}, &result))) return error.message;
-        std::ostringstream text;
-        for (int row = 0; row < result.rows(); ++row) {
-            for (int column = 0; column < result.columns(); ++column)
-                text << (column ? "|" : "")
-                     << (result.IsNull(row, column) ? "NULL" : result.Value(row, column));
-            if (row + 1 < result.rows()) text << '\n';
-        }
-        return text.str();
-    }
 
   private:
     std::string Conninfo(const std::string& database) const {
