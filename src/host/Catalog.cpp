@@ -216,7 +216,8 @@ std::string Duration(double seconds) {
             } else {
                 ThumbnailOutcome outcome =
                     ThumbnailPng(*control, record.facts, job.thumbnailSize, scratch, &record.thumbnail);
-                if (outcome.result == ThumbnailResult::Failed) record.thumbnailError = outcome.message;
+                // Why there is none is worth keeping: a file without a preview differs from a failure.
+                if (outcome.result != ThumbnailResult::Written) record.thumbnailError = outcome.message;
             }
             control->Call("DetachFile");
         }
@@ -243,10 +244,12 @@ struct Worker {
 
 class Run {
   public:
-    Run(const CatalogOptions& options, FilterSet& filters, CatalogStore& db)
+    // Pruning reads no file and has no filters.
+    Run(const CatalogOptions& options, FilterSet* filters, CatalogStore& db)
         : options_(options), filters_(filters), db_(db) {}
 
     int Execute();
+    int Prune();
 
   private:
     bool Spawn();
@@ -258,12 +261,16 @@ class Run {
     void Progress(bool final);
     void Log(const char* what, const std::string& path, const std::string& detail);
     void Warn(const std::string& message);
-    void RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& seen,
+    bool Unchanged(const StoredFile& row, const FileStamp& found) const;
+    void RestampIfUnknown(const StoredFile& row, FoundFile& file);
+    bool TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
+                          std::set<std::string>* movedAway);
+    void RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& keep,
                         const std::vector<std::string>& roots);
     void Summary(double seconds, bool interrupted);
 
     const CatalogOptions& options_;
-    FilterSet& filters_;
+    FilterSet* filters_;
     CatalogStore& db_;
     std::vector<FoundFile> work_;
     std::vector<int> attempts_;
@@ -276,9 +283,9 @@ class Run {
     bool progressShown_ = false;
     Clock::time_point start_, lastCommit_, lastProgress_;
     // The tallies of the summary.
-    size_t accepted_ = 0, other_ = 0, unchanged_ = 0, removed_ = 0, thumbnails_ = 0;
+    size_t accepted_ = 0, other_ = 0, unchanged_ = 0, moved_ = 0, removed_ = 0, thumbnails_ = 0;
     size_t elsewhere_ = 0;  // files another run filling the catalogue at once read instead
-    std::map<std::string, size_t> refused_, failed_;
+    std::map<std::string, size_t> refused_, failed_, withoutThumbnail_;
     size_t troubles_ = 0;  // folders and paths the walk could not take in
 };
 
@@ -307,7 +314,7 @@ bool Run::Spawn() {
         }
         ::close(jobPipe[1]);
         ::close(resultPipe[0]);
-        WorkerMain(filters_, jobPipe[0], resultPipe[1], scratch);
+        WorkerMain(*filters_, jobPipe[0], resultPipe[1], scratch);
     }
     ::close(jobPipe[0]);
     ::close(resultPipe[1]);
@@ -380,7 +387,11 @@ void Run::Finish(int job, FileRecord record) {
     switch (f.status) {
         case FileStatus::Accepted:
             ++accepted_;
-            if (!record.thumbnail.empty()) ++thumbnails_;
+            if (!record.thumbnail.empty())
+                ++thumbnails_;
+            else if (options_.thumbnailSize > 0)
+                ++withoutThumbnail_[record.thumbnailError.empty() ? "no reason given"
+                                                                  : record.thumbnailError];
             Log("accepted", f.path,
                 record.thumbnailError.empty() ? "" : "thumbnail: " + record.thumbnailError);
             break;
@@ -468,6 +479,8 @@ void Run::Summary(double seconds, bool interrupted) {
                 done_, work_.size() - elsewhere_, seconds,
                 seconds > 0 ? static_cast<double>(done_) / seconds : 0.0, TerminalText(db_.name()).c_str());
     std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
+    for (const auto& [reason, count] : withoutThumbnail_)
+        std::printf("    %6zu  without a thumbnail: %s\n", count, TerminalText(reason).c_str());
     std::printf("  refused    %zu\n", refused);
     for (const auto& [reason, count] : refused_)
         std::printf("    %6zu  %s\n", count, TerminalText(reason).c_str());
@@ -477,16 +490,64 @@ void Run::Summary(double seconds, bool interrupted) {
     if (troubles_ > 0) std::printf("    %6zu  folders or paths that could not be read\n", troubles_);
     std::printf("  other      %zu (not for the filter)\n", other_);
     std::printf("  unchanged  %zu\n", unchanged_);
+    std::printf("  moved      %zu\n", moved_);
     if (elsewhere_ > 0) std::printf("  elsewhere  %zu (read by other runs at the same time)\n", elsewhere_);
     std::printf("  removed    %zu\n", removed_);
     std::fflush(stdout);
 }
 
+bool Run::Unchanged(const StoredFile& row, const FileStamp& found) const {
+    return !row.retry && row.stamp.size == found.size && row.stamp.mtimeNs == found.mtimeNs &&
+           (row.status != "accepted" || row.thumbnailSize == options_.thumbnailSize);
+}
+
+// A row made by an earlier release, or before the file was copied back in place, lacks what would
+// recognise the file after a move.
+void Run::RestampIfUnknown(const StoredFile& row, FoundFile& file) {
+    if (row.stamp.headHash != 0 && row.stamp.device == file.stamp.device &&
+        row.stamp.inode == file.stamp.inode)
+        return;
+    file.stamp.headHash = HeadHash(file.path);
+    if (HostError error = db_.Restamp(file.path, file.stamp)) {
+        Warn(error.message);
+        fatal_ = true;
+    }
+}
+
+// A file under a path without a row may be one whose row stands under a path now gone: the row moves
+// with it and keeps its history. True when the file need not be read again.
+bool Run::TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
+                           std::set<std::string>* movedAway) {
+    std::vector<StoredFile> candidates;
+    if (HostError error = db_.FindSameFile(file.stamp, &candidates)) {
+        Warn(error.message);
+        fatal_ = true;
+        return false;
+    }
+    for (StoredFile& row : candidates) {
+        if (row.path == file.path || seen.count(row.path) || movedAway->count(row.path) ||
+            !IsMovedFile(row, file.path, &file.stamp) || !TrulyGone(row.path))
+            continue;
+        if (file.stamp.headHash == 0) file.stamp.headHash = HeadHash(file.path);
+        if (HostError error =
+                db_.Move(row.path, file.path, file.stamp, static_cast<int64_t>(std::time(nullptr)))) {
+            Warn(error.message);
+            fatal_ = true;
+            return false;
+        }
+        movedAway->insert(row.path);
+        ++moved_;
+        Log("moved", file.path, "from " + row.path);
+        return Unchanged(row, file.stamp);  // a passing trouble or another thumbnail size reads it again
+    }
+    return false;
+}
+
 // Rows of files under the folders walked now that are gone.
-void Run::RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& seen,
+void Run::RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& keep,
                          const std::vector<std::string>& roots) {
     for (const auto& [path, row] : stored) {
-        if (seen.count(path) || !(TrulyGone(path) || IsCompanionPath(path))) continue;
+        if (keep.count(path) || !(TrulyGone(path) || IsCompanionPath(path))) continue;
         for (const std::string& root : roots) {
             if (!UnderFolder(path, root)) continue;
             if (HostError error = db_.Remove(path)) {
@@ -534,19 +595,24 @@ int Run::Execute() {
         return 2;
     }
     std::set<std::string> seen;
+    std::vector<FoundFile> unknown;  // files under paths without a row
     for (FoundFile& file : walked.files) {
         if (!seen.insert(file.path).second) continue;  // the same folder named twice
         auto row = stored.find(file.path);
-        bool unchanged =
-            row != stored.end() && !row->second.retry && row->second.stamp.size == file.stamp.size &&
-            row->second.stamp.mtimeNs == file.stamp.mtimeNs &&
-            (row->second.status != "accepted" || row->second.thumbnailSize == options_.thumbnailSize);
-        if (unchanged)
+        if (row == stored.end()) {
+            unknown.push_back(std::move(file));
+        } else if (Unchanged(row->second, file.stamp)) {
             ++unchanged_;
-        else
+            RestampIfUnknown(row->second, file);
+        } else {
             work_.push_back(std::move(file));
+        }
     }
-    RemoveGoneRows(stored, seen, roots);
+    std::set<std::string> keep = seen;
+    for (FoundFile& file : unknown) {
+        if (!fatal_ && !TakeOverMovedRow(file, seen, &keep)) work_.push_back(std::move(file));
+    }
+    if (!fatal_) RemoveGoneRows(stored, keep, roots);
     if (fatal_) return 2;
     MaybeCommit(true);
 
@@ -634,6 +700,12 @@ int Run::Execute() {
         if (w.pid > 0) Retire(w, w.job >= 0);
     }
     workers_.clear();
+    if (!fatal_ && done_ > 0) {
+        if (HostError error = db_.LinkPlates()) {
+            Warn(error.message);
+            fatal_ = true;
+        }
+    }
     MaybeCommit(true);
     // Only now is it known whether the run's last rows were saved.
     bool interrupted = stopRequested != 0 || fatal_;
@@ -647,9 +719,34 @@ int Run::Execute() {
     return interrupted || rootMissing ? 2 : troubles_ > 0 ? 1 : 0;
 }
 
+// Rows whose files are gone, under folders that may be gone themselves; nothing is read, and a file
+// that merely cannot be looked at keeps its row.
+int Run::Prune() {
+    std::vector<std::string> roots;
+    for (const std::string& folder : options_.folders) {
+        std::error_code ec;
+        std::string root = fs::weakly_canonical(fs::absolute(folder, ec), ec).string();
+        while (root.size() > 1 && root.back() == '/') root.pop_back();
+        if (!root.empty()) roots.push_back(root);
+    }
+    std::map<std::string, StoredFile> stored;
+    if (HostError error = db_.Load(roots, &stored)) {
+        Warn(error.message);
+        return 2;
+    }
+    RemoveGoneRows(stored, {}, roots);
+    MaybeCommit(true);
+    if (fatal_) return 2;
+    std::printf("Pruned %zu rows of vanished files under %zu folders of %s (%zu rows kept)\n", removed_,
+                roots.size(), TerminalText(options_.database).c_str(), stored.size() - removed_);
+    return 0;
+}
+
 }  // namespace
 
-int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
+namespace {
+
+int RunOnStore(const CatalogOptions& options, FilterSet* filters) {
     HostError error;
     std::unique_ptr<CatalogStore> db = OpenCatalogStore(options.database, true, &error);
     if (!db) {
@@ -658,7 +755,17 @@ int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
     }
     if (options.root) db = WithShareRoot(std::move(db), *options.root);
     Run run(options, filters, *db);
-    return run.Execute();
+    return filters == nullptr ? run.Prune() : run.Execute();
+}
+
+}  // namespace
+
+int RunCatalog(const CatalogOptions& options, FilterSet& filters) {
+    return RunOnStore(options, &filters);
+}
+
+int PruneCatalog(const CatalogOptions& options) {
+    return RunOnStore(options, nullptr);
 }
 
 }  // namespace aldra::host

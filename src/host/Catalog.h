@@ -27,4 +27,8 @@ struct CatalogOptions {
 // interrupted.
 int RunCatalog(const CatalogOptions& options, FilterSet& filters);
 
+// Removes the rows of files that are gone under the folders (which may be gone themselves), reading
+// no file; a file that cannot be looked at keeps its row. 2 when the database fails.
+int PruneCatalog(const CatalogOptions& options);
+
 }  // namespace aldra::host

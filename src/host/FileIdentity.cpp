@@ -41,4 +41,15 @@ int64_t HeadHash(const std::string& path) {
     return hash == 0 ? 1 : static_cast<int64_t>(hash);
 }
 
+bool IsMovedFile(const StoredFile& row, const std::string& path, FileStamp* found) {
+    const FileStamp& was = row.stamp;
+    if (was.size != found->size || was.mtimeNs != found->mtimeNs) return false;
+    // A file system hands a freed inode to the next new file at once, so the inode alone proves
+    // nothing: with the content's stamp it does, and saves reading the head.
+    if (was.inode != 0 && was.device == found->device && was.inode == found->inode) return true;
+    if (was.headHash == 0) return false;
+    if (found->headHash == 0) found->headHash = HeadHash(path);
+    return found->headHash == was.headHash;
+}
+
 }  // namespace aldra::host

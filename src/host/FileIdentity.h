@@ -20,4 +20,9 @@ FileStamp StampOf(const struct stat& info);
 // A 64-bit hash of the file's first 64 KiB, never 0; 0 when the file cannot be read.
 int64_t HeadHash(const std::string& path);
 
+// Whether `row`, whose file is gone, describes the file found at `path` moved there unchanged: the
+// same size and time, and either the same device and inode or the same head. The head's hash is
+// computed into *found when the answer needs it.
+bool IsMovedFile(const StoredFile& row, const std::string& path, FileStamp* found);
+
 }  // namespace aldra::host

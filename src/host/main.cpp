@@ -25,6 +25,7 @@
 #include "host/InputPath.h"
 #include "host/ModulePath.h"
 #include "host/Output.h"
+#include "host/Questions.h"
 #include "host/RegistrationRecord.h"
 #include "host/Report.h"
 #include "host/Settings.h"
@@ -431,6 +432,7 @@ int RunCatalogCommand(const std::vector<std::string>& args,
         it != options.end() && !ParseInt(it->second, 1, 86400, &catalog.timeoutSeconds))
         return Error("catalog: --timeout wants 1 to 86400 seconds, got '" + it->second + "'"), kExitUsage;
     catalog.quiet = options.count("--quiet") > 0;
+    if (options.count("--prune")) return PruneCatalog(catalog);
     std::unique_ptr<FilterSet> filters = OpenFilters();
     if (!filters) return kExitUsage;
     return RunCatalog(catalog, *filters);
@@ -485,12 +487,16 @@ const std::vector<Command>& Commands() {
          RunConvert},
         {"catalog",
          "catalog DIR... [--db FILE|URI] [--root LOCAL=SHARE] [--thumb-size N] [-j|--jobs N] [--timeout S] "
-         "[-q|--quiet]",
+         "[-q|--quiet] [--prune]",
          "Catalogues every file below the folders into an SQLite database (default catalog.sqlite): its\n"
          "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
          "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
          "N worker processes (default: one per core) read the files; a file taking longer than S seconds\n"
          "(default 120) is recorded as failed and tried again by the next run, as is one that was busy.\n"
+         "A moved or renamed file (same device and inode, or same size, time and first 64 KiB) keeps its\n"
+         "row and is not read again; DCS plates are linked to their main file.\n"
+         "--prune only removes the rows of files that are gone under the folders, which may be gone\n"
+         "themselves, and reads nothing; a file that cannot be looked at keeps its row.\n"
          "Exit status 1 when a folder below could not be listed or a path was too long (its rows stay),\n"
          "2 when the database or a folder named could not be used or a batch could not be saved.\n"
          "--db postgresql://USER@HOST/DBNAME (or postgres://, any libpq URI; the PG* variables fill in what\n"
@@ -498,8 +504,18 @@ const std::vector<Command>& Commands() {
          "machines fill at once, each file read by one of them. --root /mnt/art=//server/art stores the\n"
          "paths below /mnt/art as below //server/art, so that machines mounting the share elsewhere agree.",
          {"--db", "--root", "--thumb-size", "--jobs", "--timeout"},
-         {"--quiet"},
+         {"--quiet", "--prune"},
          RunCatalogCommand},
+        {"query",
+         "query [--db FILE] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
+         "Asks the catalogue (default catalog.sqlite) for the files that use a font, carry a keyword\n"
+         "(any case), come from a creator (part of the name, any case), changed since DATE (2024-05-01,\n"
+         "'2024-05-01 13:30' local time, or @SECONDS) or have no thumbnail (with the reason after a\n"
+         "tab); questions asked together must all hold. Prints one path a line. Exit status 1 when no\n"
+         "file answers, 2 when the catalogue cannot be read.",
+         {"--db", "--font", "--keyword", "--creator", "--since"},
+         {"--no-preview"},
+         RunQuery},
         {"settings",
          "settings [NAME [VALUE]]",
          "Shows the filter's settings, one of them, or sets one. Flags take 0 or 1; ANPA_SETTINGS is\n"

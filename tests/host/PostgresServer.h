@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "host/Postgres.h"
@@ -57,5 +58,31 @@ class TestDatabase {
 
     std::string socket_, port_, name_;
 };
+
+// The catalogue tests run twice under ctest: into an SQLite file, and, with this variable naming the
+// server's state folder, into a database of their own on the test server.
+inline constexpr const char* kCatalogServerVariable = "ALDRA_TEST_CATALOG_SERVER";
+
+inline bool CatalogOnServer() {
+    return std::getenv(kCatalogServerVariable) != nullptr;
+}
+
+// A new database on the server for a catalogue (the last one, in *holder, is dropped); its URI.
+inline std::string NewServerCatalogue(std::unique_ptr<TestDatabase>* holder) {
+    holder->reset();
+    *holder = std::make_unique<TestDatabase>(kCatalogServerVariable);
+    std::string uri = (*holder)->Uri();
+    // The tests' questions are written as sqlite3 users ask them: SQLite's two functions they use.
+    for (const char* sql : {
+             "CREATE FUNCTION json_extract(document text, path text) RETURNS text LANGUAGE sql IMMUTABLE AS "
+             "$$ SELECT document::jsonb #>> string_to_array(substr(path, 3), '.') $$",
+             "CREATE FUNCTION group_concat_step(list text, value anyelement) RETURNS text LANGUAGE sql "
+             "IMMUTABLE AS $$ SELECT CASE WHEN value IS NULL THEN list WHEN list IS NULL THEN value::text "
+             "ELSE list || ',' || value::text END $$",
+             "CREATE AGGREGATE group_concat(anyelement) (SFUNC = group_concat_step, STYPE = text)",
+         })
+        QueryServer(uri, sql);
+    return uri;
+}
 
 }  // namespace aldra::testing
