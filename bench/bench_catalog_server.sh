@@ -52,7 +52,7 @@ measure() {
 
 # A first run reads the folder into the page cache and warms what the filter loads once, so that the
 # first case measured pays nothing the others do not.
-"$host" catalog "$work/files" --db "$work/warm.sqlite" --thumb-size 256 --quiet >/dev/null
+"$host" catalog "$work/files" --db "$work/warm.sqlite" --thumb-size 256 --quiet >/dev/null 2>&1
 for runs in 1 2 4; do
   name=bench_$runs
   psql -XAtq "$uri" -c "CREATE DATABASE $name"

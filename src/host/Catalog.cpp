@@ -675,6 +675,9 @@ int Run::Execute() {
                 record.facts.path == work_[w.job].path) {
                 int job = w.job;
                 w.job = -1;
+                // The worker goes on with its next file while this one's row is written: a server's
+                // round trips would otherwise leave it idle.
+                if (!queue_.empty() && !fatal_) Dispatch(w);
                 Finish(job, std::move(record));
                 continue;
             }

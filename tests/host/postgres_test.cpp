@@ -1,9 +1,11 @@
 // The libpq layer against a real server: bytes survive both ways, a failing statement is a value the
-// caller reads, and no message ever shows a password.
+// caller reads, and no message ever shows a password; and the names the server layer rewrites.
 #include <gtest/gtest.h>
 
 #include "host/Postgres.h"
+#include "host/PostgresConnection.h"
 #include "host/PostgresServer.h"
+#include "host/SharePaths.h"
 
 namespace aldra::testing {
 namespace {
@@ -23,6 +25,29 @@ TEST(PostgresNames, PasswordsNeverShow) {
         {"host=db password = secret dbname=cat", "host=db dbname=cat"},
     };
     for (const auto& [given, shown] : rows) EXPECT_EQ(host::RedactedConninfo(given), shown) << given;
+}
+
+TEST(PostgresNames, SharedSqlParametersBecomeTheServers) {
+    EXPECT_EQ(host::ServerParameters(R"(SELECT ?1, '?2', "a?3", ?12 || '''' || ?4 WHERE x = ?)"),
+              R"(SELECT $1, '?2', "a?3", $12 || '''' || $4 WHERE x = ?)");
+}
+
+TEST(SharePaths, OnlyPathsAtOrBelowTheMountPointAreRenamed) {
+    const host::ShareRoot mnt{"/mnt/art", "//server/art"}, top{"/", "share:"};
+    const struct {
+        const host::ShareRoot& root;
+        const char *local, *share;
+    } rows[] = {
+        {mnt, "/mnt/art/a/b.eps", "//server/art/a/b.eps"},
+        {mnt, "/mnt/art", "//server/art"},
+        {mnt, "/mnt/artwork/b.eps", "/mnt/artwork/b.eps"},
+        {mnt, "/home/b.eps", "/home/b.eps"},
+        {top, "/a.eps", "share:/a.eps"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(host::ToShare(row.root, row.local), row.share);
+        EXPECT_EQ(host::ToLocal(row.root, row.share), row.local);
+    }
 }
 
 class PostgresTest : public ::testing::Test {
