@@ -233,8 +233,8 @@ TEST_F(CatalogTest, ConcurrentRunsShareTheWorkAndAKilledOneIsFinishedByItsRerun)
     int read = 0;
     auto readBy = [&](const ProgramResult& r) {
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-        size_t at = r.out.rfind("Read ", 0);
-        return at == 0 ? std::stoi(r.out.substr(5)) : count;
+        size_t at = r.out.rfind("\nRead ");  // the summary's first line, after the files' lines
+        return at == std::string::npos ? count : std::stoi(r.out.substr(at + 6));
     };
     for (int i : {0, 2, 3}) read += readBy(runs[i]->Wait(pids[i]));
     runs[1]->Wait(pids[1]);
