@@ -248,10 +248,11 @@ HostError SqlCatalogStore::Move(const std::string& from, const std::string& to, 
              SqlValue::Int(stamp.mtimeNs), SqlValue::Int(stamp.device), SqlValue::Int(stamp.inode),
              SqlValue::Int(stamp.headHash)}))
         return error;
-    if (HostError error = Write(
-            "INSERT INTO file_moves (file_id, from_path, to_path, moved_at) SELECT id, ?1, ?2, ?3 FROM files "
-            "WHERE path = ?2",
-            {SqlValue::Text(from), SqlValue::Text(to), SqlValue::Int(movedAt)}))
+    const char* note =
+        "INSERT INTO file_moves (file_id, from_path, to_path, moved_at) VALUES ((SELECT id FROM files WHERE "
+        "path = "
+        "?2), ?1, ?2, ?3)";
+    if (HostError error = Write(note, {SqlValue::Text(from), SqlValue::Text(to), SqlValue::Int(movedAt)}))
         return error;
     ++pending_;
     return {};

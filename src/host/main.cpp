@@ -507,7 +507,7 @@ const std::vector<Command>& Commands() {
          {"--quiet", "--prune"},
          RunCatalogCommand},
         {"query",
-         "query [--db FILE] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
+         "query [--db FILE|URI] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
          "Asks the catalogue (default catalog.sqlite) for the files that use a font, carry a keyword\n"
          "(any case), come from a creator (part of the name, any case), changed since DATE (2024-05-01,\n"
          "'2024-05-01 13:30' local time, or @SECONDS) or have no thumbnail (with the reason after a\n"

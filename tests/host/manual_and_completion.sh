@@ -12,7 +12,8 @@ share=$work/prefix/share
 
 page=$(MANWIDTH=100 man -l "$share/man/man1/aldra-eps.1" 2>"$work/man.err")
 [ ! -s "$work/man.err" ] || { echo "man complained:"; cat "$work/man.err"; exit 1; }
-for text in 'aldra-eps - read EPS files' 'thumbnail FILE OUT [-s|--size N]' 'EXIT STATUS'; do
+for text in 'aldra-eps - read EPS files' 'thumbnail FILE OUT [-s|--size N]' 'EXIT STATUS' '[--prune]' \
+  '--no-preview' 'THE CATALOGUE'; do
   grep -qF -- "$text" <<<"$page" || { echo "the manual page lacks: $text"; exit 1; }
 done
 # zsh, typed at an interactive shell: the completion's text shows on the line.
@@ -22,6 +23,7 @@ zsh_shows() {  # zsh_shows LINE TEXT
 }
 zsh_shows 'aldra-eps thu' 'aldra-eps thumbnail'
 zsh_shows 'aldra-eps thumbnail --pr' '--prefer'
+zsh_shows 'aldra-eps query --no' '--no-preview'
 
 # What bash offers for a line typed so far, as the completion function answers it after a TAB.
 complete_line() {
@@ -38,6 +40,8 @@ check '--version ' aldra-eps --v
 check '--prefer ' aldra-eps thumbnail --pr
 check 'rendered stored ' aldra-eps thumbnail --prefer ''
 check '--jobs ' aldra-eps catalog --j
+check '--prune ' aldra-eps catalog --pr
+check '--creator --db --font --help --keyword --no-preview --since ' aldra-eps query ''
 
 # At a terminal, OUT - is refused rather than filling the screen with a PNG.
 shown=$(ALDRA_REGISTRY_DIR=$work/registry script -qec \
