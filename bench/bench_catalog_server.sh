@@ -18,11 +18,11 @@ for program in "$host" "$maker"; do
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/aldra-bench-server.XXXXXX")
 cleanup() {
-  bash "$root/tests/host/postgres_server.sh" stop "$work/server" || true
+  bash "$root/scripts/postgres_server.sh" stop "$work/server" || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-bash "$root/tests/host/postgres_server.sh" start "$work/server" --durable >/dev/null
+bash "$root/scripts/postgres_server.sh" start "$work/server" --durable >/dev/null
 uri=$(cat "$work/server/uri")
 [ -n "$uri" ] || { echo "bench_catalog_server: PostgreSQL is not installed" >&2; exit 2; }
 export ALDRA_REGISTRY_DIR=$work/registry

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# postgres_server.sh start|stop STATE [--durable]: a PostgreSQL server of the tests' own, in a temporary
-# folder, on a free port of 127.0.0.1 and a unix socket in that folder, trusting the local user
-# aldra_test. `start` writes STATE/conninfo (a libpq connection string) and STATE/uri; `stop` ends the
+# postgres_server.sh start|stop STATE [--durable]: a throwaway PostgreSQL server for the tests and the
+# benchmarks, in a temporary folder, on a free port of 127.0.0.1 and a unix socket in that folder,
+# trusting the local user aldra_test. `start` writes STATE/conninfo (a libpq connection string) and STATE/uri; `stop` ends the
 # server and removes its folder. Without PostgreSQL installed, `start` says so and writes no conninfo,
 # and the tests that need a server skip. --durable keeps fsync on, for benchmarks.
 set -euo pipefail
