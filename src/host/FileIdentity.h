@@ -1,5 +1,5 @@
-// What tells a catalogue that a file under a new name is one it knows: the device and inode a rename
-// keeps, or, for a copy that kept its times, the size, the time and a hash of the file's head.
+// What tells a catalogue that a file under a new name is one it knows, unchanged: its size and time,
+// with the device and inode a rename keeps or, for a copy that kept its times, a hash of its head.
 #pragma once
 #include <sys/stat.h>
 

@@ -302,8 +302,9 @@ TEST_F(CatalogRows, TheCorpusCatalogueAnswersEveryQuestion) {
         for (char c : value.substr(value.rfind('@', 0) == 0 ? 1 : 0))
             quoted += c == '\'' ? "''" : std::string(1, c);
         quoted += "'";
-        std::string expected = Query(
-            db, sql.substr(0, sql.find('?')) + quoted + sql.substr(sql.find('?') + 1) + " ORDER BY path");
+        std::string asked = sql;
+        if (size_t at = asked.find('?'); at != std::string::npos) asked.replace(at, 1, quoted);
+        std::string expected = Query(db, asked + " ORDER BY path");
         std::vector<std::string> args = {"query", "--db", db};
         args.insert(args.end(), ask.begin(), ask.end());
         ProgramResult r = host.Run(args);
