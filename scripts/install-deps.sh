@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libsqlite3-dev sqlite3
+  postgresql libpq-dev
   fontconfig libfontconfig-dev libfreetype-dev fonts-urw-base35
   libqpdf-dev libtiff-dev
   clang-14 libclang-rt-14-dev

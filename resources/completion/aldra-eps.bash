@@ -11,14 +11,14 @@ _aldra_eps() {
         info) options="--recursive -r --ext --json --jsonl --csv --raw --fields -f --help" ;;
         thumbnail) options="--size -s --prefer --upscale --force --help" ;;
         convert) options="--size -s --format --force --help" ;;
-        catalog) options="--db --thumb-size --jobs -j --timeout --quiet -q --prune --help" ;;
+        catalog) options="--db --root --thumb-size --jobs -j --timeout --quiet -q --prune --help" ;;
         query) options="--db --font --keyword --creator --since --no-preview --help" ;;
         *) options="--help" ;;
     esac
     case $prev in
         --prefer) COMPREPLY=($(compgen -W "stored rendered" -- "$cur")); return ;;
         --format) COMPREPLY=($(compgen -W "bmp jpg png" -- "$cur")); return ;;
-        --size | -s | --thumb-size | --jobs | -j | --timeout | --ext | --font | --keyword | --creator | --since) return ;;
+        --size | -s | --thumb-size | --jobs | -j | --timeout | --ext | --root | --font | --keyword | --creator | --since) return ;;
         --fields | -f)
             local fields="format default_extension width_in height_in width_pt height_pt h_resolution_ppi
                 v_resolution_ppi kind kind_name creating_software mac_type mac_signature image_name user

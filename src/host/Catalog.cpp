@@ -24,6 +24,7 @@
 #include "host/FileIdentity.h"
 #include "host/Report.h"
 #include "host/Scratch.h"
+#include "host/StoreLayers.h"
 #include "host/Thumbnails.h"
 #include "host/Wire.h"
 
@@ -283,6 +284,7 @@ class Run {
     Clock::time_point start_, lastCommit_, lastProgress_;
     // The tallies of the summary.
     size_t accepted_ = 0, other_ = 0, unchanged_ = 0, moved_ = 0, removed_ = 0, thumbnails_ = 0;
+    size_t elsewhere_ = 0;  // files another run filling the catalogue at once read instead
     std::map<std::string, size_t> refused_, failed_, withoutThumbnail_;
     size_t troubles_ = 0;  // folders and paths the walk could not take in
 };
@@ -339,9 +341,27 @@ void Run::Retire(Worker& worker, bool kill) {
     worker = Worker{};
 }
 
+// Hands the worker the next file this run may read; files other runs are reading or have read
+// meanwhile are passed over.
 void Run::Dispatch(Worker& worker) {
-    int job = queue_.front();
-    queue_.pop_front();
+    int job = -1;
+    while (job < 0 && !queue_.empty()) {
+        job = queue_.front();
+        queue_.pop_front();
+        ClaimResult claim = ClaimResult::kMine;
+        if (HostError error = db_.Claim(work_[job].path, work_[job].stamp, options_.thumbnailSize, &claim)) {
+            Warn(error.message);
+            fatal_ = true;
+            queue_.push_front(job);
+            return;
+        }
+        if (claim != ClaimResult::kMine) {
+            ++elsewhere_;
+            Log("elsewhere", work_[job].path, claim == ClaimResult::kDone ? "read by another run" : "");
+            job = -1;
+        }
+    }
+    if (job < 0) return;
     worker.job = job;
     worker.started = Clock::now();
     if (!WriteFrame(worker.jobFd, EncodeJob({work_[job].path, options_.thumbnailSize}))) {
@@ -434,7 +454,8 @@ void Run::Progress(bool final) {
     lastProgress_ = now;
     double elapsed = std::chrono::duration<double>(now - start_).count();
     double rate = elapsed > 0 ? static_cast<double>(done_) / elapsed : 0;
-    size_t total = work_.size();
+    size_t total = work_.size() - elsewhere_;
+    if (total == 0) return;
     constexpr int kWidth = 30;
     int filled = static_cast<int>(kWidth * done_ / total);
     std::string bar(static_cast<size_t>(filled), '=');
@@ -455,8 +476,8 @@ void Run::Summary(double seconds, bool interrupted) {
                 !interrupted    ? "Read"
                 : stopRequested ? "Interrupted after"
                                 : "Stopped after",
-                done_, work_.size(), seconds, seconds > 0 ? static_cast<double>(done_) / seconds : 0.0,
-                TerminalText(options_.database).c_str());
+                done_, work_.size() - elsewhere_, seconds,
+                seconds > 0 ? static_cast<double>(done_) / seconds : 0.0, TerminalText(db_.name()).c_str());
     std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
     for (const auto& [reason, count] : withoutThumbnail_)
         std::printf("    %6zu  without a thumbnail: %s\n", count, TerminalText(reason).c_str());
@@ -470,6 +491,7 @@ void Run::Summary(double seconds, bool interrupted) {
     std::printf("  other      %zu (not for the filter)\n", other_);
     std::printf("  unchanged  %zu\n", unchanged_);
     std::printf("  moved      %zu\n", moved_);
+    if (elsewhere_ > 0) std::printf("  elsewhere  %zu (read by other runs at the same time)\n", elsewhere_);
     std::printf("  removed    %zu\n", removed_);
     std::fflush(stdout);
 }
@@ -653,6 +675,9 @@ int Run::Execute() {
                 record.facts.path == work_[w.job].path) {
                 int job = w.job;
                 w.job = -1;
+                // The worker goes on with its next file while this one's row is written: a server's
+                // round trips would otherwise leave it idle.
+                if (!queue_.empty() && !fatal_) Dispatch(w);
                 Finish(job, std::move(record));
                 continue;
             }
@@ -731,6 +756,7 @@ int RunOnStore(const CatalogOptions& options, FilterSet* filters) {
         std::fprintf(stderr, "aldra-eps: %s\n", TerminalText(error.message).c_str());
         return 2;
     }
+    if (options.root) db = WithShareRoot(std::move(db), *options.root);
     Run run(options, filters, *db);
     return filters == nullptr ? run.Prune() : run.Execute();
 }

@@ -2,20 +2,23 @@
 // processes (each with its own control, since the filter is single-threaded), store what they answer
 // in batches, remove the rows of vanished files, and report.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/FilterHost.h"
+#include "host/SharePaths.h"
 
 namespace aldra::host {
 
 struct CatalogOptions {
     std::vector<std::string> folders;
-    std::string database = "catalog.sqlite";
-    int thumbnailSize = 256;   // 0: no thumbnails
-    int jobs = 0;              // 0: one per core
-    int timeoutSeconds = 120;  // a file taking longer is recorded as failed
-    bool quiet = false;        // no per-file lines and no progress bar
+    std::string database = "catalog.sqlite";  // or a postgresql:// URI
+    std::optional<ShareRoot> root;            // paths below its local folder are stored as the share's
+    int thumbnailSize = 256;                  // 0: no thumbnails
+    int jobs = 0;                             // 0: one per core
+    int timeoutSeconds = 120;                 // a file taking longer is recorded as failed
+    bool quiet = false;                       // no per-file lines and no progress bar
 };
 
 // The exit status: 0 when every folder was catalogued; 1 when some folder below could not be listed or

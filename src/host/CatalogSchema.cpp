@@ -242,6 +242,9 @@ const std::vector<TableDef>& CatalogTables() {
           {"to_path", Type::kPath, "NOT NULL"},
           {"moved_at", Type::kInteger, "NOT NULL"}},
          ""},
+        // The files runs are reading now, each claimed by its run's number so that runs filling the
+        // catalogue at once never read a file twice; a claim goes once the file's row is committed.
+        {"file_claims", {{"path", Type::kPath, "PRIMARY KEY"}, {"owner", Type::kInteger, "NOT NULL"}}, ""},
     };
     return tables;
 }

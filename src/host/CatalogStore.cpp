@@ -1,15 +1,13 @@
 #include "host/CatalogStore.h"
 
 #include "host/CatalogSchema.h"
+#include "host/ClaimingStore.h"
+#include "host/PostgresConnection.h"
 #include "host/SqliteConnection.h"
 
 namespace aldra::host {
 
 namespace {
-
-bool IsServerLocation(const std::string& location) {
-    return location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0;
-}
 
 // A reader answers from the current schema only: it may not write, so it cannot upgrade.
 HostError CheckVersion(SqlConnection& connection) {
@@ -26,16 +24,20 @@ HostError CheckVersion(SqlConnection& connection) {
 }  // namespace
 
 std::unique_ptr<CatalogStore> OpenCatalogStore(const std::string& location, bool write, HostError* error) {
-    if (IsServerLocation(location)) {
-        *error = {location + ": this program was built without a database server back end"};
-        return nullptr;
-    }
-    std::unique_ptr<SqlConnection> connection = SqliteConnection::Open(location, write, error);
+    const bool server = IsPostgresUri(location);
+    std::unique_ptr<SqlConnection> connection;
+    if (server)
+        connection = PostgresConnection::Open(location, error);
+    else
+        connection = SqliteConnection::Open(location, write, error);
     if (!connection) return nullptr;
     if ((*error = write ? UpgradeSchema(*connection) : CheckVersion(*connection))) return nullptr;
     // A damaged catalogue would lose rows silently as the run writes into it.
     if (write && (*error = connection->CheckIntegrity())) return nullptr;
-    return MakeSqlCatalogStore(std::move(connection));
+    std::unique_ptr<CatalogStore> store = MakeSqlCatalogStore(std::move(connection));
+    // Runs on other machines may fill a server's catalogue at the same time.
+    if (server && write) return WithClaims(std::move(store), location, error);
+    return store;
 }
 
 }  // namespace aldra::host

@@ -32,6 +32,13 @@ struct StoredFile {
     bool retry = false;  // a passing trouble: read it again whether or not it changed
 };
 
+// What a run may do with a file it is about to read, when other runs fill the same catalogue at once.
+enum class ClaimResult {
+    kMine,   // read it
+    kTaken,  // another run is reading it now
+    kDone,   // another run has stored it as it is now
+};
+
 class CatalogStore {
   public:
     virtual ~CatalogStore() = default;
@@ -43,6 +50,16 @@ class CatalogStore {
     // The rows that may describe this file under another path: the same device and inode, or the
     // same size and time.
     virtual HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) = 0;
+
+    // Shares the work with the runs filling the same catalogue at once: a file is read only by the
+    // run that claimed it, and a claim lasts until the file's row is committed or its run ends. A
+    // store only one run uses at a time leaves every file to that run.
+    virtual HostError Claim(const std::string& path, const FileStamp& stamp, int thumbnailSize,
+                            ClaimResult* result) {
+        (void)path, (void)stamp, (void)thumbnailSize;
+        *result = ClaimResult::kMine;
+        return {};
+    }
 
     // Writes go into the open batch, which Commit ends; a batch begins with its first write.
     // The record's stamp is the file's as the run found it.
@@ -68,7 +85,9 @@ class CatalogStore {
 std::unique_ptr<CatalogStore> MakeSqlCatalogStore(std::unique_ptr<SqlConnection> connection);
 
 // Opens the catalogue at `location` (a file path for SQLite), bringing its schema up to date and
-// checking it when `write`; a reader needs the current schema. Null with *error set otherwise.
+// checking it when `write`; a reader needs the current schema. Null with *error set otherwise. A
+// postgresql:// or postgres:// URI names a server (any libpq URI; what it leaves out comes from the
+// PG* environment variables); anything else is an SQLite file.
 std::unique_ptr<CatalogStore> OpenCatalogStore(const std::string& location, bool write, HostError* error);
 
 }  // namespace aldra::host

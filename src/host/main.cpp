@@ -412,6 +412,11 @@ int RunCatalogCommand(const std::vector<std::string>& args,
     CatalogOptions catalog;
     catalog.folders = args;
     if (auto it = options.find("--db"); it != options.end()) catalog.database = it->second;
+    if (auto it = options.find("--root"); it != options.end()) {
+        catalog.root.emplace();
+        if (HostError error = ParseShareRoot(it->second, &*catalog.root))
+            return Error("catalog: " + error.message), kExitUsage;
+    }
     if (auto it = options.find("--thumb-size");
         it != options.end() && !ParseInt(it->second, 0, 4096, &catalog.thumbnailSize))
         return Error("catalog: --thumb-size wants 0 (none) to 4096, got '" + it->second + "'"), kExitUsage;
@@ -485,7 +490,8 @@ const std::vector<Command>& Commands() {
          {"--force"},
          RunConvert},
         {"catalog",
-         "catalog DIR... [--db FILE] [--thumb-size N] [-j|--jobs N] [--timeout S] [-q|--quiet] [--prune]",
+         "catalog DIR... [--db FILE|URI] [--root LOCAL=SHARE] [--thumb-size N] [-j|--jobs N] [--timeout S] "
+         "[-q|--quiet] [--prune]",
          "Catalogues every file below the folders into an SQLite database (default catalog.sqlite): its\n"
          "facts, its refusal if any, and a thumbnail PNG of N pixels (default 256, 0 for none). Unchanged\n"
          "files (same size and modification time) are not read again; rows of vanished files are removed.\n"
@@ -496,12 +502,16 @@ const std::vector<Command>& Commands() {
          "--prune only removes the rows of files that are gone under the folders, which may be gone\n"
          "themselves, and reads nothing; a file that cannot be looked at keeps its row.\n"
          "Exit status 1 when a folder below could not be listed or a path was too long (its rows stay),\n"
-         "2 when the database or a folder named could not be used or a batch could not be saved.",
-         {"--db", "--thumb-size", "--jobs", "--timeout"},
+         "2 when the database or a folder named could not be used or a batch could not be saved.\n"
+         "--db postgresql://USER@HOST/DBNAME (or postgres://, any libpq URI; the PG* variables fill in what\n"
+         "it leaves out) keeps the catalogue on a PostgreSQL server, which any number of runs on any\n"
+         "machines fill at once, each file read by one of them. --root /mnt/art=//server/art stores the\n"
+         "paths below /mnt/art as below //server/art, so that machines mounting the share elsewhere agree.",
+         {"--db", "--root", "--thumb-size", "--jobs", "--timeout"},
          {"--quiet", "--prune"},
          RunCatalogCommand},
         {"query",
-         "query [--db FILE] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
+         "query [--db FILE|URI] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
          "Asks the catalogue (default catalog.sqlite) for the files that use a font, carry a keyword\n"
          "(any case), come from a creator (part of the name, any case), changed since DATE (2024-05-01,\n"
          "'2024-05-01 13:30' local time, or @SECONDS) or have no thumbnail (with the reason after a\n"

@@ -1,4 +1,5 @@
-// Catalogue runs as a user starts them, including runs whose processes hang, crash or are killed.
+// Catalogue runs as a user starts them, including runs whose processes hang, crash or are killed. ctest
+// runs them twice: into an SQLite file, and into a database on the tests' PostgreSQL server.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -8,7 +9,9 @@
 #include <thread>
 
 #include "fixtures/Eps.h"
+#include "fixtures/Epsi.h"
 #include "host/HostRun.h"
+#include "host/PostgresServer.h"
 #include "host/Query.h"
 
 namespace aldra::testing {
@@ -24,12 +27,27 @@ std::vector<pid_t> Children(pid_t parent) {
 
 class CatalogTest : public ::testing::Test {
   protected:
-    void SetUp() override { std::filesystem::create_directories(folder + "/sub"); }
+    void SetUp() override {
+        std::filesystem::create_directories(folder + "/sub");
+        if (!OnServer()) return;
+        if (std::string why = TestDatabase::Missing(kCatalogServerVariable); !why.empty())
+            GTEST_SKIP() << why;
+        UseNewServerDatabase();
+    }
+    static bool OnServer() { return CatalogOnServer(); }
+    void UseNewServerDatabase() { db = NewServerCatalogue(&server); }
     void WriteMany(int count) {
         for (int i = 0; i < count; ++i) {
             std::ofstream(folder + "/file" + std::to_string(i) + ".eps")
                 << EpsText("%%Creator: run " + std::to_string(i) + "\n%%BoundingBox: 0 0 72 72");
         }
+    }
+    // Files with a preview each, so that each has a thumbnail.
+    void WriteManyWithPreviews(int count) {
+        TiffPicture grey{8, 8, 8, 1, std::vector<uint8_t>(64, 0x80)};
+        const std::string file = EpsiFile(EpsiPreviewSection(grey));
+        for (int i = 0; i < count; ++i)
+            std::ofstream(folder + "/file" + std::to_string(i) + ".eps") << file << "% file " << i << "\n";
     }
     std::vector<std::string> Catalog(std::vector<std::string> extra = {"--jobs", "2"}) {
         std::vector<std::string> args = {"catalog", folder, "--db", db};
@@ -39,6 +57,7 @@ class CatalogTest : public ::testing::Test {
     Host host;
     TempDir files;
     std::string folder = files.File("pictures"), db = files.File("catalog.sqlite");
+    std::unique_ptr<TestDatabase> server;
 };
 
 TEST_F(CatalogTest, SecondRunReadsNothingAndVanishedFilesLoseTheirRows) {
@@ -101,13 +120,20 @@ TEST_F(CatalogTest, RunsThatCannotWorkLeaveEverythingAlone) {
     EXPECT_EQ(host.Run(Catalog()).exitCode, 2);
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "3");
     std::filesystem::rename(files.File("other"), folder);
-    std::filesystem::remove(db);
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
-    sqlite3_exec(handle, "CREATE TABLE mine(x);", nullptr, nullptr, nullptr);
-    sqlite3_close(handle);
+    const char* tables = "SELECT name FROM sqlite_master";
+    if (OnServer()) {
+        UseNewServerDatabase();
+        Query(db, "CREATE TABLE mine(x int)");
+        tables = "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public'";
+    } else {
+        std::filesystem::remove(db);
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
+        sqlite3_exec(handle, "CREATE TABLE mine(x);", nullptr, nullptr, nullptr);
+        sqlite3_close(handle);
+    }
     EXPECT_EQ(host.Run(Catalog()).exitCode, 2);
-    EXPECT_EQ(Query(db, "SELECT name FROM sqlite_master"), "mine");
+    EXPECT_EQ(Query(db, tables), "mine");
 }
 
 // A worker that stops answering is killed after the time-out and its file is recorded as failed, not
@@ -118,7 +144,10 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
     const int count = 300;
     WriteMany(count);
     for (const auto& [signal, failed] : cases) {
-        std::filesystem::remove(db);
+        if (OnServer())
+            UseNewServerDatabase();
+        else
+            std::filesystem::remove(db);
         auto started = std::chrono::steady_clock::now();
         pid_t run = host.Start(Catalog({"--jobs", "1", "--timeout", "1", "--thumb-size", "0"}));
         std::vector<pid_t> workers;
@@ -145,6 +174,7 @@ TEST_F(CatalogTest, HungWorkersTimeOutAndCrashedWorkersAreRetried) {
 // A disk that fills up during a run: the run stops naming the catalogue, keeps every batch it
 // committed, and a run with room again completes it.
 TEST_F(CatalogTest, AFullDiskStopsTheRunWithoutLosingCommittedRows) {
+    if (OnServer()) GTEST_SKIP() << "the server's disk is the server's";
     WriteMany(5);
     ASSERT_EQ(host.Run(Catalog({"--jobs", "1", "--thumb-size", "0"})).exitCode, 0);
     WriteMany(400);
@@ -157,6 +187,64 @@ TEST_F(CatalogTest, AFullDiskStopsTheRunWithoutLosingCommittedRows) {
     EXPECT_GE(std::stoi(Query(db, "SELECT count(*) FROM files")), 5);
     EXPECT_EQ(host.Run(Catalog({"--jobs", "1", "--thumb-size", "0"})).exitCode, 0);
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "400");
+}
+
+// Two machines mount one share at different places; with --root both name its files as the share
+// does, so the second machine finds every row there already and removes only what is gone.
+TEST_F(CatalogTest, MachinesMountingAShareElsewhereAgreeOnEveryRow) {
+    namespace fs = std::filesystem;
+    WriteMany(3);
+    std::string elsewhere = files.File("mnt/art");
+    fs::create_directories(elsewhere);
+    fs::copy(folder, elsewhere, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        fs::last_write_time(elsewhere + "/" + fs::relative(entry.path(), folder).string(),
+                            fs::last_write_time(entry.path()));
+    ASSERT_EQ(host.Run(Catalog({"--root", folder + "=//server/art"})).exitCode, 0);
+    ProgramResult second =
+        host.Run({"catalog", elsewhere, "--db", db, "--root", elsewhere + "=//server/art/"});
+    EXPECT_EQ(second.out.rfind("Read 0 of 0 files", 0), 0u) << second.out << second.err;
+    fs::remove(elsewhere + "/file1.eps");
+    ProgramResult third = host.Run({"catalog", elsewhere, "--db", db, "--root", elsewhere + "=//server/art"});
+    EXPECT_NE(third.out.find("removed   " + elsewhere + "/file1.eps"), std::string::npos) << third.out;
+    EXPECT_EQ(Query(db, "SELECT path FROM files ORDER BY path"),
+              "//server/art/file0.eps\n//server/art/file2.eps");
+    EXPECT_EQ(host.Run(Catalog({"--root", "no-such-folder=//server/art"})).exitCode, 2);
+}
+
+// Four runs over one folder at once, one of them killed midway and started again: every file ends
+// with one row and its thumbnail, and no file was read by two runs that both lived.
+TEST_F(CatalogTest, ConcurrentRunsShareTheWorkAndAKilledOneIsFinishedByItsRerun) {
+    if (!OnServer()) GTEST_SKIP() << "runs share the work of a catalogue on a server";
+    const int count = 300;
+    WriteManyWithPreviews(count);
+    const std::vector<std::string> args = Catalog({"--jobs", "1", "--thumb-size", "32"});
+    std::vector<std::unique_ptr<Host>> runs;
+    std::vector<pid_t> pids;
+    for (int i = 0; i < 4; ++i) {
+        runs.push_back(std::make_unique<Host>());
+        pids.push_back(runs.back()->Start(args));
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::stoi("0" + Query(db, "SELECT count(*) FROM files WHERE true")) < count / 5 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(pids[1], SIGKILL);
+    int read = 0;
+    auto readBy = [&](const ProgramResult& r) {
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        size_t at = r.out.rfind("\nRead ");  // the summary's first line, after the files' lines
+        return at == std::string::npos ? count : std::stoi(r.out.substr(at + 6));
+    };
+    for (int i : {0, 2, 3}) read += readBy(runs[i]->Wait(pids[i]));
+    runs[1]->Wait(pids[1]);
+    read += readBy(runs[1]->Run(args));
+    EXPECT_LE(read, count);
+    EXPECT_EQ(
+        Query(db,
+              "SELECT count(*), count(DISTINCT path), (SELECT count(DISTINCT file_id) FROM thumbnails), "
+              "(SELECT count(*) FROM file_claims) FROM files"),
+        std::to_string(count) + "|" + std::to_string(count) + "|" + std::to_string(count) + "|0");
 }
 
 }  // namespace
