@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/gdi/Context.h"
+#include "platform/gdi/FaceChoices.h"
 
 namespace aldra::gdi {
 namespace {
@@ -27,32 +28,23 @@ constexpr size_t kCachedFaces = 32;
 // The cell height of a font whose height is 0, as GDI's default font.
 constexpr int32_t kDefaultCellHeight = 16;
 
-// What a font asks fontconfig for.
-struct Request {
-    std::string family;
-    bool bold = false;
-    bool italic = false;
+// A process remembers this many answers; further requests (a file naming thousands of fonts) are
+// asked each time.
+constexpr size_t kRememberedChoices = 1024;
 
-    std::string Key() const { return family + (bold ? "\x01" : "\x02") + (italic ? "\x01" : "\x02"); }
-};
-
-// The face fontconfig chose for a request.
-struct Choice {
-    std::string file;
-    int index = 0;
-    std::string family;
-    int weight = 400;
-    bool italic = false;
-};
-
-// FreeType and fontconfig are set up once per process. FreeType stays until the end, since
-// contexts holding faces may be freed during exit; fontconfig's configuration is released at exit,
-// after which no new face is chosen. The lock guards opening and closing faces and the choices.
+// FreeType is set up once per process and stays until the end, since contexts holding faces may be
+// freed during exit. fontconfig is loaded only when a request is neither remembered by the process
+// nor in the answers kept on disk; its configuration is released at exit, after which no new face
+// is chosen. The lock guards opening and closing faces and the answers.
 struct Libraries {
     FT_Library freetype = nullptr;
     FcConfig* config = nullptr;
+    bool configTried = false;
+    bool storedRead = false;
+    uint64_t signature = 0;
+    std::string storedPath;
     std::mutex lock;
-    std::map<std::string, Choice> choices;
+    std::map<std::string, StoredChoice> choices;
 };
 
 Libraries* TheLibraries() {
@@ -71,11 +63,43 @@ Libraries& Shared() {
     static Libraries* libraries = [] {
         Libraries* l = TheLibraries();
         if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
-        l->config = FcInitLoadConfigAndFonts();
-        std::atexit(ReleaseFontconfig);
         return l;
     }();
     return *libraries;
+}
+
+// The caller holds the lock.
+FcConfig* Config(Libraries& l) {
+    if (!l.configTried) {
+        l.configTried = true;
+        l.config = FcInitLoadConfigAndFonts();
+        std::atexit(ReleaseFontconfig);
+    }
+    return l.config;
+}
+
+// The answers kept on disk, read once. The caller holds the lock.
+void ReadStoredChoices(Libraries& l) {
+    if (l.storedRead) return;
+    l.storedRead = true;
+    l.signature = EnvironmentSignature();
+    l.storedPath = ChoicesPath(l.signature);
+    StoredChoices stored;
+    if (!ReadChoices(l.storedPath, l.signature, &stored)) return;
+    for (StoredChoice& c : stored.choices) {
+        const std::string key = c.request.Key();
+        l.choices.emplace(key, std::move(c));
+    }
+}
+
+// Keeps every answer of the process on disk with what they depend on. The caller holds the lock.
+void StoreChoices(Libraries& l) {
+    if (l.storedPath.empty() || l.config == nullptr) return;
+    StoredChoices stored;
+    stored.signature = l.signature;
+    stored.watched = ObserveConfiguration(l.config);
+    for (const auto& [key, c] : l.choices) stored.choices.push_back(c);
+    (void)WriteChoices(l.storedPath, stored);  // without the file the next process asks fontconfig
 }
 
 bool ContainsWord(const std::string& lower, const char* const* words) {
@@ -104,12 +128,12 @@ std::string WithoutVendorMark(std::string family) {
 // A PostScript name is the family's parts and then the style, joined by hyphens:
 // "Helvetica-Narrow-BoldOblique" is the family "Helvetica Narrow", bold and italic. Trailing parts
 // with a style word in them are the style; a part without one ("Narrow") stays in the family.
-Request ParseName(const FontData& font) {
+FaceRequest ParseName(const FontData& font) {
     static const char* const kBold[] = {"bold", "black", "heavy", "demi", "semibold", nullptr};
     static const char* const kItalic[] = {"italic", "oblique", "ital", "obl", "kursiv", nullptr};
     static const char* const kPlain[] = {"roman",  "regular", "book",  "medium",
                                          "normal", "plain",   "light", nullptr};
-    Request r;
+    FaceRequest r;
     std::string name(font.face, strnlen(font.face, sizeof font.face));
     for (size_t hyphen = name.rfind('-'); hyphen != std::string::npos && hyphen > 0;
          hyphen = name.rfind('-')) {
@@ -128,7 +152,7 @@ Request ParseName(const FontData& font) {
 }
 
 // Asks fontconfig; false only when it has no face at all. The caller holds the lock.
-bool Choose(Libraries& l, const Request& r, Choice* out) {
+bool Choose(FcConfig* config, const FaceRequest& r, FaceChoice* out) {
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
     if (!r.family.empty())
@@ -136,10 +160,10 @@ bool Choose(Libraries& l, const Request& r, Choice* out) {
     FcPatternAddInteger(pattern, FC_WEIGHT, r.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(l.config, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(l.config, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* file = nullptr;
@@ -170,7 +194,7 @@ int32_t Scaled(FT_Long designUnits, int32_t em, FT_UShort unitsPerEm) {
 
 class FreeTypeFace final : public Face {
   public:
-    FreeTypeFace(FT_Face face, Choice choice) : face_(face), choice_(std::move(choice)) {}
+    FreeTypeFace(FT_Face face, FaceChoice choice) : face_(face), choice_(std::move(choice)) {}
     ~FreeTypeFace() override {
         Libraries& l = Shared();
         std::lock_guard<std::mutex> guard(l.lock);
@@ -282,28 +306,49 @@ class FreeTypeFace final : public Face {
     static constexpr size_t kCachedGlyphs = 512;
     static constexpr size_t kCachedGlyphBytes = 4096;
     FT_Face face_;
-    Choice choice_;
+    FaceChoice choice_;
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
     std::unordered_map<char32_t, Kept> glyphs_;
 };
 
-std::unique_ptr<FreeTypeFace> Open(const Request& request) {
+// The answer for a request: remembered, kept on disk, or fontconfig's (then kept). Null when there
+// is none. The caller holds the lock.
+const FaceChoice* Known(Libraries& l, const std::string& key) {
+    ReadStoredChoices(l);
+    const auto it = l.choices.find(key);
+    return it != l.choices.end() ? &it->second.choice : nullptr;
+}
+
+const FaceChoice* Ask(Libraries& l, const FaceRequest& request, const std::string& key, FaceChoice* scratch) {
+    FcConfig* config = Config(l);
+    if (config == nullptr || !Choose(config, request, scratch)) return nullptr;
+    l.choices.erase(key);
+    if (l.choices.size() >= kRememberedChoices) return scratch;
+    const FaceChoice* kept = &l.choices.emplace(key, StoredChoice{request, *scratch}).first->second.choice;
+    StoreChoices(l);
+    return kept;
+}
+
+FT_Face OpenFile(Libraries& l, const FaceChoice& choice) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) return nullptr;
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
+    return face;
+}
+
+std::unique_ptr<FreeTypeFace> Open(const FaceRequest& request) {
     Libraries& l = Shared();
     std::lock_guard<std::mutex> guard(l.lock);
     if (l.freetype == nullptr) return nullptr;
     const std::string key = request.Key();
-    auto it = l.choices.find(key);
-    if (it == l.choices.end()) {
-        Choice choice;
-        if (l.config == nullptr) return nullptr;
-        if (!Choose(l, request, &choice)) return nullptr;
-        it = l.choices.emplace(key, std::move(choice)).first;
-    }
-    FT_Face face = nullptr;
-    if (FT_New_Face(l.freetype, it->second.file.c_str(), it->second.index, &face) != 0) return nullptr;
-    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
-    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(face, it->second));
+    FaceChoice asked;
+    const FaceChoice* choice = Known(l, key);
+    FT_Face face = choice != nullptr ? OpenFile(l, *choice) : nullptr;
+    // A remembered file that no longer opens (removed since) is asked about again.
+    if (face == nullptr && (choice = Ask(l, request, key, &asked)) != nullptr) face = OpenFile(l, *choice);
+    if (face == nullptr) return nullptr;
+    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(face, *choice));
     if (!opened) {
         FT_Done_Face(face);
         return nullptr;
@@ -374,7 +419,7 @@ Face* SelectedFace(DcData& dc) {
         if (!dc.faces) dc.faces = std::shared_ptr<FaceCache>(new FaceCache, DeleteFaceCache);
         FaceCache& cache = *dc.faces;
         if (FreeTypeFace* known = cache.Remembered(o->font, height)) return known;
-        const Request request = ParseName(o->font);
+        const FaceRequest request = ParseName(o->font);
         const std::string key = request.Key() + std::to_string(height);
         auto it = cache.faces.find(key);
         if (it == cache.faces.end()) {
