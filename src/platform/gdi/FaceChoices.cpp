@@ -80,14 +80,24 @@ bool ParseChoice(std::string_view line, StoredChoice* out) {
 }
 
 bool ReadWhole(const std::string& path, std::string* text) {
-    std::FILE* in = std::fopen(path.c_str(), "rbe");
-    if (in == nullptr) return false;
-    text->resize(kMaxFileBytes + 1);
-    const size_t got = std::fread(text->data(), 1, text->size(), in);
-    std::fclose(in);
-    if (got > kMaxFileBytes) return false;
-    text->resize(got);
-    return true;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool whole = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+                 static_cast<uint64_t>(info.st_size) <= kMaxFileBytes;
+    if (whole) {
+        text->resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < text->size()) {
+            const ssize_t n = ::read(fd, text->data() + done, text->size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        whole = done == text->size();
+    }
+    ::close(fd);
+    return whole;
 }
 
 bool ParseChoices(std::string_view text, uint64_t signature, StoredChoices* out) {

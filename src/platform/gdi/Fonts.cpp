@@ -256,10 +256,11 @@ class FreeTypeFace final : public Face {
         const bool drawable = Render(c, &kept);
         const size_t bytes =
             static_cast<size_t>(std::abs(kept.shape.pitch)) * static_cast<size_t>(kept.shape.rows);
-        if (glyphs_.size() >= kCachedGlyphs || bytes > kCachedGlyphBytes) {
+        if (glyphs_.size() >= kCachedGlyphs || bytes > kCachedGlyphBytes || keptBytes_ + bytes > kKeptBytes) {
             *glyph = kept.shape;
             return drawable;
         }
+        keptBytes_ += bytes;
         if (drawable) {
             const uint8_t* first =
                 kept.shape.pitch < 0
@@ -283,7 +284,11 @@ class FreeTypeFace final : public Face {
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
             return false;
-        kept->shape = GlyphBits{b.buffer,
+        // A negative pitch runs the rows upwards from the buffer's start: the top row is the last one.
+        const uint8_t* top =
+            b.pitch < 0 ? b.buffer - static_cast<ptrdiff_t>(b.pitch) * (static_cast<ptrdiff_t>(b.rows) - 1)
+                        : b.buffer;
+        kept->shape = GlyphBits{top,
                                 b.pitch,
                                 static_cast<int32_t>(b.width),
                                 static_cast<int32_t>(b.rows),
@@ -305,11 +310,14 @@ class FreeTypeFace final : public Face {
     static constexpr size_t kCachedAdvances = 4096;
     static constexpr size_t kCachedGlyphs = 512;
     static constexpr size_t kCachedGlyphBytes = 4096;
+    // All kept glyphs of a face together: a context's 32 faces stay within a few megabytes.
+    static constexpr size_t kKeptBytes = size_t{128} << 10;
     FT_Face face_;
     FaceChoice choice_;
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
     std::unordered_map<char32_t, Kept> glyphs_;
+    size_t keptBytes_ = 0;
 };
 
 // The answer for a request: remembered, kept on disk, or fontconfig's (then kept). Null when there
