@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -192,13 +193,29 @@ int32_t Scaled(FT_Long designUnits, int32_t em, FT_UShort unitsPerEm) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, -INT32_MAX, INT32_MAX));
 }
 
+// A font file opened once for all the sizes a context draws it at: parsing it costs more than
+// setting a size. Each size is FreeType's size object of its own, made current before every use,
+// so the sizes share the file's glyph slot but nothing else.
+struct OpenedFile {
+    FT_Face face = nullptr;
+    ~OpenedFile() {
+        Libraries& l = Shared();
+        std::lock_guard<std::mutex> guard(l.lock);
+        FT_Done_Face(face);
+    }
+};
+
+// A context's opened files by name and index. Entries go only when the context's faces go.
+using OpenedFiles = std::map<std::string, std::shared_ptr<OpenedFile>>;
+
 class FreeTypeFace final : public Face {
   public:
-    FreeTypeFace(FT_Face face, FaceChoice choice) : face_(face), choice_(std::move(choice)) {}
+    FreeTypeFace(std::shared_ptr<OpenedFile> file, FT_Size size, FaceChoice choice)
+        : file_(std::move(file)), face_(file_->face), size_(size), choice_(std::move(choice)) {}
     ~FreeTypeFace() override {
         Libraries& l = Shared();
         std::lock_guard<std::mutex> guard(l.lock);
-        FT_Done_Face(face_);
+        FT_Done_Size(size_);
     }
     FreeTypeFace(const FreeTypeFace&) = delete;
     FreeTypeFace& operator=(const FreeTypeFace&) = delete;
@@ -220,7 +237,8 @@ class FreeTypeFace final : public Face {
             em = design > 0 ? (cell * face_->units_per_EM + design / 2) / design : cell;
         }
         em = std::clamp<int64_t>(em, 1, kMaxEmPixels);
-        if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0) return false;
+        if (FT_Activate_Size(size_) != 0 || FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0)
+            return false;
         const int32_t e = static_cast<int32_t>(em);
         metrics_.emHeight = e;
         metrics_.ascent = Scaled(ascender, e, face_->units_per_EM);
@@ -241,7 +259,7 @@ class FreeTypeFace final : public Face {
         const auto it = advances_.find(c);
         if (it != advances_.end()) return it->second;
         int32_t advance = 0;
-        if (FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
+        if (FT_Activate_Size(size_) == 0 && FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
             advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
         if (advances_.size() < kCachedAdvances) advances_.emplace(c, advance);
         return advance;
@@ -279,7 +297,8 @@ class FreeTypeFace final : public Face {
 
     // Renders into the face's glyph slot; `kept` points there until the next glyph.
     bool Render(char32_t c, Kept* kept) {
-        if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
+        if (FT_Activate_Size(size_) != 0 ||
+            FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
             return false;
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
@@ -312,7 +331,9 @@ class FreeTypeFace final : public Face {
     static constexpr size_t kCachedGlyphBytes = 4096;
     // All kept glyphs of a face together: a context's 32 faces stay within a few megabytes.
     static constexpr size_t kKeptBytes = size_t{128} << 10;
+    std::shared_ptr<OpenedFile> file_;
     FT_Face face_;
+    FT_Size size_;
     FaceChoice choice_;
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
@@ -338,29 +359,42 @@ const FaceChoice* Ask(Libraries& l, const FaceRequest& request, const std::strin
     return kept;
 }
 
-FT_Face OpenFile(Libraries& l, const FaceChoice& choice) {
+// The context's file of a choice, opened when it has none yet; null when it does not open. The
+// caller holds the lock; the map keeps the file, so that no copy the caller drops is the last.
+std::shared_ptr<OpenedFile> OpenFile(Libraries& l, const FaceChoice& choice, OpenedFiles& files) {
+    const auto [it, added] = files.try_emplace(choice.file + '\n' + std::to_string(choice.index));
+    if (it->second) return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) return nullptr;
+    if (FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) {
+        files.erase(it);
+        return nullptr;
+    }
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
-    return face;
+    try {
+        it->second = std::make_shared<OpenedFile>();
+    } catch (const std::bad_alloc&) {
+        FT_Done_Face(face);
+        files.erase(it);
+        throw;
+    }
+    it->second->face = face;
+    return it->second;
 }
 
-std::unique_ptr<FreeTypeFace> Open(const FaceRequest& request) {
+std::unique_ptr<FreeTypeFace> Open(const FaceRequest& request, OpenedFiles& files) {
     Libraries& l = Shared();
     std::lock_guard<std::mutex> guard(l.lock);
     if (l.freetype == nullptr) return nullptr;
     const std::string key = request.Key();
     FaceChoice asked;
     const FaceChoice* choice = Known(l, key);
-    FT_Face face = choice != nullptr ? OpenFile(l, *choice) : nullptr;
+    std::shared_ptr<OpenedFile> file = choice != nullptr ? OpenFile(l, *choice, files) : nullptr;
     // A remembered file that no longer opens (removed since) is asked about again.
-    if (face == nullptr && (choice = Ask(l, request, key, &asked)) != nullptr) face = OpenFile(l, *choice);
-    if (face == nullptr) return nullptr;
-    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(face, *choice));
-    if (!opened) {
-        FT_Done_Face(face);
-        return nullptr;
-    }
+    if (!file && (choice = Ask(l, request, key, &asked)) != nullptr) file = OpenFile(l, *choice, files);
+    FT_Size size = nullptr;
+    if (!file || FT_New_Size(file->face, &size) != 0) return nullptr;
+    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(file, size, *choice));
+    if (!opened) FT_Done_Size(size);
     return opened;
 }
 
@@ -392,6 +426,7 @@ struct FaceCache {
         FreeTypeFace* face = nullptr;
     };
 
+    OpenedFiles files;
     std::map<std::string, std::unique_ptr<FreeTypeFace>> faces;
     std::array<Recent, 8> recent{};
     size_t nextRecent = 0;
@@ -410,6 +445,7 @@ struct FaceCache {
 
     void Clear() {
         faces.clear();
+        files.clear();
         recent.fill(Recent{});
     }
 };
@@ -432,7 +468,7 @@ Face* SelectedFace(DcData& dc) {
         auto it = cache.faces.find(key);
         if (it == cache.faces.end()) {
             if (cache.faces.size() >= kCachedFaces) cache.Clear();
-            std::unique_ptr<FreeTypeFace> face = Open(request);
+            std::unique_ptr<FreeTypeFace> face = Open(request, cache.files);
             if (!face || !face->Size(height)) return nullptr;
             it = cache.faces.emplace(key, std::move(face)).first;
         }
