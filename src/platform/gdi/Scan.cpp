@@ -144,7 +144,8 @@ class Scanner {
 
   private:
     Edge EdgeAt(uint32_t from) const {
-        return Oriented(points_[from], points_[(from + 1) % count_], window_);
+        const size_t to = from + 1 == count_ ? 0 : from + 1;  // a division per edge costs more than the rest
+        return Oriented(points_[from], points_[to], window_);
     }
 
     // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
