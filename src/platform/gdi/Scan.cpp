@@ -39,10 +39,13 @@ struct Edge {
     int32_t direction;  // +1 when the polygon runs downwards along it
 };
 
-// The edge from p to q top down, moved so that the window's corner is the origin.
-Edge Oriented(DevicePoint p, DevicePoint q, const ScanWindow& w) {
-    p = {ClampCoordinate(p.x) - w.left, ClampCoordinate(p.y) - w.top};
-    q = {ClampCoordinate(q.x) - w.left, ClampCoordinate(q.y) - w.top};
+// A point held within the limits and moved so that the window's corner is the origin.
+DevicePoint MovedInto(DevicePoint p, const ScanWindow& w) {
+    return {ClampCoordinate(p.x) - w.left, ClampCoordinate(p.y) - w.top};
+}
+
+// The edge from p to q top down.
+Edge Downwards(DevicePoint p, DevicePoint q) {
     return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
 }
 
@@ -143,9 +146,11 @@ class Scanner {
     }
 
   private:
+    DevicePoint Moved(DevicePoint p) const { return MovedInto(p, window_); }
+
     Edge EdgeAt(uint32_t from) const {
         const size_t to = from + 1 == count_ ? 0 : from + 1;  // a division per edge costs more than the rest
-        return Oriented(points_[from], points_[to], window_);
+        return Downwards(Moved(points_[from]), Moved(points_[to]));
     }
 
     // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
@@ -155,8 +160,12 @@ class Scanner {
         leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
         firstRow_ = height_;
         endRow_ = 0;
+        // Each point is moved once and shared by the two edges that meet at it.
+        DevicePoint from = Moved(points_[0]);
         for (size_t i = 0; i < count_; ++i) {
-            const Edge e = EdgeAt(static_cast<uint32_t>(i));
+            const DevicePoint to = Moved(points_[i + 1 == count_ ? 0 : i + 1]);
+            const Edge e = Downwards(from, to);
+            from = to;
             if (e.top.y == e.bottom.y || e.bottom.y <= 0 || e.top.y >= height_) continue;
             const int32_t first = static_cast<int32_t>(std::max<int64_t>(e.top.y, 0));
             const int32_t end = static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height_));
