@@ -352,6 +352,11 @@ const FaceChoice* Known(Libraries& l, const std::string& key) {
 const FaceChoice* Ask(Libraries& l, const FaceRequest& request, const std::string& key, FaceChoice* scratch) {
     FcConfig* config = Config(l);
     if (config == nullptr || !Choose(config, request, scratch)) return nullptr;
+    // The same answer again (its file would not open) is not written again for every request.
+    const auto known = l.choices.find(key);
+    if (known != l.choices.end() && known->second.choice.file == scratch->file &&
+        known->second.choice.index == scratch->index)
+        return scratch;
     l.choices.erase(key);
     if (l.choices.size() >= kRememberedChoices) return scratch;
     const FaceChoice* kept = &l.choices.emplace(key, StoredChoice{request, *scratch}).first->second.choice;
