@@ -91,6 +91,24 @@ void Step(Active& e) {
     }
 }
 
+// A row of an ordinary shape has two or four crossings, where a general sort costs more than the
+// rest of the row. Crossings at the same column may come in any order: the winding past them is the
+// same, and so are the pixels painted.
+void SortByColumn(std::vector<Crossing>& crossings) {
+    constexpr size_t kFew = 16;
+    if (crossings.size() > kFew) {
+        std::sort(crossings.begin(), crossings.end(),
+                  [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        return;
+    }
+    for (size_t i = 1; i < crossings.size(); ++i) {
+        const Crossing c = crossings[i];
+        size_t j = i;
+        for (; j > 0 && crossings[j - 1].x > c.x; --j) crossings[j] = crossings[j - 1];
+        crossings[j] = c;
+    }
+}
+
 // The scanner's lists. Pictures are thousands of small shapes, and making the lists anew for each
 // cost more than scanning it, so a thread keeps one set; a scan started from inside another (a sink
 // that draws) gets its own.
@@ -211,8 +229,7 @@ class Scanner {
             ++i;
         }
         if (!counted) {
-            std::sort(crossings_.begin(), crossings_.end(),
-                      [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+            SortByColumn(crossings_);
             return;
         }
         for (int32_t x = 0; x <= width_; ++x) {
