@@ -9,10 +9,6 @@ namespace aldra {
 
 namespace {
 
-// Device points stay within this distance of the target's corner: far enough off any raster that
-// clipping is unchanged, near enough that GDI's edge arithmetic and ours cannot overflow.
-constexpr int64_t kDeviceReach = int64_t{1} << 22;
-
 void ResetGraphics(ArtState* state) {
     state->fillColour = MakeColour(0, 0, 0);
     state->strokeColour = MakeColour(0, 0, 0);
@@ -87,12 +83,6 @@ void SetPageBox(ArtState* state, const PageBox& box) {
     } else {
         state->scale = std::fmin(across, down);
     }
-}
-
-DevicePoint ToDevice(const ArtState* state, double x, double y) {
-    int64_t dx = TruncClamped((x - state->bbox.llx) * state->scale, -kDeviceReach, kDeviceReach);
-    int64_t dy = TruncClamped((y - state->bbox.lly) * state->scale, -kDeviceReach, kDeviceReach);
-    return DevicePoint{ClampToInt32(state->target.left + dx), ClampToInt32(state->target.bottom - dy)};
 }
 
 }  // namespace aldra

@@ -8,6 +8,7 @@
 #include "base/Result.h"
 #include "base/TextBuffer.h"
 #include "eps/EpsReader.h"
+#include "illustrator/ArtNumbers.h"
 #include "preview/Raster.h"
 #include "preview/TargetRaster.h"
 
@@ -113,8 +114,17 @@ struct DevicePoint {
     int32_t x;
     int32_t y;
 };
+// Device points stay within this distance of the target's corner: far enough off any raster that
+// clipping is unchanged, near enough that GDI's edge arithmetic and ours cannot overflow.
+inline constexpr int64_t kDeviceReach = int64_t{1} << 22;
+
 // Page units to device pixels: the page's lower left corner on the target's lower left corner, y
 // flipped, proportions kept. Points far off the target are pulled in to a few million pixels.
-DevicePoint ToDevice(const ArtState* state, double x, double y);
+// Inline, since a flattened curve asks for sixteen points.
+inline DevicePoint ToDevice(const ArtState* state, double x, double y) {
+    int64_t dx = TruncClamped((x - state->bbox.llx) * state->scale, -kDeviceReach, kDeviceReach);
+    int64_t dy = TruncClamped((y - state->bbox.lly) * state->scale, -kDeviceReach, kDeviceReach);
+    return DevicePoint{ClampToInt32(state->target.left + dx), ClampToInt32(state->target.bottom - dy)};
+}
 
 }  // namespace aldra

@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "platform/gdi/Context.h"
+#include "platform/gdi/FaceChoices.h"
 
 namespace aldra::gdi {
 namespace {
@@ -27,32 +29,23 @@ constexpr size_t kCachedFaces = 32;
 // The cell height of a font whose height is 0, as GDI's default font.
 constexpr int32_t kDefaultCellHeight = 16;
 
-// What a font asks fontconfig for.
-struct Request {
-    std::string family;
-    bool bold = false;
-    bool italic = false;
+// A process remembers this many answers; further requests (a file naming thousands of fonts) are
+// asked each time.
+constexpr size_t kRememberedChoices = 1024;
 
-    std::string Key() const { return family + (bold ? "\x01" : "\x02") + (italic ? "\x01" : "\x02"); }
-};
-
-// The face fontconfig chose for a request.
-struct Choice {
-    std::string file;
-    int index = 0;
-    std::string family;
-    int weight = 400;
-    bool italic = false;
-};
-
-// FreeType and fontconfig are set up once per process. FreeType stays until the end, since
-// contexts holding faces may be freed during exit; fontconfig's configuration is released at exit,
-// after which no new face is chosen. The lock guards opening and closing faces and the choices.
+// FreeType is set up once per process and stays until the end, since contexts holding faces may be
+// freed during exit. fontconfig is loaded only when a request is neither remembered by the process
+// nor in the answers kept on disk; its configuration is released at exit, after which no new face
+// is chosen. The lock guards opening and closing faces and the answers.
 struct Libraries {
     FT_Library freetype = nullptr;
     FcConfig* config = nullptr;
+    bool configTried = false;
+    bool storedRead = false;
+    uint64_t signature = 0;
+    std::string storedPath;
     std::mutex lock;
-    std::map<std::string, Choice> choices;
+    std::map<std::string, StoredChoice> choices;
 };
 
 Libraries* TheLibraries() {
@@ -71,11 +64,43 @@ Libraries& Shared() {
     static Libraries* libraries = [] {
         Libraries* l = TheLibraries();
         if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
-        l->config = FcInitLoadConfigAndFonts();
-        std::atexit(ReleaseFontconfig);
         return l;
     }();
     return *libraries;
+}
+
+// The caller holds the lock.
+FcConfig* Config(Libraries& l) {
+    if (!l.configTried) {
+        l.configTried = true;
+        l.config = FcInitLoadConfigAndFonts();
+        std::atexit(ReleaseFontconfig);
+    }
+    return l.config;
+}
+
+// The answers kept on disk, read once. The caller holds the lock.
+void ReadStoredChoices(Libraries& l) {
+    if (l.storedRead) return;
+    l.storedRead = true;
+    l.signature = EnvironmentSignature();
+    l.storedPath = ChoicesPath(l.signature);
+    StoredChoices stored;
+    if (!ReadChoices(l.storedPath, l.signature, &stored)) return;
+    for (StoredChoice& c : stored.choices) {
+        const std::string key = c.request.Key();
+        l.choices.emplace(key, std::move(c));
+    }
+}
+
+// Keeps every answer of the process on disk with what they depend on. The caller holds the lock.
+void StoreChoices(Libraries& l) {
+    if (l.storedPath.empty() || l.config == nullptr) return;
+    StoredChoices stored;
+    stored.signature = l.signature;
+    stored.watched = ObserveConfiguration(l.config);
+    for (const auto& [key, c] : l.choices) stored.choices.push_back(c);
+    (void)WriteChoices(l.storedPath, stored);  // without the file the next process asks fontconfig
 }
 
 bool ContainsWord(const std::string& lower, const char* const* words) {
@@ -104,12 +129,12 @@ std::string WithoutVendorMark(std::string family) {
 // A PostScript name is the family's parts and then the style, joined by hyphens:
 // "Helvetica-Narrow-BoldOblique" is the family "Helvetica Narrow", bold and italic. Trailing parts
 // with a style word in them are the style; a part without one ("Narrow") stays in the family.
-Request ParseName(const FontData& font) {
+FaceRequest ParseName(const FontData& font) {
     static const char* const kBold[] = {"bold", "black", "heavy", "demi", "semibold", nullptr};
     static const char* const kItalic[] = {"italic", "oblique", "ital", "obl", "kursiv", nullptr};
     static const char* const kPlain[] = {"roman",  "regular", "book",  "medium",
                                          "normal", "plain",   "light", nullptr};
-    Request r;
+    FaceRequest r;
     std::string name(font.face, strnlen(font.face, sizeof font.face));
     for (size_t hyphen = name.rfind('-'); hyphen != std::string::npos && hyphen > 0;
          hyphen = name.rfind('-')) {
@@ -128,7 +153,7 @@ Request ParseName(const FontData& font) {
 }
 
 // Asks fontconfig; false only when it has no face at all. The caller holds the lock.
-bool Choose(Libraries& l, const Request& r, Choice* out) {
+bool Choose(FcConfig* config, const FaceRequest& r, FaceChoice* out) {
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
     if (!r.family.empty())
@@ -136,10 +161,10 @@ bool Choose(Libraries& l, const Request& r, Choice* out) {
     FcPatternAddInteger(pattern, FC_WEIGHT, r.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(l.config, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(l.config, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* file = nullptr;
@@ -168,13 +193,29 @@ int32_t Scaled(FT_Long designUnits, int32_t em, FT_UShort unitsPerEm) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, -INT32_MAX, INT32_MAX));
 }
 
+// A font file opened once for all the sizes a context draws it at: parsing it costs more than
+// setting a size. Each size is FreeType's size object of its own, made current before every use,
+// so the sizes share the file's glyph slot but nothing else.
+struct OpenedFile {
+    FT_Face face = nullptr;
+    ~OpenedFile() {
+        Libraries& l = Shared();
+        std::lock_guard<std::mutex> guard(l.lock);
+        FT_Done_Face(face);
+    }
+};
+
+// A context's opened files by name and index. Entries go only when the context's faces go.
+using OpenedFiles = std::map<std::string, std::shared_ptr<OpenedFile>>;
+
 class FreeTypeFace final : public Face {
   public:
-    FreeTypeFace(FT_Face face, Choice choice) : face_(face), choice_(std::move(choice)) {}
+    FreeTypeFace(std::shared_ptr<OpenedFile> file, FT_Size size, FaceChoice choice)
+        : file_(std::move(file)), face_(file_->face), size_(size), choice_(std::move(choice)) {}
     ~FreeTypeFace() override {
         Libraries& l = Shared();
         std::lock_guard<std::mutex> guard(l.lock);
-        FT_Done_Face(face_);
+        FT_Done_Size(size_);
     }
     FreeTypeFace(const FreeTypeFace&) = delete;
     FreeTypeFace& operator=(const FreeTypeFace&) = delete;
@@ -196,7 +237,8 @@ class FreeTypeFace final : public Face {
             em = design > 0 ? (cell * face_->units_per_EM + design / 2) / design : cell;
         }
         em = std::clamp<int64_t>(em, 1, kMaxEmPixels);
-        if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0) return false;
+        if (FT_Activate_Size(size_) != 0 || FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0)
+            return false;
         const int32_t e = static_cast<int32_t>(em);
         metrics_.emHeight = e;
         metrics_.ascent = Scaled(ascender, e, face_->units_per_EM);
@@ -217,7 +259,7 @@ class FreeTypeFace final : public Face {
         const auto it = advances_.find(c);
         if (it != advances_.end()) return it->second;
         int32_t advance = 0;
-        if (FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
+        if (FT_Activate_Size(size_) == 0 && FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
             advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
         if (advances_.size() < kCachedAdvances) advances_.emplace(c, advance);
         return advance;
@@ -232,10 +274,11 @@ class FreeTypeFace final : public Face {
         const bool drawable = Render(c, &kept);
         const size_t bytes =
             static_cast<size_t>(std::abs(kept.shape.pitch)) * static_cast<size_t>(kept.shape.rows);
-        if (glyphs_.size() >= kCachedGlyphs || bytes > kCachedGlyphBytes) {
+        if (glyphs_.size() >= kCachedGlyphs || bytes > kCachedGlyphBytes || keptBytes_ + bytes > kKeptBytes) {
             *glyph = kept.shape;
             return drawable;
         }
+        keptBytes_ += bytes;
         if (drawable) {
             const uint8_t* first =
                 kept.shape.pitch < 0
@@ -254,12 +297,17 @@ class FreeTypeFace final : public Face {
 
     // Renders into the face's glyph slot; `kept` points there until the next glyph.
     bool Render(char32_t c, Kept* kept) {
-        if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
+        if (FT_Activate_Size(size_) != 0 ||
+            FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
             return false;
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
             return false;
-        kept->shape = GlyphBits{b.buffer,
+        // A negative pitch runs the rows upwards from the buffer's start: the top row is the last one.
+        const uint8_t* top =
+            b.pitch < 0 ? b.buffer - static_cast<ptrdiff_t>(b.pitch) * (static_cast<ptrdiff_t>(b.rows) - 1)
+                        : b.buffer;
+        kept->shape = GlyphBits{top,
                                 b.pitch,
                                 static_cast<int32_t>(b.width),
                                 static_cast<int32_t>(b.rows),
@@ -281,33 +329,77 @@ class FreeTypeFace final : public Face {
     static constexpr size_t kCachedAdvances = 4096;
     static constexpr size_t kCachedGlyphs = 512;
     static constexpr size_t kCachedGlyphBytes = 4096;
+    // All kept glyphs of a face together: a context's 32 faces stay within a few megabytes.
+    static constexpr size_t kKeptBytes = size_t{128} << 10;
+    std::shared_ptr<OpenedFile> file_;
     FT_Face face_;
-    Choice choice_;
+    FT_Size size_;
+    FaceChoice choice_;
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
     std::unordered_map<char32_t, Kept> glyphs_;
+    size_t keptBytes_ = 0;
 };
 
-std::unique_ptr<FreeTypeFace> Open(const Request& request) {
+// The answer for a request: remembered, kept on disk, or fontconfig's (then kept). Null when there
+// is none. The caller holds the lock.
+const FaceChoice* Known(Libraries& l, const std::string& key) {
+    ReadStoredChoices(l);
+    const auto it = l.choices.find(key);
+    return it != l.choices.end() ? &it->second.choice : nullptr;
+}
+
+const FaceChoice* Ask(Libraries& l, const FaceRequest& request, const std::string& key, FaceChoice* scratch) {
+    FcConfig* config = Config(l);
+    if (config == nullptr || !Choose(config, request, scratch)) return nullptr;
+    // The same answer again (its file would not open) is not written again for every request.
+    const auto known = l.choices.find(key);
+    if (known != l.choices.end() && known->second.choice.file == scratch->file &&
+        known->second.choice.index == scratch->index)
+        return scratch;
+    l.choices.erase(key);
+    if (l.choices.size() >= kRememberedChoices) return scratch;
+    const FaceChoice* kept = &l.choices.emplace(key, StoredChoice{request, *scratch}).first->second.choice;
+    StoreChoices(l);
+    return kept;
+}
+
+// The context's file of a choice, opened when it has none yet; null when it does not open. The
+// caller holds the lock; the map keeps the file, so that no copy the caller drops is the last.
+std::shared_ptr<OpenedFile> OpenFile(Libraries& l, const FaceChoice& choice, OpenedFiles& files) {
+    const auto [it, added] = files.try_emplace(choice.file + '\n' + std::to_string(choice.index));
+    if (it->second) return it->second;
+    FT_Face face = nullptr;
+    if (FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) {
+        files.erase(it);
+        return nullptr;
+    }
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
+    try {
+        it->second = std::make_shared<OpenedFile>();
+    } catch (const std::bad_alloc&) {
+        FT_Done_Face(face);
+        files.erase(it);
+        throw;
+    }
+    it->second->face = face;
+    return it->second;
+}
+
+std::unique_ptr<FreeTypeFace> Open(const FaceRequest& request, OpenedFiles& files) {
     Libraries& l = Shared();
     std::lock_guard<std::mutex> guard(l.lock);
     if (l.freetype == nullptr) return nullptr;
     const std::string key = request.Key();
-    auto it = l.choices.find(key);
-    if (it == l.choices.end()) {
-        Choice choice;
-        if (l.config == nullptr) return nullptr;
-        if (!Choose(l, request, &choice)) return nullptr;
-        it = l.choices.emplace(key, std::move(choice)).first;
-    }
-    FT_Face face = nullptr;
-    if (FT_New_Face(l.freetype, it->second.file.c_str(), it->second.index, &face) != 0) return nullptr;
-    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
-    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(face, it->second));
-    if (!opened) {
-        FT_Done_Face(face);
-        return nullptr;
-    }
+    FaceChoice asked;
+    const FaceChoice* choice = Known(l, key);
+    std::shared_ptr<OpenedFile> file = choice != nullptr ? OpenFile(l, *choice, files) : nullptr;
+    // A remembered file that no longer opens (removed since) is asked about again.
+    if (!file && (choice = Ask(l, request, key, &asked)) != nullptr) file = OpenFile(l, *choice, files);
+    FT_Size size = nullptr;
+    if (!file || FT_New_Size(file->face, &size) != 0) return nullptr;
+    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(file, size, *choice));
+    if (!opened) FT_Done_Size(size);
     return opened;
 }
 
@@ -339,6 +431,7 @@ struct FaceCache {
         FreeTypeFace* face = nullptr;
     };
 
+    OpenedFiles files;
     std::map<std::string, std::unique_ptr<FreeTypeFace>> faces;
     std::array<Recent, 8> recent{};
     size_t nextRecent = 0;
@@ -357,6 +450,7 @@ struct FaceCache {
 
     void Clear() {
         faces.clear();
+        files.clear();
         recent.fill(Recent{});
     }
 };
@@ -374,12 +468,12 @@ Face* SelectedFace(DcData& dc) {
         if (!dc.faces) dc.faces = std::shared_ptr<FaceCache>(new FaceCache, DeleteFaceCache);
         FaceCache& cache = *dc.faces;
         if (FreeTypeFace* known = cache.Remembered(o->font, height)) return known;
-        const Request request = ParseName(o->font);
+        const FaceRequest request = ParseName(o->font);
         const std::string key = request.Key() + std::to_string(height);
         auto it = cache.faces.find(key);
         if (it == cache.faces.end()) {
             if (cache.faces.size() >= kCachedFaces) cache.Clear();
-            std::unique_ptr<FreeTypeFace> face = Open(request);
+            std::unique_ptr<FreeTypeFace> face = Open(request, cache.files);
             if (!face || !face->Size(height)) return nullptr;
             it = cache.faces.emplace(key, std::move(face)).first;
         }

@@ -39,10 +39,13 @@ struct Edge {
     int32_t direction;  // +1 when the polygon runs downwards along it
 };
 
-// The edge from p to q top down, moved so that the window's corner is the origin.
-Edge Oriented(DevicePoint p, DevicePoint q, const ScanWindow& w) {
-    p = {ClampCoordinate(p.x) - w.left, ClampCoordinate(p.y) - w.top};
-    q = {ClampCoordinate(q.x) - w.left, ClampCoordinate(q.y) - w.top};
+// A point held within the limits and moved so that the window's corner is the origin.
+DevicePoint MovedInto(DevicePoint p, const ScanWindow& w) {
+    return {ClampCoordinate(p.x) - w.left, ClampCoordinate(p.y) - w.top};
+}
+
+// The edge from p to q top down.
+Edge Downwards(DevicePoint p, DevicePoint q) {
     return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
 }
 
@@ -85,6 +88,24 @@ void Step(Active& e) {
     } else {
         e.q += e.a;
         e.r -= e.b;
+    }
+}
+
+// A row of an ordinary shape has two or four crossings, where a general sort costs more than the
+// rest of the row. Crossings at the same column may come in any order: the winding past them is the
+// same, and so are the pixels painted.
+void SortByColumn(std::vector<Crossing>& crossings) {
+    constexpr size_t kFew = 16;
+    if (crossings.size() > kFew) {
+        std::sort(crossings.begin(), crossings.end(),
+                  [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        return;
+    }
+    for (size_t i = 1; i < crossings.size(); ++i) {
+        const Crossing c = crossings[i];
+        size_t j = i;
+        for (; j > 0 && crossings[j - 1].x > c.x; --j) crossings[j] = crossings[j - 1];
+        crossings[j] = c;
     }
 }
 
@@ -143,8 +164,11 @@ class Scanner {
     }
 
   private:
+    DevicePoint Moved(DevicePoint p) const { return MovedInto(p, window_); }
+
     Edge EdgeAt(uint32_t from) const {
-        return Oriented(points_[from], points_[(from + 1) % count_], window_);
+        const size_t to = from + 1 == count_ ? 0 : from + 1;  // a division per edge costs more than the rest
+        return Downwards(Moved(points_[from]), Moved(points_[to]));
     }
 
     // Edges wholly left of the pixels only change the winding at the left edge of their rows; those
@@ -154,8 +178,12 @@ class Scanner {
         leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
         firstRow_ = height_;
         endRow_ = 0;
+        // Each point is moved once and shared by the two edges that meet at it.
+        DevicePoint from = Moved(points_[0]);
         for (size_t i = 0; i < count_; ++i) {
-            const Edge e = EdgeAt(static_cast<uint32_t>(i));
+            const DevicePoint to = Moved(points_[i + 1 == count_ ? 0 : i + 1]);
+            const Edge e = Downwards(from, to);
+            from = to;
             if (e.top.y == e.bottom.y || e.bottom.y <= 0 || e.top.y >= height_) continue;
             const int32_t first = static_cast<int32_t>(std::max<int64_t>(e.top.y, 0));
             const int32_t end = static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height_));
@@ -201,8 +229,7 @@ class Scanner {
             ++i;
         }
         if (!counted) {
-            std::sort(crossings_.begin(), crossings_.end(),
-                      [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+            SortByColumn(crossings_);
             return;
         }
         for (int32_t x = 0; x <= width_; ++x) {

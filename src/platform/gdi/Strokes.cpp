@@ -220,14 +220,16 @@ void StrokePath(const Painter& painter, const DevicePoint* points, size_t count,
     const DevicePoint origin = ToDevice(painter.Context(), 0, 0);
     const int64_t width = std::abs(ToDevice(painter.Context(), pen->pen.width, 0).x - origin.x);
     const size_t segments = closed ? count : count - 1;
+    // The segment after i ends at i + 1, the closing one at the first point.
+    const auto next = [count](size_t i) { return i + 1 == count ? 0 : i + 1; };
     if (width <= 1) {
-        for (size_t i = 0; i < segments; ++i) StrokeThin(painter, points[i], points[(i + 1) % count], value);
+        for (size_t i = 0; i < segments; ++i) StrokeThin(painter, points[i], points[next(i)], value);
         return;
     }
     try {
         Coverage coverage(painter);
         for (size_t i = 0; i < segments && !coverage.Full(); ++i)
-            StrokeWide(coverage, painter, points[i], points[(i + 1) % count], width, value);
+            StrokeWide(coverage, painter, points[i], points[next(i)], width, value);
     } catch (const std::bad_alloc&) {
         // Out of memory part way: what is painted stays, the rest of the stroke is left out.
     }
