@@ -58,6 +58,11 @@ TEST_F(PdfFileTest, IllustratorPdfFilesAreAcceptedWithTheirFacts) {
     }
     EXPECT_EQ(Call("ConvertToSize", {Str(files.File("out.bmp")), Str("BMP"), MakeI4(40), MakeI4(20)}).hr,
               S_OK);
+    // Without a thumbnail in its XMP a drawing is still attached; its thumbnail is the missing picture
+    // the host draws.
+    content.xmp = IllustratorXmp({});
+    ASSERT_EQ(Attach(files.Write("bare.ai", PdfFile(content))).hr, S_OK);
+    EXPECT_FALSE(ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)})).present);
 }
 
 TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
@@ -84,15 +89,6 @@ TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
         }
     }
     EXPECT_EQ(Call("GetDefaultExtension").Text(), "eps");
-}
-
-// A drawing without a thumbnail is attached; its thumbnail is the missing picture the host draws.
-TEST_F(PdfFileTest, WithoutAnXmpThumbnailThereIsNoPicture) {
-    PdfContent content;
-    content.xmp = IllustratorXmp({});
-    const std::string path = files.Write("bare.ai", PdfFile(content));
-    ASSERT_EQ(Attach(path).hr, S_OK);
-    EXPECT_FALSE(ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)})).present);
 }
 
 TEST_F(PdfFileTest, CorpusIllustratorFiles) {
