@@ -1,5 +1,6 @@
 // The filter module as a host loads it: the dialogs module, and the toolkit with it, come in only
 // when a dialog is asked for; without a display the dialogs answer as a sheet that was not shown.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
