@@ -8,6 +8,7 @@
 
 #include "fixtures/DispatchHost.h"
 #include "platform/ole/Picture.h"
+#include "support/FileBytes.h"
 
 namespace aldra::testing {
 
@@ -35,6 +36,19 @@ inline Pixels ThumbnailPixels(const Answer& answer) {
     p = {rgb.width, rgb.height, {}, true};
     for (size_t i = 0; i + 2 < rgb.rgb.size(); i += 3)
         p.rgb.push_back(uint32_t{rgb.rgb[i]} << 16 | uint32_t{rgb.rgb[i + 1]} << 8 | rgb.rgb[i + 2]);
+    return p;
+}
+
+// A converted picture of the size asked: a 24-bit BMP keeps bottom-up rows of blue, green, red,
+// padded to four bytes. Not present when the file is missing or of another size.
+inline Pixels ReadBmp24(const std::string& path, uint32_t width, uint32_t height) {
+    const std::string bmp = ReadFile(path);
+    const uint32_t stride = (3 * width + 3) / 4 * 4;
+    Pixels p{width, height, std::vector<uint32_t>(width * height), bmp.size() == 54 + stride * height};
+    for (uint32_t i = 0; p.present && i < width * height; ++i) {
+        const char* q = &bmp[54 + (height - 1 - i / width) * stride + 3 * (i % width)];
+        p.rgb[i] = uint32_t{uint8_t(q[2])} << 16 | uint32_t{uint8_t(q[1])} << 8 | uint8_t(q[0]);
+    }
     return p;
 }
 

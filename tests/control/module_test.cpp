@@ -36,16 +36,6 @@ struct Module {
     ~Module() {
         if (handle != nullptr) dlclose(handle);
     }
-
-    IDispatch* CreateControl() {
-        IClassFactory* factory = nullptr;
-        if (FAILED(getClassObject(CLSID_AldraFilter, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
-            return nullptr;
-        IDispatch* control = nullptr;
-        factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control));
-        factory->Release();
-        return control;
-    }
 };
 
 class ModuleTest : public ::testing::Test {
@@ -110,7 +100,7 @@ TEST_F(ModuleTest, ALocalisationModuleRenamesTheFormats) {
     auto formatName = [] {
         Module module;
         if (module.handle == nullptr) _exit(3);
-        IDispatch* control = module.CreateControl();
+        IDispatch* control = CreateFilterControl(module.handle);
         IClassFactory* unknown = nullptr;  // a class the module does not serve
         if (module.getClassObject(GUID{1, 2, 3, {4}}, IID_IClassFactory,
                                   reinterpret_cast<void**>(&unknown)) != CLASS_E_CLASSNOTAVAILABLE ||

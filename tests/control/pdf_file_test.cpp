@@ -14,16 +14,6 @@ namespace {
 
 const std::string kCorpus = std::string(ALDRA_SOURCE_DIR) + "/../shared/corpus";
 
-std::string SolidJpeg(uint32_t width, uint32_t height, uint32_t rgb) {
-    std::vector<uint8_t> samples;
-    for (uint32_t i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(rgb >> 16));
-        samples.push_back(static_cast<uint8_t>(rgb >> 8));
-        samples.push_back(static_cast<uint8_t>(rgb));
-    }
-    return EncodeJpeg(width, height, 3, samples);
-}
-
 class PdfFileTest : public ControlTest {
   protected:
     std::string QuickTest(const std::string& path, const std::string& bytes) {
@@ -37,7 +27,9 @@ TEST_F(PdfFileTest, IllustratorPdfFilesAreAcceptedWithTheirFacts) {
     xmp.fonts = {"MyriadPro-Regular", "MinionPro-Bold"};
     xmp.swatches = {"White", "PANTONE 300 C"};
     xmp.plates = {"Black", "PANTONE 300 C"};
-    xmp.thumbnailJpeg = SolidJpeg(64, 32, 0x2060C0);
+    xmp.thumbnailJpeg = EncodeJpeg(64, 32, 3, JpegSamples(64, 32, 3, [](uint32_t, uint32_t, int s) {
+                                       return 0x2060C0 >> (16 - 8 * s) & 0xFF;
+                                   }));
     PdfContent content;
     content.xmp = IllustratorXmp(xmp);
     content.pageEntries = "/MediaBox [0 0 612 792] /ArtBox [0 0 288 144]";
@@ -66,6 +58,11 @@ TEST_F(PdfFileTest, IllustratorPdfFilesAreAcceptedWithTheirFacts) {
     }
     EXPECT_EQ(Call("ConvertToSize", {Str(files.File("out.bmp")), Str("BMP"), MakeI4(40), MakeI4(20)}).hr,
               S_OK);
+    // Without a thumbnail in its XMP a drawing is still attached; its thumbnail is the missing picture
+    // the host draws.
+    content.xmp = IllustratorXmp({});
+    ASSERT_EQ(Attach(files.Write("bare.ai", PdfFile(content))).hr, S_OK);
+    EXPECT_FALSE(ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)})).present);
 }
 
 TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
@@ -92,15 +89,6 @@ TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
         }
     }
     EXPECT_EQ(Call("GetDefaultExtension").Text(), "eps");
-}
-
-// A drawing without a thumbnail is attached; its thumbnail is the missing picture the host draws.
-TEST_F(PdfFileTest, WithoutAnXmpThumbnailThereIsNoPicture) {
-    PdfContent content;
-    content.xmp = IllustratorXmp({});
-    const std::string path = files.Write("bare.ai", PdfFile(content));
-    ASSERT_EQ(Attach(path).hr, S_OK);
-    EXPECT_FALSE(ThumbnailPixels(Call("GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)})).present);
 }
 
 TEST_F(PdfFileTest, CorpusIllustratorFiles) {

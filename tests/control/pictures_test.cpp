@@ -94,17 +94,6 @@ void ExpectHalves(const Pixels& p, uint32_t top, uint32_t bottom, const char* wh
                 << y << std::hex << " " << p.At(50, y);
 }
 
-// A converted 100 x 50 picture: a 24-bit BMP keeps bottom-up rows of blue, green, red.
-Pixels ReadBmp24(const std::string& path) {
-    std::string bmp = ReadFile(path);
-    Pixels p{100, 50, std::vector<uint32_t>(5000), bmp.size() == 54 + 15000};
-    for (uint32_t i = 0; p.present && i < 5000; ++i) {
-        const char* q = &bmp[54 + (49 - i / 100) * 300 + 3 * (i % 100)];
-        p.rgb[i] = uint32_t{uint8_t(q[2])} << 16 | uint32_t{uint8_t(q[1])} << 8 | uint8_t(q[0]);
-    }
-    return p;
-}
-
 TEST_F(ControlTest, EachPreferenceShowsItsSourceAndConversionsTheRenderedOne) {
     const std::string resolution = ImageResource(1005, ResolutionInfo(72 << 16, 72 << 16));
     const std::string iptcJpeg = ImageResource(1028, IptcDataSetBytes(4, 100, Jpeg(false)));
@@ -142,7 +131,7 @@ TEST_F(ControlTest, EachPreferenceShowsItsSourceAndConversionsTheRenderedOne) {
         Answer converted = Call("ConvertToSize", {Str(out), Str("BMP"), MakeI4(100), MakeI4(50)});
         EXPECT_EQ(converted.Bool(), c.renderedTop != kNone);
         if (c.renderedTop != kNone) {
-            ExpectHalves(ReadBmp24(out), c.renderedTop, c.renderedBottom, "bitmap");
+            ExpectHalves(ReadBmp24(out, 100, 50), c.renderedTop, c.renderedBottom, "bitmap");
         } else {
             EXPECT_FALSE(std::filesystem::exists(out));
         }

@@ -1,23 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-
-#include "control/FilterSettings.h"
+// Settings as the setup sheet saves them and a new window loads them, in the test's own registry.
+#include "control/ControlFixture.h"
 #include "eps/AnpaTable.h"
 #include "platform/registry/Registry.h"
-#include "support/TempDir.h"
 
 namespace aldra {
 namespace {
 
-using testing::TempDir;
-
-class SettingsTest : public ::testing::Test {
-  protected:
-    void SetUp() override { setenv("ALDRA_REGISTRY_DIR", dir.path().c_str(), 1); }
-    void TearDown() override { unsetenv("ALDRA_REGISTRY_DIR"); }
-    TempDir dir;
-};
+using SettingsTest = testing::ControlTest;
 
 TEST_F(SettingsTest, EveryFieldSurvivesASaveAndLoadAndAClone) {
     FilterSettings s;

@@ -16,11 +16,6 @@ namespace aldra::testing {
 inline const std::vector<uint32_t> kPureColours = {0xFFFFFF, 0x000000, 0xFF0000, 0x00FF00,
                                                    0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
 
-// The colour index at (x, y) of a pattern of n colours: neighbours differ across and down.
-inline uint32_t PatternIndex(int x, int y, uint32_t n) {
-    return static_cast<uint32_t>(x * 3 + y) % n;
-}
-
 inline PictRaster PatternRaster(int width, int height, int pixelSize, bool pixMap, int packType = 0) {
     PictRaster r{width, height, pixelSize, pixMap, packType, {}, {}};
     const uint32_t n = pixelSize > 8 ? 8 : std::min<uint32_t>(8, 1u << pixelSize);
@@ -28,7 +23,7 @@ inline PictRaster PatternRaster(int width, int height, int pixelSize, bool pixMa
     if (!pixMap) r.palette = {0xFFFFFF, 0x000000};  // a bitmap's 1 is black
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const uint32_t i = PatternIndex(x, y, n);
+            const uint32_t i = static_cast<uint32_t>(x * 3 + y) % n;  // neighbours differ across and down
             r.pixels.push_back(pixelSize > 8 ? kPureColours[i] : i);
         }
     return r;

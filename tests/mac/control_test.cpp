@@ -1,14 +1,11 @@
 // The control with the QuickTime module beside the test program: the PICT preview of a file's
 // resource fork first or last by the host's preference, in conversions, and QuickTime started once
 // per process however many controls there are.
-#include <filesystem>
-
 #include "control/ControlFixture.h"
 #include "control/PicturePixels.h"
 #include "fixtures/Eps.h"
 #include "mac/MacFiles.h"
 #include "mac/QuickTimeBinding.h"
-#include "support/FileBytes.h"
 
 namespace aldra {
 namespace {
@@ -54,6 +51,7 @@ class MacControl : public ControlTest {
     }
 };
 
+// Thumbnails of both preferences and a conversion, which takes the rendered preference's source.
 TEST_F(MacControl, PictPreviewIsTriedFirstOrLastByPreference) {
     ThumbRecord thumb;
     thumb.pictIds[2] = 500;
@@ -71,6 +69,7 @@ TEST_F(MacControl, PictPreviewIsTriedFirstOrLastByPreference) {
          {{"Thmb", 256, MakeThumbRecord(thumb)}, {"PICT", 500, HalvesPict()}},
          kPictTop,
          kPictTop},
+        {"a fork without a picture", true, {{"TEXT", 128, "notes"}}, kDataColour, kDataColour},
         {"no fork", false, {}, kNone, kNone},
     };
     for (const Case& c : cases) {
@@ -81,10 +80,18 @@ TEST_F(MacControl, PictPreviewIsTriedFirstOrLastByPreference) {
         const Pixels stored = Thumbnail(true), rendered = Thumbnail(false);
         EXPECT_EQ(TopOf(stored), c.stored);
         EXPECT_EQ(TopOf(rendered), c.rendered);
+        const std::string out = dir.File("art.bmp");
+        EXPECT_EQ(Call("ConvertToSize", {Str(out), Str("BMP"), MakeI4(30), MakeI4(20)}).Bool(),
+                  c.rendered != kNone);
+        const Pixels converted = ReadBmp24(out, 30, 20);
+        EXPECT_EQ(TopOf(converted), c.rendered);
         if (c.stored == kPictTop) {
             EXPECT_EQ(stored.width, 100u);
             EXPECT_EQ(stored.height, 50u);
             EXPECT_EQ(BottomOf(stored), kPictBottom);
+        }
+        if (c.rendered == kPictTop) {
+            EXPECT_EQ(BottomOf(converted), kPictBottom);
         }
     }
 }
@@ -120,25 +127,6 @@ TEST_F(MacControl, ForkKindMergesWithTheHeaderKind) {
     const Answer text = Attach(dir.Write("notes.txt", "plain text\n"));
     EXPECT_EQ(text.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(text.code, 2020);
-}
-
-TEST_F(MacControl, ConversionsFallBackToThePictPreview) {
-    TempDir dir;
-    WriteCompanion(dir, "art.eps", {{"PICT", 256, HalvesPict()}});
-    ASSERT_EQ(Attach(dir.Write("art.eps", Eps(false))).hr, S_OK);
-    const std::string out = dir.File("art.bmp");
-    ASSERT_TRUE(Call("ConvertToSize", {Str(out), Str("BMP"), MakeI4(30), MakeI4(20)}).Bool());
-    const std::string bmp = ReadFile(out);
-    ASSERT_EQ(bmp.size(), 54u + 20 * 92);  // 24 bits, rows of 90 bytes padded to 92
-    auto pixel = [&](int x, int y) {       // bottom-up rows of blue, green, red
-        const char* p = &bmp[54 + (19 - y) * 92 + 3 * x];
-        return uint32_t{uint8_t(p[2])} << 16 | uint32_t{uint8_t(p[1])} << 8 | uint8_t(p[0]);
-    };
-    EXPECT_EQ(pixel(15, 2), kPictTop);
-    EXPECT_EQ(pixel(15, 17), kPictBottom);
-    // An existing file stays as it was.
-    EXPECT_FALSE(Call("ConvertToSize", {Str(out), Str("BMP"), MakeI4(10), MakeI4(10)}).Bool());
-    EXPECT_EQ(ReadFile(out).size(), bmp.size());
 }
 
 // Drawn into a one-bit world even for a colour file; what the picture leaves out is erased white.
@@ -183,15 +171,6 @@ TEST_F(MacControl, ControlsShareOneStartAndWithoutTheModuleNothingChanges) {
     second->Release();
     EXPECT_EQ(QuickTimeUseCount(), 1);
     EXPECT_EQ(TopOf(Thumbnail(true)), kPictTop);
-}
-
-TEST_F(MacControl, CorpusForkBesideAnEpsFile) {
-    const std::string corpus = std::string(ALDRA_CORPUS_DIR);
-    if (!std::filesystem::exists(corpus + "/exiv2/exiv2-bug836.eps.rsrc")) GTEST_SKIP() << "no corpus";
-    TempDir dir;
-    dir.Write("._art.eps", MakeAppleDouble(ReadFile(corpus + "/exiv2/exiv2-bug836.eps.rsrc")));
-    ASSERT_EQ(Attach(dir.Write("art.eps", Eps(true))).hr, S_OK);
-    EXPECT_EQ(TopOf(Thumbnail(true)), kDataColour);  // a fork without a PICT: the file's own picture
 }
 
 }  // namespace

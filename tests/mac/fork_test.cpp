@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "base/Bytes.h"
 #include "fixtures/Bytes.h"
@@ -30,6 +29,10 @@ std::string ForkWith(const std::string& pictData) {
     return MakeResourceFork({{"PICT", 256, pictData}, {"Thmb", 256, "t"}, {"PICT", 130, "second"}});
 }
 
+std::string Patched(std::string s, size_t offset, const std::string& bytes) {
+    return s.replace(offset, bytes.size(), bytes);
+}
+
 // The data of 'PICT' 256 in the fork found for path, or "" when no fork opens.
 std::string PictFoundFor(const std::string& path) {
     const qt::FSSpec spec = SpecOf(path);
@@ -44,62 +47,38 @@ std::string PictFoundFor(const std::string& path) {
 }
 
 TEST(ResourceFork, IsFoundInEachPlaceFirstPlaceFirst) {
+    auto companion = [](const char* data) { return MakeAppleDouble(ForkWith(data)); };
+    const std::string noForkEntry = Be32(0x00051607) + Be32(0x00020000) + std::string(16, '\0') + Be16(0);
     struct Case {
         const char* name;
-        std::function<void(const TempDir&)> write;
+        std::vector<std::pair<std::string, std::string>> files;
         std::string want;
         std::string file = "a.eps";
     } cases[] = {
-        {"AppleDouble beside",
-         [](const TempDir& d) { d.Write("._a.eps", MakeAppleDouble(ForkWith("beside"))); }, "beside"},
-        {"AppleDouble in __MACOSX",
-         [](const TempDir& d) {
-             std::filesystem::create_directory(d.File("__MACOSX"));
-             d.Write("__MACOSX/._a.eps", MakeAppleDouble(ForkWith("archive")));
-         },
-         "archive"},
-        {"MacBinary",
-         [](const TempDir& d) { d.Write("a.eps", MakeMacBinary("a.eps", "%!PS", ForkWith("binary"))); },
-         "binary"},
-        {"named fork",
-         [](const TempDir& d) {
-             std::filesystem::create_directories(d.File("a.eps/..namedfork"));
-             d.Write("a.eps/..namedfork/rsrc", ForkWith("named"));
-         },
-         "named"},
+        {"AppleDouble beside", {{"._a.eps", companion("beside")}}, "beside"},
+        {"AppleDouble in __MACOSX", {{"__MACOSX/._a.eps", companion("archive")}}, "archive"},
+        {"MacBinary", {{"a.eps", MakeMacBinary("a.eps", "%!PS", ForkWith("binary"))}}, "binary"},
+        {"named fork", {{"a.eps/..namedfork/rsrc", ForkWith("named")}}, "named"},
         {"beside wins over the archive's",
-         [](const TempDir& d) {
-             std::filesystem::create_directory(d.File("__MACOSX"));
-             d.Write("__MACOSX/._a.eps", MakeAppleDouble(ForkWith("archive")));
-             d.Write("._a.eps", MakeAppleDouble(ForkWith("beside")));
-         },
+         {{"__MACOSX/._a.eps", companion("archive")}, {"._a.eps", companion("beside")}},
          "beside"},
-        {"AppleDouble in the archive's __MACOSX two folders up",
-         [](const TempDir& d) {
-             std::filesystem::create_directories(d.File("__MACOSX/art/eps"));
-             d.Write("__MACOSX/art/eps/._a.eps", MakeAppleDouble(ForkWith("nested")));
-         },
-         "nested", "art/eps/a.eps"},
-        {"a plain file has none", [](const TempDir& d) { d.Write("a.eps", "%!PS-Adobe-3.0\n"); }, ""},
-        {"AppleDouble without a fork entry",
-         [](const TempDir& d) {
-             d.Write("._a.eps", Be32(0x00051607) + Be32(0x00020000) + std::string(16, '\0') + Be16(0));
-         },
-         ""},
+        {"in the archive's __MACOSX two folders up",
+         {{"__MACOSX/art/eps/._a.eps", companion("nested")}},
+         "nested",
+         "art/eps/a.eps"},
+        {"a plain file has none", {{"a.eps", "%!PS-Adobe-3.0\n"}}, ""},
+        {"AppleDouble without a fork entry", {{"._a.eps", noForkEntry}}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        c.write(dir);
+        for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
         EXPECT_EQ(PictFoundFor(dir.File(c.file)), c.want);
     }
 }
 
 TEST(ResourceFork, DamagedForksAreNoForks) {
     const std::string good = ForkWith(kPict);
-    auto at = [](std::string s, size_t offset, const std::string& bytes) {
-        return s.replace(offset, bytes.size(), bytes);
-    };
     // The map: its offset, then the type list at 28 with an entry for 'PICT' and one for 'Thmb', then
     // the references.
     const size_t map = LoadBe32(reinterpret_cast<const uint8_t*>(good.data()) + 4);
@@ -108,15 +87,15 @@ TEST(ResourceFork, DamagedForksAreNoForks) {
         std::string fork;
     } cases[] = {
         {"cut short", good.substr(0, good.size() - 1)},
-        {"data past the end", at(good, 8, Be32(0x7FFFFFFF))},
-        {"map past the end", at(good, 4, Be32(static_cast<uint32_t>(good.size())))},
-        {"map too short", at(good, 12, Be32(8))},
-        {"type list past the map", at(good, map + 24, Be16(0xFFF0))},
-        {"more types than the map holds", at(good, map + 28, Be16(0x7FFF))},
-        {"more references than the map holds", at(good, map + 30 + 4, Be16(0x7FFF))},
-        {"reference list past the map", at(good, map + 30 + 6, Be16(0xFFF0))},
-        {"resource data past the data", at(good, map + 30 + 16 + 4, Be32(0x00FFFFF0))},
-        {"resource length past the data", at(good, 256, Be32(0x10000000))},
+        {"data past the end", Patched(good, 8, Be32(0x7FFFFFFF))},
+        {"map past the end", Patched(good, 4, Be32(static_cast<uint32_t>(good.size())))},
+        {"map too short", Patched(good, 12, Be32(8))},
+        {"type list past the map", Patched(good, map + 24, Be16(0xFFF0))},
+        {"more types than the map holds", Patched(good, map + 28, Be16(0x7FFF))},
+        {"more references than the map holds", Patched(good, map + 30 + 4, Be16(0x7FFF))},
+        {"reference list past the map", Patched(good, map + 30 + 6, Be16(0xFFF0))},
+        {"resource data past the data", Patched(good, map + 30 + 16 + 4, Be32(0x00FFFFF0))},
+        {"resource length past the data", Patched(good, 256, Be32(0x10000000))},
         {"empty", ""},
     };
     for (const Case& c : cases) {
@@ -140,15 +119,10 @@ TEST(ResourceFork, DamagedForksAreNoForks) {
 TEST(ResourceFork, MacBinaryHeadersAreCheckedBeforeTheForkIsTaken) {
     const std::string fork = ForkWith("binary");
     const std::string good = MakeMacBinary("a.eps", std::string(300, 'd'), fork);
-    auto edit = [](std::string s, size_t at, const std::string& bytes) {
-        return s.replace(at, bytes.size(), bytes);
-    };
-    const std::string version3 = edit(edit(good, 102, "mBIN"), 124, "\x12\x34");  // III needs no CRC
-    std::string version1 = good;
-    for (size_t i = 99; i < 126; ++i) version1[i] = '\0';
-    std::string secondary = good.substr(0, 128) + std::string(128, 's') + good.substr(128);
-    secondary.replace(120, 2, Be16(100));
-    secondary.replace(102, 4, "mBIN");
+    const std::string version3 = Patched(Patched(good, 102, "mBIN"), 124, "\x12\x34");  // III needs no CRC
+    const std::string version1 = Patched(good, 99, std::string(27, '\0'));
+    const std::string withSecondary = good.substr(0, 128) + std::string(128, 's') + good.substr(128);
+    const std::string secondary = Patched(Patched(withSecondary, 120, Be16(100)), 102, "mBIN");
     struct Case {
         const char* name;
         std::string file;
@@ -158,8 +132,8 @@ TEST(ResourceFork, MacBinaryHeadersAreCheckedBeforeTheForkIsTaken) {
         {"MacBinary III", version3, "binary"},
         {"MacBinary I", version1, "binary"},
         {"after a secondary header", secondary, "binary"},
-        {"wrong CRC", edit(good, 124, "\x12\x34"), ""},
-        {"name too long", edit(version3, 1, "\x40"), ""},
+        {"wrong CRC", Patched(good, 124, "\x12\x34"), ""},
+        {"name too long", Patched(version3, 1, "\x40"), ""},
         {"fork past the end", good.substr(0, good.size() - 200), ""},
     };
     for (const Case& c : cases) {

@@ -135,26 +135,45 @@ TEST(DrawPict, OneBitAndGreyTargetsKeepTheirConventions) {
     EXPECT_EQ(bits[0] & 0xF0, 0x80 | 0x10);  // black and red set, white and mid-grey clear
 }
 
+// Each class of data length at its first and last opcode. Data bytes are 'x', never no-operations:
+// a length read wrong lands the next opcode elsewhere and the raster after it is not drawn.
 TEST(DrawPict, OtherOpcodesArePassedOverUnlessTheirLengthIsUnknown) {
     const PictRaster r = PatternRaster(16, 4, 32, true, 4);
     const PictRect frame{0, 0, 4, 16};
-    const std::string rect = Be16(0) + Be16(0) + Be16(4) + Be16(16);
-    PictBuilder v2 = PictBuilder::Version2(frame);
-    v2.Op(0x0030, rect)                                                        // frameRect
-        .Op(0x0070, Be16(18) + rect + Be16(0) + Be16(0) + Be16(4) + Be16(16))  // framePoly
-        .Op(0x0028, Be16(1) + Be16(1) +
-                        "\x03"
-                        "abc")                                              // longText, odd length
-        .Op(0x00A1, Be16(100) + Be16(5) + "hello")                          // longComment
-        .Op(0x00A0, Be16(7))                                                // shortComment
-        .Op(0x001A, Be16(0xFFFF) + Be16(0) + Be16(0))                       // RGBFgCol
-        .Op(0x0012, Be16(2) + std::string(8, '\0') + std::string(6, '\0'))  // BkPixPat, dithered
-        .Op(0x0C01, std::string(24, '\0'))                                  // reserved, 2 bytes per high byte
-        .Op(0x8201, Be32(3) + "xyz")                                        // reserved with a long count
-        .Op(0x002C, Be16(4) + "font");                                      // fontName
-    Canvas c(16, 4);
-    ASSERT_TRUE(c.Draw(v2.Raster(0x9A, r, frame, frame).End()));
-    ExpectStretched(c, r);
+    auto x = [](size_t n) { return std::string(n, 'x'); };
+    const std::string pattern = PixPat(PatternRaster(8, 8, 8, true));
+    const std::string notPixMap = Be16(1) + x(8) + Be16(2) + Be16(0) + Be16(0) + Be16(8) + Be16(8);
+    struct Case {
+        uint32_t op;
+        std::string data;
+        bool drawn = true;
+    } cases[] = {
+        // clang-format off
+        {0x0002, x(8)}, {0x0011, Be16(0x02FF)}, {0x0012, Be16(2) + x(8) + x(6)}, {0x0013, pattern},
+        {0x0014, Be16(0) + x(8)}, {0x0015, x(2)}, {0x0016, x(2)}, {0x0017, ""}, {0x0019, ""},
+        {0x001A, x(6)}, {0x001B, x(6)}, {0x001C, ""}, {0x001D, x(6)}, {0x001E, ""}, {0x001F, x(6)},
+        {0x0020, x(8)}, {0x0023, x(2)}, {0x0024, Be16(3) + x(3)}, {0x0027, Be16(3) + x(3)},
+        {0x0028, x(4) + "\x03" + x(3)}, {0x0029, x(1) + "\x02" + x(2)}, {0x002B, x(2) + "\x01" + x(1)},
+        {0x002C, Be16(4) + x(4)}, {0x002F, Be16(3) + x(3)}, {0x0030, x(8)}, {0x0038, ""}, {0x0060, x(12)},
+        {0x006F, x(4)}, {0x0070, Be16(18) + x(16)}, {0x0077, Be16(10) + x(8)}, {0x0078, ""}, {0x007F, ""},
+        {0x0080, Be16(10) + x(8)}, {0x0087, Be16(12) + x(10)}, {0x0088, ""}, {0x008F, ""},
+        {0x0092, Be16(1) + x(1)}, {0x0097, Be16(0)}, {0x009C, Be16(2) + x(2)}, {0x009F, Be16(2) + x(2)},
+        {0x00A0, x(2)}, {0x00A1, x(2) + Be16(5) + x(5)}, {0x00A2, Be16(3) + x(3)}, {0x00AF, Be16(0)},
+        {0x00B0, ""}, {0x00CF, ""}, {0x00D0, Be32(3) + x(3)}, {0x00FE, Be32(5) + x(5)}, {0x0100, x(2)},
+        {0x0C01, x(24)}, {0x7FFF, x(254)}, {0x8000, ""}, {0x80FF, ""}, {0x8100, Be32(3) + x(3)},
+        {0xFFFF, Be32(1) + x(1)},
+        // Patterns and shapes whose length cannot be known end the picture.
+        {0x0012, Be16(3) + x(8), false}, {0x0012, notPixMap, false}, {0x0070, Be16(1), false},
+        // clang-format on
+    };
+    bool (*nothing)(int, int) = [](int, int) { return false; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.op);
+        Canvas canvas(16, 4);
+        ASSERT_TRUE(
+            canvas.Draw(PictBuilder::Version2(frame).Op(c.op, c.data).Raster(0x9A, r, frame, frame).End()));
+        ExpectStretched(canvas, r, c.drawn ? nullptr : nothing);
+    }
 
     // Version 1 knows no opcode 0x1A: the picture ends there, after what it drew before.
     const PictRaster bits = PatternRaster(16, 4, 1, false);

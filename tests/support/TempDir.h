@@ -24,9 +24,11 @@ class TempDir {
     const std::string& path() const { return path_; }
     std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
 
-    // Writes bytes to a file in the folder and returns its path.
+    // Writes bytes to a file in the folder, its own folders made first, and returns its path.
     std::string Write(std::string_view name, std::string_view bytes) const {
         std::string full = File(name);
+        std::error_code unwritable;  // then the write below fails as it would have
+        std::filesystem::create_directories(std::filesystem::path(full).parent_path(), unwritable);
         std::ofstream out(full, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return full;

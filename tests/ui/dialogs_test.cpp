@@ -75,9 +75,6 @@ TEST_F(PropertyFrameTest, NamesOfTypesAndOpiSystemsAndSplitLists) {
         {2, 2, "Red\r\tGreen", "", "DCS", "Unknown", {"Green", "Red"}, {}},
         {3, 3, "", "", "ICS", "Helios EtherShare OPI", {}, {}},
         {4, 5, "", "", "", "4-Sight OPi", {}, {}},
-        {0, 6, "", "", "", "LinoPrint", {}, {}},
-        {0, 7, "", "", "", "IPT GetThePicture", {}, {}},
-        {0, 8, "", "", "", "NineBits PrintDesk", {}, {}},
         {0, 9, "", "", "", "Unknown", {}, {}},
     };
     for (const Row& row : rows) {

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "aldra/Guids.h"
 #include "fixtures/DispatchHost.h"
 #include "fixtures/Eps.h"
 #include "support/FileBytes.h"
@@ -14,29 +13,8 @@
 namespace aldra::testing {
 namespace {
 
-VARIANT Long(int32_t value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-}
-
 bool Mapped(const char* name) {
     return ReadFile("/proc/self/maps").find(name) != std::string::npos;
-}
-
-IDispatch* CreateControl(void* module) {
-    auto getClassObject =
-        reinterpret_cast<HRESULT (*)(REFCLSID, REFIID, void**)>(dlsym(module, "DllGetClassObject"));
-    IClassFactory* factory = nullptr;
-    if (getClassObject == nullptr ||
-        FAILED(getClassObject(CLSID_AldraFilter, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
-        return nullptr;
-    IDispatch* control = nullptr;
-    factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control));
-    factory->Release();
-    return control;
 }
 
 TEST(DialogsModule, ComesInOnlyForADialogAndWithoutADisplayShowsNothing) {
@@ -46,14 +24,14 @@ TEST(DialogsModule, ComesInOnlyForADialogAndWithoutADisplayShowsNothing) {
         unsetenv(name);
     void* module = dlopen(ALDRA_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
-    IDispatch* control = CreateControl(module);
+    IDispatch* control = CreateFilterControl(module);
     ASSERT_NE(control, nullptr);
 
     std::string text = EpsText("%%DocumentFonts: Courier\n%%BoundingBox: 0 0 72 72");
     std::string path = files.Write("a.eps", text);
     Invoke(control, "QuickTest", {Str(path), ByteArray(text)});
     EXPECT_TRUE(Invoke(control, "AttachFile", {Str(path)}).Bool());
-    Invoke(control, "GetThumbnail", {Long(64), Long(64), Long(1)});
+    Invoke(control, "GetThumbnail", {MakeI4(64), MakeI4(64), MakeI4(1)});
     Invoke(control, "InfoGetNotes");
     EXPECT_FALSE(Mapped("libQt6")) << "the toolkit came in without a dialog";
     EXPECT_FALSE(Mapped("libaldra-eps-ui"));
