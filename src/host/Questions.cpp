@@ -1,5 +1,6 @@
 #include "host/Questions.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -56,6 +57,9 @@ bool ParseMoment(const std::string& text, int64_t* nanoseconds) {
     long long seconds = 0;
     int used = 0;
     if (std::sscanf(text.c_str(), "@%lld%n", &seconds, &used) == 1 && used == static_cast<int>(text.size())) {
+        // Nanoseconds since 1970 span about 292 years either way; a moment beyond is no file's time.
+        constexpr long long kLimit = INT64_MAX / 1000000000;
+        if (seconds > kLimit || seconds < -kLimit) return false;
         *nanoseconds = seconds * 1000000000;
         return true;
     }

@@ -72,7 +72,7 @@ inline std::string NewServerCatalogue(std::unique_ptr<TestDatabase>* holder) {
     holder->reset();
     *holder = std::make_unique<TestDatabase>(kCatalogServerVariable);
     std::string uri = (*holder)->Uri();
-    // The tests' questions are written as sqlite3 users ask them: SQLite's two functions they use.
+    // The tests' questions are written as sqlite3 users ask them: SQLite's functions they use.
     for (const char* sql : {
              "CREATE FUNCTION json_extract(document text, path text) RETURNS text LANGUAGE sql IMMUTABLE AS "
              "$$ SELECT document::jsonb #>> string_to_array(substr(path, 3), '.') $$",
@@ -80,6 +80,8 @@ inline std::string NewServerCatalogue(std::unique_ptr<TestDatabase>* holder) {
              "IMMUTABLE AS $$ SELECT CASE WHEN value IS NULL THEN list WHEN list IS NULL THEN value::text "
              "ELSE list || ',' || value::text END $$",
              "CREATE AGGREGATE group_concat(anyelement) (SFUNC = group_concat_step, STYPE = text)",
+             "CREATE FUNCTION instr(text text, part text) RETURNS integer LANGUAGE sql IMMUTABLE AS "
+             "$$ SELECT strpos(text, part) $$",
          })
         QueryServer(uri, sql);
     return uri;

@@ -263,6 +263,7 @@ TEST_F(CatalogRows, QueryAnswersEachQuestionAloneAndTogether) {
          "fonts.eps\tthe filter has no thumbnail for this file\n",
          0},
         {{"--since", "2020-13-01"}, "", 2},
+        {{"--since", "@99999999999999"}, "", 2},  // beyond what nanoseconds hold
         {{"--db", files.File("none.sqlite"), "--font", "Helvetica"}, "", 2},
         {{}, "", 2},
     };
@@ -293,7 +294,7 @@ TEST_F(CatalogRows, TheCorpusCatalogueAnswersEveryQuestion) {
          "SELECT path FROM files WHERE instr(lower(creating_software), lower(?)) > 0"},
         {{"--no-preview"}, "SELECT path FROM files_without_thumbnail"},
         {{"--since", "@" + first("SELECT max(mtime_ns) / 1000000000 FROM files")},
-         "SELECT path FROM files WHERE mtime_ns >= 1000000000 * ?"},
+         "SELECT path FROM files WHERE mtime_ns >= 1000000000 * CAST(? AS BIGINT)"},
     };
     for (const auto& [ask, sql] : cases) {
         std::string value = ask.size() > 1 ? ask[1] : "";
