@@ -7,8 +7,8 @@
 #include "eps/EpsReader.h"
 #include "eps/IptcText.h"
 #include "eps/Photoshop.h"
+#include "eps/XmpFacts.h"
 #include "eps/XmpPacket.h"
-#include "pdf/XmpFacts.h"
 
 namespace aldra {
 

@@ -50,7 +50,8 @@ TEST(XmpThumbnail, TheValueIsFoundInEitherFormWhereverItStands) {
     } cases[] = {
         {"element", FileWith(XmpPacket(text))},
         {"attribute", FileWith(XmpPacket(text, XmpForm::kAttribute))},
-        {"single-quoted attribute", FileWith("<rdf:li xmpGImg:image='" + text + "'/>")},
+        {"single-quoted attribute",
+         FileWith("<x:xmpmeta><rdf:li xmpGImg:image='" + text + "'/></x:xmpmeta>")},
         {"line ends and references", FileWith(XmpPacket(crlf))},
         {"behind 300 KB of code", FileWith(XmpPacket(text), 300000)},
         // The property's name across the search's first chunk boundary, then its ">" just behind it.
