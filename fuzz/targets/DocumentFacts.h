@@ -5,9 +5,9 @@
 #include "eps/DscFacts.h"
 #include "eps/IptcText.h"
 #include "eps/Utf8Text.h"
+#include "eps/XmpFacts.h"
 #include "eps/XmpPacket.h"
 #include "fuzz/targets/Scratch.h"
-#include "pdf/XmpFacts.h"
 
 namespace aldra::fuzz {
 

@@ -1,10 +1,10 @@
 // PDF-based Illustrator files: qpdf's reading of the cross-reference table, the page tree and the
 // metadata stream over the file reader, the XMP facts, and the XMP thumbnail drawn from memory.
 #pragma once
+#include "eps/XmpFacts.h"
 #include "fuzz/targets/Pictures.h"
 #include "pdf/IllustratorPdf.h"
 #include "pdf/PdfLimits.h"
-#include "pdf/XmpFacts.h"
 #include "preview/XmpThumbnail.h"
 
 namespace aldra::fuzz {

@@ -28,4 +28,13 @@ class IAldraControlWindow : public IUnknown {
     virtual HRESULT DestroyControlWindow() = 0;
 };
 
+// The attached file's further facts for hosts that call through vtables: the answers of the dispatch
+// methods FactNames and GetFact, as wide text. A name the file lacks, and a control without a file,
+// answer S_OK with "". A new interface of its own, so that IAldraFilterInfo's slots stay as they are.
+class IAldraFilterFacts : public IUnknown {
+  public:
+    virtual HRESULT FactNames(BSTR* pbsNames) = 0;
+    virtual HRESULT GetFact(BSTR bsName, BSTR* pbsValue) = 0;
+};
+
 }  // namespace aldra

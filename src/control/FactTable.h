@@ -8,7 +8,7 @@
 
 #include "eps/DscFacts.h"
 #include "eps/IptcText.h"
-#include "pdf/XmpFacts.h"
+#include "eps/XmpFacts.h"
 
 namespace aldra {
 

@@ -7,12 +7,21 @@
 #include "eps/EpsReader.h"
 #include "eps/IptcText.h"
 #include "eps/Photoshop.h"
+#include "eps/XmpFacts.h"
 #include "eps/XmpPacket.h"
-#include "pdf/XmpFacts.h"
+#include "platform/com/Ansi.h"
+#include "platform/com/Guarded.h"
 
 namespace aldra {
 
 namespace {
+
+HRESULT PutUtf8(const std::string& utf8, BSTR* out) {
+    BSTR text = Utf8ToBstr(utf8);
+    if (text == nullptr) return E_OUTOFMEMORY;
+    *out = text;
+    return S_OK;
+}
 
 // Photoshop keeps its XMP packet as an image resource of its own instead of in the PostScript text.
 constexpr uint16_t kXmpResource = 1060;
@@ -74,6 +83,20 @@ std::string CFilterCtrl::FactNames() {
 
 std::string CFilterCtrl::GetFact(const std::string& name) {
     return FactValueOf(AllFacts(), name);
+}
+
+HRESULT CFilterCtrl::FilterFacts::FactNames(BSTR* pbsNames) {
+    return Guarded([&] {
+        if (pbsNames == nullptr) return E_POINTER;
+        return PutUtf8(outer_->FactNames(), pbsNames);
+    });
+}
+
+HRESULT CFilterCtrl::FilterFacts::GetFact(BSTR bsName, BSTR* pbsValue) {
+    return Guarded([&] {
+        if (pbsValue == nullptr) return E_POINTER;
+        return PutUtf8(outer_->GetFact(BstrToUtf8(bsName)), pbsValue);
+    });
 }
 
 }  // namespace aldra

@@ -143,6 +143,19 @@ class CFilterCtrl : public IDispatch {
         CFilterCtrl* outer_;
     };
 
+    class FilterFacts : public IAldraFilterFacts {
+      public:
+        explicit FilterFacts(CFilterCtrl* outer) : outer_(outer) {}
+        HRESULT QueryInterface(REFIID iid, void** out) override { return outer_->QueryInterface(iid, out); }
+        ULONG AddRef() override { return outer_->AddRef(); }
+        ULONG Release() override { return outer_->Release(); }
+        HRESULT FactNames(BSTR* pbsNames) override;
+        HRESULT GetFact(BSTR bsName, BSTR* pbsValue) override;
+
+      private:
+        CFilterCtrl* outer_;
+    };
+
     const FilterSettings& LoadedSettings();
     void HoldColourTables();
     void LetGoOfColourTables();
@@ -188,6 +201,7 @@ class CFilterCtrl : public IDispatch {
     uint32_t previewPixelHeight_ = 0;
     bool factsTaken_ = true;  // false from an attach until the first call that reads them
     ControlWindow window_{this};
+    FilterFacts factsInterface_{this};
 };
 
 }  // namespace aldra

@@ -4,8 +4,8 @@
 
 #include "base/StringList.h"
 #include "control/FilterCtrl.h"
+#include "eps/XmpFacts.h"
 #include "pdf/IllustratorPdf.h"
-#include "pdf/XmpFacts.h"
 #include "preview/TargetSink.h"
 #include "preview/XmpThumbnail.h"
 

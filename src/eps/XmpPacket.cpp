@@ -25,7 +25,8 @@ Status ReadAt(EpsReader* eps, uint64_t at, uint64_t count, uint8_t* block, uint6
 }
 
 // The offset of the packet's first byte within [start, end).
-Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* found) {
+Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* found,
+                       std::string_view* opening) {
     BlockPtr block;
     if (AllocBlockForOverwrite(kChunk, &block) != kOk) return kErrMemory;
     for (uint64_t at = start; at < end;) {
@@ -36,11 +37,37 @@ Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* f
         const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
         if (hit != std::string_view::npos) {
             *found = at + hit;
+            *opening = chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen;
             return kOk;
         }
         // Chunks overlap by the opening's length less one, so that one split between two is seen.
         if (at + got >= end || got < kOpen.size()) break;
         at += got - (kOpen.size() - 1);
+    }
+    return kErrFormat;
+}
+
+// Reads on from the packet's first byte until its end tag, a chunk at a time, so that a small packet
+// early in a large file costs what it holds.
+Status ReadUpToClose(EpsReader* eps, uint64_t first, uint64_t most, std::string_view closing,
+                     std::string* text) {
+    text->clear();
+    for (uint64_t at = first; text->size() < most;) {
+        const uint64_t want = std::min<uint64_t>(kChunk, most - text->size());
+        const size_t had = text->size();
+        text->resize(had + static_cast<size_t>(want));
+        uint64_t got = 0;
+        Status status = ReadAt(eps, at, want, reinterpret_cast<uint8_t*>(text->data() + had), &got);
+        if (status != kOk) return status;
+        text->resize(had + static_cast<size_t>(got));
+        const size_t from = had > closing.size() ? had - closing.size() : 0;
+        const size_t close = std::string_view(*text).find(closing, from);
+        if (close != std::string_view::npos) {
+            text->resize(close + closing.size());
+            return kOk;
+        }
+        if (got < want) break;
+        at += got;
     }
     return kErrFormat;
 }
@@ -57,20 +84,13 @@ Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     const uint64_t end =
         size - start > kMostEmbeddedXmpSearchBytes ? start + kMostEmbeddedXmpSearchBytes : size;
     uint64_t first = 0;
-    status = FindPacketStart(eps, start, end, &first);
+    std::string_view opening;
+    status = FindPacketStart(eps, start, end, &first, &opening);
     if (status != kOk) return status;
-    const uint64_t want = size - first < kMostEmbeddedXmpBytes ? size - first : kMostEmbeddedXmpBytes;
-    std::string text(static_cast<size_t>(want), '\0');
-    uint64_t got = 0;
-    status = ReadAt(eps, first, want, reinterpret_cast<uint8_t*>(text.data()), &got);
-    if (status != kOk) return status;
-    const std::string_view closing =
-        std::string_view(text).substr(0, kOpen.size()) == kOpen ? kClose : kOldClose;
-    const size_t close = std::string_view(text.data(), static_cast<size_t>(got)).find(closing);
-    if (close == std::string_view::npos) return kErrFormat;
-    text.resize(close + closing.size());
-    *packet = std::move(text);
-    return kOk;
+    const uint64_t most = std::min<uint64_t>(size - first, kMostEmbeddedXmpBytes);
+    status = ReadUpToClose(eps, first, most, opening == kOpen ? kClose : kOldClose, packet);
+    if (status != kOk) packet->clear();
+    return status;
 }
 
 }  // namespace aldra

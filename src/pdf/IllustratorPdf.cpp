@@ -11,9 +11,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "eps/XmpFacts.h"
 #include "pdf/PdfLimits.h"
 #include "pdf/ReaderInputSource.h"
-#include "pdf/XmpFacts.h"
 
 namespace aldra {
 

@@ -102,6 +102,8 @@ TEST(DscFacts, TakesHeaderTextsAndResolvesDeferredValuesFromTheLastTrailer) {
 TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
     const std::string packet = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><dc:title/></x:xmpmeta>";
     const std::string old = "<x:xapmeta>a </x:xmpmeta> b</x:xapmeta>";
+    // Longer than one read, its end tag across the boundary of the first two.
+    const std::string longer = "<x:xmpmeta>" + std::string(64 * 1024 - 16, ' ') + "</x:xmpmeta>";
     struct Row {
         std::string text;
         std::string found;  // empty: none
@@ -111,6 +113,7 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         // Across the boundary of two search chunks.
         {EpsText("") + std::string(64 * 1024 - 40, ' ') + packet, packet},
         {EpsText("") + old + packet, old},
+        {EpsText("") + longer + packet, longer},
         {EpsText("") + packet.substr(0, packet.size() - 3), ""},
         {EpsText("%%Title: no packet"), ""},
     };

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "eps/XmpFacts.h"
 #include "fixtures/Pdf.h"
-#include "pdf/XmpFacts.h"
 
 namespace aldra::testing {
 namespace {

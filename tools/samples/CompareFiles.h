@@ -166,6 +166,9 @@ inline IptcText PickIptc(uint32_t index) {
                 "Le phare \xC3\xA0 l'entr\xC3\xA9"
                 "e du port.";
             break;
+        case 3:  // a creator in UTF-8 without a declared character set, as current programs write it
+            t.byline = "Jos\xC3\xA9 Mart\xC3\xADnez";
+            break;
         case 2:  // a caption of several lines
             t.caption = "The lighthouse at the harbour mouth.\rSeen from the north pier.";
             break;

@@ -1,11 +1,13 @@
 // The facts Illustrator writes into its XMP packet: the creator tool, the fonts of the document, its
 // swatches and its separation plates; and the document's title, description, creators, keywords,
-// rating and dates. Adobe's programs always write these with the same prefixes
-// (xmp, xmpTPg, stFnt, xmpG), in element or attribute form; the reading relies on that.
+// rating and dates, which any XMP writer may give. EPS and PDF-based files read them alike, in
+// element or attribute form and under the old "xap" prefixes as under the new (XmpProperties.h).
 #pragma once
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "eps/XmpProperties.h"
 
 namespace aldra {
 
@@ -25,7 +27,7 @@ struct XmpFacts {
 };
 
 // Values are UTF-8 with XML references resolved; values longer than kMostXmpValueBytes are cut and
-// lists end at kMostXmpListEntries.
+// lists end at kMostXmpListEntries (XmpProperties.h).
 XmpFacts ReadXmpFacts(std::string_view packet);
 
 // The document's colours: its swatches, then the plates that are not also swatches.
@@ -33,8 +35,5 @@ std::vector<std::string> XmpColours(const XmpFacts& facts);
 
 // Whether a creator tool is one of Adobe Illustrator's versions.
 bool NamesIllustrator(std::string_view creatorTool);
-
-inline constexpr size_t kMostXmpValueBytes = 1024;
-inline constexpr size_t kMostXmpListEntries = 4096;
 
 }  // namespace aldra
