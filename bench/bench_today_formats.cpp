@@ -128,6 +128,8 @@ void QuickTestPdf(benchmark::State& state, const std::string* path) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     setenv("ALDRA_REGISTRY_DIR", "/tmp", 0);
+    // The control is linked in here, so the PDF reader module is not beside the program.
+    setenv("ALDRA_PDF_MODULE", ALDRA_PDF_MODULE_PATH, 0);
     TIFFSetWarningHandler(nullptr);
     std::string pattern = (fs::temp_directory_path() / "aldra-bench-today-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;

@@ -31,8 +31,10 @@ std::string Joined(const std::vector<std::string>& entries) {
 
 void CFilterCtrl::AttachPdfFile() {
     IllustratorPdf pdf;
-    if (ReadIllustratorPdf(filePath_.c_str(), &pdf) != kOk || !IsIllustratorDrawing(pdf))
-        RaiseFilterError(kErrFormat);
+    const Status status = ReadPdfThroughModule(filePath_.c_str(), &pdf);
+    // A missing reader is said as such: the file may well be a drawing.
+    if (status == kErrNoResource) RaiseFilterError(status);
+    if (status != kOk || !IsIllustratorDrawing(pdf)) RaiseFilterError(kErrFormat);
     const XmpFacts facts = ReadXmpFacts(pdf.xmp);
     if (pdf.hasPageSize) {
         widthInches_ = pdf.widthPoints / kPointsPerInch;
@@ -54,7 +56,7 @@ void CFilterCtrl::AttachPdfFile() {
 
 bool DrawPdfPicture(const std::string& path, TargetRaster* target) {
     IllustratorPdf pdf;
-    if (ReadIllustratorPdf(path.c_str(), &pdf) != kOk || pdf.xmp.empty()) return false;
+    if (ReadPdfThroughModule(path.c_str(), &pdf) != kOk || pdf.xmp.empty()) return false;
     const Rect bounds = GetRasterRect(&target->raster);
     TargetSink sink(target, &bounds);
     return DecodeXmpPacketThumbnail(reinterpret_cast<const uint8_t*>(pdf.xmp.data()), pdf.xmp.size(),

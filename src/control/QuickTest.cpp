@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "control/PdfFile.h"
 #include "eps/DosEpsHeader.h"
 #include "pdf/IllustratorPdf.h"
 
@@ -50,7 +51,7 @@ QuickTestResult QuickTestFile(const std::string& path, const uint8_t* bytes, siz
     QuickTestResult result = QuickTestBytes(bytes, size);
     if (result.formatRow != kNoFormat || path.empty() || !BeginsAsPdf(bytes, size)) return result;
     IllustratorPdf pdf;
-    if (ReadIllustratorPdf(path.c_str(), &pdf) == kOk && IsIllustratorDrawing(pdf)) {
+    if (ReadPdfThroughModule(path.c_str(), &pdf) == kOk && IsIllustratorDrawing(pdf)) {
         result.isIllustrator = true;
         result.formatRow = kIllustratorFormatRow;
     }

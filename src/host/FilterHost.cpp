@@ -49,7 +49,7 @@ FilterModule::~FilterModule() = default;
 std::unique_ptr<FilterModule> FilterModule::Load(const std::string& path, HostError* error) {
     std::unique_ptr<FilterModule> module(new FilterModule);
     module->path_ = path;
-    module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    module->handle_ = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (module->handle_ == nullptr) {
         const char* why = dlerror();
         error->message = "cannot load the filter module " + path + ": " + (why ? why : "unknown error");

@@ -1,6 +1,6 @@
 #include "host/Postgres.h"
 
-#include <libpq-fe.h>
+#include "host/Libpq.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,12 +31,12 @@ PgValue PgBytes(std::string bytes) {
 }
 
 PgResult::~PgResult() {
-    PQclear(result_);
+    if (result_ != nullptr) Libpq().PQclear(result_);
 }
 
 PgResult& PgResult::operator=(PgResult&& other) noexcept {
     if (this != &other) {
-        PQclear(result_);
+        if (result_ != nullptr) Libpq().PQclear(result_);
         result_ = other.result_;
         other.result_ = nullptr;
     }
@@ -44,42 +44,42 @@ PgResult& PgResult::operator=(PgResult&& other) noexcept {
 }
 
 int PgResult::rows() const {
-    return result_ ? PQntuples(result_) : 0;
+    return result_ ? Libpq().PQntuples(result_) : 0;
 }
 
 int PgResult::columns() const {
-    return result_ ? PQnfields(result_) : 0;
+    return result_ ? Libpq().PQnfields(result_) : 0;
 }
 
 unsigned PgResult::Type(int column) const {
-    return result_ ? PQftype(result_, column) : 0;
+    return result_ ? Libpq().PQftype(result_, column) : 0;
 }
 
 std::string PgResult::Bytes(int row, int column) const {
     if (IsNull(row, column)) return {};
     size_t length = 0;
-    unsigned char* bytes =
-        PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row, column)), &length);
+    unsigned char* bytes = Libpq().PQunescapeBytea(
+        reinterpret_cast<const unsigned char*>(Libpq().PQgetvalue(result_, row, column)), &length);
     if (bytes == nullptr) return {};
     std::string value(reinterpret_cast<const char*>(bytes), length);
-    PQfreemem(bytes);
+    Libpq().PQfreemem(bytes);
     return value;
 }
 
 bool PgResult::IsNull(int row, int column) const {
-    return !result_ || row >= PQntuples(result_) || column >= PQnfields(result_) ||
-           PQgetisnull(result_, row, column);
+    return !result_ || row >= Libpq().PQntuples(result_) || column >= Libpq().PQnfields(result_) ||
+           Libpq().PQgetisnull(result_, row, column);
 }
 
 std::string PgResult::Value(int row, int column) const {
     if (IsNull(row, column)) return {};
-    return std::string(PQgetvalue(result_, row, column),
-                       static_cast<size_t>(PQgetlength(result_, row, column)));
+    return std::string(Libpq().PQgetvalue(result_, row, column),
+                       static_cast<size_t>(Libpq().PQgetlength(result_, row, column)));
 }
 
 int64_t PgResult::Int(int row, int column) const {
     if (IsNull(row, column)) return 0;
-    return std::strtoll(PQgetvalue(result_, row, column), nullptr, 10);
+    return std::strtoll(Libpq().PQgetvalue(result_, row, column), nullptr, 10);
 }
 
 bool IsPostgresUri(const std::string& database) {
@@ -130,79 +130,85 @@ struct Parameters {
 }  // namespace
 
 PgConnection::~PgConnection() {
-    if (conn_ != nullptr) PQfinish(conn_);
+    if (conn_ != nullptr) Libpq().PQfinish(conn_);
 }
 
 std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, HostError* error) {
     std::unique_ptr<PgConnection> db(new PgConnection);
     db->name_ = RedactedConninfo(conninfo);
-    db->conn_ = PQconnectdb(conninfo.c_str());
+    if (LoadLibpq() == nullptr) {
+        *error = {(db->name_.empty() ? std::string("PostgreSQL") : db->name_) +
+                  ": cannot connect: libpq (libpq5) is not installed"};
+        return nullptr;
+    }
+    db->conn_ = Libpq().PQconnectdb(conninfo.c_str());
     if (db->conn_ == nullptr) {
         *error = {db->name_ + ": out of memory"};
         return nullptr;
     }
-    if (PQstatus(db->conn_) != CONNECTION_OK) {
+    if (Libpq().PQstatus(db->conn_) != CONNECTION_OK) {
         *error = {(db->name_.empty() ? std::string("PostgreSQL") : db->name_) +
-                  ": cannot connect: " + Trimmed(PQerrorMessage(db->conn_))};
+                  ": cannot connect: " + Trimmed(Libpq().PQerrorMessage(db->conn_))};
         return nullptr;
     }
-    PQsetNoticeProcessor(db->conn_, QuietNotices, nullptr);
+    Libpq().PQsetNoticeProcessor(db->conn_, QuietNotices, nullptr);
     // Messages name what the connection reached, which the PG* variables may have filled in.
-    const char* host = PQhost(db->conn_);
-    db->name_ = std::string("postgresql://") + PQuser(db->conn_) + "@" +
-                (host && host[0] == '/' ? "" : host) + ":" + PQport(db->conn_) + "/" + PQdb(db->conn_) +
-                (host && host[0] == '/' ? std::string("?host=") + host : "");
+    const char* host = Libpq().PQhost(db->conn_);
+    db->name_ = std::string("postgresql://") + Libpq().PQuser(db->conn_) + "@" +
+                (host && host[0] == '/' ? "" : host) + ":" + Libpq().PQport(db->conn_) + "/" +
+                Libpq().PQdb(db->conn_) + (host && host[0] == '/' ? std::string("?host=") + host : "");
     return db;
 }
 
 HostError PgConnection::Fail(const std::string& what, pg_result* result) const {
-    const char* message = result ? PQresultErrorMessage(result) : nullptr;
-    if (message == nullptr || *message == '\0') message = PQerrorMessage(conn_);
+    const char* message = result ? Libpq().PQresultErrorMessage(result) : nullptr;
+    if (message == nullptr || *message == '\0') message = Libpq().PQerrorMessage(conn_);
     return {name_ + ": " + what + ": " + Trimmed(message)};
 }
 
 HostError PgConnection::Finish(pg_result* result, const std::string& what, PgResult* out) const {
-    ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    ExecStatusType status = result ? Libpq().PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         HostError error = Fail(what, result);
-        PQclear(result);
+        Libpq().PQclear(result);
         return error;
     }
     if (out != nullptr)
         *out = PgResult(result);
     else
-        PQclear(result);
+        Libpq().PQclear(result);
     return {};
 }
 
 HostError PgConnection::Exec(const std::string& sql) {
-    return Finish(PQexec(conn_, sql.c_str()), "cannot run " + sql.substr(0, sql.find_first_of("( \n")),
-                  nullptr);
+    return Finish(Libpq().PQexec(conn_, sql.c_str()),
+                  "cannot run " + sql.substr(0, sql.find_first_of("( \n")), nullptr);
 }
 
 HostError PgConnection::Prepare(const std::string& name, const std::string& sql,
                                 const std::vector<unsigned>& types) {
-    return Finish(PQprepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()),
-                  "cannot prepare " + sql.substr(0, 60), nullptr);
+    return Finish(
+        Libpq().PQprepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()),
+        "cannot prepare " + sql.substr(0, 60), nullptr);
 }
 
 bool PgConnection::InTransaction() const {
-    return PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    return Libpq().PQtransactionStatus(conn_) != PQTRANS_IDLE;
 }
 
 HostError PgConnection::Run(const std::string& name, const std::vector<PgValue>& params, PgResult* result,
                             bool binaryResult) {
     Parameters p(params);
-    return Finish(PQexecPrepared(conn_, name.c_str(), p.count(), p.values.data(), p.lengths.data(),
-                                 p.formats.data(), binaryResult ? 1 : 0),
+    return Finish(Libpq().PQexecPrepared(conn_, name.c_str(), p.count(), p.values.data(), p.lengths.data(),
+                                         p.formats.data(), binaryResult ? 1 : 0),
                   name, result);
 }
 
 HostError PgConnection::Query(const std::string& sql, const std::vector<PgValue>& params, PgResult* result,
                               bool binaryResult) {
     Parameters p(params);
-    return Finish(PQexecParams(conn_, sql.c_str(), p.count(), p.types.data(), p.values.data(),
-                               p.lengths.data(), p.formats.data(), binaryResult ? 1 : 0),
+    return Finish(Libpq().PQexecParams(conn_, sql.c_str(), p.count(), p.types.data(), p.values.data(),
+                                       p.lengths.data(), p.formats.data(), binaryResult ? 1 : 0),
                   "cannot run " + sql.substr(0, sql.find_first_of("( \n")), result);
 }
 

@@ -6,7 +6,6 @@
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -174,22 +173,6 @@ Status ReadWithQpdf(FileReader* reader, const char* path, IllustratorPdf* pdf) {
 
 }  // namespace
 
-bool BeginsAsPdf(const uint8_t* bytes, size_t size) {
-    return bytes != nullptr && size >= kPdfHeaderLength &&
-           std::memcmp(bytes, kPdfHeader, kPdfHeaderLength) == 0;
-}
-
-bool IsPdfFile(const char* path) {
-    FileReader reader;
-    uint8_t* cursor = nullptr;
-    if (ReaderOpen(path, &reader, &cursor, kPdfHeaderLength) != kOk) return false;
-    const bool pdf = reader.fileSize >= kPdfHeaderLength &&
-                     ReaderEnsure(&cursor, kPdfHeaderLength, &reader) == kOk &&
-                     BeginsAsPdf(cursor, kPdfHeaderLength);
-    ReaderClose(&reader);
-    return pdf;
-}
-
 Status ReadIllustratorPdf(const char* path, IllustratorPdf* pdf) {
     *pdf = IllustratorPdf{};
     OpenReader open;
@@ -203,10 +186,6 @@ Status ReadIllustratorPdf(const char* path, IllustratorPdf* pdf) {
     status = ReadWithQpdf(reader, path, pdf);
     if (status != kOk) *pdf = IllustratorPdf{};
     return status;
-}
-
-bool IsIllustratorDrawing(const IllustratorPdf& pdf) {
-    return pdf.hasPrivateData || NamesIllustrator(ReadXmpFacts(pdf.xmp).creatorTool);
 }
 
 }  // namespace aldra

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "control/ControlFixture.h"
+#include "control/PdfFile.h"
 #include "control/PicturePixels.h"
 #include "fixtures/Jpeg.h"
 #include "fixtures/Pdf.h"
@@ -89,6 +90,15 @@ TEST_F(PdfFileTest, OtherPdfFilesAreNotTheFiltersFiles) {
         }
     }
     EXPECT_EQ(Call("GetDefaultExtension").Text(), "eps");
+}
+
+TEST_F(PdfFileTest, OnlyAModuleWithTheReaderEntryIsTaken) {
+    const std::string rows[] = {"", files.File("absent.so"),
+                                files.Write("libaldra-eps-pdf.so", "not a library"), "libm.so.6"};
+    for (const std::string& path : rows) {
+        EXPECT_EQ(LoadPdfReader(path), nullptr) << path;
+    }
+    EXPECT_NE(LoadPdfReader(ALDRA_PDF_MODULE_PATH), nullptr);
 }
 
 TEST_F(PdfFileTest, CorpusIllustratorFiles) {

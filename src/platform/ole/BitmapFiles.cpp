@@ -128,10 +128,12 @@ struct PngJob {
     int textCount;
 };
 
-// Previews are mostly smooth from one row to the next, which "up" predicts best of the single filters.
-constexpr int kPngRowFilter = PNG_FILTER_UP;
-// Levels 1 to 3 use zlib's fast matcher and cost about the same; 3 packs tightest of them.
-constexpr int kPngZlibLevel = 3;
+// Drawn artwork and most stored previews are flat colour with hard edges, which zlib packs best as they
+// stand: unfiltered rows at level 2 encode in about half the time of "up" at level 3 and come out a
+// sixth smaller for drawings (smooth synthetic gradients grow by about as much, a few hundred bytes).
+constexpr int kPngRowFilter = PNG_FILTER_NONE;
+// Levels 1 to 3 use zlib's fast matcher; 2 costs about what 1 does and packs tighter.
+constexpr int kPngZlibLevel = 2;
 
 // libpng reports errors by longjmp: this function holds nothing that needs destroying.
 Status EncodePng(const PngJob& job) {
@@ -152,8 +154,7 @@ Status EncodePng(const PngJob& job) {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (job.textCount > 0) png_set_text(png, info, job.texts, job.textCount);
     // libpng's defaults (all five filters tried on every row, zlib level 6) took three quarters of
-    // a thumbnail process. One fixed filter and zlib's fast matcher cost a quarter of that; a
-    // 256-pixel thumbnail comes out about a fifth larger, a few kilobytes.
+    // a thumbnail process. One fixed filter and zlib's fast matcher cost a fraction of that.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, kPngRowFilter);
     png_set_compression_level(png, kPngZlibLevel);
     png_write_info(png, info);

@@ -1,0 +1,38 @@
+// Whether a file is PDF at all, and whether a PDF file is Illustrator's: the questions the filter
+// answers without the PDF reader module.
+#include <cstring>
+
+#include "base/FileReader.h"
+#include "eps/XmpFacts.h"
+#include "pdf/IllustratorPdf.h"
+
+namespace aldra {
+
+namespace {
+
+constexpr char kPdfHeader[] = "%PDF-";
+constexpr size_t kPdfHeaderLength = sizeof kPdfHeader - 1;
+
+}  // namespace
+
+bool BeginsAsPdf(const uint8_t* bytes, size_t size) {
+    return bytes != nullptr && size >= kPdfHeaderLength &&
+           std::memcmp(bytes, kPdfHeader, kPdfHeaderLength) == 0;
+}
+
+bool IsPdfFile(const char* path) {
+    FileReader reader;
+    uint8_t* cursor = nullptr;
+    if (ReaderOpen(path, &reader, &cursor, kPdfHeaderLength) != kOk) return false;
+    const bool pdf = reader.fileSize >= kPdfHeaderLength &&
+                     ReaderEnsure(&cursor, kPdfHeaderLength, &reader) == kOk &&
+                     BeginsAsPdf(cursor, kPdfHeaderLength);
+    ReaderClose(&reader);
+    return pdf;
+}
+
+bool IsIllustratorDrawing(const IllustratorPdf& pdf) {
+    return pdf.hasPrivateData || NamesIllustrator(ReadXmpFacts(pdf.xmp).creatorTool);
+}
+
+}  // namespace aldra
