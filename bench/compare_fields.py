@@ -73,7 +73,7 @@ def run_tools(host, files, work):
         for f in files + [None]:
             if f is None or (batch and size + len(f) > 1_000_000):
                 if batch:
-                    subprocess.run([host, "info", "--json"] + batch, stdout=fh, stderr=subprocess.DEVNULL, env=env)
+                    subprocess.run([host, "info", "--jsonl", "--raw"] + batch, stdout=fh, stderr=subprocess.DEVNULL, env=env)
                 batch, size = [], 0
             if f is not None:
                 batch.append(f)
