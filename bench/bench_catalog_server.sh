@@ -5,7 +5,8 @@
 # generated folder of COUNT mixed files (default 5,000) with 256-pixel thumbnails. Each case starts
 # from an empty catalogue; the server (fsync on) is the benchmark's own, in a temporary folder. On a
 # machine of few cores the runs share its cores, so the figures show what claiming costs and what the
-# server takes, not how machines add up.
+# server takes, not how machines add up. The peak memory is the largest resident set of any one run
+# (or its workers).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -29,14 +30,15 @@ export ALDRA_REGISTRY_DIR=$work/registry
 mkdir -p "$ALDRA_REGISTRY_DIR"
 "$maker" "$count" "$work/files" >/dev/null
 echo "folder: $count mixed files, $(du -sh "$work/files" | cut -f1); $jobs worker(s) per run; $(nproc) cores"
-printf '%-22s %10s %12s %8s\n' catalogue seconds files/s rows
+printf '%-22s %10s %12s %8s %8s\n' catalogue seconds files/s rows 'peak MB'
 
 # Runs `catalog` $1 times at once into $2; prints the line of the table.
 measure() {
   local runs=$1 db=$2 label=$3 start end pids=() rows
   start=$(date +%s.%N)
   for ((i = 0; i < runs; i++)); do
-    "$host" catalog "$work/files" --db "$db" --jobs "$jobs" --thumb-size 256 --quiet >"$work/run$i.out" 2>&1 &
+    /usr/bin/time -f %M -o "$work/peak$i" \
+      "$host" catalog "$work/files" --db "$db" --jobs "$jobs" --thumb-size 256 --quiet >"$work/run$i.out" 2>&1 &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do wait "$pid" || { cat "$work"/run*.out >&2; exit 1; }; done
@@ -46,8 +48,9 @@ measure() {
   else
     rows=$(sqlite3 "$db" "SELECT count(*) FROM files")
   fi
-  python3 -c "import sys; s=float(sys.argv[2])-float(sys.argv[1]); print('%-22s %10.2f %12.0f %8s' % (sys.argv[3], s, int(sys.argv[4])/s, sys.argv[5]))" \
-    "$start" "$end" "$label" "$count" "$rows"
+  peak=$(for ((i = 0; i < runs; i++)); do tail -1 "$work/peak$i"; done | sort -n | tail -1)
+  python3 -c "import sys; s=float(sys.argv[2])-float(sys.argv[1]); print('%-22s %10.2f %12.0f %8s %8.1f' % (sys.argv[3], s, int(sys.argv[4])/s, sys.argv[5], int(sys.argv[6])/1024))" \
+    "$start" "$end" "$label" "$count" "$rows" "$peak"
 }
 
 # A first run reads the folder into the page cache and warms what the filter loads once, so that the

@@ -9,7 +9,7 @@ packages=(
   fontconfig libfontconfig-dev libfreetype-dev fonts-urw-base35
   libqpdf-dev libtiff-dev
   clang-14 libclang-rt-14-dev
-  python3 bubblewrap zsh
+  python3 bubblewrap zsh time
   qt6-base-dev xvfb xdotool x11-apps netpbm
   ghostscript
 )

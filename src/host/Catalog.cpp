@@ -1,7 +1,7 @@
 #include "host/Catalog.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,9 +19,11 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "host/CatalogStore.h"
 #include "host/FileIdentity.h"
+#include "host/FolderWalk.h"
 #include "host/Report.h"
 #include "host/Scratch.h"
 #include "host/StoreLayers.h"
@@ -36,6 +38,10 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kBatchRows = 200;
+// How many files the walk finds ahead of the workers; more would only cost memory.
+constexpr size_t kQueueAhead = 256;
+// How many rows the search for vanished files holds at once.
+constexpr size_t kRowsPerPage = 1000;
 constexpr auto kBatchTime = std::chrono::seconds(1);
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // A file the filter's process dies on twice is recorded as failed; once may be bad luck.
@@ -52,109 +58,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 
 void RequestStop(int) {
     stopRequested = 1;
-}
-
-struct FoundFile {
-    std::string path;
-    FileStamp stamp;
-};
-
-bool UnderFolder(const std::string& path, const std::string& folder) {
-    if (folder == "/") return path.size() > 1 && path[0] == '/';
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
-}
-
-// What the walk could not take in: a folder it cannot list, a path too long for the system to open.
-struct Trouble {
-    std::string path;
-    std::string reason;
-};
-
-struct WalkOutput {
-    std::vector<FoundFile> files;
-    std::vector<Trouble> troubles;
-};
-
-void WalkFolder(int folderFd, const std::string& path, const std::set<std::string>& skip, WalkOutput* out);
-
-// One entry of a folder: a subfolder is walked (a linked one is not, so a link cycle cannot trap the
-// walk), a regular file or a link to one is taken.
-void WalkEntry(int folderFd, const std::string& name, const std::string& full,
-               const std::set<std::string>& skip, WalkOutput* out) {
-    struct stat info {};
-    if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
-    if (S_ISDIR(info.st_mode)) {
-        int sub = ::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (sub < 0) {
-            out->troubles.push_back({full, std::string("cannot list the folder: ") + std::strerror(errno)});
-            return;
-        }
-        WalkFolder(sub, full, skip, out);
-        return;
-    }
-    if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, name.c_str(), &info, 0) != 0) return;
-    if (!S_ISREG(info.st_mode) || skip.count(full)) return;
-    // The walk reaches such paths through folder descriptors, but the filter opens files by name.
-    if (full.size() >= PATH_MAX) {
-        out->troubles.push_back(
-            {full, "the path is longer than the system allows (" + std::to_string(full.size()) + " bytes)"});
-        return;
-    }
-    out->files.push_back({full, StampOf(info)});
-}
-
-// Macintosh files copied or unpacked onto a Linux share keep their resource forks beside them: as
-// `._name` next to `name`, or mirrored in an archive's `__MACOSX` folder. The filter reads the fork
-// through the file itself, so a companion is no file of its own for the catalogue.
-bool IsForkCompanion(const std::string& name, const std::set<std::string>& present) {
-    if (name == "__MACOSX") return true;
-    return name.size() > 2 && name.compare(0, 2, "._") == 0 && present.count(name.substr(2)) > 0;
-}
-
-// A changed fork (a new PICT preview) must make the file be read again, so the row's time is the
-// later of the file's and its companion's.
-void TakeCompanionTime(int folderFd, const std::string& companion, FoundFile* file) {
-    struct stat info {};
-    if (::fstatat(folderFd, companion.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-        file->stamp.mtimeNs = std::max(file->stamp.mtimeNs, MtimeNs(info));
-}
-
-// Lists a folder through its descriptor (taken over) and walks what is in it.
-void WalkFolder(int folderFd, const std::string& path, const std::set<std::string>& skip, WalkOutput* out) {
-    DIR* dir = ::fdopendir(folderFd);
-    if (dir == nullptr) {
-        out->troubles.push_back({path, std::string("cannot list the folder: ") + std::strerror(errno)});
-        ::close(folderFd);
-        return;
-    }
-    std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(std::move(name));
-        errno = 0;
-    }
-    if (errno != 0)
-        out->troubles.push_back({path, std::string("cannot list the folder: ") + std::strerror(errno)});
-    const std::set<std::string> present(names.begin(), names.end());
-    for (const std::string& name : names) {
-        if (IsForkCompanion(name, present)) continue;
-        size_t before = out->files.size();
-        WalkEntry(::dirfd(dir), name, path == "/" ? "/" + name : path + "/" + name, skip, out);
-        if (out->files.size() > before && present.count("._" + name))
-            TakeCompanionTime(::dirfd(dir), "._" + name, &out->files.back());
-    }
-    ::closedir(dir);
-}
-
-void Walk(const std::string& root, const std::set<std::string>& skip, WalkOutput* out) {
-    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        out->troubles.push_back({root, std::string("cannot list the folder: ") + std::strerror(errno)});
-        return;
-    }
-    WalkFolder(fd, root, skip, out);
 }
 
 // A row is removed only for a file that is truly gone: a path that no longer names anything, or names
@@ -263,17 +166,24 @@ class Run {
     void Warn(const std::string& message);
     bool Unchanged(const StoredFile& row, const FileStamp& found) const;
     void RestampIfUnknown(const StoredFile& row, FoundFile& file);
-    bool TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
-                          std::set<std::string>* movedAway);
-    void RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& keep,
-                        const std::vector<std::string>& roots);
+    bool TakeOverMovedRow(FoundFile& file);
+    void TakeFolder(FolderListing& listing);
+    bool WalkAhead(FolderWalk& walk);
+    void RemoveGoneRows(const std::vector<std::string>& roots);
     void Summary(double seconds, bool interrupted);
 
     const CatalogOptions& options_;
     FilterSet* filters_;
     CatalogStore& db_;
-    std::vector<FoundFile> work_;
-    std::vector<int> attempts_;
+    // A file to read, from when the walk finds it until its row is stored.
+    struct WorkItem {
+        FoundFile file;
+        int attempts = 0;
+    };
+    std::unordered_map<int, WorkItem> work_;
+    int nextItem_ = 0;
+    size_t found_ = 0;  // files found to read
+    size_t kept_ = 0;   // rows looked at for vanished files and kept
     std::deque<int> queue_;
     std::vector<Worker> workers_;
     size_t done_ = 0;
@@ -349,7 +259,8 @@ void Run::Dispatch(Worker& worker) {
         job = queue_.front();
         queue_.pop_front();
         ClaimResult claim = ClaimResult::kMine;
-        if (HostError error = db_.Claim(work_[job].path, work_[job].stamp, options_.thumbnailSize, &claim)) {
+        const FoundFile& file = work_[job].file;
+        if (HostError error = db_.Claim(file.path, file.stamp, options_.thumbnailSize, &claim)) {
             Warn(error.message);
             fatal_ = true;
             queue_.push_front(job);
@@ -357,14 +268,15 @@ void Run::Dispatch(Worker& worker) {
         }
         if (claim != ClaimResult::kMine) {
             ++elsewhere_;
-            Log("elsewhere", work_[job].path, claim == ClaimResult::kDone ? "read by another run" : "");
+            Log("elsewhere", file.path, claim == ClaimResult::kDone ? "read by another run" : "");
+            work_.erase(job);
             job = -1;
         }
     }
     if (job < 0) return;
     worker.job = job;
     worker.started = Clock::now();
-    if (!WriteFrame(worker.jobFd, EncodeJob({work_[job].path, options_.thumbnailSize}))) {
+    if (!WriteFrame(worker.jobFd, EncodeJob({work_[job].file.path, options_.thumbnailSize}))) {
         // The worker was already gone; the file was not its fault.
         queue_.push_front(job);
         worker.job = -1;
@@ -408,7 +320,8 @@ void Run::Finish(int job, FileRecord record) {
             Log("failed", f.path, f.errorMessage);
             break;
     }
-    FileStamp stamp = work_[job].stamp;
+    FileStamp stamp = work_[job].file.stamp;
+    work_.erase(job);
     stamp.headHash = HeadHash(f.path);
     if (HostError error = db_.Store(record, stamp, static_cast<int64_t>(std::time(nullptr)))) {
         Warn(error.message);
@@ -423,13 +336,13 @@ void Run::WorkerEnded(Worker& worker, WorkerEnd end, const std::string& why) {
     worker.job = -1;
     Retire(worker, true);
     if (job < 0) return;
-    if (++attempts_[job] < kAttemptsPerFile && end != WorkerEnd::kTimedOut) {
+    if (++work_[job].attempts < kAttemptsPerFile && end != WorkerEnd::kTimedOut) {
         queue_.push_front(job);
         return;
     }
     // How the worker ended says nothing lasting about the file; the next run tries it again.
     FileRecord record;
-    record.facts.path = work_[job].path;
+    record.facts.path = work_[job].file.path;
     record.facts.passing = true;
     record.facts.status = FileStatus::Failed;
     record.facts.errorCode = kNoAnswerCode;
@@ -448,14 +361,14 @@ void Run::MaybeCommit(bool force) {
 }
 
 void Run::Progress(bool final) {
-    if (!terminal_ || options_.quiet || work_.empty()) return;
+    if (!terminal_ || options_.quiet || found_ == 0) return;
     Clock::time_point now = Clock::now();
     if (!final && now - lastProgress_ < kProgressInterval) return;
     lastProgress_ = now;
     double elapsed = std::chrono::duration<double>(now - start_).count();
     double rate = elapsed > 0 ? static_cast<double>(done_) / elapsed : 0;
-    size_t total = work_.size() - elsewhere_;
-    if (total == 0) return;
+    size_t total = found_ - elsewhere_;
+    if (total == 0 || done_ > total) return;
     constexpr int kWidth = 30;
     int filled = static_cast<int>(kWidth * done_ / total);
     std::string bar(static_cast<size_t>(filled), '=');
@@ -476,8 +389,8 @@ void Run::Summary(double seconds, bool interrupted) {
                 !interrupted    ? "Read"
                 : stopRequested ? "Interrupted after"
                                 : "Stopped after",
-                done_, work_.size() - elsewhere_, seconds,
-                seconds > 0 ? static_cast<double>(done_) / seconds : 0.0, TerminalText(db_.name()).c_str());
+                done_, found_ - elsewhere_, seconds, seconds > 0 ? static_cast<double>(done_) / seconds : 0.0,
+                TerminalText(db_.name()).c_str());
     std::printf("  accepted   %zu (%zu with thumbnails)\n", accepted_, thumbnails_);
     for (const auto& [reason, count] : withoutThumbnail_)
         std::printf("    %6zu  without a thumbnail: %s\n", count, TerminalText(reason).c_str());
@@ -516,8 +429,7 @@ void Run::RestampIfUnknown(const StoredFile& row, FoundFile& file) {
 
 // A file under a path without a row may be one whose row stands under a path now gone: the row moves
 // with it and keeps its history. True when the file need not be read again.
-bool Run::TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
-                           std::set<std::string>* movedAway) {
+bool Run::TakeOverMovedRow(FoundFile& file) {
     std::vector<StoredFile> candidates;
     if (HostError error = db_.FindSameFile(file.stamp, &candidates)) {
         Warn(error.message);
@@ -525,8 +437,8 @@ bool Run::TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
         return false;
     }
     for (StoredFile& row : candidates) {
-        if (row.path == file.path || seen.count(row.path) || movedAway->count(row.path) ||
-            !IsMovedFile(row, file.path, &file.stamp) || !TrulyGone(row.path))
+        // A row already taken over now names its new path, which is no longer gone.
+        if (row.path == file.path || !IsMovedFile(row, file.path, &file.stamp) || !TrulyGone(row.path))
             continue;
         if (file.stamp.headHash == 0) file.stamp.headHash = HeadHash(file.path);
         if (HostError error =
@@ -535,7 +447,6 @@ bool Run::TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
             fatal_ = true;
             return false;
         }
-        movedAway->insert(row.path);
         ++moved_;
         Log("moved", file.path, "from " + row.path);
         return Unchanged(row, file.stamp);  // a passing trouble or another thumbnail size reads it again
@@ -543,29 +454,111 @@ bool Run::TakeOverMovedRow(FoundFile& file, const std::set<std::string>& seen,
     return false;
 }
 
-// Rows of files under the folders walked now that are gone.
-void Run::RemoveGoneRows(const std::map<std::string, StoredFile>& stored, const std::set<std::string>& keep,
-                         const std::vector<std::string>& roots) {
-    for (const auto& [path, row] : stored) {
-        if (keep.count(path) || !(TrulyGone(path) || IsCompanionPath(path))) continue;
-        for (const std::string& root : roots) {
-            if (!UnderFolder(path, root)) continue;
-            if (HostError error = db_.Remove(path)) {
+// Rows of files under the folders that are gone, looked for only once the walk is over: until then a
+// file's row may yet be taken over by the file moved to a folder the walk had not reached.
+void Run::RemoveGoneRows(const std::vector<std::string>& roots) {
+    for (const std::string& root : roots) {
+        std::string after;
+        for (size_t got = kRowsPerPage; got == kRowsPerPage && !fatal_;) {
+            std::vector<StoredFile> rows;
+            if (HostError error = db_.LoadBelow(root, after, kRowsPerPage, &rows)) {
                 Warn(error.message);
                 fatal_ = true;
                 return;
             }
-            ++removed_;
-            Log("removed", path, "");
-            break;
+            got = rows.size();
+            if (!rows.empty()) after = rows.back().path;
+            for (const StoredFile& row : rows) {
+                if (!(TrulyGone(row.path) || IsCompanionPath(row.path))) {
+                    ++kept_;
+                    continue;
+                }
+                if (HostError error = db_.Remove(row.path)) {
+                    Warn(error.message);
+                    fatal_ = true;
+                    return;
+                }
+                ++removed_;
+                Log("removed", row.path, "");
+            }
+            MaybeCommit(false);
         }
     }
+}
+
+// Compares one listed folder with its rows: what is new or changed waits for a worker.
+void Run::TakeFolder(FolderListing& listing) {
+    for (const Trouble& trouble : listing.troubles) Warn(trouble.path + ": " + trouble.reason);
+    troubles_ += listing.troubles.size();
+    if (listing.files.empty()) return;
+    std::map<std::string, StoredFile> stored;
+    if (HostError error = db_.LoadFolder(listing.path, &stored)) {
+        Warn(error.message);
+        fatal_ = true;
+        return;
+    }
+    for (FoundFile& file : listing.files) {
+        auto row = stored.find(file.path);
+        bool toRead = false;
+        if (row == stored.end()) {
+            toRead = !TakeOverMovedRow(file);
+        } else if (Unchanged(row->second, file.stamp)) {
+            ++unchanged_;
+            RestampIfUnknown(row->second, file);
+        } else {
+            toRead = true;
+        }
+        if (fatal_) return;
+        if (!toRead) continue;
+        ++found_;
+        work_[nextItem_] = WorkItem{std::move(file), 0};
+        queue_.push_back(nextItem_++);
+    }
+    MaybeCommit(false);
+}
+
+// Walks on until enough files wait for the workers; false once the walk is over.
+bool Run::WalkAhead(FolderWalk& walk) {
+    FolderListing listing;
+    while (!fatal_ && queue_.size() < kQueueAhead) {
+        if (!walk.Next(&listing)) return false;
+        TakeFolder(listing);
+    }
+    return true;
+}
+
+bool UnderFolder(const std::string& path, const std::string& folder) {
+    if (folder == "/") return path.size() > 1 && path[0] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+}
+
+// Every file passes through buffers of a few MB (its pages, its thumbnail), in the workers and in the
+// run that stores the thumbnail. A heap as small as the run's now would hand its top back to the
+// system after each file and fault it in again for the next, a fifth of a run's time; so what is freed
+// stays for reuse, which leaves the peak as it is.
+void KeepFreedMemory() {
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
+// Roots as given, less those that another root already holds: a folder named twice is walked once.
+std::vector<std::string> OutermostFolders(const std::vector<std::string>& folders) {
+    std::vector<std::string> roots;
+    for (const std::string& folder : folders) {
+        bool inside = false;
+        for (const std::string& other : folders)
+            inside = inside || UnderFolder(folder, other) || (other == folder && &other < &folder);
+        if (!inside) roots.push_back(folder);
+    }
+    return roots;
 }
 
 int Run::Execute() {
     start_ = lastCommit_ = lastProgress_ = Clock::now();
     terminal_ = ::isatty(STDERR_FILENO) == 1;
     RemoveStaleScratchFolders(TemporaryFolder(), kWorkerScratchPrefix);
+    KeepFreedMemory();
 
     // The database's own files are never catalogued.
     std::set<std::string> skip;
@@ -574,7 +567,6 @@ int Run::Execute() {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) skip.insert(dbPath + suffix);
 
     std::vector<std::string> roots;
-    WalkOutput walked;
     bool rootMissing = false;
     for (const std::string& folder : options_.folders) {
         std::string root = fs::canonical(folder, ec).string();
@@ -584,43 +576,11 @@ int Run::Execute() {
             continue;
         }
         roots.push_back(root);
-        Walk(root, skip, &walked);
     }
-    for (const Trouble& trouble : walked.troubles) Warn(trouble.path + ": " + trouble.reason);
-    troubles_ = walked.troubles.size();
-
-    std::map<std::string, StoredFile> stored;
-    if (HostError error = db_.Load(roots, &stored)) {
-        Warn(error.message);
-        return 2;
-    }
-    std::set<std::string> seen;
-    std::vector<FoundFile> unknown;  // files under paths without a row
-    for (FoundFile& file : walked.files) {
-        if (!seen.insert(file.path).second) continue;  // the same folder named twice
-        auto row = stored.find(file.path);
-        if (row == stored.end()) {
-            unknown.push_back(std::move(file));
-        } else if (Unchanged(row->second, file.stamp)) {
-            ++unchanged_;
-            RestampIfUnknown(row->second, file);
-        } else {
-            work_.push_back(std::move(file));
-        }
-    }
-    std::set<std::string> keep = seen;
-    for (FoundFile& file : unknown) {
-        if (!fatal_ && !TakeOverMovedRow(file, seen, &keep)) work_.push_back(std::move(file));
-    }
-    if (!fatal_) RemoveGoneRows(stored, keep, roots);
-    if (fatal_) return 2;
-    MaybeCommit(true);
-
-    attempts_.assign(work_.size(), 0);
-    for (size_t i = 0; i < work_.size(); ++i) queue_.push_back(static_cast<int>(i));
+    roots = OutermostFolders(roots);
+    FolderWalk walk(roots, std::move(skip));
     long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
     wantedWorkers_ = static_cast<size_t>(options_.jobs > 0 ? options_.jobs : cores > 0 ? cores : 1);
-    if (wantedWorkers_ > work_.size()) wantedWorkers_ = work_.size();
 
     struct sigaction stop {
     }, oldInt{}, oldTerm{}, ignore{};
@@ -638,7 +598,11 @@ int Run::Execute() {
         for (const Worker& w : workers_) n += w.job >= 0;
         return n;
     };
-    while (!fatal_ && !stopRequested && (!queue_.empty() || busy() > 0)) {
+    bool walking = true;
+    while (!fatal_ && !stopRequested && (walking || !queue_.empty() || busy() > 0)) {
+        if (walking) walking = WalkAhead(walk);
+        if (fatal_) break;
+        if (queue_.empty() && busy() == 0) continue;  // nothing (left) to read
         // Keep the pool full while there is work, replacing workers that ended.
         std::erase_if(workers_, [](const Worker& w) { return w.pid < 0; });
         while (workers_.size() < wantedWorkers_ && workers_.size() < queue_.size() + busy()) {
@@ -660,7 +624,8 @@ int Run::Execute() {
                 polled.push_back(&w);
             }
         }
-        int ready = ::poll(fds.data(), fds.size(), 100);
+        // Without a worker busy there is nothing to wait for: the walk goes on.
+        int ready = ::poll(fds.data(), fds.size(), fds.empty() ? 0 : 100);
         if (ready < 0 && errno != EINTR) {
             Warn(std::strerror(errno));
             fatal_ = true;
@@ -672,7 +637,7 @@ int Run::Execute() {
             std::string frame;
             FileRecord record;
             if (ReadFrame(w.resultFd, &frame) && DecodeRecord(frame, &record) &&
-                record.facts.path == work_[w.job].path) {
+                record.facts.path == work_[w.job].file.path) {
                 int job = w.job;
                 w.job = -1;
                 // The worker goes on with its next file while this one's row is written: a server's
@@ -703,6 +668,7 @@ int Run::Execute() {
         if (w.pid > 0) Retire(w, w.job >= 0);
     }
     workers_.clear();
+    if (!fatal_ && !stopRequested && !walking) RemoveGoneRows(roots);
     if (!fatal_ && done_ > 0) {
         if (HostError error = db_.LinkPlates()) {
             Warn(error.message);
@@ -732,16 +698,12 @@ int Run::Prune() {
         while (root.size() > 1 && root.back() == '/') root.pop_back();
         if (!root.empty()) roots.push_back(root);
     }
-    std::map<std::string, StoredFile> stored;
-    if (HostError error = db_.Load(roots, &stored)) {
-        Warn(error.message);
-        return 2;
-    }
-    RemoveGoneRows(stored, {}, roots);
+    roots = OutermostFolders(roots);
+    RemoveGoneRows(roots);
     MaybeCommit(true);
     if (fatal_) return 2;
     std::printf("Pruned %zu rows of vanished files under %zu folders of %s (%zu rows kept)\n", removed_,
-                roots.size(), TerminalText(options_.database).c_str(), stored.size() - removed_);
+                roots.size(), TerminalText(options_.database).c_str(), kept_);
     return 0;
 }
 

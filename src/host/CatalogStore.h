@@ -44,9 +44,12 @@ class CatalogStore {
     virtual ~CatalogStore() = default;
     virtual const std::string& name() const = 0;
 
-    // The rows of files below any of the folders (absolute, without a trailing '/'), by path.
-    virtual HostError Load(const std::vector<std::string>& folders,
-                           std::map<std::string, StoredFile>* files) = 0;
+    // The rows of the files directly in a folder (absolute, without a trailing '/'), by path.
+    virtual HostError LoadFolder(const std::string& folder, std::map<std::string, StoredFile>* files) = 0;
+    // Up to `limit` rows of files anywhere below a folder whose paths sort after `after` (all when
+    // empty), in path order: a long list is read a page at a time.
+    virtual HostError LoadBelow(const std::string& folder, const std::string& after, size_t limit,
+                                std::vector<StoredFile>* rows) = 0;
     // The rows that may describe this file under another path: the same device and inode, or the
     // same size and time.
     virtual HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) = 0;

@@ -1,4 +1,5 @@
 // The catalogue store in the shared SQL: every back end runs these same statements.
+#include <algorithm>
 #include <memory>
 
 #include "host/CatalogSchema.h"
@@ -74,6 +75,16 @@ std::pair<std::string, std::string> FolderRange(const std::string& folder) {
     return {folder + "/", folder + "0"};
 }
 
+// A path as a LIKE pattern matching only itself.
+std::string LikeLiteral(const std::string& path) {
+    std::string pattern;
+    for (char c : path) {
+        if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
 class SqlCatalogStore : public CatalogStore {
   public:
     explicit SqlCatalogStore(std::unique_ptr<SqlConnection> connection) : c_(std::move(connection)) {}
@@ -82,8 +93,9 @@ class SqlCatalogStore : public CatalogStore {
     }
 
     const std::string& name() const override { return c_->name(); }
-    HostError Load(const std::vector<std::string>& folders,
-                   std::map<std::string, StoredFile>* files) override;
+    HostError LoadFolder(const std::string& folder, std::map<std::string, StoredFile>* files) override;
+    HostError LoadBelow(const std::string& folder, const std::string& after, size_t limit,
+                        std::vector<StoredFile>* rows) override;
     HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) override;
     HostError Store(const FileRecord& record, const FileStamp& stamp, int64_t cataloguedAt) override;
     HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp,
@@ -108,19 +120,35 @@ class SqlCatalogStore : public CatalogStore {
     size_t pending_ = 0;
 };
 
-HostError SqlCatalogStore::Load(const std::vector<std::string>& folders,
-                                std::map<std::string, StoredFile>* files) {
-    const std::string sql =
-        std::string("SELECT ") + kFileColumns + " FROM files WHERE path > ?1 AND path < ?2";
-    for (const std::string& folder : folders) {
-        auto [low, high] = FolderRange(folder);
-        std::vector<SqlRow> rows;
-        if (HostError error = c_->Run(sql, {SqlValue::Text(low), SqlValue::Text(high)}, &rows)) return error;
-        for (const SqlRow& row : rows) {
-            StoredFile stored = StoredFrom(row);
-            (*files)[stored.path] = std::move(stored);
-        }
+// The rows directly in a folder: its range of paths, less those with a '/' after the folder's.
+HostError SqlCatalogStore::LoadFolder(const std::string& folder, std::map<std::string, StoredFile>* files) {
+    const std::string sql = std::string("SELECT ") + kFileColumns +
+                            " FROM files WHERE path > ?1 AND path < ?2 AND path NOT LIKE ?3 ESCAPE '\\'";
+    auto [low, high] = FolderRange(folder);
+    std::vector<SqlRow> rows;
+    if (HostError error = c_->Run(
+            sql, {SqlValue::Text(low), SqlValue::Text(high), SqlValue::Text(LikeLiteral(low) + "%/%")},
+            &rows))
+        return error;
+    for (const SqlRow& row : rows) {
+        StoredFile stored = StoredFrom(row);
+        (*files)[stored.path] = std::move(stored);
     }
+    return {};
+}
+
+HostError SqlCatalogStore::LoadBelow(const std::string& folder, const std::string& after, size_t limit,
+                                     std::vector<StoredFile>* files) {
+    const std::string sql = std::string("SELECT ") + kFileColumns +
+                            " FROM files WHERE path > ?1 AND path < ?2 ORDER BY path LIMIT ?3";
+    auto [low, high] = FolderRange(folder);
+    std::vector<SqlRow> rows;
+    if (HostError error = c_->Run(sql,
+                                  {SqlValue::Text(std::max(low, after)), SqlValue::Text(high),
+                                   SqlValue::Int(static_cast<int64_t>(limit))},
+                                  &rows))
+        return error;
+    for (const SqlRow& row : rows) files->push_back(StoredFrom(row));
     return {};
 }
 

@@ -9,16 +9,22 @@ class ShareRootStore : public ForwardingStore {
     ShareRootStore(std::unique_ptr<CatalogStore> inner, ShareRoot root)
         : ForwardingStore(std::move(inner)), root_(std::move(root)) {}
 
-    HostError Load(const std::vector<std::string>& folders,
-                   std::map<std::string, StoredFile>* files) override {
-        std::vector<std::string> shared;
-        for (const std::string& folder : folders) shared.push_back(Share(folder));
+    HostError LoadFolder(const std::string& folder, std::map<std::string, StoredFile>* files) override {
         std::map<std::string, StoredFile> rows;
-        if (HostError error = inner_->Load(shared, &rows)) return error;
+        if (HostError error = inner_->LoadFolder(Share(folder), &rows)) return error;
         for (auto& [path, row] : rows) {
             row.path = Local(path);
             (*files)[row.path] = std::move(row);
         }
+        return {};
+    }
+    HostError LoadBelow(const std::string& folder, const std::string& after, size_t limit,
+                        std::vector<StoredFile>* rows) override {
+        size_t first = rows->size();
+        if (HostError error =
+                inner_->LoadBelow(Share(folder), after.empty() ? after : Share(after), limit, rows))
+            return error;
+        for (size_t i = first; i < rows->size(); ++i) (*rows)[i].path = Local((*rows)[i].path);
         return {};
     }
     HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) override {

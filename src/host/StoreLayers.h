@@ -14,9 +14,12 @@ class ForwardingStore : public CatalogStore {
     explicit ForwardingStore(std::unique_ptr<CatalogStore> inner) : inner_(std::move(inner)) {}
 
     const std::string& name() const override { return inner_->name(); }
-    HostError Load(const std::vector<std::string>& folders,
-                   std::map<std::string, StoredFile>* files) override {
-        return inner_->Load(folders, files);
+    HostError LoadFolder(const std::string& folder, std::map<std::string, StoredFile>* files) override {
+        return inner_->LoadFolder(folder, files);
+    }
+    HostError LoadBelow(const std::string& folder, const std::string& after, size_t limit,
+                        std::vector<StoredFile>* rows) override {
+        return inner_->LoadBelow(folder, after, limit, rows);
     }
     HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) override {
         return inner_->FindSameFile(stamp, rows);

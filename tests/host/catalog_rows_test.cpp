@@ -123,6 +123,33 @@ TEST_F(CatalogRows, MovedFilesKeepTheirRows) {
               "cccc\neeee\nLLLL\n");
 }
 
+// The run compares each folder with its own rows: rows below folders that vanished whole still go, a
+// file moved up into a folder walked earlier keeps its row, and a folder whose name holds the pattern
+// characters of SQL finds its rows (else its file would be read on every run).
+TEST_F(CatalogRows, EveryFolderOfTheTreeIsComparedWithItsOwnRows) {
+    for (const char* sub : {"a/b/c", "empty", "gone/deeper", "odd%_\\name", "z"})
+        fs::create_directories(folder + "/" + sub);
+    for (const char* name :
+         {"a/b/c/deep.eps", "gone/g.eps", "gone/deeper/h.eps", "odd%_\\name/o.eps", "z/late.eps", "top.eps"})
+        Plain(name, std::string("%%Title: ") + name + "\n");
+    // A folder named twice, once inside another, is walked once.
+    ProgramResult first = host.Run({"catalog", folder, folder + "/a", "--db", db, "--jobs", "1"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_NE(first.out.find("Read 6 of 6 files"), std::string::npos) << first.out;
+    const std::string movedRow = "SELECT id FROM files WHERE path LIKE '%late.eps'";
+    std::string before = Query(db, movedRow);
+
+    fs::remove_all(folder + "/gone");
+    fs::rename(folder + "/z/late.eps", folder + "/late.eps");
+    ProgramResult r = host.Run(Catalog());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Read 0 of 0 files"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  unchanged  3\n  moved      1\n  removed    2\n"), std::string::npos) << r.out;
+    EXPECT_EQ(Query(db, movedRow), before);
+    EXPECT_EQ(Rows(),
+              "pictures/a/b/c/deep.eps\npictures/late.eps\npictures/odd%_\\name/o.eps\npictures/top.eps");
+}
+
 // The filter refuses the plates of a DCS image; their rows point at the main file's.
 TEST_F(CatalogRows, DcsPlatesAreLinkedToTheirMainFile) {
     Plain("scan.eps",

@@ -233,8 +233,10 @@ TEST_F(CatalogTest, ConcurrentRunsShareTheWorkAndAKilledOneIsFinishedByItsRerun)
     int read = 0;
     auto readBy = [&](const ProgramResult& r) {
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-        size_t at = r.out.rfind("\nRead ");  // the summary's first line, after the files' lines
-        return at == std::string::npos ? count : std::stoi(r.out.substr(at + 6));
+        // The summary's first line, after the files' lines if the run read any.
+        const std::string out = "\n" + r.out;
+        size_t at = out.rfind("\nRead ");
+        return at == std::string::npos ? count : std::stoi(out.substr(at + 6));
     };
     for (int i : {0, 2, 3}) read += readBy(runs[i]->Wait(pids[i]));
     runs[1]->Wait(pids[1]);
