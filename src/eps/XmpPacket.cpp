@@ -1,9 +1,11 @@
 #include "eps/XmpPacket.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "base/Block.h"
+#include "eps/DosEpsHeader.h"
 
 namespace aldra {
 
@@ -24,6 +26,43 @@ Status ReadAt(EpsReader* eps, uint64_t at, uint64_t count, uint8_t* block, uint6
     return status;
 }
 
+// Photoshop keeps its image samples, often most of the file, in a block whose length a
+// "%%BeginBinary: N" or "%%BeginData: N [type] [Bytes]" line declares; the packet comes before it
+// and is never inside, so the search steps over such a block instead of reading it.
+constexpr std::string_view kBinaryBlock = "%%BeginBinary:";
+constexpr std::string_view kDataBlock = "%%BeginData:";
+
+size_t FindAtLineStart(std::string_view chunk, std::string_view marker) {
+    for (size_t at = chunk.find(marker); at != std::string_view::npos; at = chunk.find(marker, at + 1))
+        if (at == 0 || chunk[at - 1] == '\n' || chunk[at - 1] == '\r') return at;
+    return std::string_view::npos;
+}
+
+// The block's declared length and where its data begins (after the marker's line end), when the
+// whole line lies in the chunk and declares a length in bytes.
+bool DeclaredBlock(std::string_view chunk, size_t marker, uint64_t* length, size_t* data) {
+    const size_t eol = chunk.find_first_of("\r\n", marker);
+    if (eol == std::string_view::npos) return false;
+    const bool isData = chunk.substr(marker, kDataBlock.size()) == kDataBlock;
+    std::string_view rest =
+        chunk.substr(marker + (isData ? kDataBlock.size() : kBinaryBlock.size()), eol - marker);
+    rest = rest.substr(0, rest.find_first_of("\r\n"));
+    const size_t digits = rest.find_first_not_of(" \t");
+    if (digits == std::string_view::npos) return false;
+    uint64_t value = 0;
+    size_t i = digits;
+    for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
+        if (value > (UINT64_MAX - 9) / 10) return false;
+        value = value * 10 + static_cast<uint64_t>(rest[i] - '0');
+    }
+    if (i == digits) return false;
+    // %%BeginData may count lines instead; those cannot be stepped over without reading them.
+    if (isData && rest.find("Lines", i) != std::string_view::npos) return false;
+    *length = value;
+    *data = eol + (chunk[eol] == '\r' && eol + 1 < chunk.size() && chunk[eol + 1] == '\n' ? 2 : 1);
+    return true;
+}
+
 // The offset of the packet's first byte within [start, end).
 Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* found,
                        std::string_view* opening) {
@@ -35,6 +74,23 @@ Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* f
         if (status != kOk) return status;
         const std::string_view chunk(reinterpret_cast<const char*>(block.get()), got);
         const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
+        const size_t blockAt =
+            std::min(FindAtLineStart(chunk, kBinaryBlock), FindAtLineStart(chunk, kDataBlock));
+        if (blockAt < hit) {
+            uint64_t length = 0;
+            size_t data = 0;
+            if (DeclaredBlock(chunk, blockAt, &length, &data)) {
+                if (length >= end - (at + data)) break;
+                at += data + length;
+                continue;
+            }
+            // A marker line cut by the chunk's end is read again from its start.
+            if (blockAt > 0 && chunk.find_first_of("\r\n", blockAt) == std::string_view::npos &&
+                at + got < end) {
+                at += blockAt;
+                continue;
+            }
+        }
         if (hit != std::string_view::npos) {
             *found = at + hit;
             *opening = chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen;
@@ -72,14 +128,23 @@ Status ReadUpToClose(EpsReader* eps, uint64_t first, uint64_t most, std::string_
     return kErrFormat;
 }
 
+// Where the PostScript text ends: a DOS EPS file's previews follow its PostScript section, and the
+// packet is in the text.
+uint64_t PostScriptEnd(EpsReader* eps) {
+    const uint64_t size = EpsFileSize(eps);
+    DosEpsHeader header;
+    if (ReadDosEpsHeader(eps, &header) != kOk || header.postScriptLength == 0) return size;
+    return std::min<uint64_t>(size, uint64_t{header.postScriptOffset} + header.postScriptLength);
+}
+
 }  // namespace
 
 Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     packet->clear();
+    const uint64_t size = PostScriptEnd(eps);
     Status status = RewindToPostScript(eps);
     if (status != kOk) return status;
     const uint64_t start = EpsTell(eps);
-    const uint64_t size = EpsFileSize(eps);
     if (start >= size) return kErrFormat;
     const uint64_t end =
         size - start > kMostEmbeddedXmpSearchBytes ? start + kMostEmbeddedXmpSearchBytes : size;

@@ -10,6 +10,7 @@
 #include "eps/Utf8Text.h"
 #include "eps/XmpPacket.h"
 #include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 #include "support/TempDir.h"
 
 namespace aldra {
@@ -104,11 +105,22 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
     const std::string old = "<x:xapmeta>a </x:xmpmeta> b</x:xapmeta>";
     // Longer than one read, its end tag across the boundary of the first two.
     const std::string longer = "<x:xmpmeta>" + std::string(64 * 1024 - 16, ' ') + "</x:xmpmeta>";
+    // Samples that happen to spell an opening, in a block whose length is declared.
+    std::string samples = "<x:xmpmeta>inside</x:xmpmeta>";
+    const std::string inside = samples;
+    samples.resize(40, ' ');
     struct Row {
         std::string text;
         std::string found;  // empty: none
     };
     const std::vector<Row> rows = {
+        // A declared block is stepped over, unless its length counts lines; the search ends at a
+        // block that runs past the end, and at the end of a DOS EPS file's PostScript section.
+        {EpsText("") + "%%BeginBinary: 40\r\n" + samples + packet, packet},
+        {EpsText("") + "%%BeginData: 40 Binary Bytes\n" + samples + packet, packet},
+        {EpsText("") + "%%BeginData: 1 Hex Lines\n" + samples + packet, inside},
+        {EpsText("") + "%%BeginBinary: 4000\n" + samples + packet, ""},
+        {DosEpsFile(EpsText(""), "II*\0" + packet), ""},
         {EpsText("%%Title: x") + packet, packet},
         // Across the boundary of two search chunks.
         {EpsText("") + std::string(64 * 1024 - 40, ' ') + packet, packet},
