@@ -10,15 +10,6 @@ namespace aldra {
 
 namespace {
 
-std::string UiModulePath() {
-    const char* named = std::getenv(kUiModuleVariable);
-    if (named != nullptr && named[0] != '\0') return named;
-    std::string own = ModuleFilePath();
-    size_t slash = own.rfind('/');
-    if (slash == std::string::npos) return {};
-    return own.substr(0, slash + 1) + kUiModuleFile;
-}
-
 bool HooksInstalled() {
     const UiHooks& hooks = CurrentUiHooks();
     return hooks.runSetupSheet != nullptr && hooks.showPropertyFrame != nullptr;
@@ -32,7 +23,7 @@ bool LoadUiModule() {
     static bool tried = false;
     if (HooksInstalled() || tried) return HooksInstalled();
     tried = true;
-    std::string path = UiModulePath();
+    std::string path = CompanionModulePath(kUiModuleVariable, kUiModuleFile);
     if (path.empty()) return false;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) return false;

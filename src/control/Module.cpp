@@ -99,4 +99,13 @@ std::string ModuleFilePath() {
     return resolved;
 }
 
+std::string CompanionModulePath(const char* variable, const char* file) {
+    const char* named = std::getenv(variable);
+    if (named != nullptr && named[0] != '\0') return named;
+    std::string own = ModuleFilePath();
+    size_t slash = own.rfind('/');
+    if (slash == std::string::npos) return {};
+    return own.substr(0, slash + 1) + file;
+}
+
 }  // namespace aldra

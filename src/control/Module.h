@@ -27,5 +27,8 @@ bool HasLocalResourceModule();
 // The absolute path of the file this code was loaded from (the shared module, or the program it is
 // linked into); empty when the system cannot tell.
 std::string ModuleFilePath();
+// A module that ships beside this one: the file the environment variable names when it is set,
+// else `file` in this module's folder; empty when that folder cannot be told.
+std::string CompanionModulePath(const char* variable, const char* file);
 
 }  // namespace aldra

@@ -11,18 +11,7 @@
 
 namespace aldra {
 
-namespace {
-
-std::string PdfModulePath() {
-    const char* named = std::getenv(kPdfModuleVariable);
-    if (named != nullptr && named[0] != '\0') return named;
-    std::string own = ModuleFilePath();
-    size_t slash = own.rfind('/');
-    if (slash == std::string::npos) return {};
-    return own.substr(0, slash + 1) + kPdfModuleFile;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // RTLD_NOW: a module that cannot bind all its symbols is refused here, not in the middle of a read.
 ReadPdfEntry LoadPdfReader(const std::string& path) {
@@ -39,7 +28,8 @@ ReadPdfEntry LoadPdfReader(const std::string& path) {
 Status ReadPdfThroughModule(const char* path, IllustratorPdf* pdf) {
     static std::once_flag tried;
     static ReadPdfEntry entry = nullptr;
-    std::call_once(tried, [] { entry = LoadPdfReader(PdfModulePath()); });
+    std::call_once(tried,
+                   [] { entry = LoadPdfReader(CompanionModulePath(kPdfModuleVariable, kPdfModuleFile)); });
     if (entry == nullptr) {
         *pdf = IllustratorPdf{};
         return kErrNoResource;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -74,5 +75,18 @@ class Host {
     int uid = -1;                  // the user (and group) the program runs as; -1 for this one
     std::string cwd;               // the program's working folder; "" for this one
 };
+
+// As root, the program runs as nobody, for whom permissions count; everything it uses is handed over.
+inline void RunAsSomeoneElse(Host* host, const TempDir& files) {
+    constexpr uid_t kNobody = 65534;
+    if (geteuid() != 0) return;
+    host->uid = static_cast<int>(kNobody);
+    for (const TempDir* dir :
+         std::initializer_list<const TempDir*>{&files, &host->registry, &host->scratch, &host->temp}) {
+        lchown(dir->path().c_str(), kNobody, kNobody);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir->path()))
+            lchown(entry.path().c_str(), kNobody, kNobody);
+    }
+}
 
 }  // namespace aldra::testing

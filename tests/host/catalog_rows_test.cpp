@@ -48,17 +48,6 @@ class CatalogRows : public ::testing::Test {
     std::string Rows() const {
         return Query(db, "SELECT replace(path, '" + files.path() + "/', '') FROM files ORDER BY path");
     }
-    // As root, the program runs as nobody, for whom permissions count; everything it uses is handed over.
-    void RunAsSomeoneElse() {
-        constexpr uid_t kNobody = 65534;
-        if (geteuid() != 0) return;
-        host.uid = static_cast<int>(kNobody);
-        for (const TempDir* dir : {&files, &host.registry, &host.scratch, &host.temp}) {
-            lchown(dir->path().c_str(), kNobody, kNobody);
-            for (const auto& entry : fs::recursive_directory_iterator(dir->path()))
-                lchown(entry.path().c_str(), kNobody, kNobody);
-        }
-    }
     Host host;
     TempDir files;
     std::string folder = files.File("pictures"), db = files.File("catalog.sqlite");
@@ -171,7 +160,7 @@ TEST_F(CatalogRows, PruneRemovesOnlyVanishedFilesUnderTheFoldersNamed) {
     Plain("kept.eps");
     Plain("locked/hidden.eps");
     files.Write("other/gone.eps", EpsText("%%BoundingBox: 0 0 10 10"));
-    RunAsSomeoneElse();
+    RunAsSomeoneElse(&host, files);
     ASSERT_EQ(host.Run({"catalog", folder, other, "--db", db, "--jobs", "1"}).exitCode, 0);
     fs::remove(folder + "/gone.eps");
     fs::remove(other + "/gone.eps");

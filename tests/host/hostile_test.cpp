@@ -24,7 +24,6 @@ namespace aldra::testing {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr uid_t kNobody = 65534;
 
 std::string IptcBlock(const std::string& keyword) {
     return PhotoshopBlock(ImageResource(1005, ResolutionInfo(72u << 16, 72u << 16)) +
@@ -75,16 +74,6 @@ class Hostile : public ::testing::Test {
         return files.Write("preview.eps", DosEpsFile("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n",
                                                      MakeTiff(picture)));
     }
-    // As root, the program runs as nobody, for whom permissions count; everything it uses is handed over.
-    void RunAsSomeoneElse() {
-        if (geteuid() != 0) return;
-        host.uid = static_cast<int>(kNobody);
-        for (const TempDir* dir : {&files, &host.registry, &host.scratch, &host.temp}) {
-            lchown(dir->path().c_str(), kNobody, kNobody);
-            for (const auto& entry : fs::recursive_directory_iterator(dir->path()))
-                lchown(entry.path().c_str(), kNobody, kNobody);
-        }
-    }
     Host host;
     TempDir files;
     std::string folder = files.File("pictures"), db = files.File("catalog.sqlite");
@@ -121,7 +110,7 @@ TEST_F(Loss, UnlistableFoldersAndOverlongPathsAreReportedCountedAndKeepTheirRows
     fs::create_directories(folder + "/sub");
     Picture("a.eps");
     Picture("sub/b.eps");
-    RunAsSomeoneElse();
+    RunAsSomeoneElse(&host, files);
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     const std::string name(200, 'd');
@@ -183,7 +172,7 @@ TEST_F(Loss, TwoFirstRunsOnANewCatalogueBothSucceed) {
 
 TEST_F(Loss, AReadOnlyOrDamagedCatalogueIsRefusedClearlyAndLeftAlone) {
     Picture("a.eps");
-    RunAsSomeoneElse();
+    RunAsSomeoneElse(&host, files);
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     chmod(db.c_str(), 0444);
     ProgramResult readOnly = host.Run(Catalog());
