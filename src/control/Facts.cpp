@@ -68,12 +68,15 @@ const FactList& CFilterCtrl::DocumentFacts() {
 
 // The preview's own size joins the document's facts once a thumbnail has been drawn from it: a host
 // that asked for a larger box than the preview has learns it and may ask again at the preview's size.
+FactList CFilterCtrl::PreviewFacts() const {
+    if (previewPixelWidth_ == 0 || previewPixelHeight_ == 0) return {};
+    return {{kFactPreviewPixelWidth, std::to_string(previewPixelWidth_)},
+            {kFactPreviewPixelHeight, std::to_string(previewPixelHeight_)}};
+}
+
 FactList CFilterCtrl::AllFacts() {
     FactList facts = DocumentFacts();
-    if (previewPixelWidth_ > 0 && previewPixelHeight_ > 0) {
-        facts.emplace_back(kFactPreviewPixelWidth, std::to_string(previewPixelWidth_));
-        facts.emplace_back(kFactPreviewPixelHeight, std::to_string(previewPixelHeight_));
-    }
+    for (auto& fact : PreviewFacts()) facts.push_back(std::move(fact));
     return facts;
 }
 
@@ -82,6 +85,10 @@ std::string CFilterCtrl::FactNames() {
 }
 
 std::string CFilterCtrl::GetFact(const std::string& name) {
+    // A thumbnail host asks for the preview's size after every picture; that answer needs no second
+    // reading of the file for the document's facts.
+    if (name == kFactPreviewPixelWidth || name == kFactPreviewPixelHeight)
+        return FactValueOf(PreviewFacts(), name);
     return FactValueOf(AllFacts(), name);
 }
 

@@ -170,6 +170,7 @@ class CFilterCtrl : public IDispatch {
     const LeadingComments& HiResComments(const std::string& path);
     const FactList& DocumentFacts();
     FactList AllFacts();
+    FactList PreviewFacts() const;
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }
     IDispatch* PictureFromPict(int32_t width, int32_t height);
