@@ -115,9 +115,13 @@ TEST_F(CatalogTest, ForkCompanionsAreNoFilesOfTheirOwn) {
                   "(SELECT count(*) FROM thumbnails t WHERE t.file_id = f.id) FROM files f ORDER BY path"),
         "._orphan.eps 0\na.eps 1");
 
-    std::filesystem::last_write_time(fork, std::filesystem::last_write_time(a) + std::chrono::seconds(5));
-    EXPECT_NE(host.Run(Catalog()).out.find("Read 1 of 1 files"), std::string::npos);
-    EXPECT_EQ(host.Run(Catalog()).out.rfind("Read 0 of 0 files", 0), 0u);
+    for (const std::string& changed : {fork, folder + "/__MACOSX/._a.eps"}) {
+        SCOPED_TRACE(changed);
+        std::filesystem::last_write_time(
+            changed, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+        EXPECT_NE(host.Run(Catalog()).out.find("Read 1 of 1 files"), std::string::npos);
+        EXPECT_EQ(host.Run(Catalog()).out.rfind("Read 0 of 0 files", 0), 0u);
+    }
 }
 
 // A run that cannot do its work stops with status 2 and touches nothing: neither the rows of a folder
