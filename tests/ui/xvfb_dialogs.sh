@@ -54,7 +54,8 @@ DISPLAY=:$display LD_DEBUG=files LD_DEBUG_OUTPUT=$work/ld "$host" catalog -q "$w
 grep -q "libaldra-eps.so" "$work"/ld.* || fail "LD_DEBUG traced no filter module"
 ! grep -l "libQt6\|libaldra-eps-ui" "$work"/ld.* >/dev/null || fail "info, thumbnail or catalog loaded Qt"
 rm -f "$work"/ld.* "$work/c.sqlite"
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: a server that resets when its last client leaves refuses the next one for a moment.
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=:$display
 # A loaded machine can take several seconds to bring the server up.
