@@ -39,6 +39,8 @@ bool HasPlatformPlugin(const std::string& dir, const std::string& name) {
 
 // Opened as the toolkit opens it, with the same authorisation. libxcb is reached at run time, so that
 // the host program does not load it for commands that show nothing; it stays loaded for the toolkit.
+// A connection that opened stays open: were it the server's only client, closing it would reset the
+// server (as a bare Xvfb does), which then turns the toolkit's own connection away for a moment.
 bool XDisplayOpens(const std::string& display) {
     void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
     if (xcb == nullptr) return false;
@@ -49,11 +51,16 @@ bool XDisplayOpens(const std::string& display) {
     auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
     auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
     if (connect == nullptr || hasError == nullptr || disconnect == nullptr) return false;
+    static std::string openedDisplay;
+    if (!openedDisplay.empty() && openedDisplay == display) return true;
     void* connection = connect(display.c_str(), nullptr);
     if (connection == nullptr) return false;
-    bool opened = hasError(connection) == 0;
+    if (hasError(connection) == 0) {
+        openedDisplay = display;
+        return true;
+    }
     disconnect(connection);
-    return opened;
+    return false;
 }
 
 // A compositor listens on a socket in the user's runtime folder (or at the absolute path given).
