@@ -31,8 +31,8 @@ printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 72 72' '%%DocumentFo
 # The drawing's text goes into the notes once the setup sheet's "Add Text" is ticked.
 mkdir "$work/art"
 printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%Creator: Adobe Illustrator(R) 8.0' '%%BoundingBox: 0 0 200 100' \
-  '%%EndComments' '%%EndSetup' '0 g' '10 10 m' '190 10 l' '100 90 l' 'f' '0 To' '1 0 0 1 10 50 0 Tp' 'TP' '/_Helvetica 24 Tf' '(Harbour lights) Tx' 'TO' \
-  '%%EOF' > "$work/art/text.ai"
+  '%%EndComments' '%%EndSetup' '0 g' '10 10 m' '190 10 l' '100 90 l' 'f' \
+  '0 To' '1 0 0 1 10 50 0 Tp' 'TP' '/_Helvetica 24 Tf' '(Harbour lights) Tx' 'TO' '%%EOF' > "$work/art/text.ai"
 
 display=90
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
@@ -54,6 +54,7 @@ DISPLAY=:$display LD_DEBUG=files LD_DEBUG_OUTPUT=$work/ld "$host" catalog -q "$w
 grep -q "libaldra-eps.so" "$work"/ld.* || fail "LD_DEBUG traced no filter module"
 ! grep -l "libQt6\|libaldra-eps-ui" "$work"/ld.* >/dev/null || fail "info, thumbnail or catalog loaded Qt"
 rm -f "$work"/ld.* "$work/c.sqlite"
+
 # -noreset: a server that resets when its last client leaves refuses the next one for a moment.
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
