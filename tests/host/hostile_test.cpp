@@ -170,6 +170,27 @@ TEST_F(Loss, TwoFirstRunsOnANewCatalogueBothSucceed) {
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "1");
 }
 
+// A peer run takes a moved file's row over while this one, having seen the row under its old path,
+// waits for the write lock: the move is noted once, by the run whose update took the row.
+TEST_F(Loss, TwoRunsFindingTheSameMoveNoteItOnce) {
+    Picture("old.eps");
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    fs::rename(folder + "/old.eps", folder + "/new.eps");
+    sqlite3* peer = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &peer), SQLITE_OK);
+    const char* move =
+        "BEGIN IMMEDIATE; INSERT INTO file_moves SELECT id, path, replace(path, 'old.eps', 'new.eps'), 0 "
+        "FROM files; UPDATE files SET path = replace(path, 'old.eps', 'new.eps');";
+    ASSERT_EQ(sqlite3_exec(peer, move, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(peer);
+    pid_t run = host.Start(Catalog());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(peer);
+    ProgramResult r = host.Wait(run);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM file_moves") + Query(db, "SELECT count(*) FROM files"), "11");
+}
+
 TEST_F(Loss, AReadOnlyOrDamagedCatalogueIsRefusedClearlyAndLeftAlone) {
     Picture("a.eps");
     RunAsSomeoneElse(&host, files);
