@@ -365,5 +365,23 @@ TEST_F(Terminal, TextEscapesControlCharactersAndJsonKeepsEveryByte) {
     EXPECT_NE(refused.out.find("\"FileBytes\":\"" + hex + "\""), std::string::npos) << refused.out;
 }
 
+// query gives a path byte for byte to a pipe (for xargs) and with its control characters shown to a
+// terminal.
+TEST_F(Terminal, QueryGivesANameWholeToAPipeAndEscapedToATerminal) {
+    files.Write("pictures/ink\x1b[2J.eps", EpsText("%%Creator: ink\n%%BoundingBox: 0 0 9 9"));
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    const std::vector<std::string> query = {"query", "--db", db, "--creator", "ink"};
+    EXPECT_EQ(host.Run(query).out, folder + "/ink\x1b[2J.eps\n");
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    host.output = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(host.Run(query).exitCode, 0);
+    close(host.output);
+    char shown[4096];
+    ssize_t got = read(terminal, shown, sizeof shown);
+    close(terminal);
+    EXPECT_EQ(std::string(shown, got > 0 ? static_cast<size_t>(got) : 0), folder + "/ink\\x1b[2J.eps\r\n");
+}
+
 }  // namespace
 }  // namespace aldra::testing
