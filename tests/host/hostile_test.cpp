@@ -236,7 +236,8 @@ TEST_F(Hang, AFifoOrAFileOthersReadEndsWithinASecondWhereverItIsOpened) {
         {{"info", scan}, 0},                                          // a DCS plate beside its main file
         {{"thumbnail", "--force", scan, files.File("pipe.eps")}, 2},  // as the output
         {{"catalog", folder, "--db", pipe}, 2},                       // as the catalogue
-        {{"info", folder + "/read.eps"}, 0},                          // a file another reader has
+        {{"catalog", files.path(), "--db", files.File("c.sqlite")}, 0},  // all of them in a folder
+        {{"info", folder + "/read.eps"}, 0},                             // a file another reader has
     };
     // Within a second of what the same command takes on a plain file on this machine now.
     const double plain = RunTimed(host, {"info", files.Write("plain.eps", EpsText(""))}).seconds;
