@@ -319,12 +319,21 @@ TEST_F(Overwrite, ScratchFoldersOfKilledRunsAreRemovedByTheNextRun) {
                                  files.File(".aldra-eps-" + dead)};
     for (const std::string& path : stale)
         fs::create_directories(path), std::ofstream(path + "/thumbnail.png") << "half";
-    fs::create_directories(host.temp.File("aldra-eps-worker-" + alive));
+    // Left alone: a live run's, a link named as a dead run's, and (as root) another user's.
+    const std::string kept[] = {host.temp.File("aldra-eps-worker-" + alive),
+                                host.temp.File("aldra-eps-worker-" + std::to_string(ended) + "-link00"),
+                                files.File(".aldra-eps-" + std::to_string(ended) + "-other0")};
+    fs::create_directories(kept[0]);
+    fs::create_directories(files.File("elsewhere")), files.Write("elsewhere/x", "x");
+    fs::create_directory_symlink(files.File("elsewhere"), kept[1]);
+    fs::create_directories(kept[2]);
+    if (chown(kept[2].c_str(), 65534, 65534) != 0) fs::remove(kept[2]);
     Picture("a.eps");
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     ASSERT_EQ(host.Run({"thumbnail", PreviewEps(), files.File("out.png")}).exitCode, 0);
     for (const std::string& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
-    EXPECT_TRUE(fs::exists(host.temp.File("aldra-eps-worker-" + alive)));
+    EXPECT_TRUE(fs::exists(kept[0]) && fs::is_symlink(kept[1]) && fs::exists(files.File("elsewhere/x")));
+    EXPECT_EQ(fs::exists(kept[2]), geteuid() == 0);
 }
 
 // Each written name: outside the sample's folder, climbing out of it, a link leading out, and below it;
