@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,9 +27,11 @@ bool Writable(const std::string& path) {
 // pages later. Otherwise the log's owner is busy with it, and the reader shares its files.
 std::string ReaderUri(const std::string& path, bool writable, int* flags) {
     *flags = SQLITE_OPEN_URI | (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
-    std::string uri = "file:";
+    // An empty authority, so that a path beginning with "//" is not taken for a host's name.
+    std::string uri = path[0] == '/' ? "file://" : "file:";
     for (unsigned char c : path) {
-        if (std::isalnum(c) || std::strchr("/-._~", c) != nullptr) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || std::strchr("/-._~", c) != nullptr) {
             uri += static_cast<char>(c);
         } else {
             char escaped[4];
