@@ -74,6 +74,18 @@ class Hostile : public ::testing::Test {
         return files.Write("preview.eps", DosEpsFile("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n",
                                                      MakeTiff(picture)));
     }
+    // The catalogue run while a peer connection, having run `sql`, holds the write lock for a second.
+    ProgramResult RunWhileAPeerWrites(const std::string& sql) {
+        sqlite3* peer = nullptr;
+        sqlite3_open(db.c_str(), &peer);
+        EXPECT_EQ(sqlite3_exec(peer, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(peer);
+        pid_t run = host.Start(Catalog());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(peer);
+        return host.Wait(run);
+    }
     Host host;
     TempDir files;
     std::string folder = files.File("pictures"), db = files.File("catalog.sqlite");
@@ -154,18 +166,10 @@ TEST_F(Loss, TwoFirstRunsOnANewCatalogueBothSucceed) {
               "'sqlite%'");
     std::string version = Query(model, "PRAGMA user_version");
     Picture("a.eps");
-    sqlite3* peer = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &peer), SQLITE_OK);
     // A write-ahead catalogue without tables yet, as a first run makes it before its schema.
-    std::string begin = "PRAGMA journal_mode = WAL; CREATE TABLE t(x); DROP TABLE t; BEGIN IMMEDIATE; " +
-                        schema + "; PRAGMA user_version = " + version + ";";
-    ASSERT_EQ(sqlite3_exec(peer, begin.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(peer);
-    pid_t run = host.Start(Catalog());
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(peer);
-    ProgramResult r = host.Wait(run);
+    ProgramResult r =
+        RunWhileAPeerWrites("PRAGMA journal_mode = WAL; CREATE TABLE t(x); DROP TABLE t; BEGIN IMMEDIATE; " +
+                            schema + "; PRAGMA user_version = " + version + ";");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "1");
 }
@@ -176,17 +180,9 @@ TEST_F(Loss, TwoRunsFindingTheSameMoveNoteItOnce) {
     Picture("old.eps");
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     fs::rename(folder + "/old.eps", folder + "/new.eps");
-    sqlite3* peer = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &peer), SQLITE_OK);
-    const char* move =
+    ProgramResult r = RunWhileAPeerWrites(
         "BEGIN IMMEDIATE; INSERT INTO file_moves SELECT id, path, replace(path, 'old.eps', 'new.eps'), 0 "
-        "FROM files; UPDATE files SET path = replace(path, 'old.eps', 'new.eps');";
-    ASSERT_EQ(sqlite3_exec(peer, move, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(peer);
-    pid_t run = host.Start(Catalog());
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(peer);
-    ProgramResult r = host.Wait(run);
+        "FROM files; UPDATE files SET path = replace(path, 'old.eps', 'new.eps');");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Query(db, "SELECT count(*) FROM file_moves") + Query(db, "SELECT count(*) FROM files"), "11");
 }
