@@ -148,21 +148,28 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
     }
 }
 
-// A placed file is drawn into its frame unless it is the drawing itself, by whatever name: that one
-// gets the crossed frame instead of waiting on its own lock. Pixel (60, 75) lies in the frame but
-// off the cross's diagonals.
+// A placed file is drawn into its frame unless it is the drawing itself, by whatever name, or lies
+// outside the drawing's folder: those get the crossed frame instead of waiting on their own lock or
+// showing a stranger's choice of file. Pixel (60, 75) lies in the frame but off the cross's diagonals.
 TEST(RenderPass, IncludedFilesAreDrawnIntoTheirFrameButNeverIntoThemselves) {
     TempDir folder, other;
     const std::string self = folder.Write("art.ai", ""), link = folder.File("link.ai");
     std::filesystem::create_hard_link(self, link);
+    folder.Write("sub/art.ai", ArtworkFile(kWholePage));
+    folder.Write("beside.ai", ArtworkFile(kWholePage));
     const struct {
         const char* name;
         std::string placed;
         int grey;
     } cases[] = {
-        {"another file of the same name", other.Write("art.ai", ArtworkFile(kWholePage)), 0},
+        {"another file of the same name below", folder.File("sub/art.ai"), 0},
+        {"a relative name, beside the drawing", "sub/art.ai", 0},
+        {"another machine's path, by its last name", "Macintosh HD:Art:beside.ai", 0},
         {"the drawing itself", self, 255},
         {"the drawing under another name", link, 255},
+        {"a file outside the drawing's folder", other.Write("art.ai", ArtworkFile(kWholePage)), 255},
+        {"a climb out of the folder",
+         "../" + std::filesystem::path(other.path()).filename().string() + "/art.ai", 255},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
