@@ -42,6 +42,8 @@ void CFilterCtrl::ClearAttachedFacts() {
     // A file the attach refuses has no facts to read.
     facts_.clear();
     factsTaken_ = true;
+    wholeFileFacts_.clear();
+    wholeFileFactsTaken_ = false;
 }
 
 void CFilterCtrl::ForgetAttachedComments() {
@@ -114,6 +116,7 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // reader's stamp is from before its first read, so that a change during the reads shows.
     comments_.ownStamp = eps.reader.stamp;
     Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
+    if (status == kOk) TakeFactsOfWholeFile(&eps);
     CloseEps(&eps);
     if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;
