@@ -151,28 +151,39 @@ struct ParsedHive {
     HiveStamp stamp;
     HivePtr hive;
 };
+// Made at the first use, since the module's own static objects read the registry while it loads;
+// objects destroyed after it, as the process ends, still use the registry: from then on every call
+// parses the file again, as if nothing had been kept.
+bool gParsedGone = false;
+struct ParsedHives {
+    ParsedHive hives[std::size(kHives)];
+    ~ParsedHives() { gParsedGone = true; }
+};
 std::mutex gParsedLock;
-ParsedHive gParsed[std::size(kHives)];
+
+ParsedHive* ParsedSlot(int hive) {
+    static ParsedHives parsed;
+    return gParsedGone ? nullptr : &parsed.hives[hive];
+}
 
 HivePtr ParsedVersion(int hive, const std::string& path, const HiveStamp& stamp) {
     std::lock_guard<std::mutex> guard(gParsedLock);
-    const ParsedHive& parsed = gParsed[hive];
-    return parsed.path == path && parsed.stamp == stamp ? parsed.hive : nullptr;
+    const ParsedHive* parsed = ParsedSlot(hive);
+    return parsed != nullptr && parsed->path == path && parsed->stamp == stamp ? parsed->hive : nullptr;
 }
 
 void KeepParsed(int hive, const std::string& path, const HiveStamp& stamp, HivePtr content) {
     std::lock_guard<std::mutex> guard(gParsedLock);
-    gParsed[hive] = ParsedHive{path, stamp, std::move(content)};
+    if (ParsedHive* slot = ParsedSlot(hive)) *slot = ParsedHive{path, stamp, std::move(content)};
 }
 
 void ForgetParsed(int hive) {
     std::lock_guard<std::mutex> guard(gParsedLock);
-    gParsed[hive] = ParsedHive{};
+    if (ParsedHive* slot = ParsedSlot(hive)) *slot = ParsedHive{};
 }
 
 HivePtr EmptyHive() {
-    static const HivePtr empty = std::make_shared<const Hive>();
-    return empty;
+    return std::make_shared<const Hive>();
 }
 
 // Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it;
