@@ -109,12 +109,29 @@ void SortByColumn(std::vector<Crossing>& crossings) {
     }
 }
 
+// Most shapes start a handful of edges, for which a general sort costs more than the scan. Edges
+// starting at the same row may be taken in any order (see SortByColumn).
+void SortByRow(std::vector<Pending>& pending) {
+    constexpr size_t kFew = 32;
+    if (pending.size() > kFew) {
+        std::sort(pending.begin(), pending.end(),
+                  [](const Pending& a, const Pending& b) { return a.row < b.row; });
+        return;
+    }
+    for (size_t i = 1; i < pending.size(); ++i) {
+        const Pending p = pending[i];
+        size_t j = i;
+        for (; j > 0 && pending[j - 1].row > p.row; --j) pending[j] = pending[j - 1];
+        pending[j] = p;
+    }
+}
+
 // The scanner's lists. Pictures are thousands of small shapes, and making the lists anew for each
 // cost more than scanning it, so a thread keeps one set; a scan started from inside another (a sink
 // that draws) gets its own.
 struct ScanLists {
     std::vector<Pending> pending;
-    std::vector<int32_t> leftChanges;
+    std::vector<int32_t> leftChanges;  // zero between scans, so that a small shape clears only its rows
     std::vector<Active> active;
     std::vector<Crossing> crossings;
     std::vector<int32_t> columns;
@@ -150,8 +167,7 @@ class Scanner {
 
     void Run(SpanSink& sink) {
         Collect();
-        std::sort(pending_.begin(), pending_.end(),
-                  [](const Pending& a, const Pending& b) { return a.row < b.row; });
+        SortByRow(pending_);
         size_t next = 0;
         int32_t leftWinding = 0;
         for (int32_t y = firstRow_; y < endRow_; ++y) {
@@ -161,6 +177,12 @@ class Scanner {
             Cross(y);
             EmitSorted(y, leftWinding, sink);
         }
+    }
+
+    // Every change Collect made lies in rows [firstRow_, endRow_].
+    void ClearLeftChanges() {
+        if (firstRow_ <= endRow_)
+            std::fill(leftChanges_.begin() + firstRow_, leftChanges_.begin() + endRow_ + 1, 0);
     }
 
   private:
@@ -175,7 +197,8 @@ class Scanner {
     // wholly right of them, above or below change nothing. Rows outside [firstRow_, endRow_) meet no
     // edge and have no winding, so a small shape costs its own rows, not the window's.
     void Collect() {
-        leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
+        if (leftChanges_.size() < static_cast<size_t>(height_) + 1)
+            leftChanges_.resize(static_cast<size_t>(height_) + 1, 0);
         firstRow_ = height_;
         endRow_ = 0;
         // Each point is moved once and shared by the two edges that meet at it.
@@ -290,7 +313,9 @@ bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const Sc
     try {
         Scanner scanner(points, count, nonZero, window, lists);
         scanner.Run(sink);
+        scanner.ClearLeftChanges();
     } catch (const std::bad_alloc&) {
+        lists = ScanLists{};  // its changes may be left anywhere
         scanned = false;
     }
     lists.Release();
