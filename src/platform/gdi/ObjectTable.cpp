@@ -17,11 +17,23 @@ constexpr uint32_t kDefaultBitmap = kStockBase + kStockCount;
 constexpr uint32_t kFirstDynamic = 0x100;
 constexpr uint32_t kStep = 4;
 
+// The handles asked for lately, by their low bits: a drawing call looks up its context, bitmap, pen
+// and brush several times each, and the map's lookup (a division to find the bucket) cost more than
+// the rest of a small shape's bookkeeping. Every entry is a live object: Remove drops its own.
+struct Recent {
+    uint32_t raw = 0;
+    Object* object = nullptr;
+};
+constexpr uint32_t kRecentSlots = 64;
+
 struct Table {
     std::mutex lock;
     std::unordered_map<uint32_t, std::unique_ptr<Object>> objects;
     uint32_t next = kFirstDynamic;
     Object* stock[kStockCount + 1] = {};
+    Recent recent[kRecentSlots];
+
+    Recent& RecentSlot(uint32_t raw) { return recent[(raw / kStep) % kRecentSlots]; }
 };
 
 Table& TheTable() {
@@ -112,8 +124,12 @@ Object* FindLocked(Table& t, uint32_t raw) {
         if (slot == nullptr) slot = MakeStock(static_cast<int>(raw - kStockBase));
         return slot;
     }
+    Recent& recent = t.RecentSlot(raw);
+    if (recent.raw == raw) return recent.object;
     auto it = t.objects.find(raw);
-    return it == t.objects.end() ? nullptr : it->second.get();
+    if (it == t.objects.end()) return nullptr;
+    recent = Recent{raw, it->second.get()};
+    return recent.object;
 }
 
 }  // namespace
@@ -137,7 +153,9 @@ uint32_t Insert(std::unique_ptr<Object> object) {
             t.next += kStep;
             if (t.next < kFirstDynamic) t.next = kFirstDynamic;  // wrapped
             if (t.objects.count(raw) != 0) continue;
+            Object* inserted = object.get();
             t.objects.emplace(raw, std::move(object));
+            t.RecentSlot(raw) = Recent{raw, inserted};
             return raw;
         }
     } catch (const std::bad_alloc&) {
@@ -162,6 +180,7 @@ std::unique_ptr<Object> Remove(uint32_t raw) {
     std::lock_guard<std::mutex> guard(t.lock);
     auto it = t.objects.find(raw);
     if (it == t.objects.end()) return nullptr;
+    if (t.RecentSlot(raw).raw == raw) t.RecentSlot(raw) = Recent{};
     std::unique_ptr<Object> o = std::move(it->second);
     t.objects.erase(it);
     return o;
