@@ -34,7 +34,7 @@ Status PushNumberToken(uint8_t* line, ArtState* state) {
     return PushNumber(state, value);
 }
 
-// The word up to the next blank, read in place: every other path segment ends in one.
+// An operator ends nearly every line of a drawing: its code is read in place, not copied out as a word.
 Status TakeOperator(uint8_t* line, uint16_t* code) {
     int length = 0;
     while (length < line[0] && line[length + 1] != ' ') ++length;
