@@ -67,11 +67,6 @@ uint32_t DecodeHexPairs(const uint8_t* line, uint8_t bytes[128]) {
 
 }  // namespace
 
-void SkipBlanks(uint8_t* line) {
-    const int i = BlanksEnd(line, 1);
-    if (i > 1) PStrDelete(line, 1, i - 1);
-}
-
 int32_t ParseInteger(uint8_t* line) {
     SkipBlanks(line);
     bool negative = MatchKeyword(line, "-");

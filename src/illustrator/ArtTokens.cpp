@@ -34,7 +34,8 @@ Status PushNumberToken(uint8_t* line, ArtState* state) {
     return PushNumber(state, value);
 }
 
-// An operator ends nearly every line of a drawing: its code is read in place, not copied out as a word.
+// An operator ends nearly every line of a drawing: its code is read in place, not copied out as a
+// word, and leaves the line with the blanks after it, which the next token would skip.
 Status TakeOperator(uint8_t* line, uint16_t* code) {
     int length = 0;
     while (length < line[0] && line[length + 1] != ' ') ++length;
@@ -46,7 +47,7 @@ Status TakeOperator(uint8_t* line, uint16_t* code) {
     } else {
         status = kErrFormat;
     }
-    PStrDelete(line, 1, length);
+    PStrDelete(line, 1, BlanksEnd(line, length + 1) - 1);
     return status;
 }
 
