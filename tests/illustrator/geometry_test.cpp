@@ -137,14 +137,43 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
          {{-4000000, 0}, {4000000, 3}, {4000000, 4000000}}},
     };
     for (const Case& c : cases) {
+        for (bool oneCall : {false, true}) {
+            BufferPtr points;
+            ASSERT_EQ(NewPointList(&points), kOk);
+            if (oneCall) {
+                ASSERT_EQ(AddPoints(points.get(), c.added.data(), uint32_t(c.added.size())), kOk);
+            } else {
+                for (DevicePoint p : c.added) ASSERT_EQ(AddPoint(points.get(), p.x, p.y), kOk);
+            }
+            ASSERT_EQ(PointCount(points.get()), c.kept.size());
+            for (size_t i = 0; i < c.kept.size(); ++i) {
+                EXPECT_EQ(PointData(points.get())[i].x, c.kept[i].x);
+                EXPECT_EQ(PointData(points.get())[i].y, c.kept[i].y);
+            }
+        }
+    }
+}
+
+TEST(PointList, AFullListRefusesTheSamePointsOneByOneAsInOneCall) {
+    for (bool oneCall : {false, true}) {
         BufferPtr points;
         ASSERT_EQ(NewPointList(&points), kOk);
-        for (DevicePoint p : c.added) ASSERT_EQ(AddPoint(points.get(), p.x, p.y), kOk);
-        ASSERT_EQ(PointCount(points.get()), c.kept.size());
-        for (size_t i = 0; i < c.kept.size(); ++i) {
-            EXPECT_EQ(PointData(points.get())[i].x, c.kept[i].x);
-            EXPECT_EQ(PointData(points.get())[i].y, c.kept[i].y);
+        // A zigzag, no three points in a line, one short of the limit.
+        for (int32_t i = 0; i + 1 < int32_t(kMaxPathPoints); ++i)
+            ASSERT_EQ(AddPoint(points.get(), i, i % 2), kOk);
+        const int32_t last = int32_t(kMaxPathPoints) - 2;
+        // A repeat (dropped), the last point that fits, and one too many.
+        const DevicePoint more[] = {{last, last % 2}, {last + 1, 5}, {last + 2, -5}};
+        Status status = kOk;
+        if (oneCall) {
+            status = AddPoints(points.get(), more, 3);
+        } else {
+            for (DevicePoint p : more)
+                if (status == kOk) status = AddPoint(points.get(), p.x, p.y);
         }
+        EXPECT_EQ(status, kErrMemory);
+        ASSERT_EQ(PointCount(points.get()), kMaxPathPoints);
+        EXPECT_EQ(PointData(points.get())[kMaxPathPoints - 1].y, 5);
     }
 }
 
