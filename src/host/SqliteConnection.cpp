@@ -1,12 +1,13 @@
 #include "host/SqliteConnection.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include "host/Libsqlite.h"
 
 namespace aldra::host {
 
@@ -44,22 +45,22 @@ std::string ReaderUri(const std::string& path, bool writable, int* flags) {
 }
 
 SqlValue ColumnValue(sqlite3_stmt* statement, int column) {
-    switch (sqlite3_column_type(statement, column)) {
+    switch (Sqlite().sqlite3_column_type(statement, column)) {
         case SQLITE_INTEGER:
-            return SqlValue::Int(sqlite3_column_int64(statement, column));
+            return SqlValue::Int(Sqlite().sqlite3_column_int64(statement, column));
         case SQLITE_FLOAT:
-            return SqlValue::Real(sqlite3_column_double(statement, column));
+            return SqlValue::Real(Sqlite().sqlite3_column_double(statement, column));
         case SQLITE_NULL:
             return SqlValue::Null();
         case SQLITE_BLOB: {
-            const void* data = sqlite3_column_blob(statement, column);
-            int size = sqlite3_column_bytes(statement, column);
+            const void* data = Sqlite().sqlite3_column_blob(statement, column);
+            int size = Sqlite().sqlite3_column_bytes(statement, column);
             return SqlValue::Blob(
                 data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : "");
         }
         default: {
-            const unsigned char* text = sqlite3_column_text(statement, column);
-            int size = sqlite3_column_bytes(statement, column);
+            const unsigned char* text = Sqlite().sqlite3_column_text(statement, column);
+            int size = Sqlite().sqlite3_column_bytes(statement, column);
             return SqlValue::Text(
                 text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size)) : "");
         }
@@ -69,20 +70,21 @@ SqlValue ColumnValue(sqlite3_stmt* statement, int column) {
 void Bind(sqlite3_stmt* statement, int index, const SqlValue& value) {
     switch (value.kind) {
         case SqlValue::Kind::kNull:
-            sqlite3_bind_null(statement, index);
+            Sqlite().sqlite3_bind_null(statement, index);
             break;
         case SqlValue::Kind::kInteger:
-            sqlite3_bind_int64(statement, index, value.integer);
+            Sqlite().sqlite3_bind_int64(statement, index, value.integer);
             break;
         case SqlValue::Kind::kReal:
-            sqlite3_bind_double(statement, index, value.real);
+            Sqlite().sqlite3_bind_double(statement, index, value.real);
             break;
         case SqlValue::Kind::kText:
-            sqlite3_bind_text64(statement, index, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT,
-                                SQLITE_UTF8);
+            Sqlite().sqlite3_bind_text64(statement, index, value.bytes.data(), value.bytes.size(),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
             break;
         case SqlValue::Kind::kBlob:
-            sqlite3_bind_blob64(statement, index, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT);
+            Sqlite().sqlite3_bind_blob64(statement, index, value.bytes.data(), value.bytes.size(),
+                                         SQLITE_TRANSIENT);
             break;
     }
 }
@@ -90,12 +92,12 @@ void Bind(sqlite3_stmt* statement, int index, const SqlValue& value) {
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
-    for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
-    if (db_ != nullptr) sqlite3_close(db_);
+    for (auto& [sql, statement] : statements_) Sqlite().sqlite3_finalize(statement);
+    if (db_ != nullptr) Sqlite().sqlite3_close(db_);
 }
 
 HostError SqliteConnection::Fail(const std::string& what) const {
-    return {path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_) : "out of memory")};
+    return {path_ + ": " + what + ": " + (db_ ? Sqlite().sqlite3_errmsg(db_) : "out of memory")};
 }
 
 std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, bool write,
@@ -116,17 +118,21 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
         *error = {path + ": the catalogue is read-only (the file or its folder cannot be written)"};
         return nullptr;
     }
+    if (LoadSqlite() == nullptr) {
+        *error = {path + ": cannot open the catalogue: SQLite (libsqlite3.so.0) is not installed"};
+        return nullptr;
+    }
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     std::string name = write ? path : ReaderUri(path, Writable(path), &flags);
-    if (sqlite3_open_v2(name.c_str(), &c->db_, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (Sqlite().sqlite3_open_v2(name.c_str(), &c->db_, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         *error = c->Fail("cannot open the catalogue");
         return nullptr;
     }
-    sqlite3_busy_timeout(c->db_, 10000);
+    Sqlite().sqlite3_busy_timeout(c->db_, 10000);
     const char* setup =
         write ? "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;"
               : "PRAGMA foreign_keys = ON;";
-    if (sqlite3_exec(c->db_, setup, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (Sqlite().sqlite3_exec(c->db_, setup, nullptr, nullptr, nullptr) != SQLITE_OK) {
         *error = c->Fail("cannot open the catalogue");
         return nullptr;
     }
@@ -136,12 +142,13 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
 sqlite3_stmt* SqliteConnection::Prepared(const std::string& sql) {
     auto it = statements_.find(sql);
     if (it != statements_.end()) {
-        sqlite3_reset(it->second);
-        sqlite3_clear_bindings(it->second);
+        Sqlite().sqlite3_reset(it->second);
+        Sqlite().sqlite3_clear_bindings(it->second);
         return it->second;
     }
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK)
+    if (Sqlite().sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) !=
+        SQLITE_OK)
         return nullptr;
     statements_[sql] = statement;
     return statement;
@@ -153,17 +160,17 @@ HostError SqliteConnection::Run(const std::string& sql, const std::vector<SqlVal
     if (statement == nullptr) return Fail("cannot prepare a statement");
     for (size_t i = 0; i < params.size(); ++i) Bind(statement, static_cast<int>(i + 1), params[i]);
     int step;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    while ((step = Sqlite().sqlite3_step(statement)) == SQLITE_ROW) {
         if (rows == nullptr) continue;
         SqlRow row;
-        for (int column = 0; column < sqlite3_column_count(statement); ++column)
+        for (int column = 0; column < Sqlite().sqlite3_column_count(statement); ++column)
             row.push_back(ColumnValue(statement, column));
         rows->push_back(std::move(row));
     }
     HostError error;
     if (step != SQLITE_DONE) error = Fail("cannot run a statement");
     // A statement left open would hold its read snapshot and keep the log from being checkpointed.
-    sqlite3_reset(statement);
+    Sqlite().sqlite3_reset(statement);
     return error;
 }
 

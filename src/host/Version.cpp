@@ -1,11 +1,10 @@
 #include "host/Version.h"
 
-#include <sqlite3.h>
-
 #include <cstdio>
 
 #include "aldra/Guids.h"
 #include "host/FilterHost.h"
+#include "host/Libsqlite.h"
 
 // After <cstdio>: the JPEG header uses FILE without including it.
 #include <jpeglib.h>
@@ -59,7 +58,9 @@ std::string VersionText(const std::string& modulePath) {
     text += "libjpeg " + std::to_string(JPEG_LIB_VERSION) + " (built with)\n";
 #endif
     text += "libpng " + PngVersion(module.get()) + "\n";
-    text += std::string("SQLite ") + sqlite3_libversion() + "\n";
+    const SqliteCalls* sqlite = LoadSqlite();
+    text +=
+        std::string("SQLite ") + (sqlite != nullptr ? sqlite->sqlite3_libversion() : "not installed") + "\n";
     return text;
 }
 

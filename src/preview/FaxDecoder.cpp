@@ -1,10 +1,9 @@
 #include "preview/FaxDecoder.h"
 
-#include <tiffio.h>
-
 #include <cstdarg>
 #include <cstdio>
 
+#include "preview/LibTiff.h"
 #include "preview/TiffPreview.h"
 
 namespace aldra {
@@ -59,26 +58,28 @@ int Silence(TIFF*, void*, const char*, const char*, va_list) {
 }  // namespace
 
 FaxStrips::~FaxStrips() {
-    if (tiff_ != nullptr) TIFFClose(tiff_);
+    if (tiff_ != nullptr) LibTiff()->TIFFClose(tiff_);
 }
 
 Status FaxStrips::Decode(uint32_t strip, uint8_t* out, uint32_t outSize) {
     if (file_.section == nullptr) return kErrFormat;
+    const LibTiffCalls* t = LibTiff();
+    if (t == nullptr) return kErrFormat;
     if (tiff_ == nullptr && !openFailed_) {
-        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+        TIFFOpenOptions* options = t->TIFFOpenOptionsAlloc();
         if (options == nullptr) return kErrMemory;
-        TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, nullptr);
-        TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, nullptr);
+        t->TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, nullptr);
+        t->TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, nullptr);
         // The same bound as every block of the decoder.
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffPixelBytes);
+        t->TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffPixelBytes);
         // "m": the section is read through the procedures above, never mapped.
-        tiff_ = TIFFClientOpenExt("preview", "rm", &file_, ReadSection, WriteNothing, SeekSection,
-                                  CloseNothing, SectionSize, MapNothing, UnmapNothing, options);
-        TIFFOpenOptionsFree(options);
+        tiff_ = t->TIFFClientOpenExt("preview", "rm", &file_, ReadSection, WriteNothing, SeekSection,
+                                     CloseNothing, SectionSize, MapNothing, UnmapNothing, options);
+        t->TIFFOpenOptionsFree(options);
         openFailed_ = tiff_ == nullptr;
     }
-    if (tiff_ == nullptr || strip >= TIFFNumberOfStrips(tiff_)) return kErrFormat;
-    const tmsize_t got = TIFFReadEncodedStrip(tiff_, strip, out, outSize);
+    if (tiff_ == nullptr || strip >= t->TIFFNumberOfStrips(tiff_)) return kErrFormat;
+    const tmsize_t got = t->TIFFReadEncodedStrip(tiff_, strip, out, outSize);
     return got == static_cast<tmsize_t>(outSize) ? kOk : kErrFormat;
 }
 

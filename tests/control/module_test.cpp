@@ -7,7 +7,11 @@
 
 #include "aldra/FilterInterfaces.h"
 #include "aldra/Guids.h"
+#include "fixtures/ArtworkFile.h"
 #include "fixtures/DispatchHost.h"
+#include "fixtures/Eps.h"
+#include "fixtures/Picture.h"
+#include "fixtures/Tiff.h"
 #include "platform/registry/Registry.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
@@ -45,6 +49,10 @@ class ModuleTest : public ::testing::Test {
     std::string Hive() const { return ReadFile(registry.File("classes.reg")); }
     TempDir registry;
 };
+
+bool Mapped(const char* name) {
+    return ReadFile("/proc/self/maps").find(name) != std::string::npos;
+}
 
 std::string DefaultOf(const std::string& path) {
     HKEY key = nullptr;
@@ -122,6 +130,34 @@ TEST_F(ModuleTest, ALocalisationModuleRenamesTheFormats) {
             _exit(formatName() == "Adobe Illustrator (lokal)" ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// The libraries only text and faxed previews need stay out of a process that never meets them.
+TEST_F(ModuleTest, FontAndFaxLibrariesComeInOnlyWithTheFirstPictureThatNeedsThem) {
+    // Never closed, as a host keeps the module: the fonts' state lives until the process ends.
+    void* module = dlopen(ALDRA_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    IDispatch* control = CreateFilterControl(module);
+    ASSERT_NE(control, nullptr);
+    TempDir files;
+    const auto thumbnail = [&](const char* name, const std::string& bytes) {
+        const std::string path = files.Write(name, bytes);
+        Invoke(control, "QuickTest", {Str(path), ByteArray(bytes.substr(0, 4096))});
+        EXPECT_TRUE(Invoke(control, "AttachFile", {Str(path)}).Bool()) << name;
+        Invoke(control, "GetThumbnail", {MakeI4(64), MakeI4(64), MakeBool(true)});
+    };
+    const char* const kLater[] = {"libfreetype", "libfontconfig", "libtiff"};
+
+    thumbnail(
+        "stored.eps",
+        DosEpsFile(EpsText("%%BoundingBox: 0 0 72 72"),
+                   MakeTiff(MakePicture(8, 8, 8, 1, [](uint32_t x, uint32_t, uint32_t) { return x * 30; }))));
+    for (const char* library : kLater) EXPECT_FALSE(Mapped(library)) << library;
+
+    thumbnail("text.ai", ArtworkBuilder().PointText(10, 40, "Helvetica", 36, "Hello").Text());
+    EXPECT_TRUE(Mapped("libfreetype") && Mapped("libfontconfig")) << "the drawing's text was never measured";
+    EXPECT_FALSE(Mapped("libtiff"));
+    control->Release();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,14 +182,14 @@ WatchedPath Observe(const std::string& path) {
     return w;
 }
 
-std::vector<WatchedPath> ObserveConfiguration(FcConfig* config) {
+std::vector<WatchedPath> ObserveConfiguration(const FontCalls& fc, FcConfig* config) {
     std::vector<std::string> paths;
-    for (FcStrList* list :
-         {FcConfigGetConfigFiles(config), FcConfigGetConfigDirs(config), FcConfigGetFontDirs(config)}) {
+    for (FcStrList* list : {fc.FcConfigGetConfigFiles(config), fc.FcConfigGetConfigDirs(config),
+                            fc.FcConfigGetFontDirs(config)}) {
         if (list == nullptr) continue;
-        while (const FcChar8* path = FcStrListNext(list))
+        while (const FcChar8* path = fc.FcStrListNext(list))
             paths.emplace_back(reinterpret_cast<const char*>(path));
-        FcStrListDone(list);
+        fc.FcStrListDone(list);
     }
     const char* home = std::getenv("HOME");
     if (Absolute(home)) {
@@ -212,9 +211,9 @@ std::vector<WatchedPath> ObserveConfiguration(FcConfig* config) {
     return watched;
 }
 
-uint64_t EnvironmentSignature() {
+uint64_t EnvironmentSignature(int fontconfigVersion) {
     uint64_t hash = Mix(1469598103934665603ull, kHeader);
-    hash = Mix(hash, std::to_string(FcGetVersion()));
+    hash = Mix(hash, std::to_string(fontconfigVersion));
     for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "FC_LANG", "LC_ALL",
                              "LC_CTYPE", "LANG", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
         const char* value = std::getenv(name);

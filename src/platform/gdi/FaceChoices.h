@@ -5,11 +5,11 @@
 // signature of that environment, and are trusted only while all of them are unchanged. Not for use
 // outside src/platform/gdi.
 #pragma once
-#include <fontconfig/fontconfig.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/gdi/FontLibraries.h"
 
 namespace aldra::gdi {
 
@@ -45,7 +45,7 @@ WatchedPath Observe(const std::string& path);
 
 // What a configuration's answers depend on: its files and folders, its font folders, and the
 // user's configuration files it would read if they were there.
-std::vector<WatchedPath> ObserveConfiguration(FcConfig* config);
+std::vector<WatchedPath> ObserveConfiguration(const FontCalls& fc, FcConfig* config);
 
 struct StoredChoice {
     FaceRequest request;
@@ -61,9 +61,9 @@ struct StoredChoices {
 // At most this many answers are written; a file with more is not one of ours.
 inline constexpr size_t kMaxStoredChoices = 256;
 
-// A hash of what steers fontconfig besides its files: its version, its environment variables, the
-// locale that picks the default language and the program's name.
-uint64_t EnvironmentSignature();
+// A hash of what steers fontconfig besides its files: its version (FcGetVersion's), its environment
+// variables, the locale that picks the default language and the program's name.
+uint64_t EnvironmentSignature(int fontconfigVersion);
 
 // The file of the answers for an environment, under $XDG_CACHE_HOME/aldra (else ~/.cache/aldra);
 // empty when there is no such folder to use.

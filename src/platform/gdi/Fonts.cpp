@@ -1,11 +1,5 @@
 #include "platform/gdi/Fonts.h"
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_SIZES_H
-#include FT_TRUETYPE_TABLES_H
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -20,6 +14,7 @@
 
 #include "platform/gdi/Context.h"
 #include "platform/gdi/FaceChoices.h"
+#include "platform/gdi/FontLibraries.h"
 
 namespace aldra::gdi {
 namespace {
@@ -33,11 +28,12 @@ constexpr int32_t kDefaultCellHeight = 16;
 // asked each time.
 constexpr size_t kRememberedChoices = 1024;
 
-// FreeType is set up once per process and stays until the end, since contexts holding faces may be
-// freed during exit. fontconfig is loaded only when a request is neither remembered by the process
-// nor in the answers kept on disk; its configuration is released at exit, after which no new face
-// is chosen. The lock guards opening and closing faces and the answers.
+// FreeType is loaded and set up on the first text of a process and stays until the end, since
+// contexts holding faces may be freed during exit. fontconfig's configuration is loaded only when a request
+// is neither remembered by the process nor in the answers kept on disk; its configuration is released at
+// exit, after which no new face is chosen. The lock guards opening and closing faces and the answers.
 struct Libraries {
+    const FontCalls* calls = nullptr;  // set whenever `freetype` is
     FT_Library freetype = nullptr;
     FcConfig* config = nullptr;
     bool configTried = false;
@@ -56,14 +52,15 @@ Libraries* TheLibraries() {
 void ReleaseFontconfig() {
     Libraries& l = *TheLibraries();
     std::lock_guard<std::mutex> guard(l.lock);
-    if (l.config != nullptr) FcConfigDestroy(l.config);
+    if (l.config != nullptr) l.calls->FcConfigDestroy(l.config);
     l.config = nullptr;
 }
 
 Libraries& Shared() {
     static Libraries* libraries = [] {
         Libraries* l = TheLibraries();
-        if (FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
+        l->calls = FontLibraries();
+        if (l->calls == nullptr || l->calls->FT_Init_FreeType(&l->freetype) != 0) l->freetype = nullptr;
         return l;
     }();
     return *libraries;
@@ -73,7 +70,7 @@ Libraries& Shared() {
 FcConfig* Config(Libraries& l) {
     if (!l.configTried) {
         l.configTried = true;
-        l.config = FcInitLoadConfigAndFonts();
+        l.config = l.calls->FcInitLoadConfigAndFonts();
         std::atexit(ReleaseFontconfig);
     }
     return l.config;
@@ -83,7 +80,7 @@ FcConfig* Config(Libraries& l) {
 void ReadStoredChoices(Libraries& l) {
     if (l.storedRead) return;
     l.storedRead = true;
-    l.signature = EnvironmentSignature();
+    l.signature = EnvironmentSignature(l.calls->FcGetVersion());
     l.storedPath = ChoicesPath(l.signature);
     StoredChoices stored;
     if (!ReadChoices(l.storedPath, l.signature, &stored)) return;
@@ -98,7 +95,7 @@ void StoreChoices(Libraries& l) {
     if (l.storedPath.empty() || l.config == nullptr) return;
     StoredChoices stored;
     stored.signature = l.signature;
-    stored.watched = ObserveConfiguration(l.config);
+    stored.watched = ObserveConfiguration(*l.calls, l.config);
     for (const auto& [key, c] : l.choices) stored.choices.push_back(c);
     (void)WriteChoices(l.storedPath, stored);  // without the file the next process asks fontconfig
 }
@@ -153,36 +150,36 @@ FaceRequest ParseName(const FontData& font) {
 }
 
 // Asks fontconfig; false only when it has no face at all. The caller holds the lock.
-bool Choose(FcConfig* config, const FaceRequest& r, FaceChoice* out) {
-    FcPattern* pattern = FcPatternCreate();
+bool Choose(const FontCalls& fc, FcConfig* config, const FaceRequest& r, FaceChoice* out) {
+    FcPattern* pattern = fc.FcPatternCreate();
     if (pattern == nullptr) return false;
     if (!r.family.empty())
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(r.family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, r.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+        fc.FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(r.family.c_str()));
+    fc.FcPatternAddInteger(pattern, FC_WEIGHT, r.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    fc.FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    fc.FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    fc.FcConfigSubstitute(config, pattern, FcMatchPattern);
+    fc.FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = fc.FcFontMatch(config, pattern, &result);
+    fc.FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* file = nullptr;
     FcChar8* family = nullptr;
     int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-    const bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
+    const bool found = fc.FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
     if (found) {
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        FcPatternGetString(match, FC_FAMILY, 0, &family);
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        fc.FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        fc.FcPatternGetString(match, FC_FAMILY, 0, &family);
+        fc.FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        fc.FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         out->file = reinterpret_cast<const char*>(file);
         out->index = index;
         out->family = family != nullptr ? reinterpret_cast<const char*>(family) : "";
         out->weight = weight >= FC_WEIGHT_DEMIBOLD ? 700 : 400;
         out->italic = slant != FC_SLANT_ROMAN;
     }
-    FcPatternDestroy(match);
+    fc.FcPatternDestroy(match);
     return found;
 }
 
@@ -201,7 +198,7 @@ struct OpenedFile {
     ~OpenedFile() {
         Libraries& l = Shared();
         std::lock_guard<std::mutex> guard(l.lock);
-        FT_Done_Face(face);
+        l.calls->FT_Done_Face(face);
     }
 };
 
@@ -210,12 +207,12 @@ using OpenedFiles = std::map<std::string, std::shared_ptr<OpenedFile>>;
 
 class FreeTypeFace final : public Face {
   public:
-    FreeTypeFace(std::shared_ptr<OpenedFile> file, FT_Size size, FaceChoice choice)
-        : file_(std::move(file)), face_(file_->face), size_(size), choice_(std::move(choice)) {}
+    FreeTypeFace(const FontCalls& ft, std::shared_ptr<OpenedFile> file, FT_Size size, FaceChoice choice)
+        : ft_(ft), file_(std::move(file)), face_(file_->face), size_(size), choice_(std::move(choice)) {}
     ~FreeTypeFace() override {
         Libraries& l = Shared();
         std::lock_guard<std::mutex> guard(l.lock);
-        FT_Done_Size(size_);
+        ft_.FT_Done_Size(size_);
     }
     FreeTypeFace(const FreeTypeFace&) = delete;
     FreeTypeFace& operator=(const FreeTypeFace&) = delete;
@@ -223,7 +220,7 @@ class FreeTypeFace final : public Face {
     // Sets the size for a font height in device pixels (GDI's sign convention) and reads metrics.
     // Like GDI, the cell is the OS/2 table's Windows ascent and descent when the face has them.
     bool Size(int32_t height) {
-        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+        const auto* os2 = static_cast<const TT_OS2*>(ft_.FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
         const bool windows =
             os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0;
         const FT_Long ascender = windows ? os2->usWinAscent : face_->ascender;
@@ -237,7 +234,8 @@ class FreeTypeFace final : public Face {
             em = design > 0 ? (cell * face_->units_per_EM + design / 2) / design : cell;
         }
         em = std::clamp<int64_t>(em, 1, kMaxEmPixels);
-        if (FT_Activate_Size(size_) != 0 || FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0)
+        if (ft_.FT_Activate_Size(size_) != 0 ||
+            ft_.FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0)
             return false;
         const int32_t e = static_cast<int32_t>(em);
         metrics_.emHeight = e;
@@ -259,7 +257,7 @@ class FreeTypeFace final : public Face {
         const auto it = advances_.find(c);
         if (it != advances_.end()) return it->second;
         int32_t advance = 0;
-        if (FT_Activate_Size(size_) == 0 && FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
+        if (ft_.FT_Activate_Size(size_) == 0 && ft_.FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
             advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
         if (advances_.size() < kCachedAdvances) advances_.emplace(c, advance);
         return advance;
@@ -297,8 +295,8 @@ class FreeTypeFace final : public Face {
 
     // Renders into the face's glyph slot; `kept` points there until the next glyph.
     bool Render(char32_t c, Kept* kept) {
-        if (FT_Activate_Size(size_) != 0 ||
-            FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
+        if (ft_.FT_Activate_Size(size_) != 0 ||
+            ft_.FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
             return false;
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
@@ -331,6 +329,7 @@ class FreeTypeFace final : public Face {
     static constexpr size_t kCachedGlyphBytes = 4096;
     // All kept glyphs of a face together: a context's 32 faces stay within a few megabytes.
     static constexpr size_t kKeptBytes = size_t{128} << 10;
+    const FontCalls& ft_;
     std::shared_ptr<OpenedFile> file_;
     FT_Face face_;
     FT_Size size_;
@@ -351,7 +350,7 @@ const FaceChoice* Known(Libraries& l, const std::string& key) {
 
 const FaceChoice* Ask(Libraries& l, const FaceRequest& request, const std::string& key, FaceChoice* scratch) {
     FcConfig* config = Config(l);
-    if (config == nullptr || !Choose(config, request, scratch)) return nullptr;
+    if (config == nullptr || !Choose(*l.calls, config, request, scratch)) return nullptr;
     // The same answer again (its file would not open) is not written again for every request.
     const auto known = l.choices.find(key);
     if (known != l.choices.end() && known->second.choice.file == scratch->file &&
@@ -370,15 +369,15 @@ std::shared_ptr<OpenedFile> OpenFile(Libraries& l, const FaceChoice& choice, Ope
     const auto [it, added] = files.try_emplace(choice.file + '\n' + std::to_string(choice.index));
     if (it->second) return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) {
+    if (l.calls->FT_New_Face(l.freetype, choice.file.c_str(), choice.index, &face) != 0) {
         files.erase(it);
         return nullptr;
     }
-    FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
+    l.calls->FT_Select_Charmap(face, FT_ENCODING_UNICODE);  // keeps the face's own map when it has none
     try {
         it->second = std::make_shared<OpenedFile>();
     } catch (const std::bad_alloc&) {
-        FT_Done_Face(face);
+        l.calls->FT_Done_Face(face);
         files.erase(it);
         throw;
     }
@@ -397,9 +396,10 @@ std::unique_ptr<FreeTypeFace> Open(const FaceRequest& request, OpenedFiles& file
     // A remembered file that no longer opens (removed since) is asked about again.
     if (!file && (choice = Ask(l, request, key, &asked)) != nullptr) file = OpenFile(l, *choice, files);
     FT_Size size = nullptr;
-    if (!file || FT_New_Size(file->face, &size) != 0) return nullptr;
-    auto opened = std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(file, size, *choice));
-    if (!opened) FT_Done_Size(size);
+    if (!file || l.calls->FT_New_Size(file->face, &size) != 0) return nullptr;
+    auto opened =
+        std::unique_ptr<FreeTypeFace>(new (std::nothrow) FreeTypeFace(*l.calls, file, size, *choice));
+    if (!opened) l.calls->FT_Done_Size(size);
     return opened;
 }
 
