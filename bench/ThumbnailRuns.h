@@ -4,8 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "ChildProcess.h"
 #include "control/FilterCtrl.h"
 
 namespace aldra::bench {
@@ -27,6 +30,28 @@ inline int64_t DrawThumbnails(benchmark::State& state, const std::string& path) 
     control->DestroyWindow();
     control->Release();
     return made;
+}
+
+// For every case (a struct with name, path, fileMB, peakMB and attachedMB): its peaks, each in a
+// fresh child taken before this process grows (a child starts with its parent's pages), then the
+// benchmark `run` as the median of 5 repetitions, then a table of the peaks. `verdict` adds a note
+// to a case's row.
+template <typename Case, typename Run, typename Verdict>
+void RunThumbnailCases(std::vector<Case>& cases, Run run, Verdict verdict) {
+    for (Case& c : cases) {
+        c.peakMB = MeasurePeak(c.path, true);
+        c.attachedMB = MeasurePeak(c.path, false);
+    }
+    for (const Case& c : cases)
+        benchmark::RegisterBenchmark(c.name, run, &c)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
+    benchmark::RunSpecifiedBenchmarks();
+    std::printf("\npeak memory of one thumbnail in a fresh process (attach only in brackets):\n");
+    for (const Case& c : cases)
+        std::printf("  %-28s %7.2f MB file  %6.2f MB peak  (%.2f MB)%s\n", c.name, c.fileMB, c.peakMB,
+                    c.attachedMB, verdict(c));
 }
 
 }  // namespace aldra::bench

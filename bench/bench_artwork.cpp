@@ -21,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using aldra::bench::InChild;
-using aldra::bench::MeasurePeak;
 
 struct Case {
     const char* name;
@@ -74,24 +73,8 @@ void Thumbnail(benchmark::State& state, const Case* c) {
 
 int main(int argc, char** argv) {
     return aldra::bench::RunInScratchFolder(&argc, argv, "bench_artwork", WriteFiles, [] {
-        // Peaks first, while this process is still small: a child starts with its parent's pages.
-        for (Case& c : Cases()) {
-            c.peakMB = MeasurePeak(c.path, true);
-            c.attachedMB = MeasurePeak(c.path, false);
-        }
-        for (const Case& c : Cases())
-            benchmark::RegisterBenchmark(c.name, Thumbnail, &c)
-                ->Unit(benchmark::kMillisecond)
-                ->Repetitions(5)
-                ->ReportAggregatesOnly(true);
-        benchmark::RunSpecifiedBenchmarks();
-        std::printf("\npeak memory of one thumbnail in a fresh process (attach only in brackets):\n");
-        for (const Case& c : Cases()) {
-            const char* verdict = c.peakMB < 0    ? "  no thumbnail"
-                                  : c.peakMB < 32 ? "  under 32 MB"
-                                                  : "  over 32 MB";
-            std::printf("  %-28s %6.2f MB file  %6.2f MB peak  (%.2f MB)%s\n", c.name, c.fileMB, c.peakMB,
-                        c.attachedMB, verdict);
-        }
+        aldra::bench::RunThumbnailCases(Cases(), Thumbnail, [](const Case& c) {
+            return c.peakMB < 0 ? "  no thumbnail" : c.peakMB < 32 ? "  under 32 MB" : "  over 32 MB";
+        });
     });
 }

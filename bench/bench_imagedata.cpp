@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using aldra::bench::InChild;
-using aldra::bench::MeasurePeak;
 using aldra::samples::compare::SampleText;
 
 struct Case {
@@ -83,21 +82,7 @@ void Thumbnail(benchmark::State& state, const Case* c) {
 
 int main(int argc, char** argv) {
     return aldra::bench::RunInScratchFolder(&argc, argv, "bench_imagedata", WriteFiles, [] {
-        // Peaks first, while this process is still small: a child starts with its parent's pages.
-        for (Case& c : Cases()) {
-            c.peakMB = MeasurePeak(c.path, true);
-            c.attachedMB = MeasurePeak(c.path, false);
-        }
-        for (const Case& c : Cases())
-            benchmark::RegisterBenchmark(c.name, Thumbnail, &c)
-                ->Unit(benchmark::kMillisecond)
-                ->Repetitions(5)
-                ->ReportAggregatesOnly(true);
-        benchmark::RunSpecifiedBenchmarks();
-        std::printf("\npeak memory of one thumbnail in a fresh process (attach only in brackets):\n");
-        for (const Case& c : Cases())
-            std::printf("  %-24s %7.1f MB file  %6.2f MB peak  (%.2f MB)\n", c.name, c.fileMB, c.peakMB,
-                        c.attachedMB);
+        aldra::bench::RunThumbnailCases(Cases(), Thumbnail, [](const Case&) { return ""; });
         for (size_t i = 0; i + 1 < Cases().size(); i += 2) {
             const Case& large = Cases()[i];
             const Case& small = Cases()[i + 1];

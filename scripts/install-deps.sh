@@ -10,7 +10,7 @@ packages=(
   libqpdf-dev libtiff-dev
   clang-14 libclang-rt-14-dev
   python3 bubblewrap zsh time
-  qt6-base-dev xvfb xdotool x11-apps netpbm
+  qt6-base-dev qt6-wayland xvfb xdotool x11-apps netpbm weston
   ghostscript
 )
 missing=()

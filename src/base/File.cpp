@@ -90,13 +90,13 @@ namespace {
 // Opening a named pipe or a device waits for its other side, so every open is non-blocking and
 // what it opened is judged by the descriptor, not by the name, which may have been swapped since.
 // Only regular files are files here; a folder, pipe, socket or device is refused as Windows refuses a
-// folder. Reads then block again as usual.
+// folder. Reads then block again as usual: O_NONBLOCK is the only status flag the open sets, so
+// clearing all of them clears just it.
 Status OpenRegularFile(const char* path, int flags, FileHandle* handle) {
     int fd = ::open(path, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return MapSystemError(errno, path);
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
         ::close(fd);
         return kErrAccess;
     }

@@ -42,6 +42,8 @@ void CFilterCtrl::ClearAttachedFacts() {
     // A file the attach refuses has no facts to read.
     facts_.clear();
     factsTaken_ = true;
+    wholeFileFacts_.clear();
+    wholeFileFactsTaken_ = false;
 }
 
 void CFilterCtrl::ForgetAttachedComments() {
@@ -101,17 +103,20 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // A start that failed is tried again at the next attach; one that worked lasts the control's life.
     if (!quickTimeReady_) quickTimeReady_ = StartQuickTime(0) == qt::noErr;
     if (quickTimeReady_) TakeResourceForkFacts();
-    if (IsPdfFile(filePath_.c_str())) {
+    // One opening tells a PDF-based file from an EPS file and reads the EPS file's head.
+    EpsReader eps;
+    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
+    if (BeginsAsPdf(eps.reader)) {
+        CloseEps(&eps);
         AttachPdfFile();
         return true;
     }
-    EpsReader eps;
-    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
     EpsInfo info;
     // The getters' leading comments come from the same reads: the file's head is read once. The
     // reader's stamp is from before its first read, so that a change during the reads shows.
     comments_.ownStamp = eps.reader.stamp;
     Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
+    if (status == kOk) TakeFactsOfWholeFile(&eps);
     CloseEps(&eps);
     if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;

@@ -49,20 +49,42 @@ XmpFacts XmpFactsOf(EpsReader* eps, const LeadingComments& comments) {
     return ReadXmpFacts(std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
+FactList FactsOf(EpsReader* eps, const LeadingComments& comments) {
+    DscFacts dsc;
+    // A file that fails either read has none of that read's facts, and still the others.
+    if (ReadDscFacts(eps, &dsc) != kOk) dsc = DscFacts{};
+    const XmpFacts xmp = XmpFactsOf(eps, comments);
+    return ComposeFacts(dsc, xmp, IptcTextOf(comments));
+}
+
+bool StillTheSame(const std::string& path, const FileStamp& stamp) {
+    FileStamp now;
+    return PathStamp(path.c_str(), &now) == kOk && now == stamp;
+}
+
 }  // namespace
+
+// A file within the attach's first read costs nothing more to search, and a host that asks for
+// its facts would otherwise open and read it a second time.
+void CFilterCtrl::TakeFactsOfWholeFile(EpsReader* eps) {
+    const FileReader& reader = eps->reader;
+    if (!comments_.ownStamp.regular || reader.windowSize != reader.fileSize) return;
+    wholeFileFacts_ = FactsOf(eps, comments_.own);
+    wholeFileFactsTaken_ = true;
+}
 
 const FactList& CFilterCtrl::DocumentFacts() {
     if (factsTaken_) return facts_;
     factsTaken_ = true;
+    if (wholeFileFactsTaken_ && StillTheSame(filePath_, comments_.ownStamp)) {
+        facts_ = std::move(wholeFileFacts_);
+        wholeFileFactsTaken_ = false;
+        return facts_;
+    }
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps) != kOk) return facts_;
-    DscFacts dsc;
-    // A file that fails either read has none of that read's facts, and still the others.
-    if (ReadDscFacts(&eps, &dsc) != kOk) dsc = DscFacts{};
-    const LeadingComments& comments = OwnComments();
-    const XmpFacts xmp = XmpFactsOf(&eps, comments);
+    facts_ = FactsOf(&eps, OwnComments());
     CloseEps(&eps);
-    facts_ = ComposeFacts(dsc, xmp, IptcTextOf(comments));
     return facts_;
 }
 

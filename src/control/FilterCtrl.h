@@ -11,6 +11,7 @@
 #include "control/FactTable.h"
 #include "control/FilterSettings.h"
 #include "eps/EpsInfo.h"
+#include "eps/EpsReader.h"
 #include "eps/LeadingComments.h"
 #include "mac/PictPreview.h"
 #include "platform/com/Com.h"
@@ -169,6 +170,8 @@ class CFilterCtrl : public IDispatch {
     const LeadingComments& OwnComments();
     const LeadingComments& HiResComments(const std::string& path);
     const FactList& DocumentFacts();
+    // The document facts of a file that the attach's first read took whole, from that reading.
+    void TakeFactsOfWholeFile(EpsReader* eps);
     FactList AllFacts();
     FactList PreviewFacts() const;
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
@@ -196,6 +199,9 @@ class CFilterCtrl : public IDispatch {
     std::string filePath_;
     AttachedComments comments_;
     FactList facts_;
+    // Taken at the attach, kept with the stamp of the leading comments, used while the file is unchanged.
+    FactList wholeFileFacts_;
+    bool wholeFileFactsTaken_ = false;
     // The own pixel size of the raster preview the last thumbnail came from; 0 x 0 before one or
     // for drawn artwork. Answered as facts once known.
     uint32_t previewPixelWidth_ = 0;

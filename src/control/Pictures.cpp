@@ -73,9 +73,12 @@ IDispatch* PictureFromTarget(TargetRaster* target) {
 
 // Draws the file's picture into the target: the preferred chain, then the other one.
 bool DrawFilePicture(const std::string& path, bool preferStored, TargetRaster* target) {
-    if (IsPdfFile(path.c_str())) return DrawPdfPicture(path, target);
     EpsReader eps;
     if (OpenEps(path.c_str(), &eps) != kOk) return false;
+    if (BeginsAsPdf(eps.reader)) {
+        CloseEps(&eps);
+        return DrawPdfPicture(path, target);
+    }
     Rect bounds = GetRasterRect(&target->raster);
     bool drawn = FindPreview(&eps, preferStored, target, &bounds) == kOk ||
                  FindPreview(&eps, !preferStored, target, &bounds) == kOk;

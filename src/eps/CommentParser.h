@@ -24,13 +24,17 @@ namespace aldra {
 inline bool IsCommentLine(const uint8_t* line) {
     return line[0] > 0 && line[1] == '%';
 }
-void SkipBlanks(uint8_t* line);
 // The index of the first character at or after `from` that is no blank. Inline: every token of
 // a drawing starts with it.
 inline int BlanksEnd(const uint8_t* line, int from) {
     int i = from;
     while (i <= line[0] && (line[i] == ' ' || line[i] == '\t')) ++i;
     return i;
+}
+// Inline as well: a drawing's reader asks before every token, and mostly there is no blank.
+inline void SkipBlanks(uint8_t* line) {
+    const int i = BlanksEnd(line, 1);
+    if (i > 1) PStrDelete(line, 1, i - 1);
 }
 // Optional '-', then decimal digits; no digits give 0.
 int32_t ParseInteger(uint8_t* line);

@@ -23,11 +23,13 @@ bool InLayoutsFolderBesideHiRes(const std::string& directory, const uint8_t* nam
     return PStrView(folder) == "layouts" && FileExistsIn(parent, name, nullptr);
 }
 
+}  // namespace
+
 // Catalogues move between machines, so the high-resolution path written on the sample's machine
 // (a Windows or Mac path) is tried as written, then with Unix separators, then as a file of that
 // name beside the sample. The path comes from the file's text, so only a regular file counts, and
 // unless the user allows more, only one in the sample's folder or below it.
-std::string ResolveCompanionPath(const std::string& written, const char* samplePath, bool anywhere) {
+std::string ResolveWrittenPath(const std::string& written, const char* samplePath, bool anywhere) {
     std::string directory;
     SplitSiblingPath(samplePath, &directory, nullptr, 0);
     auto relative = [&](const std::string& path) {
@@ -43,8 +45,6 @@ std::string ResolveCompanionPath(const std::string& written, const char* sampleP
     }
     return {};
 }
-
-}  // namespace
 
 bool IsHeliosLayout(const char* path, const uint8_t* extension) {
     std::string directory;
@@ -72,7 +72,7 @@ bool HasHeliosLayout(const char* path, const uint8_t* extension) {
 std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath, bool anywhere) {
     char written[256];
     PStrToCDropLast(rest, written);
-    return ResolveCompanionPath(written, samplePath, anywhere);
+    return ResolveWrittenPath(written, samplePath, anywhere);
 }
 
 }  // namespace aldra

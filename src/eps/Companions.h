@@ -17,5 +17,9 @@ bool HasHeliosLayout(const char* path, const uint8_t* extension);
 // line (LeadingComments::companionLine), its last character dropped: a regular file in the sample's
 // folder or below it, or anywhere when `anywhere`; empty when the line names no such file.
 std::string CompanionPathFromLine(const uint8_t* rest, const char* samplePath, bool anywhere = false);
+// A file that another file's text names by `written`: as written, with Unix separators, or by its
+// last name beside `besidePath`; only a regular file in besidePath's folder or below it, or anywhere
+// when `anywhere`; empty when there is no such file.
+std::string ResolveWrittenPath(const std::string& written, const char* besidePath, bool anywhere);
 
 }  // namespace aldra

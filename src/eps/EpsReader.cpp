@@ -59,11 +59,14 @@ uint64_t Remaining(const EpsReader* eps) {
 
 Status OpenEps(const char* path, EpsReader* eps) {
     uint8_t* cursor = nullptr;
-    return ReaderOpen(path, &eps->reader, &cursor, kStandardWindow);
+    Status status = ReaderOpen(path, &eps->reader, &cursor, kStandardWindow);
+    eps->path = status == kOk ? path : "";
+    return status;
 }
 
 void CloseEps(EpsReader* eps) {
     ReaderClose(&eps->reader);
+    eps->path.clear();
 }
 
 uint64_t EpsTell(const EpsReader* eps) {

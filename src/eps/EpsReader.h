@@ -3,6 +3,7 @@
 // and reads line after line.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "base/FileReader.h"
 #include "base/PString.h"
@@ -14,6 +15,8 @@ inline constexpr uint32_t kMaxLine = 255;
 
 struct EpsReader {
     FileReader reader;
+    // The name it was opened by: files that its text names are looked for beside it.
+    std::string path;
 };
 
 Status OpenEps(const char* path, EpsReader* eps);

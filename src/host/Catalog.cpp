@@ -441,11 +441,19 @@ bool Run::TakeOverMovedRow(FoundFile& file) {
         if (row.path == file.path || !IsMovedFile(row, file.path, &file.stamp) || !TrulyGone(row.path))
             continue;
         if (file.stamp.headHash == 0) file.stamp.headHash = HeadHash(file.path);
+        bool taken = false;
         if (HostError error =
-                db_.Move(row.path, file.path, file.stamp, static_cast<int64_t>(std::time(nullptr)))) {
+                db_.Move(row.path, file.path, file.stamp, static_cast<int64_t>(std::time(nullptr)), &taken)) {
             Warn(error.message);
             fatal_ = true;
             return false;
+        }
+        // A peer run moved the row first: the file has its row, as that run found it.
+        if (!taken) {
+            ++found_;
+            ++elsewhere_;
+            Log("elsewhere", file.path, "moved by another run");
+            return true;
         }
         ++moved_;
         Log("moved", file.path, "from " + row.path);

@@ -68,9 +68,11 @@ class CatalogStore {
     // The record's stamp is the file's as the run found it.
     virtual HostError Store(const FileRecord& record, const FileStamp& stamp, int64_t cataloguedAt) = 0;
     // The row of `from` becomes the row of `to`, keeping its number, facts, lists, thumbnails and
-    // first catalogue time; the move is kept in file_moves.
+    // first catalogue time; the move is kept in file_moves. *taken is false when no row stands under
+    // `from` any more, or one already stands under `to`: a run filling the catalogue at once took the
+    // row over first, and the move is its to record.
     virtual HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp,
-                           int64_t movedAt) = 0;
+                           int64_t movedAt, bool* taken) = 0;
     // Records what an earlier run did not know about an unchanged file (its device, inode, hash).
     virtual HostError Restamp(const std::string& path, const FileStamp& stamp) = 0;
     virtual HostError Remove(const std::string& path) = 0;

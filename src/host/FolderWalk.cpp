@@ -32,7 +32,7 @@ bool IsForkCompanion(const std::string& name, const std::set<std::string>& prese
 }
 
 // A changed fork (a new PICT preview) must make the file be read again, so the row's time is the
-// later of the file's and its companion's.
+// latest of the file's and its companions' (beside it and in the folder's __MACOSX).
 void TakeCompanionTime(int folderFd, const std::string& companion, FoundFile* file) {
     struct stat info {};
     if (::fstatat(folderFd, companion.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
@@ -94,6 +94,8 @@ void FolderWalk::List(int folderFd, const std::string& path, FolderListing* list
         }
         listing->files.push_back({full, StampOf(info)});
         if (present.count("._" + name)) TakeCompanionTime(::dirfd(dir), "._" + name, &listing->files.back());
+        if (present.count("__MACOSX"))
+            TakeCompanionTime(::dirfd(dir), "__MACOSX/._" + name, &listing->files.back());
     }
     stack_.push_back(std::move(frame));
 }

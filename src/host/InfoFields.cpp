@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iterator>
+#include <vector>
 
 #include "host/Report.h"
 
@@ -170,8 +172,14 @@ std::string SnakeName(const std::string& name) {
 }
 
 const KnownFact* FindFact(const std::string& name) {
-    for (const KnownFact& fact : kFacts)
-        if (strcasecmp(fact.name, name.c_str()) == 0 || SnakeName(fact.name) == name) return &fact;
+    // Made once: every fact of every file is looked up here.
+    static const std::vector<std::string> snakeNames = [] {
+        std::vector<std::string> names;
+        for (const KnownFact& fact : kFacts) names.push_back(SnakeName(fact.name));
+        return names;
+    }();
+    for (size_t i = 0; i < std::size(kFacts); ++i)
+        if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || snakeNames[i] == name) return &kFacts[i];
     return nullptr;
 }
 

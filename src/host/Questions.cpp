@@ -1,5 +1,7 @@
 #include "host/Questions.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -123,9 +125,12 @@ int RunQuery(const std::vector<std::string>& args, const std::map<std::string, s
     if (!store) return Error(error.message), 2;
     std::vector<std::vector<std::string>> rows;
     if ((error = store->Ask(sql, params, &rows))) return Error(error.message), 2;
+    // Paths as the file system has them, for xargs; on a terminal a name's control characters are
+    // shown, not obeyed. The reason is only the catalogue's text.
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     for (const std::vector<std::string>& row : rows) {
-        // Paths as the file system has them, for xargs; the reason is only the catalogue's text.
-        std::fwrite(row[0].data(), 1, row[0].size(), stdout);
+        const std::string path = terminal ? TerminalText(row[0]) : row[0];
+        std::fwrite(path.data(), 1, path.size(), stdout);
         if (noPreview) {
             std::string why = !row[1].empty() ? row[1] : row[2] == "0" ? "no thumbnail was asked for" : "";
             std::printf("\t%s", TerminalText(why).c_str());

@@ -1,12 +1,14 @@
 #include "host/Scratch.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
+#include <string_view>
 
 namespace aldra::host {
 
@@ -26,6 +28,26 @@ bool ProcessIsGone(pid_t pid) {
     return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// Empties and removes the folder `name` in `parent`, through its descriptor and never through a link,
+// and only if it is this user's: a name in a shared folder may have been swapped for a link to a
+// folder elsewhere since it was looked at, and another user's scratch is that user's to remove.
+void RemoveOwnFolderAt(int parent, const char* name) {
+    int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info {};
+    DIR* dir = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view file = entry->d_name;
+        if (file != "." && file != "..") ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
 }  // namespace
 
 std::string MakeScratchFolder(const std::string& parent, const std::string& prefix) {
@@ -35,27 +57,15 @@ std::string MakeScratchFolder(const std::string& parent, const std::string& pref
 }
 
 void RemoveScratchFolder(const std::string& folder) {
-    if (folder.empty()) return;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") ::unlink((folder + "/" + name).c_str());
-        }
-        ::closedir(dir);
-    }
-    ::rmdir(folder.c_str());
+    if (!folder.empty()) RemoveOwnFolderAt(AT_FDCWD, folder.c_str());
 }
 
 void RemoveStaleScratchFolders(const std::string& parent, const std::string& prefix) {
-    std::string folder = parent.empty() ? std::string(".") : parent;
-    DIR* dir = ::opendir(folder.c_str());
+    DIR* dir = ::opendir(parent.empty() ? "." : parent.c_str());
     if (dir == nullptr) return;
     while (const dirent* entry = ::readdir(dir)) {
         pid_t pid = PidInName(entry->d_name, prefix);
-        std::string path = folder + "/" + entry->d_name;
-        struct stat info {};
-        if (pid > 0 && ProcessIsGone(pid) && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-            RemoveScratchFolder(path);
+        if (pid > 0 && ProcessIsGone(pid)) RemoveOwnFolderAt(::dirfd(dir), entry->d_name);
     }
     ::closedir(dir);
 }

@@ -98,8 +98,8 @@ class SqlCatalogStore : public CatalogStore {
                         std::vector<StoredFile>* rows) override;
     HostError FindSameFile(const FileStamp& stamp, std::vector<StoredFile>* rows) override;
     HostError Store(const FileRecord& record, const FileStamp& stamp, int64_t cataloguedAt) override;
-    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp,
-                   int64_t movedAt) override;
+    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp, int64_t movedAt,
+                   bool* taken) override;
     HostError Restamp(const std::string& path, const FileStamp& stamp) override;
     HostError Remove(const std::string& path) override;
     HostError LinkPlates() override;
@@ -268,19 +268,25 @@ HostError SqlCatalogStore::Store(const FileRecord& r, const FileStamp& stamp, in
 }
 
 HostError SqlCatalogStore::Move(const std::string& from, const std::string& to, const FileStamp& stamp,
-                                int64_t movedAt) {
+                                int64_t movedAt, bool* taken) {
+    // The row moves only if it still stands under its old path, which a peer's move of the same file
+    // changes under the write lock (SQLite) or the row's lock (PostgreSQL); the move is noted only by
+    // the run whose update took the row.
+    std::vector<SqlRow> ids;
     if (HostError error = Write(
             "UPDATE files SET path = ?2, size = ?3, mtime_ns = ?4, device = ?5, inode = ?6, head_hash = ?7 "
-            "WHERE path = ?1",
+            "WHERE path = ?1 AND NOT EXISTS (SELECT 1 FROM files WHERE path = ?2) RETURNING id",
             {SqlValue::Text(from), SqlValue::Text(to), SqlValue::Int(stamp.size),
              SqlValue::Int(stamp.mtimeNs), SqlValue::Int(stamp.device), SqlValue::Int(stamp.inode),
-             SqlValue::Int(stamp.headHash)}))
+             SqlValue::Int(stamp.headHash)},
+            &ids))
         return error;
+    *taken = !ids.empty();
+    if (!*taken) return {};
     const char* note =
-        "INSERT INTO file_moves (file_id, from_path, to_path, moved_at) VALUES ((SELECT id FROM files WHERE "
-        "path = "
-        "?2), ?1, ?2, ?3)";
-    if (HostError error = Write(note, {SqlValue::Text(from), SqlValue::Text(to), SqlValue::Int(movedAt)}))
+        "INSERT INTO file_moves (file_id, from_path, to_path, moved_at) VALUES (?1, ?2, ?3, ?4)";
+    if (HostError error = Write(note, {SqlValue::Int(ids[0][0].AsInt()), SqlValue::Text(from),
+                                       SqlValue::Text(to), SqlValue::Int(movedAt)}))
         return error;
     ++pending_;
     return {};

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace aldra::host {
@@ -16,6 +18,29 @@ bool Writable(const std::string& path) {
     std::string folder = std::filesystem::path(path).parent_path().string();
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return false;
     return ::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0;
+}
+
+// How a reader opens the catalogue without leaving -wal and -shm files behind. One that may write the
+// file opens it for writing (writing nothing), so that its close folds the log in and removes both. One
+// that may not, and finds no log beside the file, reads the file as it stands: no run is filling it now,
+// and a run that starts meanwhile writes into its log, not the file, until a checkpoint a thousand
+// pages later. Otherwise the log's owner is busy with it, and the reader shares its files.
+std::string ReaderUri(const std::string& path, bool writable, int* flags) {
+    *flags = SQLITE_OPEN_URI | (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+    // An empty authority, so that a path beginning with "//" is not taken for a host's name.
+    std::string uri = path[0] == '/' ? "file://" : "file:";
+    for (unsigned char c : path) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || std::strchr("/-._~", c) != nullptr) {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    if (!writable && ::access((path + "-wal").c_str(), F_OK) != 0) uri += "?immutable=1";
+    return uri;
 }
 
 SqlValue ColumnValue(sqlite3_stmt* statement, int column) {
@@ -91,9 +116,9 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
         *error = {path + ": the catalogue is read-only (the file or its folder cannot be written)"};
         return nullptr;
     }
-    int flags =
-        (write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &c->db_, flags, nullptr) != SQLITE_OK) {
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    std::string name = write ? path : ReaderUri(path, Writable(path), &flags);
+    if (sqlite3_open_v2(name.c_str(), &c->db_, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         *error = c->Fail("cannot open the catalogue");
         return nullptr;
     }

@@ -42,9 +42,9 @@ class ShareRootStore : public ForwardingStore {
         shared.facts.path = Share(record.facts.path);
         return inner_->Store(shared, stamp, cataloguedAt);
     }
-    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp,
-                   int64_t movedAt) override {
-        return inner_->Move(Share(from), Share(to), stamp, movedAt);
+    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp, int64_t movedAt,
+                   bool* taken) override {
+        return inner_->Move(Share(from), Share(to), stamp, movedAt, taken);
     }
     HostError Restamp(const std::string& path, const FileStamp& stamp) override {
         return inner_->Restamp(Share(path), stamp);

@@ -31,9 +31,9 @@ class ForwardingStore : public CatalogStore {
     HostError Store(const FileRecord& record, const FileStamp& stamp, int64_t cataloguedAt) override {
         return inner_->Store(record, stamp, cataloguedAt);
     }
-    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp,
-                   int64_t movedAt) override {
-        return inner_->Move(from, to, stamp, movedAt);
+    HostError Move(const std::string& from, const std::string& to, const FileStamp& stamp, int64_t movedAt,
+                   bool* taken) override {
+        return inner_->Move(from, to, stamp, movedAt, taken);
     }
     HostError Restamp(const std::string& path, const FileStamp& stamp) override {
         return inner_->Restamp(path, stamp);

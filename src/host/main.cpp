@@ -33,6 +33,7 @@
 #include "host/Settings.h"
 #include "host/Thumbnails.h"
 #include "host/Version.h"
+#include "platform/oleui/DisplayProbe.h"
 
 namespace aldra::host {
 namespace {
@@ -190,9 +191,8 @@ int RunInfoCommand(const std::vector<std::string>& args, const std::map<std::str
 
 // Without a display the filter answers as for a sheet the user cancelled, so the host says why first.
 bool DisplayReachable(const char* command) {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (const char* value = std::getenv(name); value != nullptr && value[0] != '\0') return true;
-    return Error(std::string(command) + ": no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"), false;
+    std::string problem = ChooseDisplay().problem;
+    return problem.empty() || (Error(std::string(command) + ": " + problem), false);
 }
 
 int RunProperties(const std::vector<std::string>& args, const std::map<std::string, std::string>&) {
@@ -511,7 +511,8 @@ const std::vector<Command>& Commands() {
          {"--quiet", "--prune"},
          RunCatalogCommand},
         {"query",
-         "query [--db FILE|URI] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] [--no-preview]",
+         "query [--db FILE|URI] [--font NAME] [--keyword WORD] [--creator TEXT] [--since DATE] "
+         "[--no-preview]",
          "Asks the catalogue (default catalog.sqlite) for the files that use a font, carry a keyword\n"
          "(any case), come from a creator (part of the name, any case), changed since DATE (2024-05-01,\n"
          "'2024-05-01 13:30' local time, or @SECONDS) or have no thumbnail (with the reason after a\n"

@@ -83,24 +83,18 @@ Status AddCurve(ArtState* state, const double p1[2], const double p2[2], const d
         d3[i] = 6 * k3 / 4096;
         s[i] = p0[i];
     }
-    // At thumbnail scale most of the sixteen points fall on the pixel before them; those are
-    // dropped here rather than by the point list, which would drop them the same way.
-    TextBuffer* points = state->points.get();
-    const uint32_t count = PointCount(points);
-    DevicePoint last = count > 0 ? PointData(points)[count - 1] : DevicePoint{0, 0};
-    bool hasLast = count > 0;
-    for (int step = 0; step < 16; ++step) {
+    // The sixteen points go to the list in one call: at thumbnail scale most of them repeat the one
+    // before, and a call a point cost more than the curve's arithmetic.
+    DevicePoint flat[16];
+    for (DevicePoint& p : flat) {
         for (int i = 0; i < 2; ++i) {
             s[i] += d1[i];
             d1[i] += d2[i];
             d2[i] += d3[i];
         }
-        const DevicePoint p = ToDevice(state, s[0], s[1]);
-        if (hasLast && p.x == last.x && p.y == last.y) continue;
-        if (Status status = AddPoint(points, p.x, p.y); status != kOk) return status;
-        last = p;
-        hasLast = true;
+        p = ToDevice(state, s[0], s[1]);
     }
+    if (Status status = AddPoints(state->points.get(), flat, 16); status != kOk) return status;
     state->currentX = p3[0];
     state->currentY = p3[1];
     return kOk;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "eps/CommentParser.h"
+#include "eps/Companions.h"
 #include "illustrator/ArtNumbers.h"
 #include "illustrator/ArtOperands.h"
 #include "illustrator/ArtPass.h"
@@ -25,14 +26,19 @@ bool AlreadyOpen(const ArtBudget* budget, const FileStamp& stamp) {
 }
 
 // Only regular files that no pass of this drawing holds open are read: a pipe or device named by
-// the drawing could block, and a file of the chain would wait on its own lock.
-Status OpenPlacedFile(const char* path, ArtState* state, EpsReader* placed) {
+// the drawing could block, and a file of the chain would wait on its own lock. The name comes from
+// a file anyone may have sent, so it is looked for beside the placing file (as written, or by its
+// last name when it is another machine's path) and only a file in that folder or below is read.
+Status OpenPlacedFile(const char* written, const EpsReader* placing, ArtState* state, EpsReader* placed) {
     ArtBudget* budget = state->budget;
     FileStamp stamp;
     if (state->depth >= kMaxNesting || budget->includesLeft <= 0) return kErrFormat;
-    if (PathStamp(path, &stamp) != kOk || !stamp.regular || AlreadyOpen(budget, stamp)) return kErrFormat;
+    const std::string path = ResolveWrittenPath(written, placing->path.c_str(), false);
+    if (path.empty()) return kErrFormat;
+    if (PathStamp(path.c_str(), &stamp) != kOk || !stamp.regular || AlreadyOpen(budget, stamp))
+        return kErrFormat;
     --budget->includesLeft;
-    if (Status status = OpenEps(path, placed); status != kOk) return status;
+    if (Status status = OpenEps(path.c_str(), placed); status != kOk) return status;
     if (Status status = EpsSeek(placed, 0); status != kOk) {
         CloseEps(placed);
         return status;
@@ -60,12 +66,12 @@ void NoteOpenDocument(ArtState* state, const EpsReader* eps) {
         budget->openFiles[budget->openCount++] = eps->reader.stamp;
 }
 
-Status PlaceIncludedFile(uint8_t* line, EpsReader*, ArtState* state) {
+Status PlaceIncludedFile(uint8_t* line, EpsReader* eps, ArtState* state) {
     SkipBlanks(line);
     char path[kPStringCapacity];
     PStrToCDropLast(line, path);
     EpsReader placed;
-    if (OpenPlacedFile(path, state, &placed) != kOk) {
+    if (OpenPlacedFile(path, eps, state, &placed) != kOk) {
         MarkUndrawable(state);
         return kOk;
     }

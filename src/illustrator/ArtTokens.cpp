@@ -34,17 +34,21 @@ Status PushNumberToken(uint8_t* line, ArtState* state) {
     return PushNumber(state, value);
 }
 
+// An operator ends nearly every line of a drawing: its code is read in place, not copied out as a
+// word, and leaves the line with the blanks after it, which the next token would skip.
 Status TakeOperator(uint8_t* line, uint16_t* code) {
-    PString word;
-    TakeWord(line, word);
-    if (word[0] == 1) {
-        *code = word[1];
-    } else if (word[0] == 2) {
-        *code = static_cast<uint16_t>(word[1] * 256 + word[2]);
+    int length = 0;
+    while (length < line[0] && line[length + 1] != ' ') ++length;
+    Status status = kOk;
+    if (length == 1) {
+        *code = line[1];
+    } else if (length == 2) {
+        *code = static_cast<uint16_t>(line[1] * 256 + line[2]);
     } else {
-        return kErrFormat;
+        status = kErrFormat;
     }
-    return kOk;
+    PStrDelete(line, 1, BlanksEnd(line, length + 1) - 1);
+    return status;
 }
 
 }  // namespace

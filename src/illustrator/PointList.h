@@ -23,6 +23,8 @@ uint32_t PointCount(const TextBuffer* points);
 const DevicePoint* PointData(const TextBuffer* points);
 // Drops a repeat of the last point; a point on the line through the last two replaces the last.
 Status AddPoint(TextBuffer* points, int32_t x, int32_t y);
+// AddPoint for each of `n` points in turn, with the list grown once: stops at the first that fails.
+Status AddPoints(TextBuffer* points, const DevicePoint* more, uint32_t n);
 // Appends a copy of the first point; 2020 for an empty list.
 Status ClosePoints(TextBuffer* points);
 

@@ -70,13 +70,17 @@ int FindLoadedModule(dl_phdr_info* info, size_t, void* data) {
     return 1;
 }
 
+// Both places are looked up once: neither the running program nor the folder of a loaded module
+// changes, and a host without the module looks for it again at every attach.
 std::string ExecutablePath() {
     const std::string& chosen = TheBinding().executablePath;
     if (!chosen.empty()) return chosen;
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return {};
-    return std::string(path, static_cast<size_t>(n));
+    static const std::string running = [] {
+        char path[4096];
+        const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+        return n <= 0 ? std::string() : std::string(path, static_cast<size_t>(n));
+    }();
+    return running;
 }
 
 // The folder the filter is installed in: that of the module holding this code, wherever the
@@ -84,12 +88,15 @@ std::string ExecutablePath() {
 std::string SystemFolder() {
     const std::string& chosen = TheBinding().systemFolder;
     if (!chosen.empty()) return chosen;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&FindQuickTimeLibrary), &info) != 0 && info.dli_fname != nullptr) {
-        const char* slash = std::strrchr(info.dli_fname, '/');
-        if (slash != nullptr) return std::string(info.dli_fname, slash);
-    }
-    return ALDRA_QUICKTIME_SYSTEM_FOLDER;
+    static const std::string installed = [] {
+        Dl_info info{};
+        if (dladdr(reinterpret_cast<void*>(&FindQuickTimeLibrary), &info) != 0 && info.dli_fname != nullptr) {
+            const char* slash = std::strrchr(info.dli_fname, '/');
+            if (slash != nullptr) return std::string(info.dli_fname, slash);
+        }
+        return std::string(ALDRA_QUICKTIME_SYSTEM_FOLDER);
+    }();
+    return installed;
 }
 
 template <class Entry>

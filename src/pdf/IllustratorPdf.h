@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/FileReader.h"
 #include "base/Result.h"
 
 namespace aldra {
@@ -27,6 +28,8 @@ struct IllustratorPdf {
 bool BeginsAsPdf(const uint8_t* bytes, size_t size);
 // Whether the file at the path begins with a PDF header; a file that cannot be read is not one.
 bool IsPdfFile(const char* path);
+// The same for a file just opened, told from the bytes the opening read (the window at its start).
+bool BeginsAsPdf(const FileReader& opened);
 
 // Reads the file's cross-reference table, page tree and metadata. 2020 for a file that is not a
 // PDF file, is damaged beyond repair, needs a password, or exceeds the bounds of PdfLimits.h;

@@ -20,13 +20,16 @@ bool BeginsAsPdf(const uint8_t* bytes, size_t size) {
            std::memcmp(bytes, kPdfHeader, kPdfHeaderLength) == 0;
 }
 
+bool BeginsAsPdf(const FileReader& opened) {
+    return opened.fileSize >= kPdfHeaderLength && opened.windowSize >= kPdfHeaderLength &&
+           BeginsAsPdf(opened.window.get(), kPdfHeaderLength);
+}
+
 bool IsPdfFile(const char* path) {
     FileReader reader;
     uint8_t* cursor = nullptr;
     if (ReaderOpen(path, &reader, &cursor, kPdfHeaderLength) != kOk) return false;
-    const bool pdf = reader.fileSize >= kPdfHeaderLength &&
-                     ReaderEnsure(&cursor, kPdfHeaderLength, &reader) == kOk &&
-                     BeginsAsPdf(cursor, kPdfHeaderLength);
+    const bool pdf = BeginsAsPdf(reader);
     ReaderClose(&reader);
     return pdf;
 }

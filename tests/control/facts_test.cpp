@@ -56,6 +56,10 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
     const std::string plain = EpsText("%%Title: second");
     ASSERT_EQ(TestAndAttach(files.Write("plain.eps", plain), plain).hr, S_OK);
     EXPECT_EQ(Names(), "Title");
+    // A file changed after the attach is read again for its facts, not answered from the attach's reading.
+    ASSERT_EQ(TestAndAttach(files.Write("plain.eps", plain), plain).hr, S_OK);
+    files.Write("plain.eps", EpsText("%%Title: changed since"));
+    EXPECT_EQ(Fact("Title"), "changed since");
 }
 
 TEST_F(FactsTest, CorpusFiles) {

@@ -45,7 +45,8 @@ class Host {
             signal(SIGXFSZ, SIG_IGN);
         }
         // Sanitizer reports must fail the test, not hide in a file.
-        dup2(open(scratch.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+        dup2(output >= 0 ? output : open(scratch.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+             STDOUT_FILENO);
         dup2(open(scratch.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
         dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
@@ -74,6 +75,7 @@ class Host {
     long long fileSizeLimit = -1;  // bytes a file of the program may grow to; -1 for no limit
     int uid = -1;                  // the user (and group) the program runs as; -1 for this one
     std::string cwd;               // the program's working folder; "" for this one
+    int output = -1;               // the program's standard output (a terminal, say); -1 for a file
 };
 
 // As root, the program runs as nobody, for whom permissions count; everything it uses is handed over.

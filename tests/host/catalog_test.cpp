@@ -10,6 +10,7 @@
 
 #include "fixtures/Eps.h"
 #include "fixtures/Epsi.h"
+#include "fixtures/MacFork.h"
 #include "host/HostRun.h"
 #include "host/PostgresServer.h"
 #include "host/Query.h"
@@ -91,8 +92,9 @@ TEST_F(CatalogTest, SecondRunReadsNothingAndVanishedFilesLoseTheirRows) {
               std::string::npos);
 }
 
-// Forks unpacked beside their files are part of those files: no rows of their own, old ones go, and a
-// changed fork makes its file be read again.
+// Forks unpacked beside their files are part of those files: no rows of their own, old ones go, the
+// file keeps the picture of its fork (the archive's, past a companion that holds none), and a changed
+// fork makes its file be read again.
 TEST_F(CatalogTest, ForkCompanionsAreNoFilesOfTheirOwn) {
     std::string a = folder + "/a.eps", fork = folder + "/._a.eps";
     std::ofstream(fork) << "fork";
@@ -100,15 +102,26 @@ TEST_F(CatalogTest, ForkCompanionsAreNoFilesOfTheirOwn) {
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     std::ofstream(a) << EpsText("%%Creator: mac\n%%BoundingBox: 0 0 72 72");
     std::filesystem::create_directories(folder + "/__MACOSX");
-    std::ofstream(folder + "/__MACOSX/._a.eps") << "fork";
+    const PictRaster black{2, 2, 1, false, 0, {1, 1, 1, 1}, {}};
+    const std::string pict =
+        PictBuilder::Version1({0, 0, 2, 2}).Raster(0x90, black, {0, 0, 2, 2}, {0, 0, 2, 2}).End();
+    std::ofstream(folder + "/__MACOSX/._a.eps") << MakeAppleDouble(MakeResourceFork({{"PICT", 256, pict}}));
     ProgramResult second = host.Run(Catalog());
     EXPECT_NE(second.out.find("removed   " + fork), std::string::npos) << second.out;
-    EXPECT_EQ(Query(db, "SELECT replace(path, '" + folder + "/', '') FROM files ORDER BY path"),
-              "._orphan.eps\na.eps");
+    EXPECT_EQ(
+        Query(db,
+              "SELECT replace(path, '" + folder +
+                  "/', '') || ' ' || "
+                  "(SELECT count(*) FROM thumbnails t WHERE t.file_id = f.id) FROM files f ORDER BY path"),
+        "._orphan.eps 0\na.eps 1");
 
-    std::filesystem::last_write_time(fork, std::filesystem::last_write_time(a) + std::chrono::seconds(5));
-    EXPECT_NE(host.Run(Catalog()).out.find("Read 1 of 1 files"), std::string::npos);
-    EXPECT_EQ(host.Run(Catalog()).out.rfind("Read 0 of 0 files", 0), 0u);
+    for (const std::string& changed : {fork, folder + "/__MACOSX/._a.eps"}) {
+        SCOPED_TRACE(changed);
+        std::filesystem::last_write_time(
+            changed, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+        EXPECT_NE(host.Run(Catalog()).out.find("Read 1 of 1 files"), std::string::npos);
+        EXPECT_EQ(host.Run(Catalog()).out.rfind("Read 0 of 0 files", 0), 0u);
+    }
 }
 
 // A run that cannot do its work stops with status 2 and touches nothing: neither the rows of a folder

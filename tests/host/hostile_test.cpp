@@ -74,6 +74,18 @@ class Hostile : public ::testing::Test {
         return files.Write("preview.eps", DosEpsFile("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 144 72\n",
                                                      MakeTiff(picture)));
     }
+    // The catalogue run while a peer connection, having run `sql`, holds the write lock for a second.
+    ProgramResult RunWhileAPeerWrites(const std::string& sql) {
+        sqlite3* peer = nullptr;
+        sqlite3_open(db.c_str(), &peer);
+        EXPECT_EQ(sqlite3_exec(peer, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(peer);
+        pid_t run = host.Start(Catalog());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(peer);
+        return host.Wait(run);
+    }
     Host host;
     TempDir files;
     std::string folder = files.File("pictures"), db = files.File("catalog.sqlite");
@@ -154,27 +166,36 @@ TEST_F(Loss, TwoFirstRunsOnANewCatalogueBothSucceed) {
               "'sqlite%'");
     std::string version = Query(model, "PRAGMA user_version");
     Picture("a.eps");
-    sqlite3* peer = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &peer), SQLITE_OK);
     // A write-ahead catalogue without tables yet, as a first run makes it before its schema.
-    std::string begin = "PRAGMA journal_mode = WAL; CREATE TABLE t(x); DROP TABLE t; BEGIN IMMEDIATE; " +
-                        schema + "; PRAGMA user_version = " + version + ";";
-    ASSERT_EQ(sqlite3_exec(peer, begin.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(peer);
-    pid_t run = host.Start(Catalog());
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_EQ(sqlite3_exec(peer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(peer);
-    ProgramResult r = host.Wait(run);
+    ProgramResult r =
+        RunWhileAPeerWrites("PRAGMA journal_mode = WAL; CREATE TABLE t(x); DROP TABLE t; BEGIN IMMEDIATE; " +
+                            schema + "; PRAGMA user_version = " + version + ";");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Query(db, "SELECT count(*) FROM files"), "1");
+}
+
+// A peer run takes a moved file's row over while this one, having seen the row under its old path,
+// waits for the write lock: the move is noted once, by the run whose update took the row.
+TEST_F(Loss, TwoRunsFindingTheSameMoveNoteItOnce) {
+    Picture("old.eps");
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    fs::rename(folder + "/old.eps", folder + "/new.eps");
+    ProgramResult r = RunWhileAPeerWrites(
+        "BEGIN IMMEDIATE; INSERT INTO file_moves SELECT id, path, replace(path, 'old.eps', 'new.eps'), 0 "
+        "FROM files; UPDATE files SET path = replace(path, 'old.eps', 'new.eps');");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM file_moves") + Query(db, "SELECT count(*) FROM files"), "11");
 }
 
 TEST_F(Loss, AReadOnlyOrDamagedCatalogueIsRefusedClearlyAndLeftAlone) {
     Picture("a.eps");
     RunAsSomeoneElse(&host, files);
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
-    chmod(db.c_str(), 0444);
+    for (mode_t mode : {0644, 0444}) {  // a reader leaves nothing behind, whether it may write or not
+        chmod(db.c_str(), mode);
+        EXPECT_EQ(host.Run({"query", "--db", db, "--creator", "x"}).exitCode, 1);
+        EXPECT_FALSE(fs::exists(db + "-wal") || fs::exists(db + "-shm")) << mode;
+    }
     ProgramResult readOnly = host.Run(Catalog());
     EXPECT_EQ(readOnly.exitCode, 2);
     EXPECT_NE(readOnly.err.find(db + ": the catalogue is read-only"), std::string::npos) << readOnly.err;
@@ -211,7 +232,8 @@ TEST_F(Hang, AFifoOrAFileOthersReadEndsWithinASecondWhereverItIsOpened) {
         {{"info", scan}, 0},                                          // a DCS plate beside its main file
         {{"thumbnail", "--force", scan, files.File("pipe.eps")}, 2},  // as the output
         {{"catalog", folder, "--db", pipe}, 2},                       // as the catalogue
-        {{"info", folder + "/read.eps"}, 0},                          // a file another reader has
+        {{"catalog", files.path(), "--db", files.File("c.sqlite")}, 0},  // all of them in a folder
+        {{"info", folder + "/read.eps"}, 0},                             // a file another reader has
     };
     // Within a second of what the same command takes on a plain file on this machine now.
     const double plain = RunTimed(host, {"info", files.Write("plain.eps", EpsText(""))}).seconds;
@@ -293,12 +315,21 @@ TEST_F(Overwrite, ScratchFoldersOfKilledRunsAreRemovedByTheNextRun) {
                                  files.File(".aldra-eps-" + dead)};
     for (const std::string& path : stale)
         fs::create_directories(path), std::ofstream(path + "/thumbnail.png") << "half";
-    fs::create_directories(host.temp.File("aldra-eps-worker-" + alive));
+    // Left alone: a live run's, a link named as a dead run's, and (as root) another user's.
+    const std::string kept[] = {host.temp.File("aldra-eps-worker-" + alive),
+                                host.temp.File("aldra-eps-worker-" + std::to_string(ended) + "-link00"),
+                                files.File(".aldra-eps-" + std::to_string(ended) + "-other0")};
+    fs::create_directories(kept[0]);
+    fs::create_directories(files.File("elsewhere")), files.Write("elsewhere/x", "x");
+    fs::create_directory_symlink(files.File("elsewhere"), kept[1]);
+    fs::create_directories(kept[2]);
+    if (chown(kept[2].c_str(), 65534, 65534) != 0) fs::remove(kept[2]);
     Picture("a.eps");
     ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
     ASSERT_EQ(host.Run({"thumbnail", PreviewEps(), files.File("out.png")}).exitCode, 0);
     for (const std::string& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
-    EXPECT_TRUE(fs::exists(host.temp.File("aldra-eps-worker-" + alive)));
+    EXPECT_TRUE(fs::exists(kept[0]) && fs::is_symlink(kept[1]) && fs::exists(files.File("elsewhere/x")));
+    EXPECT_EQ(fs::exists(kept[2]), geteuid() == 0);
 }
 
 // Each written name: outside the sample's folder, climbing out of it, a link leading out, and below it;
@@ -342,6 +373,24 @@ TEST_F(Terminal, TextEscapesControlCharactersAndJsonKeepsEveryByte) {
     std::string hex;
     for (unsigned char c : latin) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
     EXPECT_NE(refused.out.find("\"FileBytes\":\"" + hex + "\""), std::string::npos) << refused.out;
+}
+
+// query gives a path byte for byte to a pipe (for xargs) and with its control characters shown to a
+// terminal.
+TEST_F(Terminal, QueryGivesANameWholeToAPipeAndEscapedToATerminal) {
+    files.Write("pictures/ink\x1b[2J.eps", EpsText("%%Creator: ink\n%%BoundingBox: 0 0 9 9"));
+    ASSERT_EQ(host.Run(Catalog()).exitCode, 0);
+    const std::vector<std::string> query = {"query", "--db", db, "--creator", "ink"};
+    EXPECT_EQ(host.Run(query).out, folder + "/ink\x1b[2J.eps\n");
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    host.output = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(host.Run(query).exitCode, 0);
+    close(host.output);
+    char shown[4096];
+    ssize_t got = read(terminal, shown, sizeof shown);
+    close(terminal);
+    EXPECT_EQ(std::string(shown, got > 0 ? static_cast<size_t>(got) : 0), folder + "/ink\\x1b[2J.eps\r\n");
 }
 
 }  // namespace

@@ -137,32 +137,68 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
          {{-4000000, 0}, {4000000, 3}, {4000000, 4000000}}},
     };
     for (const Case& c : cases) {
-        BufferPtr points;
-        ASSERT_EQ(NewPointList(&points), kOk);
-        for (DevicePoint p : c.added) ASSERT_EQ(AddPoint(points.get(), p.x, p.y), kOk);
-        ASSERT_EQ(PointCount(points.get()), c.kept.size());
-        for (size_t i = 0; i < c.kept.size(); ++i) {
-            EXPECT_EQ(PointData(points.get())[i].x, c.kept[i].x);
-            EXPECT_EQ(PointData(points.get())[i].y, c.kept[i].y);
+        for (bool oneCall : {false, true}) {
+            BufferPtr points;
+            ASSERT_EQ(NewPointList(&points), kOk);
+            if (oneCall) {
+                ASSERT_EQ(AddPoints(points.get(), c.added.data(), uint32_t(c.added.size())), kOk);
+            } else {
+                for (DevicePoint p : c.added) ASSERT_EQ(AddPoint(points.get(), p.x, p.y), kOk);
+            }
+            ASSERT_EQ(PointCount(points.get()), c.kept.size());
+            for (size_t i = 0; i < c.kept.size(); ++i) {
+                EXPECT_EQ(PointData(points.get())[i].x, c.kept[i].x);
+                EXPECT_EQ(PointData(points.get())[i].y, c.kept[i].y);
+            }
         }
     }
 }
 
-// A placed file is drawn into its frame unless it is the drawing itself, by whatever name: that one
-// gets the crossed frame instead of waiting on its own lock. Pixel (60, 75) lies in the frame but
-// off the cross's diagonals.
+TEST(PointList, AFullListRefusesTheSamePointsOneByOneAsInOneCall) {
+    for (bool oneCall : {false, true}) {
+        BufferPtr points;
+        ASSERT_EQ(NewPointList(&points), kOk);
+        // A zigzag, no three points in a line, one short of the limit.
+        for (int32_t i = 0; i + 1 < int32_t(kMaxPathPoints); ++i)
+            ASSERT_EQ(AddPoint(points.get(), i, i % 2), kOk);
+        const int32_t last = int32_t(kMaxPathPoints) - 2;
+        // A repeat (dropped), the last point that fits, and one too many.
+        const DevicePoint more[] = {{last, last % 2}, {last + 1, 5}, {last + 2, -5}};
+        Status status = kOk;
+        if (oneCall) {
+            status = AddPoints(points.get(), more, 3);
+        } else {
+            for (DevicePoint p : more)
+                if (status == kOk) status = AddPoint(points.get(), p.x, p.y);
+        }
+        EXPECT_EQ(status, kErrMemory);
+        ASSERT_EQ(PointCount(points.get()), kMaxPathPoints);
+        EXPECT_EQ(PointData(points.get())[kMaxPathPoints - 1].y, 5);
+    }
+}
+
+// A placed file is drawn into its frame unless it is the drawing itself, by whatever name, or lies
+// outside the drawing's folder: those get the crossed frame instead of waiting on their own lock or
+// showing a stranger's choice of file. Pixel (60, 75) lies in the frame but off the cross's diagonals.
 TEST(RenderPass, IncludedFilesAreDrawnIntoTheirFrameButNeverIntoThemselves) {
     TempDir folder, other;
     const std::string self = folder.Write("art.ai", ""), link = folder.File("link.ai");
     std::filesystem::create_hard_link(self, link);
+    folder.Write("sub/art.ai", ArtworkFile(kWholePage));
+    folder.Write("beside.ai", ArtworkFile(kWholePage));
     const struct {
         const char* name;
         std::string placed;
         int grey;
     } cases[] = {
-        {"another file of the same name", other.Write("art.ai", ArtworkFile(kWholePage)), 0},
+        {"another file of the same name below", folder.File("sub/art.ai"), 0},
+        {"a relative name, beside the drawing", "sub/art.ai", 0},
+        {"another machine's path, by its last name", "Macintosh HD:Art:beside.ai", 0},
         {"the drawing itself", self, 255},
         {"the drawing under another name", link, 255},
+        {"a file outside the drawing's folder", other.Write("art.ai", ArtworkFile(kWholePage)), 255},
+        {"a climb out of the folder",
+         "../" + std::filesystem::path(other.path()).filename().string() + "/art.ai", 255},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 // other opcodes passed over, and hostile pictures ending cleanly.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "fixtures/Bytes.h"
@@ -214,6 +215,21 @@ TEST(DrawPict, HostilePicturesEndCleanly) {
         Canvas canvas(32, 32);
         EXPECT_EQ(canvas.Draw(c.pict), c.isPicture);
     }
+}
+
+// Rasters that each cost a pass over a wide target but draw nothing (their source rows lie outside
+// their pixels) must not add up to a long time.
+TEST(DrawPict, ManyRastersThatDrawNothingEndSoon) {
+    const PictRect frame{0, 0, 1, 32000};
+    const std::string bitmap = Be16(2) + Be16(0) + Be16(0) + Be16(1) + Be16(1);
+    const std::string raster = Be16(0x0090) + bitmap + Be16(100) + Be16(0) + Be16(101) + Be16(1) + Be16(0) +
+                               Be16(0) + Be16(1) + Be16(32000) + Be16(0) + Be16(0x8000);
+    std::string pict = PictBuilder::Version2(frame).Unended();
+    for (int i = 0; i < 100000; ++i) pict += raster;
+    Canvas canvas(32000, 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(canvas.Draw(pict + Be16(0x00FF)));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 }  // namespace

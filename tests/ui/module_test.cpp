@@ -36,10 +36,17 @@ TEST(DialogsModule, ComesInOnlyForADialogAndWithoutADisplayShowsNothing) {
     EXPECT_FALSE(Mapped("libQt6")) << "the toolkit came in without a dialog";
     EXPECT_FALSE(Mapped("libaldra-eps-ui"));
 
+    // The toolkit would end the process on a display it cannot open.
     std::string hive = ReadFile(registry.File("user.reg"));
-    EXPECT_TRUE(Invoke(control, "Setup").Bool());
-    EXPECT_EQ(ReadFile(registry.File("user.reg")), hive);
-    EXPECT_FALSE(Invoke(control, "ShowProperties").Bool());
+    const char* unusable[][2] = {{nullptr, nullptr}, {"DISPLAY", ":987"}, {"QT_QPA_PLATFORM", "bogus"}};
+    for (const auto& [name, value] : unusable) {
+        SCOPED_TRACE(value != nullptr ? value : "none");
+        if (name != nullptr) setenv(name, value, 1);
+        EXPECT_TRUE(Invoke(control, "Setup").Bool());
+        EXPECT_EQ(ReadFile(registry.File("user.reg")), hive);
+        EXPECT_FALSE(Invoke(control, "ShowProperties").Bool());
+        if (name != nullptr) unsetenv(name);
+    }
     EXPECT_TRUE(Mapped("libaldra-eps-ui"));
 
     control->Release();

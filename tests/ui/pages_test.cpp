@@ -1,6 +1,8 @@
 // The pages as built from their templates, and the IPTC page's list on its own.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QLabel>
+#include <QRadioButton>
 
 #include "eps/AnpaTable.h"
 #include "platform/oleui/ListView.h"
@@ -44,6 +46,15 @@ TEST(DialogTemplates, ControlsArePlacedNamedAndLabelledFromTheirTemplates) {
         for (QLabel* label : page.findChildren<QLabel*>()) {
             if (label->text().contains(u'&')) {
                 EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+            }
+        }
+        // In the font that stands in for the templates' own, no text is cut.
+        for (QWidget* widget : page.findChildren<QWidget*>()) {
+            bool text = qobject_cast<QLabel*>(widget) != nullptr ||
+                        qobject_cast<QCheckBox*>(widget) != nullptr ||
+                        qobject_cast<QRadioButton*>(widget) != nullptr;
+            if (text) {
+                EXPECT_LE(widget->sizeHint().width(), widget->width()) << widget->objectName().toStdString();
             }
         }
     }

@@ -59,8 +59,8 @@ QString RefusedMessage(QWidget* sheet, bool byTab) {
     return message;
 }
 
-// Every page changed on the way: a typed resolution, the OPI switches and their enabling, two IPTC
-// rows activated and two switched by the space bar, and a text limit refused before one is taken.
+// Every page changed on the way: a typed resolution, the OPI switches and their enabling, IPTC rows
+// activated, deactivated and switched by the space bar, and a text limit refused before one is taken.
 void EditEveryPage(QWidget* sheet) {
     QTabWidget* tabs = Tabs(sheet);
     SavePicture(sheet, "setup-0-preview");
@@ -82,11 +82,14 @@ void EditEveryPage(QWidget* sheet) {
     auto* list = Find<ListView>(sheet, 228);
     EXPECT_EQ(list->model()->index(3, 0).data().toString(), "  2:  5");
     EXPECT_FALSE(Enabled(sheet, 229) || Enabled(sheet, 230));
-    list->SetItemSelected(0, true);
-    list->SetItemSelected(2, true);
+    for (int item : {0, 2, 4}) list->SetItemSelected(item, true);
     EXPECT_TRUE(Enabled(sheet, 229) && Enabled(sheet, 230));
     Find<QAbstractButton>(sheet, 229)->click();
     SavePicture(sheet, "setup-2-iptc");
+    list->clearSelection();
+    list->SetItemSelected(4, true);
+    list->SetItemSelected(5, true);
+    Find<QAbstractButton>(sheet, 230)->click();
     list->clearSelection();
     list->SetItemSelected(19, true);  // Caption, active
     list->SetItemSelected(20, true);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <thread>
 #include <unordered_map>
 
 namespace aldra::gdi {
@@ -17,11 +18,37 @@ constexpr uint32_t kDefaultBitmap = kStockBase + kStockCount;
 constexpr uint32_t kFirstDynamic = 0x100;
 constexpr uint32_t kStep = 4;
 
+// The handles asked for lately, by their low bits: a drawing call looks up its context, bitmap, pen
+// and brush several times each, and the map's lookup (a division to find the bucket) cost more than
+// the rest of a small shape's bookkeeping. Every entry is a live object: Remove drops its own.
+struct Recent {
+    uint32_t raw = 0;
+    Object* object = nullptr;
+};
+constexpr uint32_t kRecentSlots = 64;
+
+// Held for a lookup or an insertion of a few instructions, which every drawing call makes several
+// times: a flag spun on costs a fraction of a mutex's lock and unlock when, as nearly always, no
+// other thread holds it.
+class TableLock {
+  public:
+    void lock() {
+        while (held_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    void unlock() { held_.clear(std::memory_order_release); }
+
+  private:
+    std::atomic_flag held_ = ATOMIC_FLAG_INIT;
+};
+
 struct Table {
-    std::mutex lock;
+    TableLock lock;
     std::unordered_map<uint32_t, std::unique_ptr<Object>> objects;
     uint32_t next = kFirstDynamic;
     Object* stock[kStockCount + 1] = {};
+    Recent recent[kRecentSlots];
+
+    Recent& RecentSlot(uint32_t raw) { return recent[(raw / kStep) % kRecentSlots]; }
 };
 
 Table& TheTable() {
@@ -112,8 +139,12 @@ Object* FindLocked(Table& t, uint32_t raw) {
         if (slot == nullptr) slot = MakeStock(static_cast<int>(raw - kStockBase));
         return slot;
     }
+    Recent& recent = t.RecentSlot(raw);
+    if (recent.raw == raw) return recent.object;
     auto it = t.objects.find(raw);
-    return it == t.objects.end() ? nullptr : it->second.get();
+    if (it == t.objects.end()) return nullptr;
+    recent = Recent{raw, it->second.get()};
+    return recent.object;
 }
 
 }  // namespace
@@ -130,14 +161,16 @@ Object::~Object() {
 uint32_t Insert(std::unique_ptr<Object> object) {
     if (!object) return 0;
     Table& t = TheTable();
-    std::lock_guard<std::mutex> guard(t.lock);
+    std::lock_guard<TableLock> guard(t.lock);
     try {
         for (;;) {
             uint32_t raw = t.next;
             t.next += kStep;
             if (t.next < kFirstDynamic) t.next = kFirstDynamic;  // wrapped
             if (t.objects.count(raw) != 0) continue;
+            Object* inserted = object.get();
             t.objects.emplace(raw, std::move(object));
+            t.RecentSlot(raw) = Recent{raw, inserted};
             return raw;
         }
     } catch (const std::bad_alloc&) {
@@ -148,7 +181,7 @@ uint32_t Insert(std::unique_ptr<Object> object) {
 Object* Find(uint32_t raw) {
     if (raw == 0) return nullptr;
     Table& t = TheTable();
-    std::lock_guard<std::mutex> guard(t.lock);
+    std::lock_guard<TableLock> guard(t.lock);
     return FindLocked(t, raw);
 }
 
@@ -159,9 +192,10 @@ Object* Find(uint32_t raw, Kind kind) {
 
 std::unique_ptr<Object> Remove(uint32_t raw) {
     Table& t = TheTable();
-    std::lock_guard<std::mutex> guard(t.lock);
+    std::lock_guard<TableLock> guard(t.lock);
     auto it = t.objects.find(raw);
     if (it == t.objects.end()) return nullptr;
+    if (t.RecentSlot(raw).raw == raw) t.RecentSlot(raw) = Recent{};
     std::unique_ptr<Object> o = std::move(it->second);
     t.objects.erase(it);
     return o;

@@ -26,7 +26,14 @@ class Painter {
     uint32_t Value(COLORREF colour) const { return SurfaceValue(surface_, colour); }
     // Any row and columns; what lies outside the bitmap or the clipping region is left alone.
     void Span(int64_t y, int64_t x0, int64_t x1, uint32_t value) const;
-    void Pixel(int64_t x, int64_t y, uint32_t value) const { Span(y, x, x + 1, value); }
+    // A thin line's pixels come one at a time: those inside an unclipped box are stored directly.
+    void Pixel(int64_t x, int64_t y, uint32_t value) const {
+        if (clip_ == nullptr && x >= left_ && x < right_ && y >= top_ && y < bottom_) {
+            StorePixel(surface_, static_cast<int32_t>(x), static_cast<int32_t>(y), value);
+            return;
+        }
+        Span(y, x, x + 1, value);
+    }
 
   private:
     bool MakeClip();

@@ -67,4 +67,18 @@ uint32_t SurfaceValue(const Surface& surface, COLORREF colour);
 // Writes `value` over [x0, x1) of row y; the caller clips.
 void FillSpan(const Surface& surface, int32_t y, int32_t x0, int32_t x1, uint32_t value);
 
+// FillSpan of the one pixel (x, y), without a call for the common depths.
+inline void StorePixel(const Surface& surface, int32_t x, int32_t y, uint32_t value) {
+    if (surface.bitsPerPixel == 8) {
+        surface.Row(y)[x] = static_cast<uint8_t>(value);
+    } else if (surface.bitsPerPixel == 24) {
+        uint8_t* p = surface.Row(y) + static_cast<size_t>(x) * 3;
+        p[0] = static_cast<uint8_t>(value);
+        p[1] = static_cast<uint8_t>(value >> 8);
+        p[2] = static_cast<uint8_t>(value >> 16);
+    } else {
+        FillSpan(surface, y, x, x + 1, value);
+    }
+}
+
 }  // namespace aldra::gdi

@@ -7,10 +7,21 @@
 namespace aldra::gdi {
 namespace {
 
-// An edge waiting for its first row; `from` is the index of its first point.
+inline constexpr uint32_t kNoEdge = UINT32_MAX;
+
+// An edge waiting for its first row; `from` is the index of its first point, `next` the next edge
+// starting in the same row.
 struct Pending {
-    int32_t row;
     uint32_t from;
+    uint32_t next;
+};
+
+// What a row brings: the change of winding left of the pixels, and the first of the edges that
+// start in it. Edges are so found row by row without sorting them; those starting in the same row
+// may be taken in any order (see SortByColumn).
+struct RowStart {
+    int32_t leftChange = 0;
+    uint32_t firstEdge = kNoEdge;
 };
 
 // An edge crossing the current row. `q` is the first pixel whose centre lies right of the crossing:
@@ -49,21 +60,26 @@ Edge Downwards(DevicePoint p, DevicePoint q) {
     return p.y < q.y ? Edge{p, q, 1} : Edge{q, p, -1};
 }
 
-// Edges of ordinary pictures: every term below fits in 64 bits with room to spare, and 64-bit
-// division costs a fraction of the 128-bit one.
-bool Small(const Edge& e, int32_t row) {
-    constexpr int64_t kSmall = int64_t{1} << 28;
-    const auto fits = [](int64_t v) { return v > -kSmall && v < kSmall; };
+// Whether every coordinate of the edge, and the row, lies within +-limit.
+bool Within(const Edge& e, int32_t row, int64_t limit) {
+    const auto fits = [limit](int64_t v) { return v > -limit && v < limit; };
     return fits(e.top.x) && fits(e.top.y) && fits(e.bottom.x) && fits(e.bottom.y) && fits(row);
 }
 
+// Edges of ordinary pictures: every term below fits in 64 bits with room to spare, and 64-bit
+// division costs a fraction of the 128-bit one. Those of a thumbnail (within 2^13 pixels of the
+// window) fit in 32 bits, whose division is quicker again.
+constexpr int64_t kSmall = int64_t{1} << 28;
+constexpr int64_t kTiny = int64_t{1} << 13;
+
 template <typename Wide>
 Active StartIn(const Edge& e, int32_t row, int32_t endRow) {
-    const Wide dy = e.bottom.y - e.top.y;
-    const Wide dx = e.bottom.x - e.top.x;
+    const Wide dy = static_cast<Wide>(e.bottom.y - e.top.y);
+    const Wide dx = static_cast<Wide>(e.bottom.x - e.top.x);
     const Wide d = 2 * dy;
+    const Wide topX = static_cast<Wide>(e.top.x), topY = static_cast<Wide>(e.top.y);
     // The crossing at the row's centre, less half a pixel: n / d.
-    const Wide n = (2 * Wide{e.top.x} - 1) * dy + (2 * Wide{row} + 1 - 2 * Wide{e.top.y}) * dx;
+    const Wide n = (2 * topX - 1) * dy + (2 * Wide{row} + 1 - 2 * topY) * dx;
     const Wide q = -FloorDiv(-n, d);
     const Wide a = FloorDiv(2 * dx, d);
     Active edge;
@@ -78,7 +94,8 @@ Active StartIn(const Edge& e, int32_t row, int32_t endRow) {
 }
 
 Active Start(const Edge& e, int32_t row, int32_t endRow) {
-    return Small(e, row) ? StartIn<int64_t>(e, row, endRow) : StartIn<__int128>(e, row, endRow);
+    if (Within(e, row, kTiny)) return StartIn<int32_t>(e, row, endRow);
+    return Within(e, row, kSmall) ? StartIn<int64_t>(e, row, endRow) : StartIn<__int128>(e, row, endRow);
 }
 
 void Step(Active& e) {
@@ -114,7 +131,7 @@ void SortByColumn(std::vector<Crossing>& crossings) {
 // that draws) gets its own.
 struct ScanLists {
     std::vector<Pending> pending;
-    std::vector<int32_t> leftChanges;
+    std::vector<RowStart> rows;  // empty between scans, so that a small shape clears only its own
     std::vector<Active> active;
     std::vector<Crossing> crossings;
     std::vector<int32_t> columns;
@@ -124,7 +141,7 @@ struct ScanLists {
     void Release() {
         constexpr size_t kKept = size_t{1} << 12;
         if (pending.capacity() > kKept || active.capacity() > kKept || crossings.capacity() > kKept ||
-            leftChanges.capacity() > kKept || columns.capacity() > kKept)
+            rows.capacity() > kKept || columns.capacity() > kKept)
             *this = ScanLists{};
         busy = false;
     }
@@ -140,7 +157,7 @@ class Scanner {
           width_(window.right - window.left),
           height_(window.bottom - window.top),
           pending_(lists.pending),
-          leftChanges_(lists.leftChanges),
+          rows_(lists.rows),
           active_(lists.active),
           crossings_(lists.crossings),
           columns_(lists.columns) {
@@ -150,17 +167,21 @@ class Scanner {
 
     void Run(SpanSink& sink) {
         Collect();
-        std::sort(pending_.begin(), pending_.end(),
-                  [](const Pending& a, const Pending& b) { return a.row < b.row; });
-        size_t next = 0;
         int32_t leftWinding = 0;
         for (int32_t y = firstRow_; y < endRow_; ++y) {
-            leftWinding += leftChanges_[static_cast<size_t>(y)];
-            for (; next < pending_.size() && pending_[next].row == y; ++next) Activate(pending_[next], y);
+            const RowStart& row = rows_[static_cast<size_t>(y)];
+            leftWinding += row.leftChange;
+            for (uint32_t k = row.firstEdge; k != kNoEdge; k = pending_[k].next) Activate(pending_[k], y);
             if (active_.empty() && leftWinding == 0) continue;
             Cross(y);
             EmitSorted(y, leftWinding, sink);
         }
+    }
+
+    // Every change Collect made lies in rows [firstRow_, endRow_].
+    void ClearRows() {
+        if (firstRow_ <= endRow_)
+            std::fill(rows_.begin() + firstRow_, rows_.begin() + endRow_ + 1, RowStart{});
     }
 
   private:
@@ -175,7 +196,7 @@ class Scanner {
     // wholly right of them, above or below change nothing. Rows outside [firstRow_, endRow_) meet no
     // edge and have no winding, so a small shape costs its own rows, not the window's.
     void Collect() {
-        leftChanges_.assign(static_cast<size_t>(height_) + 1, 0);
+        if (rows_.size() < static_cast<size_t>(height_) + 1) rows_.resize(static_cast<size_t>(height_) + 1);
         firstRow_ = height_;
         endRow_ = 0;
         // Each point is moved once and shared by the two edges that meet at it.
@@ -192,11 +213,13 @@ class Scanner {
             firstRow_ = std::min(firstRow_, first);
             endRow_ = std::max(endRow_, end);
             if (right < 0) {
-                leftChanges_[static_cast<size_t>(first)] += e.direction;
-                leftChanges_[static_cast<size_t>(end)] -= e.direction;
+                rows_[static_cast<size_t>(first)].leftChange += e.direction;
+                rows_[static_cast<size_t>(end)].leftChange -= e.direction;
                 continue;
             }
-            pending_.push_back(Pending{first, static_cast<uint32_t>(i)});
+            uint32_t& firstEdge = rows_[static_cast<size_t>(first)].firstEdge;
+            pending_.push_back(Pending{static_cast<uint32_t>(i), firstEdge});
+            firstEdge = static_cast<uint32_t>(pending_.size() - 1);
         }
     }
 
@@ -269,7 +292,7 @@ class Scanner {
     int32_t width_, height_;
     int32_t firstRow_ = 0, endRow_ = 0;
     std::vector<Pending>& pending_;
-    std::vector<int32_t>& leftChanges_;
+    std::vector<RowStart>& rows_;
     std::vector<Active>& active_;
     std::vector<Crossing>& crossings_;
     std::vector<int32_t>& columns_;
@@ -290,7 +313,9 @@ bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const Sc
     try {
         Scanner scanner(points, count, nonZero, window, lists);
         scanner.Run(sink);
+        scanner.ClearRows();
     } catch (const std::bad_alloc&) {
+        lists = ScanLists{};  // its changes may be left anywhere
         scanned = false;
     }
     lists.Release();

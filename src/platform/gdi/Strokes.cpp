@@ -35,11 +35,21 @@ template <class Plot>
 void WalkLine(const Walk& w, int64_t k0, int64_t k1, Plot plot) {
     const int64_t sm = w.dm > 0 ? 1 : -1, sn = w.dn > 0 ? 1 : -1;
     const int64_t adm = std::abs(w.dm), adn = std::abs(w.dn);
-    const __int128 den = 2 * static_cast<__int128>(adm);
-    const __int128 num = 2 * static_cast<__int128>(k0) * adn + adm;
-    int64_t q = static_cast<int64_t>(num / den);
-    int64_t r = static_cast<int64_t>(num % den);
-    const int64_t d = static_cast<int64_t>(den);
+    // The first step needs 128 bits only for lines millions of pixels long; a thumbnail's fit in 64,
+    // whose division is many times quicker.
+    constexpr int64_t kShort = int64_t{1} << 30;
+    int64_t q, r;
+    if (adm < kShort && adn < kShort && k0 < kShort) {
+        const int64_t num = 2 * k0 * adn + adm;
+        q = num / (2 * adm);
+        r = num % (2 * adm);
+    } else {
+        const __int128 den = 2 * static_cast<__int128>(adm);
+        const __int128 num = 2 * static_cast<__int128>(k0) * adn + adm;
+        q = static_cast<int64_t>(num / den);
+        r = static_cast<int64_t>(num % den);
+    }
+    const int64_t d = 2 * adm;
     const int64_t a = 2 * adn / d, b = 2 * adn % d;  // |dn| <= |dm|: a is 0 or 1
     for (int64_t k = k0; k <= k1; ++k) {
         plot(w.m0 + sm * k, w.n0 + sn * q);

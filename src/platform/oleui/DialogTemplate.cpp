@@ -82,14 +82,21 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget* page) {
     return nullptr;
 }
 
+bool ShowsText(ControlKind kind) {
+    return kind == ControlKind::Label || kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
+}
+
 // A group box's frame runs through the middle of its title line, as the system draws it; without a
-// title the frame starts there.
+// title the frame starts there. The templates were measured in another font: a text that comes out a
+// pixel or two wider than its place takes them rather than lose its last letter, and a title check box
+// covers the frame's line behind its text only.
 QRect PlacedRect(const ControlTemplate& control, const DialogBaseUnits& units, QWidget* widget) {
     QRect rect = DialogRect(units, control.x, control.y, control.width, control.height);
     if (control.kind == ControlKind::GroupBox && control.text[0] == '\0')
         rect.setTop(rect.top() + units.height / 2);
+    if (ShowsText(control.kind)) rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
     if (control.kind == ControlKind::CheckBox && (control.style & kGroupTitle))
-        rect.setWidth(std::min(rect.width(), widget->sizeHint().width()));
+        rect.setWidth(widget->sizeHint().width());
     if (control.kind == ControlKind::DropDownCombo) rect.setHeight(widget->sizeHint().height());
     return rect;
 }

@@ -1,6 +1,7 @@
 // Where a picture's coordinates land in the target: the frame is stretched onto the destination
-// box, and drawing stays inside the clip. A budget of pixel writes keeps a picture of many large
-// raster opcodes from running for long.
+// box, and drawing stays inside the clip. A budget of pixel writes, charged also for the target rows
+// and columns a raster opcode is planned for, keeps a picture of many raster opcodes from running for
+// long, however little each one draws.
 #pragma once
 #include <cstdint>
 
@@ -25,6 +26,7 @@ struct PictCanvas {
     Box Map(const Rect& r) const { return {MapX(r.left), MapY(r.top), MapX(r.right), MapY(r.bottom)}; }
     int32_t FrameWidth() const { return int32_t{frame.right} - frame.left; }
     int32_t FrameHeight() const { return int32_t{frame.bottom} - frame.top; }
+    void Spend(uint64_t work) { budget = budget > work ? budget - work : 0; }
 
   private:
     // v * to / from, rounded towards minus infinity and kept far inside 32 bits; from is positive.

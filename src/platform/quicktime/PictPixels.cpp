@@ -229,8 +229,7 @@ void DrawRow(const uint8_t* row, const PixMapHeader& h, const RowFormat& f, cons
         PixelAt(row, h, f, palette, col, rgb);
         PutPixel(canvas->target, x, y, rgb);
     }
-    const uint64_t written = static_cast<uint64_t>(plan.box.right - plan.box.left);
-    canvas->budget = canvas->budget > written ? canvas->budget - written : 0;
+    canvas->Spend(static_cast<uint64_t>(plan.box.right - plan.box.left));
 }
 
 bool WalkRows(PictStream* s, const PixMapHeader& h, const RowFormat& f, const Palette& palette,
@@ -273,8 +272,12 @@ bool DrawRasterOpcode(PictStream* s, uint32_t op, PictCanvas* canvas) {
     }
     RowFormat format;
     if (!ChooseRowFormat(h, direct, packedOpcode, &format)) return false;
+    // Once the budget is spent the rows are still read, so that the opcodes after them are found,
+    // but nothing is planned or drawn.
     Sampling plan;
-    const bool drawn = PlanSampling(*canvas, h, src, dst, mask, &plan);
+    const bool drawn = canvas->budget > 0 && PlanSampling(*canvas, h, src, dst, mask, &plan);
+    if (drawn)
+        canvas->Spend(uint64_t(plan.box.right - plan.box.left) + uint64_t(plan.box.bottom - plan.box.top));
     return WalkRows(s, h, format, palette, drawn ? &plan : nullptr, canvas);
 }
 

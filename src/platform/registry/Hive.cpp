@@ -270,18 +270,26 @@ bool NamesEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
-HiveKey* FindKey(Hive* hive, std::string_view path) {
-    for (HiveKey& key : hive->keys) {
+const HiveKey* FindKey(const Hive* hive, std::string_view path) {
+    for (const HiveKey& key : hive->keys) {
         if (NamesEqual(key.path, path)) return &key;
     }
     return nullptr;
 }
 
-HiveValue* FindValue(HiveKey* key, std::string_view name) {
-    for (HiveValue& value : key->values) {
+HiveKey* FindKey(Hive* hive, std::string_view path) {
+    return const_cast<HiveKey*>(FindKey(static_cast<const Hive*>(hive), path));
+}
+
+const HiveValue* FindValue(const HiveKey* key, std::string_view name) {
+    for (const HiveValue& value : key->values) {
         if (NamesEqual(value.name, name)) return &value;
     }
     return nullptr;
+}
+
+HiveValue* FindValue(HiveKey* key, std::string_view name) {
+    return const_cast<HiveValue*>(FindValue(static_cast<const HiveKey*>(key), name));
 }
 
 std::vector<std::string> ChildNames(const Hive& hive, std::string_view path) {

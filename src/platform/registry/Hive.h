@@ -34,8 +34,10 @@ bool ValidKeyPath(std::string_view path);
 bool NamesEqual(std::string_view a, std::string_view b);
 
 HiveKey* FindKey(Hive* hive, std::string_view path);
+const HiveKey* FindKey(const Hive* hive, std::string_view path);
 // The value of that name, or null.
 HiveValue* FindValue(HiveKey* key, std::string_view name);
+const HiveValue* FindValue(const HiveKey* key, std::string_view name);
 // The names of the key's direct subkeys, in creation order.
 std::vector<std::string> ChildNames(const Hive& hive, std::string_view path);
 // Adds the key and every missing ancestor; returns the key and, when created is not null, whether

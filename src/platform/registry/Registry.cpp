@@ -9,7 +9,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
@@ -112,16 +115,94 @@ class HiveLock {
     int fd_ = -1;
 };
 
-LSTATUS ReadWholeFile(const std::string& path, std::string* text) {
-    // Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : StatusOfErrno(errno, ERROR_BADDB);
+using HivePtr = std::shared_ptr<const Hive>;
+
+// What tells one version of a hive file from the next without reading it. Writers replace the file
+// by rename, so a change brings another inode, or at least another size or other times.
+struct HiveStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t modifiedNs = 0;
+    int64_t changedNs = 0;
+    bool operator==(const HiveStamp&) const = default;
+};
+
+int64_t Nanoseconds(const timespec& t) {
+    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+HiveStamp StampOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
+}
+
+// The clock the file system stamps changes with, which advances in ticks of a few milliseconds.
+int64_t FileClockNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return Nanoseconds(now);
+}
+
+// The last parsed form of each hive with the file version it came from. A process asks for a few
+// dozen values while it starts and catalogues, and parsing the whole hive for each of them cost more
+// than reading the file being catalogued.
+struct ParsedHive {
+    std::string path;
+    HiveStamp stamp;
+    HivePtr hive;
+};
+// Made at the first use, since the module's own static objects read the registry while it loads;
+// objects destroyed after it, as the process ends, still use the registry: from then on every call
+// parses the file again, as if nothing had been kept.
+bool gParsedGone = false;
+struct ParsedHives {
+    ParsedHive hives[std::size(kHives)];
+    ~ParsedHives() { gParsedGone = true; }
+};
+std::mutex gParsedLock;
+
+ParsedHive* ParsedSlot(int hive) {
+    static ParsedHives parsed;
+    return gParsedGone ? nullptr : &parsed.hives[hive];
+}
+
+HivePtr ParsedVersion(int hive, const std::string& path, const HiveStamp& stamp) {
+    std::lock_guard<std::mutex> guard(gParsedLock);
+    const ParsedHive* parsed = ParsedSlot(hive);
+    return parsed != nullptr && parsed->path == path && parsed->stamp == stamp ? parsed->hive : nullptr;
+}
+
+void KeepParsed(int hive, const std::string& path, const HiveStamp& stamp, HivePtr content) {
+    std::lock_guard<std::mutex> guard(gParsedLock);
+    if (ParsedHive* slot = ParsedSlot(hive)) *slot = ParsedHive{path, stamp, std::move(content)};
+}
+
+void ForgetParsed(int hive) {
+    std::lock_guard<std::mutex> guard(gParsedLock);
+    if (ParsedHive* slot = ParsedSlot(hive)) *slot = ParsedHive{};
+}
+
+HivePtr EmptyHive() {
+    return std::make_shared<const Hive>();
+}
+
+// Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it;
+// O_NONBLOCK is the only status flag set, so reads block again once all are cleared. Succeeds
+// with no descriptor when there is no file.
+LSTATUS OpenHiveFile(const std::string& path, int* fd, HiveStamp* stamp) {
+    *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (*fd < 0) return errno == ENOENT ? ERROR_SUCCESS : StatusOfErrno(errno, ERROR_BADDB);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        ::close(fd);
+    if (::fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(*fd, F_SETFL, 0) != 0) {
+        ::close(*fd);
+        *fd = -1;
         return ERROR_BADDB;
     }
+    *stamp = StampOf(info);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ReadAll(int fd, std::string* text) {
     char chunk[65536];
     LSTATUS status = ERROR_SUCCESS;
     for (;;) {
@@ -131,15 +212,37 @@ LSTATUS ReadWholeFile(const std::string& path, std::string* text) {
         if (n <= 0) break;
         text->append(chunk, static_cast<size_t>(n));
     }
-    ::close(fd);
     return status;
 }
 
-LSTATUS LoadHiveFile(int hive, const std::string& path, Hive* out) {
-    std::string text;
-    LSTATUS status = ReadWholeFile(path, &text);
+// The hive as the file holds it now: parsed again only when the file is another version than the
+// one parsed last. The caller holds the hive's lock.
+LSTATUS LoadHiveFile(int hive, const std::string& path, HivePtr* out) {
+    // A file changed within the current tick may change again within it, under the same stamp:
+    // such a version is parsed but not kept. Any later change stamps a later tick.
+    const int64_t openedAt = FileClockNow();
+    int fd = -1;
+    HiveStamp stamp;
+    LSTATUS status = OpenHiveFile(path, &fd, &stamp);
     if (status != ERROR_SUCCESS) return status;
-    return ParseHive(text, kHives[hive].rootName, out) ? ERROR_SUCCESS : ERROR_BADDB;
+    if (fd < 0) {
+        *out = EmptyHive();
+        return ERROR_SUCCESS;
+    }
+    if (HivePtr parsed = ParsedVersion(hive, path, stamp)) {
+        ::close(fd);
+        *out = std::move(parsed);
+        return ERROR_SUCCESS;
+    }
+    std::string text;
+    status = ReadAll(fd, &text);
+    ::close(fd);
+    if (status != ERROR_SUCCESS) return status;
+    auto parsed = std::make_shared<Hive>();
+    if (!ParseHive(text, kHives[hive].rootName, parsed.get())) return ERROR_BADDB;
+    if (stamp.changedNs < openedAt) KeepParsed(hive, path, stamp, parsed);
+    *out = std::move(parsed);
+    return ERROR_SUCCESS;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -210,11 +313,14 @@ LSTATUS ReplaceHiveFile(const std::string& path, const std::string& text) {
 }
 
 // Reads the hive under a shared lock. A missing folder or file is an empty hive.
-LSTATUS ReadHive(int hive, Hive* out) {
+LSTATUS ReadHive(int hive, HivePtr* out) {
     std::string path = HivePath(hive);
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
     struct stat info;
-    if (::stat(HiveFolder().c_str(), &info) != 0) return ERROR_SUCCESS;
+    if (::stat(HiveFolder().c_str(), &info) != 0) {
+        *out = EmptyHive();
+        return ERROR_SUCCESS;
+    }
     HiveLock lock(path, false);
     // A folder we may read but not write (no lock file) is still readable.
     return LoadHiveFile(hive, path, out);
@@ -229,12 +335,15 @@ LSTATUS ChangeHive(int hive, const std::function<LSTATUS(Hive*, bool* dirty)>& c
     std::string path = HivePath(hive);
     HiveLock lock(path, true);
     if (!lock.held()) return StatusOfErrno(errno, ERROR_CANTWRITE);
-    Hive content;
-    LSTATUS status = LoadHiveFile(hive, path, &content);
+    HivePtr stored;
+    LSTATUS status = LoadHiveFile(hive, path, &stored);
     if (status != ERROR_SUCCESS) return status;
+    Hive content = *stored;
     bool dirty = false;
     status = change(&content, &dirty);
     if (status != ERROR_SUCCESS || !dirty) return status;
+    // The next read parses what was written (or what stayed, when the write failed).
+    ForgetParsed(hive);
     return ReplaceHiveFile(path, FormatHive(content, kHives[hive].rootName));
 }
 
@@ -261,9 +370,11 @@ LSTATUS KeyOfHandle(Hive* hive, HKEY handle, HiveKey** key) {
 }
 
 // Reads the handle's hive and finds its key in it.
-LSTATUS ReadKeyOfHandle(HKEY handle, Hive* hive, HiveKey** key) {
+LSTATUS ReadKeyOfHandle(HKEY handle, HivePtr* hive, const HiveKey** key) {
     LSTATUS status = ReadHive(handle->hive, hive);
-    return status != ERROR_SUCCESS ? status : KeyOfHandle(hive, handle, key);
+    if (status != ERROR_SUCCESS) return status;
+    *key = FindKey(hive->get(), handle->path);
+    return *key != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 // Runs an operation, turning an allocation failure into the registry's code: nothing throws out.
@@ -301,11 +412,11 @@ LSTATUS RegOpenKeyEx(HKEY parent, const char* subKey, DWORD, DWORD sam, HKEY* ou
     if (!IsValid(parent)) return ERROR_INVALID_HANDLE;
     if (!ValidSubKey(subKey)) return ERROR_FILE_NOT_FOUND;
     return Guarded([&] {
-        Hive hive;
+        HivePtr hive;
         LSTATUS status = ReadHive(parent->hive, &hive);
         if (status != ERROR_SUCCESS) return status;
-        if (FindKey(&hive, parent->path) == nullptr) return ERROR_KEY_DELETED;
-        HiveKey* key = FindKey(&hive, JoinPath(parent->path, subKey));
+        if (FindKey(hive.get(), parent->path) == nullptr) return ERROR_KEY_DELETED;
+        const HiveKey* key = FindKey(hive.get(), JoinPath(parent->path, subKey));
         if (key == nullptr) return ERROR_FILE_NOT_FOUND;
         *out = NewHandle(parent->hive, key->path, sam);
         return ERROR_SUCCESS;
@@ -344,11 +455,11 @@ LSTATUS RegQueryValueEx(HKEY handle, const char* name, DWORD*, DWORD* type, uint
     if ((handle->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
     if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
     return Guarded([&] {
-        Hive hive;
-        HiveKey* key = nullptr;
+        HivePtr hive;
+        const HiveKey* key = nullptr;
         LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
-        HiveValue* value = FindValue(key, NameOf(name));
+        const HiveValue* value = FindValue(key, NameOf(name));
         if (value == nullptr) return ERROR_FILE_NOT_FOUND;
         bool terminated = value->type == REG_SZ || value->type == REG_EXPAND_SZ;
         DWORD needed = static_cast<DWORD>(value->data.size() + (terminated ? 1 : 0));
@@ -432,11 +543,11 @@ LSTATUS RegEnumKey(HKEY handle, DWORD index, char* name, DWORD capacity) {
     if (!IsValid(handle)) return ERROR_INVALID_HANDLE;
     if ((handle->access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
     return Guarded([&] {
-        Hive hive;
-        HiveKey* key = nullptr;
+        HivePtr hive;
+        const HiveKey* key = nullptr;
         LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
-        std::vector<std::string> children = ChildNames(hive, key->path);
+        std::vector<std::string> children = ChildNames(*hive, key->path);
         if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
         return CopyName(children[index], name, capacity);
     });
@@ -446,8 +557,8 @@ LSTATUS RegEnumValue(HKEY handle, DWORD index, char* name, DWORD capacity, DWORD
     if (!IsValid(handle)) return ERROR_INVALID_HANDLE;
     if ((handle->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
     return Guarded([&] {
-        Hive hive;
-        HiveKey* key = nullptr;
+        HivePtr hive;
+        const HiveKey* key = nullptr;
         LSTATUS status = ReadKeyOfHandle(handle, &hive, &key);
         if (status != ERROR_SUCCESS) return status;
         if (index >= key->values.size()) return ERROR_NO_MORE_ITEMS;

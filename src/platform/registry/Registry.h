@@ -3,9 +3,10 @@
 //   folder = $ALDRA_REGISTRY_DIR if set and non-empty, else $XDG_CONFIG_HOME/aldra, else
 //            $HOME/.config/aldra (looked up at every call)
 //   HKEY_CURRENT_USER -> user.reg, HKEY_CLASSES_ROOT -> classes.reg, HKEY_LOCAL_MACHINE -> machine.reg
-// Every call reads the file fresh and every change rewrites it whole under a lock, so several
-// processes can share one hive. A hive file that does not parse is never touched: every call on it
-// fails with ERROR_BADDB.
+// Every call looks at the file afresh and every change rewrites it whole under a lock, so several
+// processes can share one hive; a call parses the file again only when it is not the version (inode,
+// size and times to the nanosecond) this process parsed last. A hive file that does not parse is never
+// touched: every call on it fails with ERROR_BADDB.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
@@ -132,6 +134,33 @@ TEST_F(RegistryTest, RefusedChangesLeaveTheFileAsItWas) {
     setenv("ALDRA_REGISTRY_DIR", (dir.Write("blocker", "x") + "/aldra").c_str(), 1);
     EXPECT_NE(CreateResult("Software", &key), ERROR_SUCCESS);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+}
+
+// Another program's rewrite of the same size shows at the next call, whether it lands in the same
+// tick of the file clock as the read before it or later, in place or by rename.
+TEST_F(RegistryTest, ACallSeesEveryRewriteOfTheHive) {
+    auto hive = [](char digit) {
+        return std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"V\"=dword:0000000") + digit + "\n";
+    };
+    for (bool pause : {false, true}) {
+        for (bool byRename : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "pause " << pause << ", by rename " << byRename);
+            dir.Write("user.reg", hive('1'));
+            if (pause) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            HKEY key = Open("K");
+            DWORD value = 0;
+            EXPECT_EQ(RegGetDword(key, "V", &value), ERROR_SUCCESS);
+            EXPECT_EQ(value, 1u);
+            if (byRename) {
+                std::filesystem::rename(dir.Write("new.reg", hive('2')), dir.File("user.reg"));
+            } else {
+                dir.Write("user.reg", hive('2'));
+            }
+            EXPECT_EQ(RegGetDword(key, "V", &value), ERROR_SUCCESS);
+            EXPECT_EQ(value, 2u);
+            RegCloseKey(key);
+        }
+    }
 }
 
 // Each process rewrites the whole file; the lock keeps one from writing over another's change.
