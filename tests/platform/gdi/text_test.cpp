@@ -125,7 +125,8 @@ TEST(Fonts, ExtentsAndMetricsGrowWithTheHeight) {
 
 TEST(Text, PaintsTheTextColourInsideItsExtentOnly) {
     Page p(Font("Helvetica-Bold", -24));
-    SetBkMode(p.dc, TRANSPARENT);
+    SetBkMode(p.dc, TRANSPARENT);  // as the drawings' text: a background colour must not show
+    SetBkColor(p.dc, RGB(0, 0xFF, 0));
     SIZE s{};
     ASSERT_TRUE(GetTextExtentPoint32A(p.dc, "Hello", 5, &s));
     ASSERT_TRUE(TextOutA(p.dc, 10, 8, "Hello", 5));
