@@ -50,7 +50,8 @@ TEST(PString, OperationsCutAtTheirCapacityAndClampTheirRanges) {
         {std::to_string(PStrFindNoCase(P("cyan").s, P("Process Cyan").s)) +
              std::to_string(PStrFindNoCase(P("\xe9").s, P("\xc9").s)) +
              std::to_string(PStrFind(P("").s, word.s)) + std::to_string(PStrFind(P("abcd").s, word.s)),
-         "9010"},  // only a-z fold        {PStrToString(joined), "xy"},
+         "9010"},  // only a-z fold
+        {PStrToString(joined), "xy"},
         {PStrToString(sub1) + "|" + PStrToString(sub2) + "|" + PStrToString(sub3), "Cyan|Pro|"},
         {d1.str() + "|" + d2.str() + "|" + d3.str(), "bc|ab|"},
         {std::string(c) + "|" + path + "|" + empty, "012|E:\\x.eps|"},

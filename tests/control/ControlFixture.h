@@ -9,6 +9,7 @@
 #include "control/FilterCtrl.h"
 #include "control/FilterSettings.h"
 #include "fixtures/DispatchHost.h"
+#include "platform/com/Ansi.h"
 #include "support/TempDir.h"
 
 namespace aldra::testing {
@@ -34,6 +35,11 @@ class ControlTest : public ::testing::Test {
     }
     std::string Property(const char* name) { return Invoke(control, name, {}, DISPATCH_PROPERTYGET).Text(); }
     Answer Attach(const std::string& path) { return Call("AttachFile", {Str(path)}); }
+    // A further fact of the attached file as UTF-8.
+    std::string Fact(const std::string& name) {
+        Answer answer = Call("GetFact", {Str(name)});
+        return answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "<not text>";
+    }
     // The host's sequence: quick test over the first bytes, then attach.
     Answer TestAndAttach(const std::string& path, const std::string& firstBytes) {
         Call("QuickTest", {Str(path), ByteArray(firstBytes.substr(0, 512))});

@@ -130,10 +130,6 @@ class WindowlessTest : public ControlTest {
 };
 
 TEST_F(WindowlessTest, GivesTheSameAnswersAsWithTheWindow) {
-    ChangeSettings([](FilterSettings& s) { s.heliosLayoutsOnly = true; });
-    files.Write("pic.eps.lay", EpsText("%%BoundingBox: 0 0 10 10\n%%HeliosRefID: 1"));
-    EXPECT_EQ(Attach(files.Write("pic.eps", EpsText("%%BoundingBox: 0 0 10 10"))).code, 2);
-
     TiffOptions cmyk;
     cmyk.photometric = 5;
     std::string tiff = MakeTiff(

@@ -36,7 +36,7 @@ TEST_F(ControlTest, EveryMemberOfTheTypeLibraryIsARowOfTheTable) {
     }
     EXPECT_EQ(checked, FilterDispatchTable().size());
     EXPECT_EQ(DispIdOf(control, "InfoGetWidthX"), DISPID_UNKNOWN);
-    for (const GUID& id : {CLSID_AldraFilter, IID_IAldraFilterInfo, LIBID_FILTERLib})
+    for (const GUID& id : {CLSID_AldraFilter, IID_IAldraFilterInfo, IID_IAldraFilterFacts, LIBID_FILTERLib})
         EXPECT_NE(text.find("uuid(" + FormatGuid(id).substr(1, 36) + ")"), std::string::npos);
 }
 

@@ -1,10 +1,9 @@
 // The information interface: the attached file's further facts by name, as UTF-8 text, while the
-// catalogue getters keep their answers.
+// catalogue getters keep their answers; the same through the vtable interface.
 #include <filesystem>
 
 #include "control/ControlFixture.h"
 #include "fixtures/Eps.h"
-#include "platform/com/Ansi.h"
 #include "support/FileBytes.h"
 
 namespace aldra {
@@ -23,10 +22,6 @@ std::string CodeLines() {
 
 class FactsTest : public ControlTest {
   protected:
-    std::string Fact(const std::string& name) {
-        Answer answer = Call("GetFact", {Str(name)});
-        return answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "<not text>";
-    }
     std::string Names() { return BstrToUtf8(Call("FactNames").value.bstrVal); }
 };
 
@@ -69,19 +64,56 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
 
 TEST_F(FactsTest, CorpusFiles) {
     if (!std::filesystem::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+    // ExifTool's sample carries a full IPTC record but no resolution resource 1005: it is attached
+    // (the resolution is what its %ImageData line gives), and its keywords and caption are read.
     const std::string exiftool = kCorpus + "/exiftool/PostScript.eps";
     ASSERT_EQ(TestAndAttach(exiftool, ReadFile(exiftool)).hr, S_OK);
+    EXPECT_EQ(Call("InfoGetCategories").Text(), "ExifTool\rTest\rXMP");
+    EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: A witty caption");
     EXPECT_EQ(Fact("Title"), "c.eps");
     EXPECT_EQ(Fact("CreationDate"), "7/18/05 2:33 PM");
     EXPECT_EQ(Fact("IptcObjectName"), "Test IPTC picture");
     EXPECT_EQ(Fact("IptcByline"), "Phil Harvey");
     EXPECT_EQ(Fact("XmpTitle"), "Test IPTC picture");
     EXPECT_EQ(Fact("XmpDescription"), "A witty caption");
+}
 
-    const std::string gnuplot = kCorpus + "/pillow/zero_bb_trailer.eps";
-    ASSERT_EQ(TestAndAttach(gnuplot, ReadFile(gnuplot)).hr, S_OK);
-    EXPECT_EQ(Fact("BoundingBox"), "0 0 460 352");
-    EXPECT_EQ(Fact("TrailerFonts"), "Helvetica");
+// The answer as UTF-8, or the failing HRESULT in angle brackets.
+std::string Text(HRESULT hr, BSTR value) {
+    const std::string text = hr == S_OK ? BstrToUtf8(value) : "<" + std::to_string(hr) + ">";
+    SysFreeString(value);
+    return text;
+}
+
+// The same facts through the vtable interface a C++ host queries for them, reached from the
+// control's other interfaces.
+TEST_F(FactsTest, FactsInterfaceAnswersAsTheDispatchMethodsDo) {
+    IAldraFilterInfo* info = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IAldraFilterInfo, reinterpret_cast<void**>(&info)), S_OK);
+    IAldraFilterFacts* facts = nullptr;
+    ASSERT_EQ(info->QueryInterface(IID_IAldraFilterFacts, reinterpret_cast<void**>(&facts)), S_OK);
+    info->Release();
+    auto names = [&] {
+        BSTR value = nullptr;
+        const HRESULT hr = facts->FactNames(&value);
+        return Text(hr, value);
+    };
+    auto get = [&](const std::string& name) {
+        BSTR wide = Utf8ToBstr(name), value = nullptr;
+        const HRESULT hr = facts->GetFact(wide, &value);
+        const std::string text = Text(hr, value);
+        SysFreeString(wide);
+        return text;
+    };
+    EXPECT_EQ(names(), "");  // no file yet
+    const std::string text = EpsText("%%Title: Caf\xe9 \xe0 Paris\n%%For: (Ren\xc3\xa9)\n%%Pages: 1");
+    ASSERT_EQ(TestAndAttach(files.Write("facts.eps", text), text).hr, S_OK);
+    EXPECT_EQ(names(), "Title\nFor\nPages");
+    EXPECT_EQ(get("Title"), "Caf\xc3\xa9 \xc3\xa0 Paris");
+    EXPECT_EQ(get("For"), Fact("For"));
+    EXPECT_EQ(get("NoSuchFact"), "");
+    EXPECT_EQ(facts->GetFact(nullptr, nullptr), E_POINTER);
+    facts->Release();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // PDF-based Illustrator files through the control, as a host meets them: the quick test over the
 // first bytes, the attach, the getters and the thumbnail.
 #include <filesystem>
-#include <set>
 
 #include "control/ControlFixture.h"
 #include "control/PdfFile.h"
@@ -126,11 +125,7 @@ TEST_F(PdfFileTest, CorpusIllustratorFiles) {
         EXPECT_EQ(Call("InfoGetCreatingSoftware").Text(), row.creator);
         EXPECT_NEAR(Call("InfoGetWidth").Float(), row.width, 0.001);
         EXPECT_NEAR(Call("InfoGetHeight").Float(), row.height, 0.001);
-        EXPECT_EQ(Property("Fonts"), row.fonts);
-        Pixels p = ThumbnailPixels(Call("GetThumbnail", {MakeI4(256), MakeI4(256), MakeBool(true)}));
-        if (std::string(row.file).find("sk1") != std::string::npos) continue;  // draws only its artwork
-        ASSERT_TRUE(p.present);
-        EXPECT_GT(std::set<uint32_t>(p.rgb.begin(), p.rgb.end()).size(), 16u);
+        EXPECT_EQ(Property("Fonts"), row.fonts);  // their thumbnails: the corpus test of every file
     }
 }
 

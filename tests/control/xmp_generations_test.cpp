@@ -6,7 +6,6 @@
 #include "fixtures/Eps.h"
 #include "fixtures/Pdf.h"
 #include "fixtures/Xmp.h"
-#include "platform/com/Ansi.h"
 
 // After the filter's headers: libjpeg's TRUE and FALSE macros would clash with the GDI vocabulary.
 #include "fixtures/Jpeg.h"
@@ -71,15 +70,7 @@ std::string PdfWith(const std::string& packet) {
     return PdfFile(content);
 }
 
-class XmpGenerationsTest : public ControlTest {
-  protected:
-    std::string Fact(const std::string& name) {
-        Answer answer = Call("GetFact", {Str(name)});
-        return answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "<not text>";
-    }
-};
-
-TEST_F(XmpGenerationsTest, OldAndNewPrefixesGiveTheSameFactsAndThumbnailInBothKindsOfFile) {
+TEST_F(ControlTest, OldAndNewPrefixesGiveTheSameFactsAndThumbnailInBothKindsOfFile) {
     for (Generation g : {Generation::kXmpElements, Generation::kXapElements, Generation::kXapAttributes,
                          Generation::kOwnPrefix}) {
         for (bool pdf : {false, true}) {

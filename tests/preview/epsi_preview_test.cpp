@@ -96,7 +96,6 @@ TEST(EpsiPreview, ClaimsTheFileCannotHoldAndUnreadableParametersAreRefusedBefore
         withComment("0 1 8 1"),
         withComment("16 -1 8 1"),
         withComment("2147483647 1 8 1"),  // a row past the cap
-        withComment("16 1000000000 8 1"),
         withComment(""),
         "%!PS-Adobe-3.0 EPSF-3.0\n" + codeLines + EpsiPreviewSection(picture),  // behind 21 lines of code
     };

@@ -126,8 +126,6 @@ TEST(ImageData, EverySampleLayoutGivesItsSamples) {
         // ASCII85 text (type 7), read after every other preview: not among the classic encodings.
         {"20 6 1 1 0 1 7", Ascii85Text(bits), RowFormat::kLight, 1, bit},  // rows end inside groups
         {"33 9 8 1 0 1 7", Ascii85Text(Samples(33, 9, 1, 0, 1)), RowFormat::kLight, 1},
-        {"100 50 8 3 1 100 7", Ascii85Text(Samples(100, 50, 3, 1, 100)), RowFormat::kRgb, 3},
-        {"40 20 8 2 0 1 7", Ascii85Text(Samples(40, 20, 3, 0, 1)), RowFormat::kLab, 3},
         {"40 20 8 4 0 40 7", Ascii85Text(Samples(40, 20, 4, 0, 40)), RowFormat::kCmyk, 4},
         {"13 4 8 1 0 1 7", "<~" + Ascii85Text(Bytes(52, 0)), RowFormat::kLight, 1, [](auto...) { return 0; }},
     };

@@ -478,24 +478,15 @@ TEST(TiffCompression, EachKindGivesThePatternBack) {
     }
 }
 
-// Damage in the coded data ends the decoding cleanly, whatever the codec makes of it.
-TEST(TiffCompression, DamagedStripsEndCleanly) {
+// A picture whose only strip is cut short fails before any row; damage inside the coded data is
+// the fuzzers' (fuzz/targets/Tiff.h).
+TEST(TiffCompression, AStripCutShortFails) {
     for (uint16_t compression :
          {COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4, COMPRESSION_ADOBE_DEFLATE}) {
         Layout l{.compression = compression};
         l.rowsPerStrip = kHeight;
-        const std::string good = WriteTiff(l);
-        for (size_t at = 8; at < 40 && at < good.size(); at += 3) {
-            std::string bad = good;
-            bad[at] = static_cast<char>(bad[at] ^ 0x5A);
-            CaptureSink sink;
-            const Status status = Decode(bad, &sink);
-            EXPECT_TRUE(status == kOk || status == kErrFormat) << compression << " at " << at;
-            EXPECT_LE(sink.Rows(), kHeight);
-        }
-        // Cut inside the strip: the picture's only strip fails.
         CaptureSink sink;
-        EXPECT_EQ(Decode(good.substr(0, 20), &sink), kErrFormat) << compression;
+        EXPECT_EQ(Decode(WriteTiff(l).substr(0, 20), &sink), kErrFormat) << compression;
         EXPECT_EQ(sink.calls, 0);
     }
 }

