@@ -1,8 +1,8 @@
 #include "host/Libpq.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "base/LoadedLibrary.h"
 
 namespace aldra::host {
 
@@ -14,28 +14,24 @@ constexpr const char* kLibpqFile = "libpq.so.5";
 LibpqCalls gCalls{};
 const LibpqCalls* gLoaded = nullptr;
 
-template <typename Call>
-bool Take(void* library, const char* name, Call* call) {
-    *call = reinterpret_cast<Call>(dlsym(library, name));
-    return *call != nullptr;
-}
-
 bool TakeAll(void* library, LibpqCalls* c) {
-    return Take(library, "PQclear", &c->PQclear) && Take(library, "PQconnectdb", &c->PQconnectdb) &&
-           Take(library, "PQdb", &c->PQdb) && Take(library, "PQerrorMessage", &c->PQerrorMessage) &&
-           Take(library, "PQexec", &c->PQexec) && Take(library, "PQexecParams", &c->PQexecParams) &&
-           Take(library, "PQexecPrepared", &c->PQexecPrepared) && Take(library, "PQfinish", &c->PQfinish) &&
-           Take(library, "PQfreemem", &c->PQfreemem) && Take(library, "PQftype", &c->PQftype) &&
-           Take(library, "PQgetisnull", &c->PQgetisnull) && Take(library, "PQgetlength", &c->PQgetlength) &&
-           Take(library, "PQgetvalue", &c->PQgetvalue) && Take(library, "PQhost", &c->PQhost) &&
-           Take(library, "PQnfields", &c->PQnfields) && Take(library, "PQntuples", &c->PQntuples) &&
-           Take(library, "PQport", &c->PQport) && Take(library, "PQprepare", &c->PQprepare) &&
-           Take(library, "PQresultErrorMessage", &c->PQresultErrorMessage) &&
-           Take(library, "PQresultStatus", &c->PQresultStatus) &&
-           Take(library, "PQsetNoticeProcessor", &c->PQsetNoticeProcessor) &&
-           Take(library, "PQstatus", &c->PQstatus) &&
-           Take(library, "PQtransactionStatus", &c->PQtransactionStatus) &&
-           Take(library, "PQunescapeBytea", &c->PQunescapeBytea) && Take(library, "PQuser", &c->PQuser);
+    return TakeEntry(library, "PQclear", &c->PQclear) && TakeEntry(library, "PQconnectdb", &c->PQconnectdb) &&
+           TakeEntry(library, "PQdb", &c->PQdb) && TakeEntry(library, "PQerrorMessage", &c->PQerrorMessage) &&
+           TakeEntry(library, "PQexec", &c->PQexec) && TakeEntry(library, "PQexecParams", &c->PQexecParams) &&
+           TakeEntry(library, "PQexecPrepared", &c->PQexecPrepared) &&
+           TakeEntry(library, "PQfinish", &c->PQfinish) && TakeEntry(library, "PQfreemem", &c->PQfreemem) &&
+           TakeEntry(library, "PQftype", &c->PQftype) && TakeEntry(library, "PQgetisnull", &c->PQgetisnull) &&
+           TakeEntry(library, "PQgetlength", &c->PQgetlength) &&
+           TakeEntry(library, "PQgetvalue", &c->PQgetvalue) && TakeEntry(library, "PQhost", &c->PQhost) &&
+           TakeEntry(library, "PQnfields", &c->PQnfields) && TakeEntry(library, "PQntuples", &c->PQntuples) &&
+           TakeEntry(library, "PQport", &c->PQport) && TakeEntry(library, "PQprepare", &c->PQprepare) &&
+           TakeEntry(library, "PQresultErrorMessage", &c->PQresultErrorMessage) &&
+           TakeEntry(library, "PQresultStatus", &c->PQresultStatus) &&
+           TakeEntry(library, "PQsetNoticeProcessor", &c->PQsetNoticeProcessor) &&
+           TakeEntry(library, "PQstatus", &c->PQstatus) &&
+           TakeEntry(library, "PQtransactionStatus", &c->PQtransactionStatus) &&
+           TakeEntry(library, "PQunescapeBytea", &c->PQunescapeBytea) &&
+           TakeEntry(library, "PQuser", &c->PQuser);
 }
 
 }  // namespace
@@ -44,12 +40,7 @@ bool TakeAll(void* library, LibpqCalls* c) {
 const LibpqCalls* LoadLibpq() {
     static std::once_flag tried;
     std::call_once(tried, [] {
-        void* library = dlopen(kLibpqFile, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) return;
-        if (TakeAll(library, &gCalls))
-            gLoaded = &gCalls;
-        else
-            dlclose(library);
+        if (LoadEntries(kLibpqFile, &gCalls, TakeAll)) gLoaded = &gCalls;
     });
     return gLoaded;
 }

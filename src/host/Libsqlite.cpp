@@ -1,8 +1,8 @@
 #include "host/Libsqlite.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "base/LoadedLibrary.h"
 
 namespace aldra::host {
 
@@ -14,13 +14,7 @@ constexpr const char* kSqliteFile = "libsqlite3.so.0";
 SqliteCalls gCalls{};
 const SqliteCalls* gLoaded = nullptr;
 
-template <typename Call>
-bool Take(void* library, const char* name, Call* call) {
-    *call = reinterpret_cast<Call>(dlsym(library, name));
-    return *call != nullptr;
-}
-
-#define ALDRA_TAKE(name) Take(library, #name, &c->name)
+#define ALDRA_TAKE(name) TakeEntry(library, #name, &c->name)
 
 bool TakeAll(void* library, SqliteCalls* c) {
     return ALDRA_TAKE(sqlite3_libversion) && ALDRA_TAKE(sqlite3_open_v2) && ALDRA_TAKE(sqlite3_close) &&
@@ -42,12 +36,7 @@ bool TakeAll(void* library, SqliteCalls* c) {
 const SqliteCalls* LoadSqlite() {
     static std::once_flag tried;
     std::call_once(tried, [] {
-        void* library = dlopen(kSqliteFile, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) return;
-        if (TakeAll(library, &gCalls))
-            gLoaded = &gCalls;
-        else
-            dlclose(library);
+        if (LoadEntries(kSqliteFile, &gCalls, TakeAll)) gLoaded = &gCalls;
     });
     return gLoaded;
 }

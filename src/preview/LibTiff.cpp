@@ -1,8 +1,8 @@
 #include "preview/LibTiff.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "base/LoadedLibrary.h"
 
 namespace aldra {
 namespace {
@@ -10,21 +10,16 @@ namespace {
 // The soname of libtiff since 4.5, the first with the open options the decoder sets.
 constexpr const char* kLibTiffFile = "libtiff.so.6";
 
-template <typename Call>
-bool Take(void* library, const char* name, Call* call) {
-    *call = reinterpret_cast<Call>(dlsym(library, name));
-    return *call != nullptr;
-}
-
 bool TakeAll(void* l, LibTiffCalls* c) {
-    return Take(l, "TIFFOpenOptionsAlloc", &c->TIFFOpenOptionsAlloc) &&
-           Take(l, "TIFFOpenOptionsFree", &c->TIFFOpenOptionsFree) &&
-           Take(l, "TIFFOpenOptionsSetErrorHandlerExtR", &c->TIFFOpenOptionsSetErrorHandlerExtR) &&
-           Take(l, "TIFFOpenOptionsSetWarningHandlerExtR", &c->TIFFOpenOptionsSetWarningHandlerExtR) &&
-           Take(l, "TIFFOpenOptionsSetMaxSingleMemAlloc", &c->TIFFOpenOptionsSetMaxSingleMemAlloc) &&
-           Take(l, "TIFFClientOpenExt", &c->TIFFClientOpenExt) &&
-           Take(l, "TIFFNumberOfStrips", &c->TIFFNumberOfStrips) &&
-           Take(l, "TIFFReadEncodedStrip", &c->TIFFReadEncodedStrip) && Take(l, "TIFFClose", &c->TIFFClose);
+    return TakeEntry(l, "TIFFOpenOptionsAlloc", &c->TIFFOpenOptionsAlloc) &&
+           TakeEntry(l, "TIFFOpenOptionsFree", &c->TIFFOpenOptionsFree) &&
+           TakeEntry(l, "TIFFOpenOptionsSetErrorHandlerExtR", &c->TIFFOpenOptionsSetErrorHandlerExtR) &&
+           TakeEntry(l, "TIFFOpenOptionsSetWarningHandlerExtR", &c->TIFFOpenOptionsSetWarningHandlerExtR) &&
+           TakeEntry(l, "TIFFOpenOptionsSetMaxSingleMemAlloc", &c->TIFFOpenOptionsSetMaxSingleMemAlloc) &&
+           TakeEntry(l, "TIFFClientOpenExt", &c->TIFFClientOpenExt) &&
+           TakeEntry(l, "TIFFNumberOfStrips", &c->TIFFNumberOfStrips) &&
+           TakeEntry(l, "TIFFReadEncodedStrip", &c->TIFFReadEncodedStrip) &&
+           TakeEntry(l, "TIFFClose", &c->TIFFClose);
 }
 
 }  // namespace
@@ -35,12 +30,7 @@ const LibTiffCalls* LibTiff() {
     static const LibTiffCalls* loaded = nullptr;
     static std::once_flag tried;
     std::call_once(tried, [] {
-        void* library = dlopen(kLibTiffFile, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) return;
-        if (TakeAll(library, &calls))
-            loaded = &calls;
-        else
-            dlclose(library);
+        if (LoadEntries(kLibTiffFile, &calls, TakeAll)) loaded = &calls;
     });
     return loaded;
 }

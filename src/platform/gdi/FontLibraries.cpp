@@ -1,44 +1,42 @@
 #include "platform/gdi/FontLibraries.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "base/LoadedLibrary.h"
 
 namespace aldra::gdi {
 namespace {
 
-template <typename Call>
-bool Take(void* library, const char* name, Call* call) {
-    *call = reinterpret_cast<Call>(dlsym(library, name));
-    return *call != nullptr;
-}
-
 bool TakeFreeType(void* l, FontCalls* c) {
-    return Take(l, "FT_Init_FreeType", &c->FT_Init_FreeType) && Take(l, "FT_New_Face", &c->FT_New_Face) &&
-           Take(l, "FT_Done_Face", &c->FT_Done_Face) && Take(l, "FT_New_Size", &c->FT_New_Size) &&
-           Take(l, "FT_Done_Size", &c->FT_Done_Size) && Take(l, "FT_Activate_Size", &c->FT_Activate_Size) &&
-           Take(l, "FT_Set_Pixel_Sizes", &c->FT_Set_Pixel_Sizes) &&
-           Take(l, "FT_Select_Charmap", &c->FT_Select_Charmap) && Take(l, "FT_Load_Char", &c->FT_Load_Char) &&
-           Take(l, "FT_Get_Sfnt_Table", &c->FT_Get_Sfnt_Table);
+    return TakeEntry(l, "FT_Init_FreeType", &c->FT_Init_FreeType) &&
+           TakeEntry(l, "FT_New_Face", &c->FT_New_Face) && TakeEntry(l, "FT_Done_Face", &c->FT_Done_Face) &&
+           TakeEntry(l, "FT_New_Size", &c->FT_New_Size) && TakeEntry(l, "FT_Done_Size", &c->FT_Done_Size) &&
+           TakeEntry(l, "FT_Activate_Size", &c->FT_Activate_Size) &&
+           TakeEntry(l, "FT_Set_Pixel_Sizes", &c->FT_Set_Pixel_Sizes) &&
+           TakeEntry(l, "FT_Select_Charmap", &c->FT_Select_Charmap) &&
+           TakeEntry(l, "FT_Load_Char", &c->FT_Load_Char) &&
+           TakeEntry(l, "FT_Get_Sfnt_Table", &c->FT_Get_Sfnt_Table);
 }
 
 bool TakeFontconfig(void* l, FontCalls* c) {
-    return Take(l, "FcGetVersion", &c->FcGetVersion) &&
-           Take(l, "FcInitLoadConfigAndFonts", &c->FcInitLoadConfigAndFonts) &&
-           Take(l, "FcConfigDestroy", &c->FcConfigDestroy) &&
-           Take(l, "FcConfigGetConfigFiles", &c->FcConfigGetConfigFiles) &&
-           Take(l, "FcConfigGetConfigDirs", &c->FcConfigGetConfigDirs) &&
-           Take(l, "FcConfigGetFontDirs", &c->FcConfigGetFontDirs) &&
-           Take(l, "FcStrListNext", &c->FcStrListNext) && Take(l, "FcStrListDone", &c->FcStrListDone) &&
-           Take(l, "FcPatternCreate", &c->FcPatternCreate) &&
-           Take(l, "FcPatternDestroy", &c->FcPatternDestroy) &&
-           Take(l, "FcPatternAddString", &c->FcPatternAddString) &&
-           Take(l, "FcPatternAddInteger", &c->FcPatternAddInteger) &&
-           Take(l, "FcPatternAddBool", &c->FcPatternAddBool) &&
-           Take(l, "FcPatternGetString", &c->FcPatternGetString) &&
-           Take(l, "FcPatternGetInteger", &c->FcPatternGetInteger) &&
-           Take(l, "FcConfigSubstitute", &c->FcConfigSubstitute) &&
-           Take(l, "FcDefaultSubstitute", &c->FcDefaultSubstitute) && Take(l, "FcFontMatch", &c->FcFontMatch);
+    return TakeEntry(l, "FcGetVersion", &c->FcGetVersion) &&
+           TakeEntry(l, "FcInitLoadConfigAndFonts", &c->FcInitLoadConfigAndFonts) &&
+           TakeEntry(l, "FcConfigDestroy", &c->FcConfigDestroy) &&
+           TakeEntry(l, "FcConfigGetConfigFiles", &c->FcConfigGetConfigFiles) &&
+           TakeEntry(l, "FcConfigGetConfigDirs", &c->FcConfigGetConfigDirs) &&
+           TakeEntry(l, "FcConfigGetFontDirs", &c->FcConfigGetFontDirs) &&
+           TakeEntry(l, "FcStrListNext", &c->FcStrListNext) &&
+           TakeEntry(l, "FcStrListDone", &c->FcStrListDone) &&
+           TakeEntry(l, "FcPatternCreate", &c->FcPatternCreate) &&
+           TakeEntry(l, "FcPatternDestroy", &c->FcPatternDestroy) &&
+           TakeEntry(l, "FcPatternAddString", &c->FcPatternAddString) &&
+           TakeEntry(l, "FcPatternAddInteger", &c->FcPatternAddInteger) &&
+           TakeEntry(l, "FcPatternAddBool", &c->FcPatternAddBool) &&
+           TakeEntry(l, "FcPatternGetString", &c->FcPatternGetString) &&
+           TakeEntry(l, "FcPatternGetInteger", &c->FcPatternGetInteger) &&
+           TakeEntry(l, "FcConfigSubstitute", &c->FcConfigSubstitute) &&
+           TakeEntry(l, "FcDefaultSubstitute", &c->FcDefaultSubstitute) &&
+           TakeEntry(l, "FcFontMatch", &c->FcFontMatch);
 }
 
 }  // namespace
