@@ -215,4 +215,9 @@ Status PathStamp(const char* path, FileStamp* stamp) {
     return kOk;
 }
 
+bool StillStamped(const char* path, const FileStamp& stamp) {
+    FileStamp now;
+    return PathStamp(path, &now) == kOk && now == stamp;
+}
+
 }  // namespace aldra

@@ -53,5 +53,7 @@ struct FileStamp {
 };
 Status FileStampOf(FileHandle handle, FileStamp* stamp);
 Status PathStamp(const char* path, FileStamp* stamp);
+// Whether the file at `path` is still the version `stamp` was taken of.
+bool StillStamped(const char* path, const FileStamp& stamp);
 
 }  // namespace aldra

@@ -57,11 +57,6 @@ FactList FactsOf(EpsReader* eps, const LeadingComments& comments) {
     return ComposeFacts(dsc, xmp, IptcTextOf(comments));
 }
 
-bool StillTheSame(const std::string& path, const FileStamp& stamp) {
-    FileStamp now;
-    return PathStamp(path.c_str(), &now) == kOk && now == stamp;
-}
-
 }  // namespace
 
 // A file within the attach's first read costs nothing more to search, and a host that asks for
@@ -76,7 +71,7 @@ void CFilterCtrl::TakeFactsOfWholeFile(EpsReader* eps) {
 const FactList& CFilterCtrl::DocumentFacts() {
     if (factsTaken_) return facts_;
     factsTaken_ = true;
-    if (wholeFileFactsTaken_ && StillTheSame(filePath_, comments_.ownStamp)) {
+    if (wholeFileFactsTaken_ && StillStamped(filePath_.c_str(), comments_.ownStamp)) {
         facts_ = std::move(wholeFileFacts_);
         wholeFileFactsTaken_ = false;
         return facts_;

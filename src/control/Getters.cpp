@@ -44,8 +44,7 @@ bool HiResFileOf(const LeadingComments& sample, const std::string& samplePath, b
 
 // Whether the facts taken from the file still describe it.
 bool StillTheSame(const std::string& path, bool taken, const FileStamp& stamp) {
-    FileStamp now;
-    return taken && PathStamp(path.c_str(), &now) == kOk && now == stamp;
+    return taken && StillStamped(path.c_str(), stamp);
 }
 
 // A file without IPTC keywords adds nothing.
