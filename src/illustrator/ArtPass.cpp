@@ -8,20 +8,21 @@
 namespace aldra {
 
 Status RunPassLoop(EpsReader* eps, ArtState* state, OperatorDispatcher dispatch) {
-    PString line;
-    line[0] = 0;
+    ArtLine line;
+    line.text[0] = 0;
     while (!state->stop) {
-        SkipBlanks(line);
-        if (line[0] == 0) {
-            Status status = ReadLine(eps, line);
+        line.at = BlanksEnd(line.text, line.at);
+        if (ArtLineUsedUp(line)) {
+            Status status = ReadLine(eps, line.text);
             if (status == kErrEof) {
                 state->stop = true;
                 break;
             }
             if (status != kOk) return status;
+            line.at = 1;
         }
         uint16_t code = 0;
-        if (Status status = NextArtToken(eps, line, state, &code); status != kOk) return status;
+        if (Status status = NextArtToken(eps, &line, state, &code); status != kOk) return status;
         if (code != 0) dispatch(eps, state, code);
     }
     return kOk;

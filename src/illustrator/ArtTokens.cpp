@@ -16,65 +16,136 @@ bool StartsNumber(uint8_t c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
-// "[a b c]": the numbers become ordinary operands. A name or a missing "]" turns into zeros until
-// the stack is full.
-Status PushArray(uint8_t* line, ArtState* state) {
-    while (!MatchKeyword(line, "]")) {
-        if (PushNumber(state, ParseReal(line)) != kOk) return kErrFormat;
+bool IsDigit(uint8_t c) {
+    return c >= '0' && c <= '9';
+}
+
+// digit / 10^(place + 1) for the first places after the point, the very doubles the division gives.
+constexpr int kTabledPlaces = 8;
+struct FractionDigits {
+    double share[kTabledPlaces][10];
+};
+constexpr FractionDigits MakeFractionDigits() {
+    FractionDigits table{};
+    double divisor = 10;
+    for (int place = 0; place < kTabledPlaces; ++place, divisor *= 10)
+        for (int digit = 0; digit < 10; ++digit) table.share[place][digit] = digit / divisor;
+    return table;
+}
+constexpr FractionDigits kFractionDigits = MakeFractionDigits();
+
+// Reads a number as the comment lines' ReadRealAt does, to the same double: blanks, an optional
+// '-', digits, then '.' or ',' and the fraction's digits added place by place. The whole part is
+// gathered in an integer, exact as the double sum is up to fifteen digits, since a chain of double
+// multiplications was a tenth of a drawing's time.
+double ReadArtNumber(const uint8_t* text, int* at) {
+    const int length = text[0];
+    int i = BlanksEnd(text, *at);
+    const bool negative = i <= length && text[i] == '-';
+    if (negative) ++i;
+    constexpr int kExactDigits = 15;
+    const int exactEnd = i + kExactDigits;
+    uint64_t whole = 0;
+    for (; i <= length && i < exactEnd && IsDigit(text[i]); ++i) whole = whole * 10 + (text[i] - '0');
+    double value = static_cast<double>(whole);
+    for (; i <= length && IsDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+    if (i <= length && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        double divisor = 10;
+        for (int place = 0; i <= length && IsDigit(text[i]); ++place, ++i) {
+            const int digit = text[i] - '0';
+            value += place < kTabledPlaces ? kFractionDigits.share[place][digit] : digit / divisor;
+            divisor *= 10;
+        }
     }
+    *at = i;
+    return negative ? -value : value;
+}
+
+// The destructive parsers of comment lines want the token at the front. Only comments, names and
+// strings take this path, a few lines in a hundred.
+uint8_t* UnreadPart(ArtLine* line) {
+    if (line->at > 1) PStrDelete(line->text, 1, line->at - 1);
+    line->at = 1;
+    return line->text;
+}
+
+// "[a b c]": the numbers become ordinary operands. A name or a missing "]" turns into zeros until
+// the stack is full. The blanks before "]" count as a number too, as they always have.
+Status PushArray(ArtLine* line, ArtState* state) {
+    const uint8_t* text = line->text;
+    int at = line->at + 1;
+    while (!(at <= text[0] && text[at] == ']')) {
+        if (PushNumber(state, ReadArtNumber(text, &at)) != kOk) return kErrFormat;
+    }
+    line->at = at + 1;
     return kOk;
 }
 
-// Drawings are mostly numbers, so a number and the blanks after it, which the next token would
-// skip, leave the line in one shift.
-Status PushNumberToken(uint8_t* line, ArtState* state) {
-    int end = line[1] == '+' ? 2 : 1;  // a sign of its own, which the number parser does not take
-    const double value = ReadRealAt(line, &end);
-    PStrDelete(line, 1, BlanksEnd(line, end) - 1);
+Status PushNumberToken(ArtLine* line, ArtState* state) {
+    const uint8_t* text = line->text;
+    int end = text[line->at] == '+' ? line->at + 1 : line->at;  // the number parser takes no '+'
+    const double value = ReadArtNumber(text, &end);
+    line->at = BlanksEnd(text, end);
     return PushNumber(state, value);
 }
 
-// An operator ends nearly every line of a drawing: its code is read in place, not copied out as a
-// word, and leaves the line with the blanks after it, which the next token would skip.
-Status TakeOperator(uint8_t* line, uint16_t* code) {
-    int length = 0;
-    while (length < line[0] && line[length + 1] != ' ') ++length;
+// An operator ends nearly every line of a drawing: its code is read in place.
+Status TakeOperator(ArtLine* line, uint16_t* code) {
+    const uint8_t* text = line->text;
+    const int at = line->at;
+    int end = at;
+    while (end <= text[0] && text[end] != ' ') ++end;
     Status status = kOk;
-    if (length == 1) {
-        *code = line[1];
-    } else if (length == 2) {
-        *code = static_cast<uint16_t>(line[1] * 256 + line[2]);
+    if (end - at == 1) {
+        *code = text[at];
+    } else if (end - at == 2) {
+        *code = static_cast<uint16_t>(text[at] * 256 + text[at + 1]);
     } else {
         status = kErrFormat;
     }
-    PStrDelete(line, 1, BlanksEnd(line, length + 1) - 1);
+    line->at = BlanksEnd(text, end);
     return status;
+}
+
+Status TakeComment(EpsReader* eps, ArtLine* line, ArtState* state) {
+    ++line->at;  // the '%'
+    Status status = HandleArtComment(UnreadPart(line), eps, state);
+    line->text[0] = 0;
+    return status;
+}
+
+Status PushName(ArtLine* line, ArtState* state) {
+    ++line->at;  // the '/'
+    PString name;
+    TakeWord(UnreadPart(line), name);
+    return PushString(state, name);
+}
+
+Status PushText(ArtLine* line, ArtState* state) {
+    PString text;
+    ParseToken(UnreadPart(line), text);
+    return PushString(state, text);
 }
 
 }  // namespace
 
-Status NextArtToken(EpsReader* eps, uint8_t* line, ArtState* state, uint16_t* code) {
+Status NextArtToken(EpsReader* eps, ArtLine* line, ArtState* state, uint16_t* code) {
     *code = 0;
-    SkipBlanks(line);
-    if (MatchKeyword(line, "%")) {
-        Status status = HandleArtComment(line, eps, state);
-        line[0] = 0;
-        return status;
+    const uint8_t* text = line->text;
+    line->at = BlanksEnd(text, line->at);
+    if (ArtLineUsedUp(*line)) return kOk;
+    const uint8_t first = text[line->at];
+    if (first == '%') return TakeComment(eps, line, state);
+    if (!Interpreting(state)) {
+        line->at = text[0] + 1;
+        return kOk;
     }
-    if (!Interpreting(state)) line[0] = 0;
-    if (line[0] == 0) return kOk;
-    if (MatchKeyword(line, "[")) return PushArray(line, state);
-    if (MatchKeyword(line, "/")) {
-        PString name;
-        TakeWord(line, name);
-        return PushString(state, name);
-    }
-    if (line[0] >= 2 && line[1] == '(') {
-        PString text;
-        ParseToken(line, text);
-        return PushString(state, text);
-    }
-    if (line[0] >= 2 && StartsNumber(line[1])) return PushNumberToken(line, state);
+    if (first == '[') return PushArray(line, state);
+    if (first == '/') return PushName(line, state);
+    const bool twoOrMore = line->at < text[0];
+    if (twoOrMore && first == '(') return PushText(line, state);
+    if (twoOrMore && StartsNumber(first)) return PushNumberToken(line, state);
     return TakeOperator(line, code);
 }
 

@@ -41,8 +41,13 @@ class TableLock {
     std::atomic_flag held_ = ATOMIC_FLAG_INIT;
 };
 
+// Spent pens, brushes and fonts kept for reuse; a drawing has a few live at a time.
+constexpr size_t kSpareObjects = 16;
+
 struct Table {
     TableLock lock;
+    std::unique_ptr<Object> spare[kSpareObjects];
+    size_t spareCount = 0;
     std::unordered_map<uint32_t, std::unique_ptr<Object>> objects;
     uint32_t next = kFirstDynamic;
     Object* stock[kStockCount + 1] = {};
@@ -156,6 +161,37 @@ uint64_t NewBitmapSerial() {
 
 Object::~Object() {
     std::free(bitmap.bits);
+}
+
+namespace {
+bool IsSmallKind(Kind kind) {
+    return kind == Kind::Pen || kind == Kind::Brush || kind == Kind::Font;
+}
+}  // namespace
+
+std::unique_ptr<Object> NewSmallObject(Kind kind) {
+    std::unique_ptr<Object> o;
+    {
+        Table& t = TheTable();
+        std::lock_guard<TableLock> guard(t.lock);
+        if (t.spareCount > 0) o = std::move(t.spare[--t.spareCount]);
+    }
+    if (!o) return std::unique_ptr<Object>(new (std::nothrow) Object(kind));
+    // Only these fields of a pen, brush or font ever change.
+    o->kind = kind;
+    o->stock = false;
+    o->selections = 0;
+    o->brush = BrushData{};
+    o->pen = PenData{};
+    o->font = FontData{};
+    return o;
+}
+
+void Recycle(std::unique_ptr<Object> object) {
+    if (!object || !IsSmallKind(object->kind)) return;
+    Table& t = TheTable();
+    std::lock_guard<TableLock> guard(t.lock);
+    if (t.spareCount < kSpareObjects) t.spare[t.spareCount++] = std::move(object);
 }
 
 uint32_t Insert(std::unique_ptr<Object> object) {

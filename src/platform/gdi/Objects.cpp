@@ -17,7 +17,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     if (o->kind == gdi::Kind::ScreenDc || o->kind == gdi::Kind::MemoryDc) return FALSE;
     if (o->stock) return TRUE;
     if (o->selections > 0) return FALSE;
-    gdi::Remove(object.Raw());
+    gdi::Recycle(gdi::Remove(object.Raw()));
     return TRUE;
 }
 

@@ -8,7 +8,7 @@ namespace aldra {
 namespace {
 
 HBRUSH MakeBrush(COLORREF colour, bool hollow) {
-    std::unique_ptr<gdi::Object> o(new (std::nothrow) gdi::Object(gdi::Kind::Brush));
+    std::unique_ptr<gdi::Object> o = gdi::NewSmallObject(gdi::Kind::Brush);
     if (!o) return nullptr;
     o->brush.colour = colour & 0xFFFFFF;
     o->brush.hollow = hollow;
@@ -18,7 +18,7 @@ HBRUSH MakeBrush(COLORREF colour, bool hollow) {
 }  // namespace
 
 HPEN CreatePen(int style, int width, COLORREF colour) {
-    std::unique_ptr<gdi::Object> o(new (std::nothrow) gdi::Object(gdi::Kind::Pen));
+    std::unique_ptr<gdi::Object> o = gdi::NewSmallObject(gdi::Kind::Pen);
     if (!o) return nullptr;
     o->pen.style = style == PS_NULL ? PS_NULL : PS_SOLID;
     o->pen.width = width < 1 ? 1 : width;

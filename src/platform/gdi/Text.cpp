@@ -127,7 +127,7 @@ BOOL Output(HDC dc, int x, int y, Characters text, int count) {
 
 HFONT CreateFontIndirectA(const LOGFONTA* font) {
     if (font == nullptr) return nullptr;
-    std::unique_ptr<gdi::Object> o(new (std::nothrow) gdi::Object(gdi::Kind::Font));
+    std::unique_ptr<gdi::Object> o = gdi::NewSmallObject(gdi::Kind::Font);
     if (!o) return nullptr;
     o->font.height = font->lfHeight;
     o->font.weight = font->lfWeight;
