@@ -68,32 +68,6 @@ void LineOperator(ArtState* state) {
     (void)AddPagePoint(state, x, y);
 }
 
-namespace {
-
-// ToDevice's page-to-pixel distance along one axis, without its branches: the same clamp, NaN to
-// 0, then the cut toward zero.
-inline int32_t DeviceOffset(double v) {
-    constexpr double kReach = static_cast<double>(kDeviceReach);
-    double c = v < -kReach ? -kReach : v;
-    c = c > kReach ? kReach : c;
-    c = c == c ? c : 0.0;
-    return static_cast<int32_t>(c);  // within the reach, which int32 holds
-}
-
-// Sixteen points through ToDevice's mapping, each axis in a loop of its own that the compiler
-// turns into vector instructions.
-void FlatToDevice(const ArtState* state, const double xs[16], const double ys[16], DevicePoint out[16]) {
-    int32_t dx[16];
-    int32_t dy[16];
-    for (int k = 0; k < 16; ++k) dx[k] = DeviceOffset((xs[k] - state->bbox.llx) * state->scale);
-    for (int k = 0; k < 16; ++k) dy[k] = DeviceOffset((ys[k] - state->bbox.lly) * state->scale);
-    for (int k = 0; k < 16; ++k)
-        out[k] = DevicePoint{ClampToInt32(int64_t{state->target.left} + dx[k]),
-                             ClampToInt32(int64_t{state->target.bottom} - dy[k])};
-}
-
-}  // namespace
-
 Status AddCurve(ArtState* state, const double p1[2], const double p2[2], const double p3[2]) {
     const double p0[2] = {state->currentX, state->currentY};
     double s[2];
@@ -109,21 +83,17 @@ Status AddCurve(ArtState* state, const double p1[2], const double p2[2], const d
         d3[i] = 6 * k3 / 4096;
         s[i] = p0[i];
     }
-    double xs[16];
-    double ys[16];
-    for (int k = 0; k < 16; ++k) {
+    // The sixteen points go to the list in one call: at thumbnail scale most of them repeat the one
+    // before, and a call a point cost more than the curve's arithmetic.
+    DevicePoint flat[16];
+    for (DevicePoint& p : flat) {
         for (int i = 0; i < 2; ++i) {
             s[i] += d1[i];
             d1[i] += d2[i];
             d2[i] += d3[i];
         }
-        xs[k] = s[0];
-        ys[k] = s[1];
+        p = ToDevice(state, s[0], s[1]);
     }
-    // The sixteen points go to the list in one call: at thumbnail scale most of them repeat the one
-    // before, and a call a point cost more than the curve's arithmetic.
-    DevicePoint flat[16];
-    FlatToDevice(state, xs, ys, flat);
     if (Status status = AddPoints(state->points.get(), flat, 16); status != kOk) return status;
     state->currentX = p3[0];
     state->currentY = p3[1];

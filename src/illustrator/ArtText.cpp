@@ -80,6 +80,7 @@ bool DrawTextString(ArtState* state, uint16_t code) {
     int32_t w;
     int32_t ht;
     MeasureText(surface, text, &w, &ht);
+    const int32_t measured = w;
     w = Rescale(w, size, h);
     ht = Rescale(ht, size, h);
     if (code == 't' && state->alignment == 1) MoveBy(surface, -(w / 2), 0);
@@ -87,7 +88,7 @@ bool DrawTextString(ArtState* state, uint16_t code) {
     if (!state->fillText || state->fillIsPattern) return true;
     if (size >= kSmallestReadableText) {
         SetFillColour(surface, state->fillColour);
-        ShowText(surface, text);
+        ShowText(surface, text, &measured);
     } else if (size > 0) {
         GreekText(surface, w, ht);
     }

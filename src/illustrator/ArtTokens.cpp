@@ -16,52 +16,6 @@ bool StartsNumber(uint8_t c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
-bool IsDigit(uint8_t c) {
-    return c >= '0' && c <= '9';
-}
-
-// digit / 10^(place + 1) for the first places after the point, the very doubles the division gives.
-constexpr int kTabledPlaces = 8;
-struct FractionDigits {
-    double share[kTabledPlaces][10];
-};
-constexpr FractionDigits MakeFractionDigits() {
-    FractionDigits table{};
-    double divisor = 10;
-    for (int place = 0; place < kTabledPlaces; ++place, divisor *= 10)
-        for (int digit = 0; digit < 10; ++digit) table.share[place][digit] = digit / divisor;
-    return table;
-}
-constexpr FractionDigits kFractionDigits = MakeFractionDigits();
-
-// Reads a number as the comment lines' ReadRealAt does, to the same double: blanks, an optional
-// '-', digits, then '.' or ',' and the fraction's digits added place by place. The whole part is
-// gathered in an integer, exact as the double sum is up to fifteen digits, since a chain of double
-// multiplications was a tenth of a drawing's time.
-double ReadArtNumber(const uint8_t* text, int* at) {
-    const int length = text[0];
-    int i = BlanksEnd(text, *at);
-    const bool negative = i <= length && text[i] == '-';
-    if (negative) ++i;
-    constexpr int kExactDigits = 15;
-    const int exactEnd = i + kExactDigits;
-    uint64_t whole = 0;
-    for (; i <= length && i < exactEnd && IsDigit(text[i]); ++i) whole = whole * 10 + (text[i] - '0');
-    double value = static_cast<double>(whole);
-    for (; i <= length && IsDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
-    if (i <= length && (text[i] == '.' || text[i] == ',')) {
-        ++i;
-        double divisor = 10;
-        for (int place = 0; i <= length && IsDigit(text[i]); ++place, ++i) {
-            const int digit = text[i] - '0';
-            value += place < kTabledPlaces ? kFractionDigits.share[place][digit] : digit / divisor;
-            divisor *= 10;
-        }
-    }
-    *at = i;
-    return negative ? -value : value;
-}
-
 // The destructive parsers of comment lines want the token at the front. Only comments, names and
 // strings take this path, a few lines in a hundred.
 uint8_t* UnreadPart(ArtLine* line) {
@@ -76,7 +30,7 @@ Status PushArray(ArtLine* line, ArtState* state) {
     const uint8_t* text = line->text;
     int at = line->at + 1;
     while (!(at <= text[0] && text[at] == ']')) {
-        if (PushNumber(state, ReadArtNumber(text, &at)) != kOk) return kErrFormat;
+        if (PushNumber(state, ReadRealAt(text, &at)) != kOk) return kErrFormat;
     }
     line->at = at + 1;
     return kOk;
@@ -85,7 +39,7 @@ Status PushArray(ArtLine* line, ArtState* state) {
 Status PushNumberToken(ArtLine* line, ArtState* state) {
     const uint8_t* text = line->text;
     int end = text[line->at] == '+' ? line->at + 1 : line->at;  // the number parser takes no '+'
-    const double value = ReadArtNumber(text, &end);
+    const double value = ReadRealAt(text, &end);
     line->at = BlanksEnd(text, end);
     return PushNumber(state, value);
 }

@@ -78,7 +78,7 @@ void MeasureText(TargetRaster* surface, const uint8_t* text, int32_t* width, int
     *height = static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
 }
 
-void ShowText(TargetRaster* surface, const uint8_t* text) {
+void ShowText(TargetRaster* surface, const uint8_t* text, const int32_t* measuredWidth) {
     SelectedFont font(surface);
     HDC dc = surface->memoryDc;
     TEXTMETRICA metrics{};
@@ -90,8 +90,8 @@ void ShowText(TargetRaster* surface, const uint8_t* text) {
     if (surface->verticalText != 1) {
         TextOutA(dc, static_cast<int>(x), static_cast<int>(y - metrics.tmAscent), PStrChars(text),
                  PStrLength(text));
-        SIZE extent{0, 0};
-        GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
+        SIZE extent{measuredWidth ? *measuredWidth : 0, 0};
+        if (!measuredWidth) GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
         x += extent.cx;
     } else {
         WideText wide = Widen(text);

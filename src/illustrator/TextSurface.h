@@ -12,7 +12,8 @@ namespace aldra {
 HFONT MakeTextFont(const TargetRaster* surface);
 // Width and height in pixels at the surface's font height; (0, 0) for the empty string.
 void MeasureText(TargetRaster* surface, const uint8_t* text, int32_t* width, int32_t* height);
-// In the fill colour, on a transparent background.
-void ShowText(TargetRaster* surface, const uint8_t* text);
+// In the fill colour, on a transparent background. `measuredWidth`, when given, is what MeasureText
+// just gave for the same text and font, which spares measuring it again.
+void ShowText(TargetRaster* surface, const uint8_t* text, const int32_t* measuredWidth = nullptr);
 
 }  // namespace aldra

@@ -254,18 +254,24 @@ class FreeTypeFace final : public Face {
     const std::string& Family() const override { return choice_.family; }
 
     int32_t Advance(char32_t c) override {
+        if (c < kLatin && latinAdvances_[c] != kNotYet) return latinAdvances_[c];
         const auto it = advances_.find(c);
         if (it != advances_.end()) return it->second;
         int32_t advance = 0;
         if (ft_.FT_Activate_Size(size_) == 0 && ft_.FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
             advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
-        if (advances_.size() < kCachedAdvances) advances_.emplace(c, advance);
+        if (c < kLatin) {
+            latinAdvances_[c] = advance;
+        } else if (advances_.size() < kCachedAdvances) {
+            advances_.emplace(c, advance);
+        }
         return advance;
     }
 
     // Small glyphs are kept as copies, since text repeats its letters; large ones are rendered each
     // time (their painting costs more than their rendering).
     bool Glyph(char32_t c, GlyphBits* glyph) override {
+        if (c < kLatin && latinGlyphs_[c] != nullptr) return Describe(*latinGlyphs_[c], glyph);
         const auto it = glyphs_.find(c);
         if (it != glyphs_.end()) return Describe(it->second, glyph);
         Kept kept;
@@ -284,7 +290,9 @@ class FreeTypeFace final : public Face {
                     : kept.shape.bits;
             kept.copy.assign(first, first + bytes);
         }
-        return Describe(glyphs_.emplace(c, std::move(kept)).first->second, glyph);
+        const Kept& stored = glyphs_.emplace(c, std::move(kept)).first->second;
+        if (c < kLatin) latinGlyphs_[c] = &stored;  // elements of the map stay where they are
+        return Describe(stored, glyph);
     }
 
   private:
@@ -337,6 +345,16 @@ class FreeTypeFace final : public Face {
     FaceMetrics metrics_;
     std::unordered_map<char32_t, int32_t> advances_;
     std::unordered_map<char32_t, Kept> glyphs_;
+    // Text is nearly all Latin-1: its characters are found by index, not through the maps' hashing.
+    static constexpr char32_t kLatin = 256;
+    static constexpr int32_t kNotYet = INT32_MIN;
+    std::array<int32_t, kLatin> latinAdvances_ = MakeNotYet();
+    std::array<const Kept*, kLatin> latinGlyphs_{};
+    static constexpr std::array<int32_t, kLatin> MakeNotYet() {
+        std::array<int32_t, kLatin> a{};
+        a.fill(kNotYet);
+        return a;
+    }
     size_t keptBytes_ = 0;
 };
 

@@ -26,7 +26,11 @@ BOOL Polygon(HDC dc, const POINT* points, int count) {
     gdi::Painter painter;
     if (!painter.Open(dc)) return FALSE;
     const gdi::DcData& c = painter.Context();
-    std::vector<gdi::DevicePoint> device;
+    // Drawings call this for thousands of small shapes: the points' room is kept between calls.
+    thread_local std::vector<gdi::DevicePoint> kept;
+    std::vector<gdi::DevicePoint> own;
+    constexpr size_t kKeptPoints = size_t{1} << 12;
+    std::vector<gdi::DevicePoint>& device = static_cast<size_t>(count) <= kKeptPoints ? kept : own;
     try {
         device.resize(static_cast<size_t>(count));
     } catch (const std::bad_alloc&) {

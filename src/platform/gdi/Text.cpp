@@ -83,10 +83,17 @@ void DrawGlyph(const gdi::Painter& painter, const gdi::GlyphBits& g, int64_t x, 
         const uint8_t* bits = g.bits + static_cast<int64_t>(r) * g.pitch;
         int32_t c = 0;
         while (c < g.width) {
-            while (c < g.width && !(bits[c >> 3] & (0x80 >> (c & 7)))) ++c;
+            if ((c & 7) == 0 && bits[c >> 3] == 0) {  // eight blank pixels at once
+                c += 8;
+                continue;
+            }
+            if (!(bits[c >> 3] & (0x80 >> (c & 7)))) {
+                ++c;
+                continue;
+            }
             const int32_t start = c;
             while (c < g.width && (bits[c >> 3] & (0x80 >> (c & 7)))) ++c;
-            if (start < c) painter.Span(row, x + start, x + c, value);
+            painter.Span(row, x + start, x + c, value);
         }
     }
 }
