@@ -74,6 +74,21 @@ BOOL Extent(HDC dc, Characters text, int count, SIZE* size) {
     return TRUE;
 }
 
+// The first column at or after c, below `width`, whose bit is `set`; `width` when there is none. A
+// glyph row is mostly blank bytes and short runs, so whole bytes are passed over at once.
+int32_t NextColumn(const uint8_t* bits, int32_t c, int32_t width, bool set) {
+    const uint8_t flip = set ? 0 : 0xFF;
+    int32_t byte = c >> 3;
+    unsigned rest = static_cast<uint8_t>((bits[byte] ^ flip) & (0xFF >> (c & 7)));
+    const int32_t lastByte = (width - 1) >> 3;
+    while (rest == 0) {
+        if (++byte > lastByte) return width;
+        rest = static_cast<uint8_t>(bits[byte] ^ flip);
+    }
+    const int32_t found = byte * 8 + (__builtin_clz(rest) - 24);
+    return found < width ? found : width;
+}
+
 // The glyph's set bits as runs of the text colour, its top left at (x, y).
 void DrawGlyph(const gdi::Painter& painter, const gdi::GlyphBits& g, int64_t x, int64_t y, uint32_t value) {
     for (int32_t r = 0; r < g.rows; ++r) {
@@ -81,18 +96,10 @@ void DrawGlyph(const gdi::Painter& painter, const gdi::GlyphBits& g, int64_t x, 
         if (row < painter.Top()) continue;
         if (row >= painter.Bottom()) break;
         const uint8_t* bits = g.bits + static_cast<int64_t>(r) * g.pitch;
-        int32_t c = 0;
-        while (c < g.width) {
-            if ((c & 7) == 0 && bits[c >> 3] == 0) {  // eight blank pixels at once
-                c += 8;
-                continue;
-            }
-            if (!(bits[c >> 3] & (0x80 >> (c & 7)))) {
-                ++c;
-                continue;
-            }
-            const int32_t start = c;
-            while (c < g.width && (bits[c >> 3] & (0x80 >> (c & 7)))) ++c;
+        for (int32_t c = 0; c < g.width;) {
+            const int32_t start = NextColumn(bits, c, g.width, true);
+            if (start >= g.width) break;
+            c = NextColumn(bits, start, g.width, false);
             painter.Span(row, x + start, x + c, value);
         }
     }
