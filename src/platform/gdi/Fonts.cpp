@@ -441,7 +441,9 @@ bool SameFont(const FontData& a, const FontData& b) {
 
 // Finding a font's face by its key costs parsing its name and building a string, more than
 // measuring a short run of text; the few fonts a drawing switches between are also remembered by
-// their fields and pixel height.
+// their fields and pixel height. A drawing's text comes in a few faces at several sizes each, so as
+// many are remembered as the cache keeps faces: with fewer, a drawing that cycles through more
+// combinations than that found none of them here.
 struct FaceCache {
     struct Recent {
         FontData font;
@@ -451,7 +453,7 @@ struct FaceCache {
 
     OpenedFiles files;
     std::map<std::string, std::unique_ptr<FreeTypeFace>> faces;
-    std::array<Recent, 8> recent{};
+    std::array<Recent, kCachedFaces> recent{};
     size_t nextRecent = 0;
 
     FreeTypeFace* Remembered(const FontData& font, int32_t height) const {
