@@ -9,6 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -gt 0 ] || set -- "$root/../shared/corpus"
 mkdir -p "$out"
 find "$@" -type f | sort | while read -r f; do
+  # PostScript text or a DOS EPS binary header, then an Illustrator creator among the first lines.
+  magic=$(head -c 4 "$f" | od -An -tx1 | tr -d ' \n')
+  case $magic in 2521* | c5d0d3c6) ;; *) continue ;; esac
   head -c 4096 "$f" | grep -aq '%%Creator:[[:space:]]*Adobe Illustrator' || continue
   name=$(echo "${f#/}" | tr '/' '_')
   for size in 96 256 800; do
