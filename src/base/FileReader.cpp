@@ -16,13 +16,11 @@ int64_t WindowStart(const FileReader* reader) {
 Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested) {
     *reader = FileReader{};
     FileHandle file;
-    Status status = FileOpen(path, kFileRead, &file);
-    if (status != kOk) return status;
-    // A regular file's stamp holds its size: one call instead of the three that find the end.
+    // A regular file's stamp holds its size: no calls to find the end.
     FileStamp stamp;
-    if (FileStampOf(file, &stamp) != kOk || !stamp.regular) stamp = FileStamp{};
+    Status status = FileOpenStamped(path, kFileRead, &file, &stamp);
+    if (status != kOk) return status;
     uint64_t size = stamp.size;
-    if (!stamp.regular) status = FileGetSize(file, &size);
     // On the failure paths the close's own result adds nothing to the failure reported.
     if (status != kOk) {
         (void)FileClose(file);
