@@ -4,6 +4,7 @@
 
 #include "control/ControlFixture.h"
 #include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 #include "support/FileBytes.h"
 
 namespace aldra {
@@ -60,6 +61,14 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
     ASSERT_EQ(TestAndAttach(files.Write("plain.eps", plain), plain).hr, S_OK);
     files.Write("plain.eps", EpsText("%%Title: changed since"));
     EXPECT_EQ(Fact("Title"), "changed since");
+    // So is a DOS EPS file whose PostScript section the attach read whole, however large its preview.
+    const std::string preview(100000, 't');
+    const std::string dos = DosEpsFile(EpsText("%%Title: dos"), preview);
+    for (const char* changed : {"", "%%Title: changed dos"}) {
+        ASSERT_EQ(TestAndAttach(files.Write("dos.eps", dos), dos).hr, S_OK);
+        if (*changed) files.Write("dos.eps", DosEpsFile(EpsText(changed), preview));
+        EXPECT_EQ(Fact("Title"), *changed ? "changed dos" : "dos");
+    }
 }
 
 TEST_F(FactsTest, CorpusFiles) {
