@@ -77,7 +77,7 @@ const FactList& CFilterCtrl::DocumentFacts() {
         return facts_;
     }
     EpsReader eps;
-    if (OpenEps(filePath_.c_str(), &eps) != kOk) return facts_;
+    if (OpenEps(filePath_.c_str(), &eps, &firstWindow_) != kOk) return facts_;
     facts_ = FactsOf(&eps, OwnCommentsOf(eps.reader.stamp));
     CloseEps(&eps);
     return facts_;

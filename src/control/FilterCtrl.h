@@ -205,6 +205,8 @@ class CFilterCtrl : public IDispatch {
     FactList facts_;
     // Taken at the attach, kept with the stamp of the leading comments, used while the file is unchanged.
     FactList firstReadFacts_;
+    // Else the first bytes the attach read, for the reading that takes the facts.
+    KeptWindow firstWindow_;
     bool firstReadFactsTaken_ = false;
     // The own pixel size of the raster preview the last thumbnail came from; 0 x 0 before one or
     // for drawn artwork. Answered as facts once known.
