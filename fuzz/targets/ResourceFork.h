@@ -54,7 +54,7 @@ inline int FuzzResourceFork(const uint8_t* data, size_t size) {
     WalkFork(ScratchPath("forks/binary.eps"));
     BlockPtr fork;
     uint32_t forkSize = 0;
-    if (qt::ReadResourceFork(ScratchPath("forks/binary.eps").c_str(), &fork, &forkSize) == kOk)
+    if (qt::ReadResourceFork(ScratchPath("forks/binary.eps").c_str(), false, &fork, &forkSize) == kOk)
         ALDRA_FUZZ_CHECK(forkSize > 0 && forkSize <= size);
     return 0;
 }

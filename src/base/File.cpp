@@ -87,18 +87,36 @@ Status FileCreateNew(const char* path) {
 
 namespace {
 
+int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& info) {
+    FileStamp stamp;
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    stamp.size = static_cast<uint64_t>(info.st_size);
+    stamp.modifiedNs = Nanoseconds(info.st_mtim);
+    stamp.changedNs = Nanoseconds(info.st_ctim);
+    stamp.regular = S_ISREG(info.st_mode);
+    return stamp;
+}
+
 // Opening a named pipe or a device waits for its other side, so every open is non-blocking and
 // what it opened is judged by the descriptor, not by the name, which may have been swapped since.
 // Only regular files are files here; a folder, pipe, socket or device is refused as Windows refuses a
 // folder. Reads then block again as usual: O_NONBLOCK is the only status flag the open sets, so
-// clearing all of them clears just it.
-Status OpenRegularFile(const char* path, int flags, FileHandle* handle) {
-    int fd = ::open(path, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+// clearing all of them clears just it. The descriptor is judged once its lock is held, so that the
+// size and times it gives are those of the file that is then read, not of one a writer was changing.
+Status OpenLockedRegularFile(const char* path, int mode, FileHandle* handle, struct stat* info) {
+    int fd = ::open(path, OpenFlags(mode) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return MapSystemError(errno, path);
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+    Status status = LockFor(fd, mode);
+    const bool regular = ::fstat(fd, info) == 0 && S_ISREG(info->st_mode);
+    if (!regular || (status == kOk && ::fcntl(fd, F_SETFL, 0) != 0)) status = kErrAccess;
+    if (status != kOk) {
         ::close(fd);
-        return kErrAccess;
+        return status;
     }
     *handle = fd;
     return kOk;
@@ -107,17 +125,17 @@ Status OpenRegularFile(const char* path, int flags, FileHandle* handle) {
 }  // namespace
 
 Status FileOpen(const char* path, int mode, FileHandle* handle) {
+    FileStamp stamp;
+    return FileOpenStamped(path, mode, handle, &stamp);
+}
+
+Status FileOpenStamped(const char* path, int mode, FileHandle* handle, FileStamp* stamp) {
     *handle = kInvalidFile;
     if (mode < kFileRead || mode > kFileReadWrite) return kErrParam;
-    int fd = kInvalidFile;
-    if (Status status = OpenRegularFile(path, OpenFlags(mode), &fd); status != kOk) return status;
-    Status status = LockFor(fd, mode);
-    if (status != kOk) {
-        ::close(fd);
-        return status;
-    }
-    *handle = fd;
-    return kOk;
+    struct stat info;
+    Status status = OpenLockedRegularFile(path, mode, handle, &info);
+    if (status == kOk) *stamp = StampOf(info);
+    return status;
 }
 
 Status FileClose(FileHandle handle) {
@@ -183,23 +201,6 @@ Status FileDelete(const char* path) {
     if (::unlink(path) != 0) return MapSystemError(errno, path);
     return kOk;
 }
-
-namespace {
-int64_t Nanoseconds(const struct timespec& t) {
-    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-FileStamp StampOf(const struct stat& info) {
-    FileStamp stamp;
-    stamp.device = static_cast<uint64_t>(info.st_dev);
-    stamp.inode = static_cast<uint64_t>(info.st_ino);
-    stamp.size = static_cast<uint64_t>(info.st_size);
-    stamp.modifiedNs = Nanoseconds(info.st_mtim);
-    stamp.changedNs = Nanoseconds(info.st_ctim);
-    stamp.regular = S_ISREG(info.st_mode);
-    return stamp;
-}
-}  // namespace
 
 Status FileStampOf(FileHandle handle, FileStamp* stamp) {
     struct stat info;

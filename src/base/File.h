@@ -52,6 +52,9 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 Status FileStampOf(FileHandle handle, FileStamp* stamp);
+// FileOpen that also gives the stamp of what it opened, from the same inquiry that found it a regular
+// file, made once the lock is held.
+Status FileOpenStamped(const char* path, int mode, FileHandle* handle, FileStamp* stamp);
 Status PathStamp(const char* path, FileStamp* stamp);
 // Whether the file at `path` is still the version `stamp` was taken of.
 bool StillStamped(const char* path, const FileStamp& stamp);

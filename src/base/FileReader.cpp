@@ -11,34 +11,54 @@ namespace {
 int64_t WindowStart(const FileReader* reader) {
     return static_cast<int64_t>(reader->fileSize) - reader->windowSize - reader->beyondWindow;
 }
+
+Status ReadFirstWindow(FileHandle file, uint32_t windowSize, BlockPtr* window) {
+    if (AllocBlockForOverwrite(windowSize, window) != kOk) return kErrMemory;
+    uint32_t got = 0;
+    Status status = FileRead(file, windowSize, window->get(), &got);
+    // A file that shrank since its size was taken leaves the window short; the end test still
+    // goes by the size taken, so what it then reads must at least be defined.
+    if (status == kOk && got < windowSize) ZeroBytes(window->get() + got, windowSize - got);
+    return status;
+}
 }  // namespace
 
 Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested) {
+    KeptWindow none;
+    return ReaderOpenKept(path, reader, cursor, requested, &none);
+}
+
+void ReaderKeepFirstWindow(FileReader* reader, KeptWindow* kept) {
+    *kept = KeptWindow{};
+    if (!reader->stamp.regular || reader->window == nullptr || WindowStart(reader) != 0) return;
+    kept->bytes = std::move(reader->window);
+    kept->size = reader->windowSize;
+    kept->stamp = reader->stamp;
+    reader->window = nullptr;
+    reader->cursor = nullptr;
+}
+
+Status ReaderOpenKept(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested,
+                      KeptWindow* kept) {
+    KeptWindow earlier = std::move(*kept);
+    *kept = KeptWindow{};
     *reader = FileReader{};
     FileHandle file;
-    Status status = FileOpen(path, kFileRead, &file);
-    if (status != kOk) return status;
-    // A regular file's stamp holds its size: one call instead of the three that find the end.
+    // A regular file's stamp holds its size: no calls to find the end.
     FileStamp stamp;
-    if (FileStampOf(file, &stamp) != kOk || !stamp.regular) stamp = FileStamp{};
-    uint64_t size = stamp.size;
-    if (!stamp.regular) status = FileGetSize(file, &size);
-    // On the failure paths the close's own result adds nothing to the failure reported.
-    if (status != kOk) {
-        (void)FileClose(file);
-        return status;
-    }
-    uint32_t windowSize = size < requested ? static_cast<uint32_t>(size) : requested;
+    Status status = FileOpenStamped(path, kFileRead, &file, &stamp);
+    if (status != kOk) return status;
+    const uint64_t size = stamp.size;
+    const uint32_t windowSize = size < requested ? static_cast<uint32_t>(size) : requested;
     BlockPtr window;
-    if (AllocBlockForOverwrite(windowSize, &window) != kOk) {
-        (void)FileClose(file);
-        return kErrMemory;
+    if (earlier.bytes != nullptr && earlier.size == windowSize && earlier.stamp == stamp) {
+        // Reads go on from the window's end.
+        window = std::move(earlier.bytes);
+        status = FileSeek(file, windowSize);
+    } else {
+        status = ReadFirstWindow(file, windowSize, &window);
     }
-    uint32_t got = 0;
-    status = FileRead(file, windowSize, window.get(), &got);
-    // A file that shrank since its size was taken leaves the window short; the end test still
-    // goes by the size taken, so what it then reads must at least be defined.
-    if (status == kOk && got < windowSize) ZeroBytes(window.get() + got, windowSize - got);
+    // On the failure paths the close's own result adds nothing to the failure reported.
     if (status != kOk) {
         (void)FileClose(file);
         return status;

@@ -27,6 +27,20 @@ struct FileReader {
 };
 
 Status ReaderOpen(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested);
+
+// A window that held the file's first bytes, kept after its reader closed with the stamp of the
+// version it was read from, so that a later reading of that version need not read them again.
+struct KeptWindow {
+    BlockPtr bytes;
+    uint32_t size = 0;
+    FileStamp stamp;
+};
+// Takes the reader's window when it holds the first bytes of a regular file; else `kept` is empty.
+void ReaderKeepFirstWindow(FileReader* reader, KeptWindow* kept);
+// ReaderOpen that takes the kept window instead of reading the same bytes again when the file it
+// opens is still the version they were read from. `kept` is used up either way.
+Status ReaderOpenKept(const char* path, FileReader* reader, uint8_t** cursor, uint32_t requested,
+                      KeptWindow* kept);
 void ReaderClose(FileReader* reader);
 Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader);
 uint64_t ReaderTell(const uint8_t* cursor, const FileReader* reader);

@@ -5,6 +5,7 @@
 #include "control/FilterCtrl.h"
 #include "eps/Companions.h"
 #include "eps/DcsPlates.h"
+#include "eps/DosEpsHeader.h"
 #include "eps/DscScan.h"
 #include "eps/EpsReader.h"
 #include "mac/MacResources.h"
@@ -42,8 +43,9 @@ void CFilterCtrl::ClearAttachedFacts() {
     // A file the attach refuses has no facts to read.
     facts_.clear();
     factsTaken_ = true;
-    wholeFileFacts_.clear();
-    wholeFileFactsTaken_ = false;
+    firstReadFacts_.clear();
+    firstReadFactsTaken_ = false;
+    firstWindow_ = KeptWindow{};
 }
 
 void CFilterCtrl::ForgetAttachedComments() {
@@ -85,13 +87,18 @@ void CFilterCtrl::TakeHeaderFacts(EpsInfo* info) {
 }
 
 // The resource fork's picture facts, which the header's measures replace when the header parses.
-void CFilterCtrl::TakeResourceForkFacts() {
+// `head` is the file as the attach read it, null when it could not be read.
+void CFilterCtrl::TakeResourceForkFacts(const FileReader* head) {
+    const bool plainFile = head != nullptr && !qt::CouldBeMacBinary(head->window.get(), head->fileSize);
     qt::FSSpec spec;
-    (void)NativePathNameToFSSpec(filePath_.c_str(), &spec, 0);  // a bad spec opens no fork
+    // A bad spec opens no fork.
+    (void)NativePathNameToFSSpec(filePath_.c_str(), &spec, plainFile ? qt::kSpecPlainFile : 0);
+    OpenedFork fork(&spec);
+    if (!fork.IsOpen()) return;
     const PictFacts facts{&kind_, &hResolution_, &vResolution_, &widthInches_, &heightInches_};
-    PictInfo(&spec, kPreviewPictId, facts);
+    PictInfo(kPreviewPictId, facts);
     // The thumbnail record's facts win over the picture's; without one the picture's stay.
-    (void)ThumbInfo(&spec, facts);
+    (void)ThumbInfo(facts);
 }
 
 bool CFilterCtrl::AttachFile(const std::string& path) {
@@ -102,10 +109,13 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     RefuseUncataloguedFile();
     // A start that failed is tried again at the next attach; one that worked lasts the control's life.
     if (!quickTimeReady_) quickTimeReady_ = StartQuickTime(0) == qt::noErr;
-    if (quickTimeReady_) TakeResourceForkFacts();
-    // One opening tells a PDF-based file from an EPS file and reads the EPS file's head.
+    // One opening tells a PDF-based file from an EPS file, reads the EPS file's head and shows
+    // whether the file itself may carry its fork.
     EpsReader eps;
-    if (OpenEps(filePath_.c_str(), &eps) != kOk) RaiseFilterError(kErrFormat);
+    const bool opened = OpenEps(filePath_.c_str(), &eps) == kOk;
+    if (quickTimeReady_) TakeResourceForkFacts(opened ? &eps.reader : nullptr);
+    if (!opened) RaiseFilterError(kErrFormat);
+    const bool textInFirstRead = PostScriptInFirstWindow(eps);
     if (BeginsAsPdf(eps.reader)) {
         CloseEps(&eps);
         AttachPdfFile();
@@ -116,7 +126,10 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // reader's stamp is from before its first read, so that a change during the reads shows.
     comments_.ownStamp = eps.reader.stamp;
     Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
-    if (status == kOk) TakeFactsOfWholeFile(&eps);
+    // A host that asks for the facts of a file whose text goes on past the first read has them read
+    // again at its call; that reading begins with the bytes kept here.
+    if (status == kOk && textInFirstRead) TakeFactsOfFirstRead(&eps);
+    if (status == kOk && !textInFirstRead) ReaderKeepFirstWindow(&eps.reader, &firstWindow_);
     CloseEps(&eps);
     if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;

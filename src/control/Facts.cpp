@@ -59,26 +59,26 @@ FactList FactsOf(EpsReader* eps, const LeadingComments& comments) {
 
 }  // namespace
 
-// A file within the attach's first read costs nothing more to search, and a host that asks for
-// its facts would otherwise open and read it a second time.
-void CFilterCtrl::TakeFactsOfWholeFile(EpsReader* eps) {
-    const FileReader& reader = eps->reader;
-    if (!comments_.ownStamp.regular || reader.windowSize != reader.fileSize) return;
-    wholeFileFacts_ = FactsOf(eps, comments_.own);
-    wholeFileFactsTaken_ = true;
+// A PostScript text within the attach's first read costs nothing more to search, and a host that
+// asks for its facts would otherwise open and read the file a second time. Only the text is
+// searched, so a DOS EPS file's previews behind it do not count.
+void CFilterCtrl::TakeFactsOfFirstRead(EpsReader* eps) {
+    if (!comments_.ownStamp.regular) return;
+    firstReadFacts_ = FactsOf(eps, comments_.own);
+    firstReadFactsTaken_ = true;
 }
 
 const FactList& CFilterCtrl::DocumentFacts() {
     if (factsTaken_) return facts_;
     factsTaken_ = true;
-    if (wholeFileFactsTaken_ && StillStamped(filePath_.c_str(), comments_.ownStamp)) {
-        facts_ = std::move(wholeFileFacts_);
-        wholeFileFactsTaken_ = false;
+    if (firstReadFactsTaken_ && StillStamped(filePath_.c_str(), comments_.ownStamp)) {
+        facts_ = std::move(firstReadFacts_);
+        firstReadFactsTaken_ = false;
         return facts_;
     }
     EpsReader eps;
-    if (OpenEps(filePath_.c_str(), &eps) != kOk) return facts_;
-    facts_ = FactsOf(&eps, OwnComments());
+    if (OpenEps(filePath_.c_str(), &eps, &firstWindow_) != kOk) return facts_;
+    facts_ = FactsOf(&eps, OwnCommentsOf(eps.reader.stamp));
     CloseEps(&eps);
     return facts_;
 }

@@ -163,15 +163,19 @@ class CFilterCtrl : public IDispatch {
     void ClearAttachedFacts();
     void RefuseUncataloguedFile();
     void TakeHeaderFacts(EpsInfo* info);
-    void TakeResourceForkFacts();
+    void TakeResourceForkFacts(const FileReader* head);
     // A PDF-based Illustrator file takes its facts from its page box and XMP packet instead.
     void AttachPdfFile();
     void ForgetAttachedComments();
     const LeadingComments& OwnComments();
+    // The same, for a reading of the file that found it as `stamp` says: the attach's comments when
+    // it read that version, with no further look at the file.
+    const LeadingComments& OwnCommentsOf(const FileStamp& stamp);
     const LeadingComments& HiResComments(const std::string& path);
     const FactList& DocumentFacts();
-    // The document facts of a file that the attach's first read took whole, from that reading.
-    void TakeFactsOfWholeFile(EpsReader* eps);
+    // The document facts of a file whose PostScript text the attach's first read took whole, from
+    // that reading.
+    void TakeFactsOfFirstRead(EpsReader* eps);
     FactList AllFacts();
     FactList PreviewFacts() const;
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
@@ -200,8 +204,10 @@ class CFilterCtrl : public IDispatch {
     AttachedComments comments_;
     FactList facts_;
     // Taken at the attach, kept with the stamp of the leading comments, used while the file is unchanged.
-    FactList wholeFileFacts_;
-    bool wholeFileFactsTaken_ = false;
+    FactList firstReadFacts_;
+    // Else the first bytes the attach read, for the reading that takes the facts.
+    KeptWindow firstWindow_;
+    bool firstReadFactsTaken_ = false;
     // The own pixel size of the raster preview the last thumbnail came from; 0 x 0 before one or
     // for drawn artwork. Answered as facts once known.
     uint32_t previewPixelWidth_ = 0;

@@ -88,6 +88,11 @@ const LeadingComments& CFilterCtrl::OwnComments() {
     return comments_.own;
 }
 
+const LeadingComments& CFilterCtrl::OwnCommentsOf(const FileStamp& stamp) {
+    if (comments_.ownTaken && stamp.regular && stamp == comments_.ownStamp) return comments_.own;
+    return OwnComments();
+}
+
 const LeadingComments& CFilterCtrl::HiResComments(const std::string& path) {
     if (path != comments_.hiResPath || !StillTheSame(path, comments_.hiResTaken, comments_.hiResStamp)) {
         comments_.hiResPath = path;

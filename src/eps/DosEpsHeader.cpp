@@ -40,4 +40,13 @@ Status ReadDosEpsHeader(EpsReader* eps, DosEpsHeader* header) {
     return ParseDosEpsHeader(bytes, size, header);
 }
 
+bool PostScriptInFirstWindow(const EpsReader& eps) {
+    const FileReader& r = eps.reader;
+    if (r.windowSize == r.fileSize) return true;
+    DosEpsHeader header;
+    if (ParseDosEpsHeader(r.window.get(), r.windowSize, &header) != kOk || header.postScriptLength == 0)
+        return false;
+    return uint64_t{header.postScriptOffset} + header.postScriptLength <= r.windowSize;
+}
+
 }  // namespace aldra

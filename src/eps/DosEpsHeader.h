@@ -37,5 +37,8 @@ bool HasDosEpsMagic(const uint8_t* bytes, size_t size);
 Status ParseDosEpsHeader(const uint8_t* bytes, size_t size, DosEpsHeader* header);
 // Reads the header from the start of the file; the reader's position is then undefined.
 Status ReadDosEpsHeader(EpsReader* eps, DosEpsHeader* header);
+// Whether a reader just opened holds all of the file's PostScript text in its window: the whole
+// file, or a DOS EPS file's PostScript section with the previews behind it.
+bool PostScriptInFirstWindow(const EpsReader& eps);
 
 }  // namespace aldra

@@ -57,9 +57,10 @@ uint64_t Remaining(const EpsReader* eps) {
 }
 }  // namespace
 
-Status OpenEps(const char* path, EpsReader* eps) {
+Status OpenEps(const char* path, EpsReader* eps, KeptWindow* kept) {
     uint8_t* cursor = nullptr;
-    Status status = ReaderOpen(path, &eps->reader, &cursor, kStandardWindow);
+    Status status = kept ? ReaderOpenKept(path, &eps->reader, &cursor, kStandardWindow, kept)
+                         : ReaderOpen(path, &eps->reader, &cursor, kStandardWindow);
     eps->path = status == kOk ? path : "";
     return status;
 }

@@ -19,7 +19,8 @@ struct EpsReader {
     std::string path;
 };
 
-Status OpenEps(const char* path, EpsReader* eps);
+// With `kept`, the window kept of an earlier reading is taken when the file is still that version.
+Status OpenEps(const char* path, EpsReader* eps, KeptWindow* kept = nullptr);
 void CloseEps(EpsReader* eps);
 // kErrShortFile for a file shorter than 28 bytes, which no EPS file is; kErrFormat for a DOS EPS
 // header whose PostScript offset is 0.

@@ -35,24 +35,6 @@ double Fixed(const uint8_t* p) {
     return Signed32(p) / kFixedOne;
 }
 
-// Keeps the resource file that was current and makes it current again at the end of the scope.
-class CurrentFileKept {
-  public:
-    CurrentFileKept() : saved_(CurResFile()) {}
-    ~CurrentFileKept() { UseResFile(saved_); }
-    CurrentFileKept(const CurrentFileKept&) = delete;
-    CurrentFileKept& operator=(const CurrentFileKept&) = delete;
-
-  private:
-    int16_t saved_;
-};
-
-// The fork opened read-only and current; false (nothing to close) when it does not open.
-bool OpenFork(const qt::FSSpec* spec, int16_t* refNum) {
-    *refNum = FSpOpenResFile(spec, qt::kReadPermission);
-    return ResError() == qt::noErr;
-}
-
 // A picture long enough for its frame and version, detached; others are let go.
 qt::Handle TakePicture(qt::Handle picture) {
     if (picture == nullptr) return nullptr;
@@ -104,21 +86,26 @@ qt::Handle FirstNamedPicture(qt::Handle record, const uint32_t* slots, size_t co
 
 }  // namespace
 
+OpenedFork::OpenedFork(const qt::FSSpec* spec) : saved_(CurResFile()) {
+    refNum_ = FSpOpenResFile(spec, qt::kReadPermission);
+    open_ = ResError() == qt::noErr;
+}
+
+OpenedFork::~OpenedFork() {
+    if (open_) CloseResFile(refNum_);
+    UseResFile(saved_);
+}
+
 int PictVersion(const uint8_t* p) {
     if (LoadBe16(p + 10) == kVersion1Word) return 1;
     if (LoadBe16(p + 10) == kVersionOpcode && LoadBe16(p + 12) == kVersion2Word) return 2;
     return 0;
 }
 
-Status ReadPictResource(const qt::FSSpec* spec, int32_t id, qt::Handle* picture) {
-    *picture = nullptr;
-    CurrentFileKept kept;
-    int16_t refNum;
-    if (!OpenFork(spec, &refNum)) return kErrFormat;
+Status ReadPictResource(int32_t id, qt::Handle* picture) {
     qt::Handle found = id == kAnyPictId ? GetIndResource(qt::kPictType, 1)
                                         : GetResource(qt::kPictType, static_cast<int16_t>(id));
     *picture = TakePicture(found);
-    CloseResFile(refNum);
     return *picture ? kOk : kErrNoResource;
 }
 
@@ -139,11 +126,8 @@ Status ReadThumbRecord(qt::Handle* record) {
     return kOk;
 }
 
-Status ReadThumbPict(const qt::FSSpec* spec, qt::Handle* picture) {
+Status ReadThumbPict(qt::Handle* picture) {
     *picture = nullptr;
-    CurrentFileKept kept;
-    int16_t refNum;
-    if (!OpenFork(spec, &refNum)) return kErrFormat;
     qt::Handle record;
     Status status = ReadThumbRecord(&record);
     if (status == kOk) {
@@ -153,13 +137,12 @@ Status ReadThumbPict(const qt::FSSpec* spec, qt::Handle* picture) {
         status = *picture ? kOk : kErrFormat;
         DisposeHandle(record);
     }
-    CloseResFile(refNum);
     return status;
 }
 
-void PictInfo(const qt::FSSpec* spec, int32_t id, const PictFacts& facts) {
+void PictInfo(int32_t id, const PictFacts& facts) {
     qt::Handle picture;
-    if (ReadPictResource(spec, id, &picture) != kOk) return;
+    if (ReadPictResource(id, &picture) != kOk) return;
     const uint8_t* p = *picture;
     const int version = PictVersion(p);
     if (version != 2 || GetHandleSize(picture) >= kVersion2HeaderBytes) {
@@ -170,10 +153,7 @@ void PictInfo(const qt::FSSpec* spec, int32_t id, const PictFacts& facts) {
     DisposeHandle(picture);
 }
 
-Status ThumbInfo(const qt::FSSpec* spec, const PictFacts& facts) {
-    CurrentFileKept kept;
-    int16_t refNum;
-    if (!OpenFork(spec, &refNum)) return kErrFormat;
+Status ThumbInfo(const PictFacts& facts) {
     qt::Handle record;
     Status status = ReadThumbRecord(&record);
     if (status == kOk) {
@@ -196,7 +176,6 @@ Status ThumbInfo(const qt::FSSpec* spec, const PictFacts& facts) {
         }
         DisposeHandle(record);
     }
-    CloseResFile(refNum);
     return status;
 }
 

@@ -1,8 +1,8 @@
 // The resources of a Macintosh file's resource fork that describe its picture: the PICT preview
 // (id 256, else 130) and the 'Thmb' record with its size, resolution and thumbnail pictures. The
-// fork is opened through QuickTime, which alone knows where a fork lives; each operation leaves the
-// resource file that was current before it current again. Resources too short for the fields read
-// from them count as missing.
+// fork is opened through QuickTime, which alone knows where a fork lives. Finding it means looking in
+// several places, so a fork is opened once (OpenedFork) and every resource is read from it while it
+// is current. Resources too short for the fields read from them count as missing.
 #pragma once
 #include <cstdint>
 
@@ -25,22 +25,39 @@ struct PictFacts {
     double* heightInches;
 };
 
-// The picture, detached from its file: the caller disposes of it (DisposeHandle). 2020 when the
-// fork does not open, 2003 when there is no such picture.
-Status ReadPictResource(const qt::FSSpec* spec, int32_t id, qt::Handle* picture);
-// With the fork open and current: 'Thmb' 256, detached. 2003 when there is none, 2020 when its
-// version is not 1.
+// The file's fork, open read-only and current for the object's life; the resource file that was
+// current before is current again afterwards.
+class OpenedFork {
+  public:
+    explicit OpenedFork(const qt::FSSpec* spec);
+    ~OpenedFork();
+    OpenedFork(const OpenedFork&) = delete;
+    OpenedFork& operator=(const OpenedFork&) = delete;
+    bool IsOpen() const { return open_; }
+
+  private:
+    int16_t saved_;
+    int16_t refNum_ = -1;
+    bool open_ = false;
+};
+
+// The functions below read the fork that is open and current.
+
+// The picture, detached from its file: the caller disposes of it (DisposeHandle). 2003 when there
+// is no such picture.
+Status ReadPictResource(int32_t id, qt::Handle* picture);
+// 'Thmb' 256, detached. 2003 when there is none, 2020 when its version is not 1.
 Status ReadThumbRecord(qt::Handle* record);
 // The first existing picture the 'Thmb' record names, from its last slot to its first.
-Status ReadThumbPict(const qt::FSSpec* spec, qt::Handle* picture);
+Status ReadThumbPict(qt::Handle* picture);
 
 // 1 or 2, or 0 when the picture's header is neither; the picture is at least kLeastPictBytes long.
 int PictVersion(const uint8_t* pict);
 inline constexpr uint32_t kLeastPictBytes = 12;
 
 // Facts from 'PICT' id; nothing is written when it cannot be read.
-void PictInfo(const qt::FSSpec* spec, int32_t id, const PictFacts& facts);
-// Facts from the 'Thmb' record; 2020 when the fork does not open, else ReadThumbRecord's failure.
-Status ThumbInfo(const qt::FSSpec* spec, const PictFacts& facts);
+void PictInfo(int32_t id, const PictFacts& facts);
+// Facts from the 'Thmb' record; ReadThumbRecord's failure when it has none.
+Status ThumbInfo(const PictFacts& facts);
 
 }  // namespace aldra

@@ -11,9 +11,11 @@ namespace {
 constexpr int32_t kMaxWorldSide = 32767;
 
 Status ReadPreviewPicture(const qt::FSSpec* spec, qt::Handle* picture) {
-    if (ReadPictResource(spec, kPreviewPictId, picture) == kOk) return kOk;
-    if (ReadPictResource(spec, kSecondPreviewPictId, picture) == kOk) return kOk;
-    return ReadThumbPict(spec, picture);
+    OpenedFork fork(spec);
+    if (!fork.IsOpen()) return kErrFormat;
+    if (ReadPictResource(kPreviewPictId, picture) == kOk) return kOk;
+    if (ReadPictResource(kSecondPreviewPictId, picture) == kOk) return kOk;
+    return ReadThumbPict(picture);
 }
 
 // A version 1 picture has one bit whatever the file says; 0 for a kind without a format.

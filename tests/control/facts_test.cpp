@@ -1,9 +1,11 @@
 // The information interface: the attached file's further facts by name, as UTF-8 text, while the
 // catalogue getters keep their answers; the same through the vtable interface.
 #include <filesystem>
+#include <functional>
 
 #include "control/ControlFixture.h"
 #include "fixtures/Eps.h"
+#include "fixtures/Tiff.h"
 #include "support/FileBytes.h"
 
 namespace aldra {
@@ -60,6 +62,21 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
     ASSERT_EQ(TestAndAttach(files.Write("plain.eps", plain), plain).hr, S_OK);
     files.Write("plain.eps", EpsText("%%Title: changed since"));
     EXPECT_EQ(Fact("Title"), "changed since");
+    // So is a DOS EPS file whose PostScript section the attach read whole, however large its preview,
+    // and a file whose text goes on past the attach's first read, which the facts read again.
+    const std::string preview(100000, 't');
+    const std::function<std::string(const std::string&)> makers[] = {
+        [&](const std::string& title) { return DosEpsFile(EpsText(title), preview); },
+        [&](const std::string& title) { return EpsText(title) + std::string(100000, '\n'); },
+    };
+    for (const auto& make : makers) {
+        for (const std::string changed : {"", "a title changed since"}) {
+            const std::string first = make("%%Title: first");
+            ASSERT_EQ(TestAndAttach(files.Write("large.eps", first), first).hr, S_OK);
+            if (!changed.empty()) files.Write("large.eps", make("%%Title: " + changed));
+            EXPECT_EQ(Fact("Title"), changed.empty() ? "first" : changed);
+        }
+    }
 }
 
 TEST_F(FactsTest, CorpusFiles) {

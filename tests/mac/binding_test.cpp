@@ -101,8 +101,10 @@ Facts ReadFacts(const std::vector<MacResource>& resources) {
     EXPECT_EQ(NativePathNameToFSSpec(dir.File("a.eps").c_str(), &spec, 0), qt::noErr);
     Facts f;
     const PictFacts out{&f.kind, &f.h, &f.v, &f.width, &f.height};
-    PictInfo(&spec, kPreviewPictId, out);
-    (void)ThumbInfo(&spec, out);
+    OpenedFork fork(&spec);
+    if (!fork.IsOpen()) return f;
+    PictInfo(kPreviewPictId, out);
+    (void)ThumbInfo(out);
     return f;
 }
 

@@ -2,7 +2,9 @@
 // gives out.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "base/Bytes.h"
 #include "fixtures/Bytes.h"
@@ -75,6 +77,19 @@ TEST(ResourceFork, IsFoundInEachPlaceFirstPlaceFirst) {
         for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
         EXPECT_EQ(PictFoundFor(dir.File(c.file)), c.want);
     }
+}
+
+// What the search remembers of folders hides no companion for long: one written beside the file is
+// found at the next look, one in an archive folder unpacked later once a second has passed.
+TEST(ResourceFork, CompanionsWrittenLaterAreFound) {
+    TempDir dir;
+    const std::string file = dir.Write("art/a.eps", "%!PS-Adobe-3.0\n");
+    EXPECT_EQ(PictFoundFor(file), "");
+    dir.Write("__MACOSX/art/._a.eps", MakeAppleDouble(ForkWith("archive")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(PictFoundFor(file), "archive");
+    dir.Write("art/._a.eps", MakeAppleDouble(ForkWith("beside")));
+    EXPECT_EQ(PictFoundFor(file), "beside");
 }
 
 TEST(ResourceFork, DamagedForksAreNoForks) {

@@ -20,13 +20,14 @@ int16_t Short(uintptr_t v) {
     return static_cast<int16_t>(static_cast<intptr_t>(v));
 }
 
-OSErr PathToSpec(const char* path, FSSpec* spec) {
+OSErr PathToSpec(const char* path, FSSpec* spec, int32_t flags) {
     if (spec == nullptr) return paramErr;
     *spec = FSSpec{};
     if (path == nullptr) return paramErr;
     const size_t length = std::strlen(path);
     if (length == 0 || length >= kSpecPathCapacity) return fnfErr;
     std::memcpy(spec->path, path, length + 1);
+    spec->plainFile = (flags & kSpecPlainFile) != 0;
     return noErr;
 }
 
@@ -43,7 +44,7 @@ intptr_t Dispatch(const QtCall& c) {
         case kSelTerminate:
             return noErr;
         case kSelPathToFSSpec:
-            return PathToSpec(Ptr<const char>(a[0]), Ptr<FSSpec>(a[1]));
+            return PathToSpec(Ptr<const char>(a[0]), Ptr<FSSpec>(a[1]), static_cast<int32_t>(a[2]));
         case kSelNewGWorld:
             return NewGWorld(c.gdi, Ptr<GWorldPtr>(a[0]), static_cast<OSType>(a[1]), Ptr<const Rect>(a[2]));
         case kSelGetGWorld:

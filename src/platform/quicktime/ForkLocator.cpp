@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstring>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,36 +75,79 @@ Status ReadForkAt(const std::string& place, Container container, BlockPtr* fork,
     return status;
 }
 
+// Whether folder/__MACOSX may exist. Archives' companion folders are rare, and without this each
+// file of a folder would look for one in each of its ancestors. A folder found without one is
+// remembered for a moment: long enough for a run over the folder, short enough that one unpacked
+// later is seen by the attaches that come a second after. Relative folders are not remembered, as
+// the working folder they hang from may change.
+class ArchiveFolderLooks {
+  public:
+    bool MayHold(const std::string& folder) {
+        if (folder.empty() || folder[0] != '/') return FolderExists(folder + kArchiveFolder);
+        const Clock::time_point now = Clock::now();
+        if (now - since_ > kTrusted || absent_.size() >= kMostRemembered) {
+            absent_.clear();
+            since_ = now;
+        }
+        if (absent_.count(folder)) return false;
+        if (FolderExists(folder + kArchiveFolder)) return true;
+        absent_.insert(folder);
+        return false;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr const char* kArchiveFolder = "__MACOSX";
+    static constexpr std::chrono::seconds kTrusted{1};
+    static constexpr size_t kMostRemembered = 1024;
+
+    static bool FolderExists(const std::string& place) {
+        struct stat info;
+        return ::stat(place.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+
+    std::set<std::string> absent_;
+    Clock::time_point since_{};
+};
+
+ArchiveFolderLooks& TheArchiveFolderLooks() {
+    static ArchiveFolderLooks looks;
+    return looks;
+}
+
 // The companions an unzipped archive keeps for a file in one of its folders: the archive's
 // __MACOSX folder at its top mirrors the folders, so for dir = top/sub1/sub2 it is
-// top/__MACOSX/sub1/sub2/._name, for each ancestor as top, nearest first.
+// top/__MACOSX/sub1/sub2/._name, for dir itself as top and each ancestor, nearest first. Tops
+// without such a folder are left out.
 std::vector<std::string> ArchiveCompanions(const std::string& folder, const std::string& name) {
     std::vector<std::string> places;
+    ArchiveFolderLooks& looks = TheArchiveFolderLooks();
+    if (looks.MayHold(folder)) places.push_back(folder + "__MACOSX/._" + name);
     // folder ends with '/' (or is empty); split = where the ancestor ends.
     size_t split = folder.empty() ? std::string::npos : folder.size() - 1;
     for (int level = 0; level < kArchiveLevels && split != std::string::npos && split > 0; ++level) {
         split = folder.rfind('/', split - 1);
         const size_t top = split == std::string::npos ? 0 : split + 1;
-        places.push_back(folder.substr(0, top) + "__MACOSX/" + folder.substr(top) + "._" + name);
+        if (looks.MayHold(folder.substr(0, top)))
+            places.push_back(folder.substr(0, top) + "__MACOSX/" + folder.substr(top) + "._" + name);
     }
     return places;
 }
 
 }  // namespace
 
-Status ReadResourceFork(const char* path, BlockPtr* fork, uint32_t* size) {
+Status ReadResourceFork(const char* path, bool plainFile, BlockPtr* fork, uint32_t* size) {
     const char* slash = std::strrchr(path, '/');
     const std::string folder = slash ? std::string(path, slash + 1) : std::string();
     const std::string name = slash ? std::string(slash + 1) : std::string(path);
     if (name.empty()) return kErrFileNotFound;
-    std::vector<std::pair<std::string, Container>> places = {
-        {folder + "._" + name, Container::kAppleDouble},
-        {folder + "__MACOSX/._" + name, Container::kAppleDouble},
-    };
+    std::vector<std::pair<std::string, Container>> places = {{folder + "._" + name, Container::kAppleDouble}};
     for (std::string& companion : ArchiveCompanions(folder, name))
         places.emplace_back(std::move(companion), Container::kAppleDouble);
-    places.emplace_back(path, Container::kMacBinary);
-    places.emplace_back(std::string(path) + "/..namedfork/rsrc", Container::kWholeFile);
+    if (!plainFile) {
+        places.emplace_back(path, Container::kMacBinary);
+        places.emplace_back(std::string(path) + "/..namedfork/rsrc", Container::kWholeFile);
+    }
     for (const auto& [place, container] : places) {
         Status status = ReadForkAt(place, container, fork, size);
         if (status != kErrFileNotFound) return status;

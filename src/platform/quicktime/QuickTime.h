@@ -58,7 +58,19 @@ struct FSSpec {
     int16_t vRefNum;
     int32_t parID;
     char path[kSpecPathCapacity];  // zero-terminated; empty when the path did not fit
+    bool plainFile;                // made with kSpecPlainFile
 };
+
+// NativePathNameToFSSpec's flag from a caller that has opened the path as a regular file and read its
+// first bytes, which cannot begin a MacBinary file. The fork is then looked for only in companion
+// files: the file itself holds none, and no named fork lies below a regular file's path. Looking
+// there would open the file once more only to read those bytes again.
+inline constexpr int32_t kSpecPlainFile = 0x1;
+
+// A MacBinary header begins with a zero byte and is 128 bytes long.
+inline bool CouldBeMacBinary(const uint8_t* head, uint64_t fileSize) {
+    return fileSize >= 128 && head[0] == 0;
+}
 
 inline constexpr OSType FourCharCode(const char (&c)[5]) {
     return uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 | uint32_t(uint8_t(c[2])) << 8 |
@@ -74,7 +86,7 @@ inline constexpr OSType k24BGRPixelFormat = FourCharCode("24BG");
 
 // The caller's GDI, which worlds are made of.
 struct QtGdi {
-    HBITMAP (*createDibSection)
+    HBITMAP(*createDibSection)
     (HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
     BOOL (*deleteObject)(HGDIOBJ object);
 };
@@ -98,7 +110,7 @@ inline constexpr const char* kLibraryName = "QuickTime.qts";
 enum Selector : uint32_t {
     kSelInitialize = 0x001D0008,       // flags -> OSErr
     kSelTerminate = 0x001D0009,        // -> 0
-    kSelPathToFSSpec = 0x001D002E,     // const char* path, FSSpec* out, flags -> OSErr
+    kSelPathToFSSpec = 0x001D002E,     // const char* path, FSSpec* out, flags (kSpec...) -> OSErr
     kSelNewGWorld = 0x00030080,        // GWorldPtr* out, OSType format, const Rect*, 0, 0, 0 -> OSErr
     kSelGetGWorld = 0x001C0006,        // CGrafPtr* port, GDHandle* device
     kSelSetGWorld = 0x001C0007,        // CGrafPtr port, GDHandle device

@@ -107,7 +107,7 @@ int16_t OpenResFile(const FSSpec* spec, int16_t) {
         return -1;
     }
     ResourceFile file;
-    Status status = ReadResourceFork(spec->path, &file.fork, &file.size);
+    Status status = ReadResourceFork(spec->path, spec->plainFile, &file.fork, &file.size);
     if (status == kOk) status = ParseResourceMap(file.fork.get(), file.size, &file.entries);
     if (status != kOk) {
         SetError(ForkError(status));

@@ -312,10 +312,24 @@ LSTATUS ReplaceHiveFile(const std::string& path, const std::string& text) {
     return ERROR_SUCCESS;
 }
 
-// Reads the hive under a shared lock. A missing folder or file is an empty hive.
+// The version parsed last, when the file at path is still that version. Writers replace the file by
+// rename, so one look at the name shows the old version or the new, never one half written: a
+// version already parsed needs neither the lock nor an opening.
+HivePtr ParsedVersionAt(int hive, const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    return ParsedVersion(hive, path, StampOf(info));
+}
+
+// Reads the hive under a shared lock, unless the version parsed last is still there. A missing
+// folder or file is an empty hive.
 LSTATUS ReadHive(int hive, HivePtr* out) {
     std::string path = HivePath(hive);
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
+    if (HivePtr parsed = ParsedVersionAt(hive, path)) {
+        *out = std::move(parsed);
+        return ERROR_SUCCESS;
+    }
     struct stat info;
     if (::stat(HiveFolder().c_str(), &info) != 0) {
         *out = EmptyHive();
