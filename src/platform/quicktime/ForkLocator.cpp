@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <utility>
@@ -84,6 +86,8 @@ class ArchiveFolderLooks {
   public:
     bool MayHold(const std::string& folder) {
         if (folder.empty() || folder[0] != '/') return FolderExists(folder + kArchiveFolder);
+        // Controls in different threads of a host look for forks at the same time.
+        std::lock_guard<std::mutex> hold(lock_);
         const Clock::time_point now = Clock::now();
         if (now - since_ > kTrusted || absent_.size() >= kMostRemembered) {
             absent_.clear();
@@ -91,7 +95,11 @@ class ArchiveFolderLooks {
         }
         if (absent_.count(folder)) return false;
         if (FolderExists(folder + kArchiveFolder)) return true;
-        absent_.insert(folder);
+        try {
+            absent_.insert(folder);
+        } catch (const std::bad_alloc&) {
+            // Not remembered: the next file of the folder looks again.
+        }
         return false;
     }
 
@@ -106,6 +114,7 @@ class ArchiveFolderLooks {
         return ::stat(place.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
+    std::mutex lock_;
     std::set<std::string> absent_;
     Clock::time_point since_{};
 };

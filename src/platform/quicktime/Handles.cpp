@@ -1,6 +1,7 @@
 #include "platform/quicktime/Handles.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <new>
 #include <unordered_set>
 
@@ -10,10 +11,28 @@ namespace aldra::qt {
 
 namespace {
 
-std::unordered_set<uintptr_t>& LiveHandles() {
-    // Goes with the module when it is unloaded; nothing calls in after that.
-    static std::unordered_set<uintptr_t> live;
+// The handles given out and not yet disposed of, for all threads: controls in different threads of
+// a host draw pictures at the same time. Goes with the module when it is unloaded; nothing calls in
+// after that.
+struct LiveSet {
+    std::mutex lock;
+    std::unordered_set<uintptr_t> handles;
+};
+
+LiveSet& LiveHandles() {
+    static LiveSet live;
     return live;
+}
+
+bool Remember(uintptr_t key) {
+    LiveSet& live = LiveHandles();
+    std::lock_guard<std::mutex> hold(live.lock);
+    try {
+        live.handles.insert(key);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -28,17 +47,27 @@ HandleRecord* NewHandleRecord(const uint8_t* bytes, uint32_t size, int16_t owner
         return nullptr;
     }
     if (size > 0) MoveBytes(bytes, record->data, size);
-    LiveHandles().insert(reinterpret_cast<uintptr_t>(record));
+    if (!Remember(reinterpret_cast<uintptr_t>(record))) {
+        std::free(record->data);
+        delete record;
+        return nullptr;
+    }
     return record;
 }
 
 HandleRecord* FindHandleRecord(Handle handle) {
     const auto key = reinterpret_cast<uintptr_t>(handle);
-    return LiveHandles().count(key) ? reinterpret_cast<HandleRecord*>(key) : nullptr;
+    LiveSet& live = LiveHandles();
+    std::lock_guard<std::mutex> hold(live.lock);
+    return live.handles.count(key) ? reinterpret_cast<HandleRecord*>(key) : nullptr;
 }
 
 void DisposeHandleRecord(HandleRecord* record) {
-    LiveHandles().erase(reinterpret_cast<uintptr_t>(record));
+    {
+        LiveSet& live = LiveHandles();
+        std::lock_guard<std::mutex> hold(live.lock);
+        live.handles.erase(reinterpret_cast<uintptr_t>(record));
+    }
     std::free(record->data);
     delete record;
 }
