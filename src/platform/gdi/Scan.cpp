@@ -312,7 +312,7 @@ class Scanner {
 // collected row by row into a small table on the stack, without the pending, row and active lists
 // the general scan keeps (whose upkeep cost more than the crossings themselves), and each row is
 // then sorted and painted as the general scan paints it. False, before anything is painted, for a
-// shape too tall or too far out for the table or with too many crossings in a row.
+// shape too tall, too far out or of too many edges for the table, or with too many crossings in a row.
 class SmallScan {
   public:
     static constexpr int32_t kMaxRows = 64;
