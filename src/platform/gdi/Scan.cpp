@@ -108,6 +108,15 @@ void Step(Active& e) {
     }
 }
 
+void SortFew(Crossing* crossings, size_t count) {
+    for (size_t i = 1; i < count; ++i) {
+        const Crossing c = crossings[i];
+        size_t j = i;
+        for (; j > 0 && crossings[j - 1].x > c.x; --j) crossings[j] = crossings[j - 1];
+        crossings[j] = c;
+    }
+}
+
 // A row of an ordinary shape has two or four crossings, where a general sort costs more than the
 // rest of the row. Crossings at the same column may come in any order: the winding past them is the
 // same, and so are the pixels painted.
@@ -118,12 +127,33 @@ void SortByColumn(std::vector<Crossing>& crossings) {
                   [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
         return;
     }
-    for (size_t i = 1; i < crossings.size(); ++i) {
-        const Crossing c = crossings[i];
-        size_t j = i;
-        for (; j > 0 && crossings[j - 1].x > c.x; --j) crossings[j] = crossings[j - 1];
-        crossings[j] = c;
+    SortFew(crossings.data(), crossings.size());
+}
+
+// The runs of window row y (0 at the window's top) between crossings sorted by column, with the
+// winding `winding` left of the window.
+void EmitRow(const Crossing* crossings, size_t count, int32_t y, int32_t winding, bool nonZero,
+             const ScanWindow& window, SpanSink& sink) {
+    const auto inside = [nonZero](int32_t w) { return nonZero ? w != 0 : (w & 1) != 0; };
+    const auto emit = [&](int64_t x0, int64_t x1) {
+        sink.Span(y + window.top, static_cast<int32_t>(x0 + window.left),
+                  static_cast<int32_t>(x1 + window.left));
+    };
+    const int64_t width = window.right - window.left;
+    bool in = inside(winding);
+    int64_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+        winding += crossings[i].direction;
+        const bool now = inside(winding);
+        if (now == in) continue;
+        if (now) {
+            start = crossings[i].x;
+        } else if (start < crossings[i].x) {
+            emit(start, crossings[i].x);
+        }
+        in = now;
     }
+    if (in && start < width) emit(start, width);
 }
 
 // The scanner's lists. Pictures are thousands of small shapes, and making the lists anew for each
@@ -261,28 +291,8 @@ class Scanner {
         }
     }
 
-    bool Inside(int32_t winding) const { return nonZero_ ? winding != 0 : (winding & 1) != 0; }
-
     void EmitSorted(int32_t y, int32_t winding, SpanSink& sink) {
-        bool inside = Inside(winding);
-        int64_t start = 0;
-        for (const Crossing& c : crossings_) {
-            winding += c.direction;
-            const bool now = Inside(winding);
-            if (now == inside) continue;
-            if (now) {
-                start = c.x;
-            } else if (start < c.x) {
-                Emit(y, start, c.x, sink);
-            }
-            inside = now;
-        }
-        if (inside && start < width_) Emit(y, start, width_, sink);
-    }
-
-    void Emit(int32_t y, int64_t x0, int64_t x1, SpanSink& sink) const {
-        sink.Span(y + window_.top, static_cast<int32_t>(x0 + window_.left),
-                  static_cast<int32_t>(x1 + window_.left));
+        EmitRow(crossings_.data(), crossings_.size(), y, winding, nonZero_, window_, sink);
     }
 
     const DevicePoint* points_;
@@ -298,6 +308,84 @@ class Scanner {
     std::vector<int32_t>& columns_;
 };
 
+// A drawing is mostly shapes a few dozen rows high with a few dozen edges. Their crossings are
+// collected row by row into a small table on the stack, without the pending, row and active lists
+// the general scan keeps (whose upkeep cost more than the crossings themselves), and each row is
+// then sorted and painted as the general scan paints it. False, before anything is painted, for a
+// shape too tall, too far out or of too many edges for the table, or with too many crossings in a row.
+class SmallScan {
+  public:
+    static constexpr int32_t kMaxRows = 64;
+    static constexpr size_t kMaxEdges = 512;
+
+    bool Run(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window,
+             SpanSink& sink) {
+        if (count > kMaxEdges) return false;
+        const int32_t width = window.right - window.left, height = window.bottom - window.top;
+        int64_t top = INT64_MAX, bottom = INT64_MIN;
+        for (size_t i = 0; i < count; ++i) {
+            const DevicePoint p = MovedInto(points[i], window);
+            if (!(p.x > -kTiny && p.x < kTiny && p.y > -kTiny && p.y < kTiny)) return false;
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+        first_ = static_cast<int32_t>(std::max<int64_t>(top, 0));
+        const int32_t end = static_cast<int32_t>(std::min<int64_t>(bottom, height));
+        if (end <= first_) return true;  // no row of the window meets the shape
+        if (end - first_ > kMaxRows) return false;
+        std::fill(counts_, counts_ + (end - first_), uint8_t{0});
+        DevicePoint from = MovedInto(points[0], window);
+        for (size_t i = 0; i < count; ++i) {
+            const DevicePoint to = MovedInto(points[i + 1 == count ? 0 : i + 1], window);
+            const Edge e = Downwards(from, to);
+            from = to;
+            if (e.top.y == e.bottom.y || e.bottom.y <= 0 || e.top.y >= height) continue;
+            if (std::min(e.top.x, e.bottom.x) >= width) continue;
+            if (!AddEdge(e, width, height)) return false;
+        }
+        for (int32_t y = first_; y < end; ++y) {
+            Crossing* row = crossings_[y - first_];
+            const size_t n = counts_[y - first_];
+            if (n == 0) continue;
+            SortFew(row, n);
+            EmitRow(row, n, y, 0, nonZero, window, sink);
+        }
+        return true;
+    }
+
+  private:
+    static constexpr size_t kRowCrossings = 8;
+
+    bool Add(int32_t y, int64_t x, int32_t direction) {
+        uint8_t& n = counts_[y - first_];
+        if (n == kRowCrossings) return false;
+        crossings_[y - first_][n++] = Crossing{x, direction};
+        return true;
+    }
+
+    // The edge's crossings of rows [max(top, 0), min(bottom, height)), each clamped to the window's
+    // columns as the general scan clamps them; an edge wholly left of the pixels crosses at 0.
+    bool AddEdge(const Edge& e, int32_t width, int32_t height) {
+        const int32_t y0 = static_cast<int32_t>(std::max<int64_t>(e.top.y, 0));
+        const int32_t y1 = static_cast<int32_t>(std::min<int64_t>(e.bottom.y, height));
+        if (std::max(e.top.x, e.bottom.x) < 0) {
+            for (int32_t y = y0; y < y1; ++y)
+                if (!Add(y, 0, e.direction)) return false;
+            return true;
+        }
+        Active a = StartIn<int32_t>(e, y0, y1);
+        for (int32_t y = y0;;) {
+            if (!Add(y, std::clamp<int64_t>(a.q, 0, width), e.direction)) return false;
+            if (++y >= y1) return true;
+            Step(a);
+        }
+    }
+
+    int32_t first_ = 0;
+    uint8_t counts_[kMaxRows];
+    Crossing crossings_[kMaxRows][kRowCrossings];
+};
+
 }  // namespace
 
 bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const ScanWindow& window,
@@ -305,6 +393,10 @@ bool ScanPolygon(const DevicePoint* points, size_t count, bool nonZero, const Sc
     if (points == nullptr || count < 2 || count > UINT32_MAX || window.left >= window.right ||
         window.top >= window.bottom)
         return true;
+    {
+        SmallScan small;
+        if (small.Run(points, count, nonZero, window, sink)) return true;
+    }
     thread_local ScanLists shared;
     ScanLists own;
     ScanLists& lists = shared.busy ? own : shared;

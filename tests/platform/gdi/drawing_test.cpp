@@ -117,11 +117,14 @@ TEST(Polygons, RandomPolygonsMatchTheWindingAtEachPixelCentre) {
         seed = seed * 1103515245u + 12345u;
         return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
     };
+    // Shapes of a few dozen rows and shapes taller than that are scanned differently: the rounds
+    // alternate between a small canvas and one a hundred rows high, with points reaching past both.
     for (int round = 0; round < 200; ++round) {
-        std::vector<POINT> poly(static_cast<size_t>(3 + next(10)));
-        for (POINT& p : poly) p = POINT{next(80) - 20, next(80) - 20};
+        const int side = round % 4 < 2 ? 40 : 100;
+        std::vector<POINT> poly(static_cast<size_t>(3 + next(round % 8 == 1 ? 40 : 10)));
+        for (POINT& p : poly) p = POINT{next(2 * side) - side / 2, next(2 * side) - side / 2};
         const int mode = round % 2 == 0 ? ALTERNATE : WINDING;
-        Canvas c(40, 40, 1);
+        Canvas c(side, side, 1);
         SelectObject(c.dc, GetStockObject(NULL_PEN));
         SetPolyFillMode(c.dc, mode);
         ASSERT_TRUE(Polygon(c.dc, poly.data(), static_cast<int>(poly.size())));
