@@ -3,8 +3,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 #include <vector>
 
@@ -63,11 +63,13 @@ InfoValue Prose(const std::string& text) {
     return prose;
 }
 
-// Points are the unit of the bounding box the inches came from: two decimals give them back.
+// Points are the unit of the bounding box the inches came from: two decimals give them back, rounded
+// as printf's "%.2f" rounds them.
 InfoValue Points(double inches) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", std::isfinite(inches) ? inches * 72.0 : 0.0);
-    std::string number = text;
+    char text[400];  // the longest double in fixed notation with two decimals
+    const auto [end, ec] = std::to_chars(
+        text, text + sizeof text, std::isfinite(inches) ? inches * 72.0 : 0.0, std::chars_format::fixed, 2);
+    std::string number(text, ec == std::errc() ? end : text);
     while (number.back() == '0') number.pop_back();
     if (number.back() == '.') number.pop_back();
     return {InfoValue::Type::Number, number == "-0" ? "0" : number};
@@ -178,16 +180,37 @@ std::string SnakeName(const std::string& name) {
     return out;
 }
 
-const KnownFact* FindFact(const std::string& name) {
-    // Made once: every fact of every file is looked up here.
+// Made once: every fact of every file is looked up here.
+const std::vector<std::string>& SnakeNames() {
     static const std::vector<std::string> snakeNames = [] {
         std::vector<std::string> names;
         for (const KnownFact& fact : kFacts) names.push_back(SnakeName(fact.name));
         return names;
     }();
+    return snakeNames;
+}
+
+// The filter answers the names as they stand, so those are tried first; no two facts' names differ
+// only in case, and no snake name has a capital, so the first match is the same.
+size_t FactIndex(const std::string& name) {
     for (size_t i = 0; i < std::size(kFacts); ++i)
-        if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || snakeNames[i] == name) return &kFacts[i];
-    return nullptr;
+        if (name == kFacts[i].name) return i;
+    for (size_t i = 0; i < std::size(kFacts); ++i)
+        if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || SnakeNames()[i] == name) return i;
+    return std::size(kFacts);
+}
+
+const KnownFact* FindFact(const std::string& name) {
+    const size_t i = FactIndex(name);
+    return i < std::size(kFacts) ? &kFacts[i] : nullptr;
+}
+
+// The name a fact's key has in the output.
+std::string OutputFactName(const std::string& name, bool raw) {
+    if (raw) return name;
+    for (size_t i = 0; i < std::size(kFacts); ++i)
+        if (name == kFacts[i].name) return SnakeNames()[i];
+    return SnakeName(name);
 }
 
 InfoValue FactValue(const std::string& name, const std::string& value, bool raw) {
@@ -216,7 +239,7 @@ void AppendJsonValue(const InfoValue& value, std::string* out) {
 template <typename Take>
 void ForEachChosenFact(const FileFacts& facts, const FieldChoice& choice, bool raw, Take take) {
     auto add = [&](const std::string& name, const std::string& value) {
-        take(raw ? name : SnakeName(name), FactValue(name, value, raw));
+        take(OutputFactName(name, raw), FactValue(name, value, raw));
     };
     if (choice.allFacts) {
         for (const auto& [name, value] : facts.documentFacts) add(name, value);
