@@ -108,7 +108,8 @@ std::u16string_view BstrView(const OLECHAR* text) {
 template <typename Char>
 size_t AsciiRun(std::basic_string_view<Char> text, bool stopAtNul = false) {
     size_t n = 0;
-    while (n < text.size() && static_cast<uint32_t>(text[n]) < 0x80 && (text[n] != 0 || !stopAtNul)) ++n;
+    const uint32_t lowest = stopAtNul ? 1 : 0;
+    while (n < text.size() && static_cast<uint32_t>(text[n]) - lowest < 0x80 - lowest) ++n;
     return n;
 }
 
@@ -117,7 +118,8 @@ template <typename To, typename Char>
 size_t StartWithAsciiRun(std::basic_string_view<Char> text, To* out, bool stopAtNul = false) {
     const size_t run = AsciiRun(text, stopAtNul);
     out->reserve(text.size());
-    out->assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(run));
+    out->resize(run);
+    for (size_t i = 0; i < run; ++i) (*out)[i] = static_cast<typename To::value_type>(text[i]);
     return run;
 }
 
