@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -190,11 +191,22 @@ const std::vector<std::string>& SnakeNames() {
     return snakeNames;
 }
 
+// The known fact of exactly this name; std::size(kFacts) for none.
+size_t ExactFactIndex(std::string_view name) {
+    static const auto names = [] {
+        std::array<std::string_view, std::size(kFacts)> views;
+        for (size_t i = 0; i < views.size(); ++i) views[i] = kFacts[i].name;
+        return views;
+    }();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (name == names[i]) return i;
+    return names.size();
+}
+
 // The filter answers the names as they stand, so those are tried first; no two facts' names differ
 // only in case, and no snake name has a capital, so the first match is the same.
 size_t FactIndex(const std::string& name) {
-    for (size_t i = 0; i < std::size(kFacts); ++i)
-        if (name == kFacts[i].name) return i;
+    if (const size_t exact = ExactFactIndex(name); exact < std::size(kFacts)) return exact;
     for (size_t i = 0; i < std::size(kFacts); ++i)
         if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || SnakeNames()[i] == name) return i;
     return std::size(kFacts);
@@ -205,18 +217,23 @@ const KnownFact* FindFact(const std::string& name) {
     return i < std::size(kFacts) ? &kFacts[i] : nullptr;
 }
 
-// The name a fact's key has in the output.
-std::string OutputFactName(const std::string& name, bool raw) {
-    if (raw) return name;
-    for (size_t i = 0; i < std::size(kFacts); ++i)
-        if (name == kFacts[i].name) return SnakeNames()[i];
-    return SnakeName(name);
+InfoValue FactValue(const std::string& name, const std::string& value, bool raw) {
+    if (raw) return Text(value);
+    const KnownFact* fact = FindFact(name);
+    return fact != nullptr && fact->list ? List(value) : Text(value);
 }
 
-InfoValue FactValue(const std::string& name, const std::string& value, bool raw) {
-    const KnownFact* fact = FindFact(name);
-    if (raw) return Text(value);
-    return fact != nullptr && fact->list ? List(value) : Text(value);
+// `,"name":` for every field in both namings, made once: each record writes all of them.
+const std::string& JsonKey(const InfoField& field, bool raw) {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> made;
+        for (const InfoField& f : Fields()) {
+            made.push_back(std::string(",\"") + f.name + "\":");
+            made.push_back(f.rawName != nullptr ? std::string(",\"") + f.rawName + "\":" : std::string());
+        }
+        return made;
+    }();
+    return keys[2 * static_cast<size_t>(&field - Fields().data()) + (raw ? 1 : 0)];
 }
 
 void AppendJsonValue(const InfoValue& value, std::string* out) {
@@ -239,7 +256,11 @@ void AppendJsonValue(const InfoValue& value, std::string* out) {
 template <typename Take>
 void ForEachChosenFact(const FileFacts& facts, const FieldChoice& choice, bool raw, Take take) {
     auto add = [&](const std::string& name, const std::string& value) {
-        take(OutputFactName(name, raw), FactValue(name, value, raw));
+        if (raw) return take(name, Text(value));
+        // A name the filter answers is one of the known facts, found once for both its key and its type.
+        const size_t i = ExactFactIndex(name);
+        if (i == std::size(kFacts)) return take(SnakeName(name), FactValue(name, value, raw));
+        take(SnakeNames()[i], kFacts[i].list ? List(value) : Text(value));
     };
     if (choice.allFacts) {
         for (const auto& [name, value] : facts.documentFacts) add(name, value);
@@ -353,9 +374,7 @@ void AppendInfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw,
         return;
     }
     for (const InfoField* field : choice.fields) {
-        *out += ",\"";
-        *out += raw ? field->rawName : field->name;
-        *out += "\":";
+        *out += JsonKey(*field, raw);
         AppendJsonValue(raw ? field->raw(facts) : field->value(facts), out);
     }
     ForEachChosenFact(facts, choice, raw, [&](const std::string& name, const InfoValue& value) {
