@@ -105,15 +105,16 @@ FileStamp StampOf(const struct stat& info) {
 // Opening a named pipe or a device waits for its other side, so every open is non-blocking and
 // what it opened is judged by the descriptor, not by the name, which may have been swapped since.
 // Only regular files are files here; a folder, pipe, socket or device is refused as Windows refuses a
-// folder. Reads then block again as usual: O_NONBLOCK is the only status flag the open sets, so
-// clearing all of them clears just it. The descriptor is judged once its lock is held, so that the
-// size and times it gives are those of the file that is then read, not of one a writer was changing.
+// folder. The flag stays on the descriptor: reads and writes of a regular file never wait on it, and
+// clearing it cost every opening a system call. The descriptor is judged once its lock is held, so
+// that the size and times it gives are those of the file that is then read, not of one a writer was
+// changing.
 Status OpenLockedRegularFile(const char* path, int mode, FileHandle* handle, struct stat* info) {
     int fd = ::open(path, OpenFlags(mode) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return MapSystemError(errno, path);
     Status status = LockFor(fd, mode);
     const bool regular = ::fstat(fd, info) == 0 && S_ISREG(info->st_mode);
-    if (!regular || (status == kOk && ::fcntl(fd, F_SETFL, 0) != 0)) status = kErrAccess;
+    if (!regular) status = kErrAccess;
     if (status != kOk) {
         ::close(fd);
         return status;

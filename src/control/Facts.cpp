@@ -91,14 +91,12 @@ FactList CFilterCtrl::PreviewFacts() const {
             {kFactPreviewPixelHeight, std::to_string(previewPixelHeight_)}};
 }
 
-FactList CFilterCtrl::AllFacts() {
-    FactList facts = DocumentFacts();
-    for (auto& fact : PreviewFacts()) facts.push_back(std::move(fact));
-    return facts;
-}
-
+// The preview's facts follow the document's. A host asks for every fact by name, so neither answer
+// copies the list.
 std::string CFilterCtrl::FactNames() {
-    return FactNamesOf(AllFacts());
+    std::string names = FactNamesOf(DocumentFacts());
+    for (const auto& [name, value] : PreviewFacts()) names += (names.empty() ? "" : "\n") + name;
+    return names;
 }
 
 std::string CFilterCtrl::GetFact(const std::string& name) {
@@ -106,7 +104,7 @@ std::string CFilterCtrl::GetFact(const std::string& name) {
     // reading of the file for the document's facts.
     if (name == kFactPreviewPixelWidth || name == kFactPreviewPixelHeight)
         return FactValueOf(PreviewFacts(), name);
-    return FactValueOf(AllFacts(), name);
+    return FactValueOf(DocumentFacts(), name);
 }
 
 HRESULT CFilterCtrl::FilterFacts::FactNames(BSTR* pbsNames) {

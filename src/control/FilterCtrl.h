@@ -176,7 +176,6 @@ class CFilterCtrl : public IDispatch {
     // The document facts of a file whose PostScript text the attach's first read took whole, from
     // that reading.
     void TakeFactsOfFirstRead(EpsReader* eps);
-    FactList AllFacts();
     FactList PreviewFacts() const;
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }

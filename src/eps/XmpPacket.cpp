@@ -63,42 +63,95 @@ bool DeclaredBlock(std::string_view chunk, size_t marker, uint64_t* length, size
     return true;
 }
 
+// What the search makes of one chunk: the packet found, a step to where it goes on, the end of the
+// search, or, for bytes that are only the start of the chunk, no decision yet.
+struct Step {
+    enum Kind { Found, Next, Stop, Undecided } kind = Undecided;
+    uint64_t at = 0;
+    std::string_view opening;
+};
+
+Step StopStep() {
+    return {Step::Stop, 0, {}};
+}
+Step NextStep(uint64_t at) {
+    return {Step::Next, at, {}};
+}
+
+// `chunk` holds the file's bytes from `at`: the whole chunk when `whole`, else only its start. An
+// opening or a block marker wholly inside the start is found at the same place in the whole chunk,
+// and neither can straddle the other, so a start that holds one (and the marker's whole line) decides
+// as the whole chunk would.
+Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) {
+    const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
+    const size_t blockAt = std::min(FindAtLineStart(chunk, kBinaryBlock), FindAtLineStart(chunk, kDataBlock));
+    const uint64_t got = chunk.size();
+    if (blockAt < hit) {
+        uint64_t length = 0;
+        size_t data = 0;
+        // The byte after a CR decides where the data begins, so a start must hold it too.
+        if (DeclaredBlock(chunk, blockAt, &length, &data) && (whole || data < got)) {
+            if (length >= end - (at + data)) return StopStep();
+            return NextStep(at + data + length);
+        }
+        if (!whole) return {};
+        // A marker line cut by the chunk's end is read again from its start.
+        if (blockAt > 0 && chunk.find_first_of("\r\n", blockAt) == std::string_view::npos && at + got < end)
+            return NextStep(at + blockAt);
+    }
+    if (hit != std::string_view::npos)
+        return {Step::Found, at + hit, chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen};
+    if (!whole) return {};
+    if (at + got >= end || got < kOpen.size()) return StopStep();
+    // Chunks overlap by the opening's length less one, so that one split between two is seen.
+    return NextStep(at + got - (kOpen.size() - 1));
+}
+
+// The chunk at `at` judged from the bytes the reader holds there when they decide it: most files
+// hold the opening or the marker of their samples in the first window, which an earlier reading
+// handed over, and need not read the rest of the chunk.
+Status StepFromHeldBytes(EpsReader* eps, uint64_t at, uint64_t want, uint64_t end, Step* step) {
+    *step = {};
+    Status status = EpsSeek(eps, at);
+    const uint8_t* bytes = nullptr;
+    uint32_t count = 0;
+    if (status == kOk) status = EpsBufferedBytes(eps, &bytes, &count);
+    if (status == kErrEof) return kOk;
+    if (status != kOk) return status;
+    const bool whole = count >= want || EpsTell(eps) + count >= EpsFileSize(eps);
+    const auto held = static_cast<size_t>(std::min<uint64_t>(count, want));
+    *step = DecideChunk(std::string_view(reinterpret_cast<const char*>(bytes), held), at, end, whole);
+    return kOk;
+}
+
+// The step of the whole chunk at `at`, read into `block`.
+Status StepFromChunk(EpsReader* eps, uint64_t at, uint64_t want, uint64_t end, BlockPtr* block, Step* step) {
+    if (*block == nullptr && AllocBlockForOverwrite(kChunk, block) != kOk) return kErrMemory;
+    uint64_t got = 0;
+    Status status = ReadAt(eps, at, want, block->get(), &got);
+    if (status != kOk) return status;
+    *step = DecideChunk(std::string_view(reinterpret_cast<const char*>(block->get()), got), at, end, true);
+    return kOk;
+}
+
 // The offset of the packet's first byte within [start, end).
 Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* found,
                        std::string_view* opening) {
     BlockPtr block;
-    if (AllocBlockForOverwrite(kChunk, &block) != kOk) return kErrMemory;
     for (uint64_t at = start; at < end;) {
-        uint64_t got = 0;
-        Status status = ReadAt(eps, at, end - at < kChunk ? end - at : kChunk, block.get(), &got);
+        const uint64_t want = end - at < kChunk ? end - at : kChunk;
+        Step step;
+        Status status = StepFromHeldBytes(eps, at, want, end, &step);
+        if (status == kOk && step.kind == Step::Undecided)
+            status = StepFromChunk(eps, at, want, end, &block, &step);
         if (status != kOk) return status;
-        const std::string_view chunk(reinterpret_cast<const char*>(block.get()), got);
-        const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
-        const size_t blockAt =
-            std::min(FindAtLineStart(chunk, kBinaryBlock), FindAtLineStart(chunk, kDataBlock));
-        if (blockAt < hit) {
-            uint64_t length = 0;
-            size_t data = 0;
-            if (DeclaredBlock(chunk, blockAt, &length, &data)) {
-                if (length >= end - (at + data)) break;
-                at += data + length;
-                continue;
-            }
-            // A marker line cut by the chunk's end is read again from its start.
-            if (blockAt > 0 && chunk.find_first_of("\r\n", blockAt) == std::string_view::npos &&
-                at + got < end) {
-                at += blockAt;
-                continue;
-            }
-        }
-        if (hit != std::string_view::npos) {
-            *found = at + hit;
-            *opening = chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen;
+        if (step.kind == Step::Found) {
+            *found = step.at;
+            *opening = step.opening;
             return kOk;
         }
-        // Chunks overlap by the opening's length less one, so that one split between two is seen.
-        if (at + got >= end || got < kOpen.size()) break;
-        at += got - (kOpen.size() - 1);
+        if (step.kind != Step::Next) break;
+        at = step.at;
     }
     return kErrFormat;
 }

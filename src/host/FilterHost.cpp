@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -177,8 +178,9 @@ namespace {
 
 Answer InvokeById(IDispatch* target, DISPID id, std::vector<VARIANT>& args, uint16_t flags) {
     Answer answer;
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
+    // DISPPARAMS lists the arguments last to first; the callee only reads them.
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS params{args.data(), nullptr, static_cast<uint32_t>(args.size()), 0};
     EXCEPINFO excep{};
     uint32_t argErr = 0;
     answer.hr = target->Invoke(id, IID_NULL, 0, flags, &params, &answer.value, &excep, &argErr);
@@ -237,7 +239,7 @@ std::unique_ptr<FilterControl> FilterControl::Create(const FilterModule& module,
 // A dispatch object's identifiers do not change while it lives, so each name is asked for once:
 // reading a file's facts takes some twenty-five calls, and looking the names up again for every
 // file cost as much as the header scan.
-Answer FilterControl::InvokeByName(const std::string& name, std::vector<VARIANT>& args, uint16_t flags) {
+Answer FilterControl::InvokeByName(std::string_view name, std::vector<VARIANT>& args, uint16_t flags) {
     auto known = ids_.find(name);
     if (known == ids_.end()) {
         std::u16string wide(name.begin(), name.end());
@@ -248,19 +250,19 @@ Answer FilterControl::InvokeByName(const std::string& name, std::vector<VARIANT>
             for (VARIANT& v : args) VariantClear(&v);
             Answer answer;
             answer.hr = hr;
-            answer.description = "the filter has no member " + name;
+            answer.description = "the filter has no member " + std::string(name);
             return answer;
         }
-        known = ids_.emplace(name, id).first;
+        known = ids_.emplace(std::string(name), id).first;
     }
     return InvokeById(control_, known->second, args, flags);
 }
 
-Answer FilterControl::Call(const std::string& name, std::vector<VARIANT> args) {
+Answer FilterControl::Call(std::string_view name, std::vector<VARIANT> args) {
     return InvokeByName(name, args, DISPATCH_METHOD);
 }
 
-Answer FilterControl::Get(const std::string& property) {
+Answer FilterControl::Get(std::string_view property) {
     std::vector<VARIANT> none;
     return InvokeByName(property, none, DISPATCH_PROPERTYGET);
 }

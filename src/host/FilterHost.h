@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -92,8 +93,8 @@ class FilterControl {
                                                  HostError* error);
 
     // Arguments in declared order; the call owns and clears them.
-    Answer Call(const std::string& name, std::vector<VARIANT> args = {});
-    Answer Get(const std::string& property);
+    Answer Call(std::string_view name, std::vector<VARIANT> args = {});
+    Answer Get(std::string_view property);
 
     // IAldraFilterInfo, or null when the control does not offer it (not owned).
     IAldraFilterInfo* info() const { return info_; }
@@ -102,12 +103,17 @@ class FilterControl {
 
   private:
     FilterControl() = default;
-    Answer InvokeByName(const std::string& name, std::vector<VARIANT>& args, uint16_t flags);
+    Answer InvokeByName(std::string_view name, std::vector<VARIANT>& args, uint16_t flags);
     std::vector<std::string> ReadFormatNames() const;
     IDispatch* control_ = nullptr;
     IAldraControlWindow* window_ = nullptr;
     IAldraFilterInfo* info_ = nullptr;
-    std::unordered_map<std::string, DISPID> ids_;  // the names asked for so far
+    // Looked up by the caller's view of the name, without making a string of it for every call.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+    std::unordered_map<std::string, DISPID, NameHash, std::equal_to<>> ids_;  // the names asked for so far
     mutable std::vector<std::string> formatNames_;
     mutable bool formatNamesRead_ = false;
 };

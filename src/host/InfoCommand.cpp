@@ -42,11 +42,17 @@ class Printer {
     void Print(const FileFacts& facts) {
         bool accepted = facts.status == FileStatus::Accepted;
         switch (form_) {
+            // One buffer serves every record: a record is some thirty fields.
             case Form::JsonArray:
-                Put((first_ ? "\n" : ",\n") + InfoJson(facts, choice_, raw_));
+                record_.assign(first_ ? "\n" : ",\n");
+                AppendInfoJson(facts, choice_, raw_, &record_);
+                Put(record_);
                 break;
             case Form::JsonLines:
-                Put(InfoJson(facts, choice_, raw_) + "\n");
+                record_.clear();
+                AppendInfoJson(facts, choice_, raw_, &record_);
+                record_ += '\n';
+                Put(record_);
                 break;
             case Form::Csv:
                 Put(InfoCsvRow(facts, choice_, raw_));
@@ -74,6 +80,7 @@ class Printer {
     bool raw_;
     bool first_ = true;
     bool printedText_ = false;
+    std::string record_;
 };
 
 }  // namespace

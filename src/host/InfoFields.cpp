@@ -3,9 +3,9 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -15,55 +15,65 @@ namespace aldra::host {
 
 namespace {
 
-// A value as JSON types it: text, a number already written as JSON, or a list of texts.
+// A value as JSON types it: text, a number already written as JSON, or a list of texts, kept joined
+// as the filter answers it and split where it is written.
 struct InfoValue {
     enum class Type { Text, Number, List } type = Type::Text;
     std::string text;
-    std::vector<std::string> list;
 };
 
 InfoValue Text(const std::string& text) {
-    return {InfoValue::Type::Text, text, {}};
+    return {InfoValue::Type::Text, text};
 }
 InfoValue Number(double value) {
-    return {InfoValue::Type::Number, JsonNumber(value), {}};
+    return {InfoValue::Type::Number, JsonNumber(value)};
 }
 InfoValue Integer(int32_t value) {
-    return {InfoValue::Type::Number, std::to_string(value), {}};
+    return {InfoValue::Type::Number, std::to_string(value)};
 }
 
 // Lists come joined by line feeds, categories and notes by carriage returns; empty entries are none.
-std::vector<std::string> SplitLines(const std::string& joined) {
-    std::vector<std::string> lines;
+template <typename Take>
+void ForEachLine(std::string_view joined, Take take) {
     size_t start = 0;
     for (size_t i = 0; i <= joined.size(); ++i) {
         if (i < joined.size() && joined[i] != '\r' && joined[i] != '\n') continue;
-        if (i > start) lines.push_back(joined.substr(start, i - start));
+        if (i > start) take(joined.substr(start, i - start));
         if (i + 1 < joined.size() && joined[i] == '\r' && joined[i + 1] == '\n') ++i;
         start = i + 1;
     }
+}
+
+std::vector<std::string> SplitLines(const std::string& joined) {
+    std::vector<std::string> lines;
+    ForEachLine(joined, [&](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
 InfoValue List(const std::string& joined) {
-    return {InfoValue::Type::List, {}, SplitLines(joined)};
+    return {InfoValue::Type::List, joined};
 }
 
 // Notes are prose whose lines the filter joins with carriage returns; JSON readers expect line feeds.
 InfoValue Prose(const std::string& text) {
-    std::string out;
-    for (const std::string& line : SplitLines(text)) out += (out.empty() ? "" : "\n") + line;
-    return Text(out);
+    InfoValue prose{InfoValue::Type::Text, {}};
+    ForEachLine(text, [&](std::string_view line) {
+        if (!prose.text.empty()) prose.text += '\n';
+        prose.text += line;
+    });
+    return prose;
 }
 
-// Points are the unit of the bounding box the inches came from: two decimals give them back.
+// Points are the unit of the bounding box the inches came from: two decimals give them back, rounded
+// as printf's "%.2f" rounds them.
 InfoValue Points(double inches) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", std::isfinite(inches) ? inches * 72.0 : 0.0);
-    std::string number = text;
+    char text[400];  // the longest double in fixed notation with two decimals
+    const auto [end, ec] = std::to_chars(
+        text, text + sizeof text, std::isfinite(inches) ? inches * 72.0 : 0.0, std::chars_format::fixed, 2);
+    std::string number(text, ec == std::errc() ? end : text);
     while (number.back() == '0') number.pop_back();
     if (number.back() == '.') number.pop_back();
-    return {InfoValue::Type::Number, number == "-0" ? "0" : number, {}};
+    return {InfoValue::Type::Number, number == "-0" ? "0" : number};
 }
 
 const char* KindName(int32_t kind) {
@@ -81,7 +91,7 @@ const char* OpiSystemName(int32_t system) {
     return system >= 0 && system < static_cast<int32_t>(std::size(kNames)) ? kNames[system] : "";
 }
 
-using Getter = std::function<InfoValue(const FileFacts&)>;
+using Getter = InfoValue (*)(const FileFacts&);
 
 }  // namespace
 
@@ -171,49 +181,105 @@ std::string SnakeName(const std::string& name) {
     return out;
 }
 
-const KnownFact* FindFact(const std::string& name) {
-    // Made once: every fact of every file is looked up here.
+// Made once: every fact of every file is looked up here.
+const std::vector<std::string>& SnakeNames() {
     static const std::vector<std::string> snakeNames = [] {
         std::vector<std::string> names;
         for (const KnownFact& fact : kFacts) names.push_back(SnakeName(fact.name));
         return names;
     }();
+    return snakeNames;
+}
+
+// The known fact of exactly this name; std::size(kFacts) for none.
+size_t ExactFactIndex(std::string_view name) {
+    static const auto names = [] {
+        std::array<std::string_view, std::size(kFacts)> views;
+        for (size_t i = 0; i < views.size(); ++i) views[i] = kFacts[i].name;
+        return views;
+    }();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (name == names[i]) return i;
+    return names.size();
+}
+
+// The filter answers the names as they stand, so those are tried first; no two facts' names differ
+// only in case, and no snake name has a capital, so the first match is the same.
+size_t FactIndex(const std::string& name) {
+    if (const size_t exact = ExactFactIndex(name); exact < std::size(kFacts)) return exact;
     for (size_t i = 0; i < std::size(kFacts); ++i)
-        if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || snakeNames[i] == name) return &kFacts[i];
-    return nullptr;
+        if (strcasecmp(kFacts[i].name, name.c_str()) == 0 || SnakeNames()[i] == name) return i;
+    return std::size(kFacts);
+}
+
+const KnownFact* FindFact(const std::string& name) {
+    const size_t i = FactIndex(name);
+    return i < std::size(kFacts) ? &kFacts[i] : nullptr;
 }
 
 InfoValue FactValue(const std::string& name, const std::string& value, bool raw) {
-    const KnownFact* fact = FindFact(name);
     if (raw) return Text(value);
+    const KnownFact* fact = FindFact(name);
     return fact != nullptr && fact->list ? List(value) : Text(value);
 }
 
-std::string JsonValue(const InfoValue& value) {
-    if (value.type == InfoValue::Type::Number) return value.text;
-    if (value.type == InfoValue::Type::Text) return JsonString(value.text);
-    std::string out = "[";
-    for (const std::string& entry : value.list) out += (out.size() > 1 ? "," : "") + JsonString(entry);
-    return out + "]";
+// `,"name":` for every field in both namings, made once: each record writes all of them.
+const std::string& JsonKey(const InfoField& field, bool raw) {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> made;
+        for (const InfoField& f : Fields()) {
+            made.push_back(std::string(",\"") + f.name + "\":");
+            made.push_back(f.rawName != nullptr ? std::string(",\"") + f.rawName + "\":" : std::string());
+        }
+        return made;
+    }();
+    return keys[2 * static_cast<size_t>(&field - Fields().data()) + (raw ? 1 : 0)];
 }
 
-// The facts a file has among those chosen, with the names the output uses.
-std::vector<std::pair<std::string, InfoValue>> ChosenFacts(const FileFacts& facts, const FieldChoice& choice,
-                                                           bool raw) {
-    std::vector<std::pair<std::string, InfoValue>> out;
+void AppendJsonValue(const InfoValue& value, std::string* out) {
+    if (value.type == InfoValue::Type::Number) {
+        *out += value.text;
+    } else if (value.type == InfoValue::Type::Text) {
+        AppendJsonString(value.text, out);
+    } else {
+        *out += '[';
+        const size_t first = out->size();
+        ForEachLine(value.text, [&](std::string_view entry) {
+            if (out->size() > first) *out += ',';
+            AppendJsonString(entry, out);
+        });
+        *out += ']';
+    }
+}
+
+// Calls `take` with the name the output uses and the value of every fact chosen that the file has.
+template <typename Take>
+void ForEachChosenFact(const FileFacts& facts, const FieldChoice& choice, bool raw, Take take) {
     auto add = [&](const std::string& name, const std::string& value) {
-        out.emplace_back(raw ? name : SnakeName(name), FactValue(name, value, raw));
+        if (raw) return take(name, Text(value));
+        // A name the filter answers is one of the known facts, found once for both its key and its type.
+        const size_t i = ExactFactIndex(name);
+        if (i == std::size(kFacts)) return take(SnakeName(name), FactValue(name, value, raw));
+        take(SnakeNames()[i], kFacts[i].list ? List(value) : Text(value));
     };
     if (choice.allFacts) {
         for (const auto& [name, value] : facts.documentFacts) add(name, value);
-        return out;
+        return;
     }
     for (const std::string& wanted : choice.factNames) {
-        std::string value;
+        const std::string* value = nullptr;
         for (const auto& [name, v] : facts.documentFacts)
-            if (name == wanted) value = v;
-        add(wanted, value);
+            if (name == wanted) value = &v;
+        add(wanted, value != nullptr ? *value : std::string());
     }
+}
+
+std::vector<std::pair<std::string, InfoValue>> ChosenFacts(const FileFacts& facts, const FieldChoice& choice,
+                                                           bool raw) {
+    std::vector<std::pair<std::string, InfoValue>> out;
+    ForEachChosenFact(facts, choice, raw, [&](std::string name, InfoValue value) {
+        out.emplace_back(std::move(name), std::move(value));
+    });
     return out;
 }
 
@@ -227,10 +293,8 @@ std::string CsvCell(const std::string& text) {
 // A cell's text: lines kept, every other control character and every byte that is not UTF-8 escaped.
 std::string CsvText(const InfoValue& value) {
     if (value.type == InfoValue::Type::Number) return value.text;
-    const std::vector<std::string> lines =
-        value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
     std::string out;
-    for (const std::string& line : lines)
+    for (const std::string& line : SplitLines(value.text))
         out += (out.empty() ? "" : value.type == InfoValue::Type::List ? "; " : "\n") + TerminalText(line);
     return out;
 }
@@ -239,11 +303,11 @@ std::string FieldName(const InfoField& field, bool raw) {
     return raw ? field.rawName : field.name;
 }
 
-std::string FileKeys(const FileFacts& facts, bool raw) {
-    std::string out = std::string(raw ? "\"File\":" : "\"file\":") + JsonString(facts.path);
+void AppendFileKeys(const FileFacts& facts, bool raw, std::string* out) {
+    *out += raw ? "\"File\":" : "\"file\":";
+    AppendJsonString(facts.path, out);
     std::string hex = NonUtf8Hex(facts.path);
-    if (!hex.empty()) out += std::string(raw ? ",\"FileBytes\":\"" : ",\"file_bytes\":\"") + hex + "\"";
-    return out;
+    if (!hex.empty()) *out += std::string(raw ? ",\"FileBytes\":\"" : ",\"file_bytes\":\"") + hex + "\"";
 }
 
 }  // namespace
@@ -293,18 +357,33 @@ std::string FieldNamesText(bool raw) {
 }
 
 std::string InfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw) {
-    std::string out = "{" + FileKeys(facts, raw);
+    std::string out;
+    AppendInfoJson(facts, choice, raw, &out);
+    return out;
+}
+
+void AppendInfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw, std::string* out) {
+    *out += '{';
+    AppendFileKeys(facts, raw, out);
     if (facts.status != FileStatus::Accepted) {
-        return out + (raw ? ",\"Error\":{\"Code\":" : ",\"error\":{\"code\":") +
-               std::to_string(facts.errorCode) + (raw ? ",\"Message\":" : ",\"message\":") +
-               JsonString(facts.errorMessage) + "}}";
+        *out += raw ? ",\"Error\":{\"Code\":" : ",\"error\":{\"code\":";
+        *out += std::to_string(facts.errorCode);
+        *out += raw ? ",\"Message\":" : ",\"message\":";
+        AppendJsonString(facts.errorMessage, out);
+        *out += "}}";
+        return;
     }
-    for (const InfoField* field : choice.fields)
-        out +=
-            ",\"" + FieldName(*field, raw) + "\":" + JsonValue(raw ? field->raw(facts) : field->value(facts));
-    for (const auto& [name, value] : ChosenFacts(facts, choice, raw))
-        out += "," + JsonString(name) + ":" + JsonValue(value);
-    return out + "}";
+    for (const InfoField* field : choice.fields) {
+        *out += JsonKey(*field, raw);
+        AppendJsonValue(raw ? field->raw(facts) : field->value(facts), out);
+    }
+    ForEachChosenFact(facts, choice, raw, [&](const std::string& name, const InfoValue& value) {
+        *out += ',';
+        AppendJsonString(name, out);
+        *out += ':';
+        AppendJsonValue(value, out);
+    });
+    *out += '}';
 }
 
 std::string InfoCsvHeader(const FieldChoice& choice, bool raw) {
@@ -332,9 +411,8 @@ std::string InfoText(const FileFacts& facts, const FieldChoice& choice) {
     auto text = [](const InfoValue& value) {
         if (value.type == InfoValue::Type::Number) return value.text;
         std::string out;
-        const std::vector<std::string> lines =
-            value.type == InfoValue::Type::List ? value.list : SplitLines(value.text);
-        for (const std::string& line : lines) out += (out.empty() ? "" : "\n    ") + TerminalText(line);
+        for (const std::string& line : SplitLines(value.text))
+            out += (out.empty() ? "" : "\n    ") + TerminalText(line);
         return out;
     };
     std::string out = "File: " + TerminalText(facts.path) + "\n";

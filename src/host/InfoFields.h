@@ -27,6 +27,8 @@ std::string FieldNamesText(bool raw);
 
 // One JSON object for a file, without a line end; a file that failed carries its error instead.
 std::string InfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw);
+// The same, appended to *out.
+void AppendInfoJson(const FileFacts& facts, const FieldChoice& choice, bool raw, std::string* out);
 // A CSV header and a row (RFC 4180, CRLF line ends); the last column is the error.
 std::string InfoCsvHeader(const FieldChoice& choice, bool raw);
 std::string InfoCsvRow(const FileFacts& facts, const FieldChoice& choice, bool raw);

@@ -104,6 +104,12 @@ size_t PlainRun(std::string_view s, size_t i) {
 std::string JsonString(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 2);
+    AppendJsonString(utf8, &out);
+    return out;
+}
+
+void AppendJsonString(std::string_view utf8, std::string* to) {
+    std::string& out = *to;
     out += '"';
     for (size_t i = 0; i < utf8.size();) {
         if (size_t plain = PlainRun(utf8, i); plain > 0) {
@@ -158,7 +164,6 @@ std::string JsonString(std::string_view utf8) {
         ++i;
     }
     out += '"';
-    return out;
 }
 
 std::string NonUtf8Hex(std::string_view bytes) {

@@ -11,6 +11,8 @@ namespace aldra::host {
 // that is not part of valid UTF-8 is written as the text \xNN (a backslash escaped for JSON), as
 // TerminalText writes it, so the output always parses and no byte turns into U+FFFD.
 std::string JsonString(std::string_view utf8);
+// The same, appended to *out: a record is written into one buffer.
+void AppendJsonString(std::string_view utf8, std::string* out);
 // The shortest text that reads back as the same float; "0" for non-finite values.
 std::string JsonNumber(double value);
 // The bytes of a text that is not UTF-8, two lowercase hexadecimal digits each; "" for UTF-8 text.

@@ -113,6 +113,16 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         std::string text;
         std::string found;  // empty: none
     };
+    // A line `head` placed so that `tail` begins at the end of the reader's first window.
+    auto atWindowEnd = [](const std::string& head, const std::string& tail) {
+        const std::string start = EpsText("");
+        return start + std::string(32767 - start.size() - head.size(), ' ') + "\n" + head + tail;
+    };
+    // A block whose declared line ends in CR as the window ends, its LF after it: the block's last
+    // byte and what follows spell an opening only when the data is taken to begin at the LF.
+    const std::string trap = "<x:xmpmeta>trap</x:xmpmeta>";
+    const std::string crBlock =
+        atWindowEnd("%%BeginBinary: 41\r", "\n" + std::string(40, ' ') + trap.substr(0, 1)) + trap.substr(1);
     const std::vector<Row> rows = {
         // A declared block is stepped over, unless its length counts lines; the search ends at a
         // block that runs past the end, and at the end of a DOS EPS file's PostScript section.
@@ -127,6 +137,10 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         {EpsText("") + old + packet, old},
         {EpsText("") + longer + packet, longer},
         {EpsText("") + packet.substr(0, packet.size() - 3), ""},
+        // Across the end of the reader's first window, which is not the end of a search chunk.
+        {crBlock + packet, packet},
+        {atWindowEnd("%%BeginBinary:", " 40\n" + samples + packet), packet},
+        {atWindowEnd("<x:xmp", "meta>") + packet, "<x:xmpmeta>" + packet},
         {EpsText("%%Title: no packet"), ""},
     };
     TempDir dir;

@@ -102,6 +102,27 @@ std::u16string_view BstrView(const OLECHAR* text) {
     return std::u16string_view(text, SysStringLen(const_cast<BSTR>(text)));
 }
 
+// The units before the first that is not ASCII (or is NUL when `stopAtNul`): every conversion
+// here maps such a unit to itself, and most texts are nothing else, so they are copied as a run
+// before the unit-by-unit conversion takes the rest.
+template <typename Char>
+size_t AsciiRun(std::basic_string_view<Char> text, bool stopAtNul = false) {
+    size_t n = 0;
+    const uint32_t lowest = stopAtNul ? 1 : 0;
+    while (n < text.size() && static_cast<uint32_t>(text[n]) - lowest < 0x80 - lowest) ++n;
+    return n;
+}
+
+// `out` starts with the ASCII run of `text`, with room for `text`'s length; returns the run's length.
+template <typename To, typename Char>
+size_t StartWithAsciiRun(std::basic_string_view<Char> text, To* out, bool stopAtNul = false) {
+    const size_t run = AsciiRun(text, stopAtNul);
+    out->reserve(text.size());
+    out->resize(run);
+    for (size_t i = 0; i < run; ++i) (*out)[i] = static_cast<typename To::value_type>(text[i]);
+    return run;
+}
+
 BSTR AllocBstr(const std::u16string& text) {
     return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
 }
@@ -110,15 +131,15 @@ BSTR AllocBstr(const std::u16string& text) {
 
 std::u16string AnsiToUtf16(std::string_view ansi) {
     std::u16string text;
-    text.reserve(ansi.size());
-    for (char c : ansi) text.push_back(Windows1252ToUtf16(static_cast<uint8_t>(c)));
+    for (size_t pos = StartWithAsciiRun(ansi, &text); pos < ansi.size(); ++pos)
+        text.push_back(Windows1252ToUtf16(static_cast<uint8_t>(ansi[pos])));
     return text;
 }
 
 std::string Utf16ToAnsi(std::u16string_view text) {
     std::string ansi;
-    ansi.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) ansi.push_back(CodePointToWindows1252(NextUtf16(text, &pos)));
+    for (size_t pos = StartWithAsciiRun(text, &ansi); pos < text.size();)
+        ansi.push_back(CodePointToWindows1252(NextUtf16(text, &pos)));
     return ansi;
 }
 
@@ -132,15 +153,15 @@ std::string BstrToAnsi(const OLECHAR* text) {
 
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string utf8;
-    utf8.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) AppendUtf8(NextUtf16(text, &pos), &utf8);
+    for (size_t pos = StartWithAsciiRun(text, &utf8); pos < text.size();)
+        AppendUtf8(NextUtf16(text, &pos), &utf8);
     return utf8;
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     std::u16string text;
-    text.reserve(utf8.size());
-    for (size_t pos = 0; pos < utf8.size();) AppendUtf16(NextUtf8(utf8, &pos), &text);
+    for (size_t pos = StartWithAsciiRun(utf8, &text); pos < utf8.size();)
+        AppendUtf16(NextUtf8(utf8, &pos), &text);
     return text;
 }
 
@@ -155,8 +176,8 @@ std::string BstrToUtf8(const OLECHAR* text) {
 bool BstrToUtf8Path(const OLECHAR* text, std::string* path) {
     std::u16string_view name = BstrView(text);
     std::string utf8;
-    utf8.reserve(name.size());
-    for (size_t pos = 0; pos < name.size();) {
+    // A NUL refuses the name, so it ends the run.
+    for (size_t pos = StartWithAsciiRun(name, &utf8, true); pos < name.size();) {
         char16_t unit = name[pos];
         if (unit >= kEscapedByteFirst && unit <= kEscapedByteLast) {
             utf8.push_back(static_cast<char>(unit & 0xFF));
@@ -174,8 +195,7 @@ bool BstrToUtf8Path(const OLECHAR* text, std::string* path) {
 
 BSTR Utf8PathToBstr(std::string_view path) {
     std::u16string text;
-    text.reserve(path.size());
-    for (size_t pos = 0; pos < path.size();) {
+    for (size_t pos = StartWithAsciiRun(path, &text); pos < path.size();) {
         size_t start = pos;
         char32_t point = NextUtf8(path, &pos);
         if (point != kReplacement || path.substr(start, pos - start) == "\xEF\xBF\xBD") {
@@ -195,8 +215,8 @@ std::string AnsiToUtf8(std::string_view ansi) {
 
 std::string Utf8ToAnsi(std::string_view utf8) {
     std::string ansi;
-    ansi.reserve(utf8.size());
-    for (size_t pos = 0; pos < utf8.size();) ansi.push_back(CodePointToWindows1252(NextUtf8(utf8, &pos)));
+    for (size_t pos = StartWithAsciiRun(utf8, &ansi); pos < utf8.size();)
+        ansi.push_back(CodePointToWindows1252(NextUtf8(utf8, &pos)));
     return ansi;
 }
 

@@ -187,13 +187,13 @@ HivePtr EmptyHive() {
 }
 
 // Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it;
-// O_NONBLOCK is the only status flag set, so reads block again once all are cleared. Succeeds
-// with no descriptor when there is no file.
+// only a regular file is kept, and its reads never wait on the flag, so it stays set. Succeeds with
+// no descriptor when there is no file.
 LSTATUS OpenHiveFile(const std::string& path, int* fd, HiveStamp* stamp) {
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (*fd < 0) return errno == ENOENT ? ERROR_SUCCESS : StatusOfErrno(errno, ERROR_BADDB);
     struct stat info {};
-    if (::fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(*fd, F_SETFL, 0) != 0) {
+    if (::fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(*fd);
         *fd = -1;
         return ERROR_BADDB;
