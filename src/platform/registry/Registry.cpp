@@ -18,6 +18,7 @@
 #include <set>
 
 #include "base/Bytes.h"
+#include "base/File.h"
 #include "platform/registry/Hive.h"
 
 namespace aldra {
@@ -117,30 +118,11 @@ class HiveLock {
 
 using HivePtr = std::shared_ptr<const Hive>;
 
-// What tells one version of a hive file from the next without reading it. Writers replace the file
-// by rename, so a change brings another inode, or at least another size or other times.
-struct HiveStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    int64_t modifiedNs = 0;
-    int64_t changedNs = 0;
-    bool operator==(const HiveStamp&) const = default;
-};
-
-int64_t Nanoseconds(const timespec& t) {
-    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
-}
-
-HiveStamp StampOf(const struct stat& info) {
-    return {info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
-}
-
 // The clock the file system stamps changes with, which advances in ticks of a few milliseconds.
 int64_t FileClockNow() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return Nanoseconds(now);
+    return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
 // The last parsed form of each hive with the file version it came from. A process asks for a few
@@ -148,7 +130,7 @@ int64_t FileClockNow() {
 // than reading the file being catalogued.
 struct ParsedHive {
     std::string path;
-    HiveStamp stamp;
+    FileStamp stamp;
     HivePtr hive;
 };
 // Made at the first use, since the module's own static objects read the registry while it loads;
@@ -166,13 +148,13 @@ ParsedHive* ParsedSlot(int hive) {
     return gParsedGone ? nullptr : &parsed.hives[hive];
 }
 
-HivePtr ParsedVersion(int hive, const std::string& path, const HiveStamp& stamp) {
+HivePtr ParsedVersion(int hive, const std::string& path, const FileStamp& stamp) {
     std::lock_guard<std::mutex> guard(gParsedLock);
     const ParsedHive* parsed = ParsedSlot(hive);
     return parsed != nullptr && parsed->path == path && parsed->stamp == stamp ? parsed->hive : nullptr;
 }
 
-void KeepParsed(int hive, const std::string& path, const HiveStamp& stamp, HivePtr content) {
+void KeepParsed(int hive, const std::string& path, const FileStamp& stamp, HivePtr content) {
     std::lock_guard<std::mutex> guard(gParsedLock);
     if (ParsedHive* slot = ParsedSlot(hive)) *slot = ParsedHive{path, stamp, std::move(content)};
 }
@@ -189,16 +171,14 @@ HivePtr EmptyHive() {
 // Non-blocking, so that a pipe planted at the hive's name cannot hang every program that reads it;
 // only a regular file is kept, and its reads never wait on the flag, so it stays set. Succeeds with
 // no descriptor when there is no file.
-LSTATUS OpenHiveFile(const std::string& path, int* fd, HiveStamp* stamp) {
+LSTATUS OpenHiveFile(const std::string& path, int* fd, FileStamp* stamp) {
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (*fd < 0) return errno == ENOENT ? ERROR_SUCCESS : StatusOfErrno(errno, ERROR_BADDB);
-    struct stat info {};
-    if (::fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (FileStampOf(*fd, stamp) != kOk || !stamp->regular) {
         ::close(*fd);
         *fd = -1;
         return ERROR_BADDB;
     }
-    *stamp = StampOf(info);
     return ERROR_SUCCESS;
 }
 
@@ -222,7 +202,7 @@ LSTATUS LoadHiveFile(int hive, const std::string& path, HivePtr* out) {
     // such a version is parsed but not kept. Any later change stamps a later tick.
     const int64_t openedAt = FileClockNow();
     int fd = -1;
-    HiveStamp stamp;
+    FileStamp stamp;
     LSTATUS status = OpenHiveFile(path, &fd, &stamp);
     if (status != ERROR_SUCCESS) return status;
     if (fd < 0) {
@@ -316,9 +296,9 @@ LSTATUS ReplaceHiveFile(const std::string& path, const std::string& text) {
 // rename, so one look at the name shows the old version or the new, never one half written: a
 // version already parsed needs neither the lock nor an opening.
 HivePtr ParsedVersionAt(int hive, const std::string& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    return ParsedVersion(hive, path, StampOf(info));
+    FileStamp stamp;
+    if (PathStamp(path.c_str(), &stamp) != kOk || !stamp.regular) return nullptr;
+    return ParsedVersion(hive, path, stamp);
 }
 
 // Reads the hive under a shared lock, unless the version parsed last is still there. A missing
