@@ -108,7 +108,6 @@ struct Object {
     Object& operator=(const Object&) = delete;
 };
 
-// Adds the object; its raw handle, or 0 when the table cannot grow (the object is then freed).
 // A pen, brush or font object. Drawing code makes and deletes one for nearly every call, and an
 // object is large (a bitmap's colour table, a context's state): spent ones are kept and handed out
 // again. Null when memory runs out.
@@ -116,6 +115,7 @@ std::unique_ptr<Object> NewSmallObject(Kind kind);
 // Takes back what Remove gave: a pen, brush or font is kept for NewSmallObject, anything else goes.
 void Recycle(std::unique_ptr<Object> object);
 
+// Adds the object; its raw handle, or 0 when the table cannot grow (the object is then freed).
 uint32_t Insert(std::unique_ptr<Object> object);
 // The live object for a raw handle, stock objects included; null for 0, stale or foreign numbers.
 Object* Find(uint32_t raw);
