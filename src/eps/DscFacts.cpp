@@ -178,7 +178,7 @@ void TakeDeferred(const Deferred& deferred, DscFacts&& found, DscFacts* facts) {
 
 }  // namespace
 
-Status ReadDscFacts(EpsReader* eps, DscFacts* facts) {
+Status ReadDscFacts(EpsReader* eps, DscFacts* facts, bool readTrailer) {
     *facts = DscFacts{};
     Status status = RewindToPostScript(eps);
     if (status != kOk) return status;
@@ -186,6 +186,7 @@ Status ReadDscFacts(EpsReader* eps, DscFacts* facts) {
     Deferred deferred;
     status = ReadHeader(eps, facts, &deferred);
     if (status != kOk || !deferred.Any()) return status;
+    if (!readTrailer) return kErrMemory;
     TrailerWalk walk;
     status = ReadTrailer(eps, start, &walk);
     if (status == kOk) TakeDeferred(deferred, std::move(walk.found), facts);
