@@ -74,6 +74,8 @@ bool TakeHeaderLine(std::string_view line, DscFacts* facts, Deferred* deferred) 
     auto once = [&](std::string* field) {
         if (field->empty()) *field = TextValue(value);
     };
+    // Every keyword is a "%%" comment; a Photoshop file's header holds hundreds of "% " data lines.
+    if (!line.starts_with("%%")) return true;
     if (Behind(line, "%%EndComments", &value)) return false;
     if (Behind(line, "%%Title:", &value)) {
         once(&facts->title);

@@ -27,9 +27,27 @@ constexpr uint32_t kChunk = 64 * 1024;
 constexpr std::string_view kBinaryBlock = "%%BeginBinary:";
 constexpr std::string_view kDataBlock = "%%BeginData:";
 
-size_t FindAtLineStart(std::string_view chunk, std::string_view marker) {
-    for (size_t at = chunk.find(marker); at != std::string_view::npos; at = chunk.find(marker, at + 1))
-        if (at == 0 || chunk[at - 1] == '\n' || chunk[at - 1] == '\r') return at;
+// Both markers and both openings begin alike, so that one pass over a chunk finds either: a chunk
+// is mostly samples and code, and is searched on every attach that takes the facts.
+constexpr std::string_view kMarkerStart = "%%Begin";
+constexpr std::string_view kOpeningStart = "<x:x";
+
+size_t FirstBlockMarker(std::string_view chunk) {
+    for (size_t at = chunk.find(kMarkerStart); at != std::string_view::npos;
+         at = chunk.find(kMarkerStart, at + 1)) {
+        const bool lineStart = at == 0 || chunk[at - 1] == '\n' || chunk[at - 1] == '\r';
+        const std::string_view rest = chunk.substr(at);
+        if (lineStart && (rest.starts_with(kBinaryBlock) || rest.starts_with(kDataBlock))) return at;
+    }
+    return std::string_view::npos;
+}
+
+size_t FirstOpening(std::string_view chunk) {
+    for (size_t at = chunk.find(kOpeningStart); at != std::string_view::npos;
+         at = chunk.find(kOpeningStart, at + 1)) {
+        const std::string_view rest = chunk.substr(at, kOpen.size());
+        if (rest == kOpen || rest == kOldOpen) return at;
+    }
     return std::string_view::npos;
 }
 
@@ -78,10 +96,11 @@ Step NextStep(uint64_t at) {
 // and neither can straddle the other, so a start that holds one (and the marker's whole line) decides
 // as the whole chunk would.
 Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) {
-    const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
-    const size_t blockAt = std::min(FindAtLineStart(chunk, kBinaryBlock), FindAtLineStart(chunk, kDataBlock));
+    // Only an opening before the marker comes first; one behind it counts when the marker decides nothing.
+    const size_t blockAt = FirstBlockMarker(chunk);
+    size_t hit = FirstOpening(chunk.substr(0, blockAt));
     const uint64_t got = chunk.size();
-    if (blockAt < hit) {
+    if (hit == std::string_view::npos && blockAt != std::string_view::npos) {
         uint64_t length = 0;
         size_t data = 0;
         // The byte after a CR decides where the data begins, so a start must hold it too.
@@ -93,6 +112,8 @@ Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) 
         // A marker line cut by the chunk's end is read again from its start.
         if (blockAt > 0 && chunk.find_first_of("\r\n", blockAt) == std::string_view::npos && at + got < end)
             return NextStep(at + blockAt);
+        const size_t later = FirstOpening(chunk.substr(blockAt));
+        hit = later == std::string_view::npos ? later : blockAt + later;
     }
     if (hit != std::string_view::npos)
         return {Step::Found, at + hit, chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen};
