@@ -130,6 +130,8 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         {EpsText("") + "%%BeginData: 40 Binary Bytes\n" + samples + packet, packet},
         {EpsText("") + "%%BeginData: 1 Hex Lines\n" + samples + packet, inside},
         {EpsText("") + "%%BeginBinary: 4000\n" + samples + packet, ""},
+        // A marker inside a line is text, not a block.
+        {EpsText("") + "(%%BeginBinary: 4000)\n" + packet, packet},
         {DosEpsFile(EpsText(""), "II*\0" + packet), ""},
         {EpsText("%%Title: x") + packet, packet},
         // Across the boundary of two search chunks.
