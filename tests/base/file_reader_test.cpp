@@ -85,7 +85,7 @@ TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
         EXPECT_EQ(rd.At(static_cast<uint32_t>(data.size() - offset)), data.substr(offset));
     }
     OpenReader wide(tmp.File("big"), kStandardWindow);
-    for (uint64_t to : {5000u, 99999u, 10u, 1u << 30, 20000u}) {
+    for (uint64_t to : {5000u, 30000u, 99999u, 10u, 1u << 30, 20000u}) {  // 30000: not read at the opening
         ASSERT_EQ(ReaderSeek(to, &wide.cursor, &wide.r), kOk);
         const uint64_t at = to < data.size() ? to : data.size();
         EXPECT_EQ(ReaderTell(wide.cursor, &wide.r), at);
@@ -96,6 +96,26 @@ TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
     std::string copy(70000, '\0');
     ASSERT_EQ(ReaderRead(&wide.cursor, &wide.r, copy.data(), copy.size()), kOk);  // crosses windows
     EXPECT_EQ(copy, data.substr(20000, 70000));
+}
+
+// A first window handed over before it was read in full is read on from where its reading stopped.
+TEST(FileReader, KeptFirstWindowGoesOnFromWhatItHeld) {
+    testing::TempDir tmp;
+    const std::string data = Pattern(100000);
+    const std::string path = tmp.Write("big", data);
+    KeptWindow kept;
+    {
+        OpenReader first(path, kStandardWindow);
+        ReaderKeepFirstWindow(&first.r, &kept);
+    }
+    ASSERT_NE(kept.bytes, nullptr);
+    FileReader r;
+    uint8_t* cursor = nullptr;
+    ASSERT_EQ(ReaderOpenKept(path.c_str(), &r, &cursor, kStandardWindow, &kept), kOk);
+    std::string copy(40000, '\0');  // past the first window
+    EXPECT_EQ(ReaderRead(&cursor, &r, copy.data(), copy.size()), kOk);
+    ReaderClose(&r);
+    EXPECT_EQ(copy, data.substr(0, 40000));
 }
 
 }  // namespace
