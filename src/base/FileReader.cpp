@@ -134,19 +134,21 @@ Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
 
 Status ReaderEnsure(uint8_t** cursor, uint32_t n, FileReader* reader) {
     if (n > reader->windowSize) return kErrMemory;
-    uint32_t available = ReaderHeldAhead(*cursor, reader);
+    const uint32_t available = ReaderHeldAhead(*cursor, reader);
     if (available >= n) return kOk;
-    if (reader->held < reader->windowSize) {
-        Status status = FillWindow(reader);
-        available = ReaderHeldAhead(*cursor, reader);
-        if (status != kOk || available >= n) return status;
-    }
-    // Slide: keep the unread rest, and read on from where the last read stopped.
+    // Bytes that fit in a first window not read in full are read into it, so that it stays the
+    // first window and can be kept.
+    const auto shift = static_cast<uint32_t>(*cursor - reader->window.get());
+    if (shift + n <= reader->windowSize) return FillWindow(reader);
+    // Slide: keep the unread rest, and read on from where the last read stopped, the end of what is
+    // held, straight behind it.
     MoveBytes(*cursor, reader->window.get(), available);
-    uint32_t freeSpace = reader->windowSize - available;
-    uint64_t beyond = reader->beyondWindow < 0 ? UINT64_MAX : static_cast<uint64_t>(reader->beyondWindow);
-    uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
-    reader->beyondWindow -= freeSpace;
+    const uint32_t freeSpace = reader->windowSize - available;
+    const int64_t afterHeld = reader->beyondWindow + (reader->windowSize - reader->held);
+    const uint64_t beyond = afterHeld < 0 ? UINT64_MAX : static_cast<uint64_t>(afterHeld);
+    const uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
+    reader->beyondWindow -= shift;
+    reader->held = reader->windowSize;
     Status status = kOk;
     if (toRead > 0) status = FileRead(reader->file, toRead, reader->window.get() + available);
     *cursor = reader->window.get();
