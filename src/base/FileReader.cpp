@@ -12,14 +12,35 @@ int64_t WindowStart(const FileReader* reader) {
     return static_cast<int64_t>(reader->fileSize) - reader->windowSize - reader->beyondWindow;
 }
 
-Status ReadFirstWindow(FileHandle file, uint32_t windowSize, BlockPtr* window) {
-    if (AllocBlockForOverwrite(windowSize, window) != kOk) return kErrMemory;
+// Most readings look only at a file's head: a DOS EPS file's text, a Photoshop EPS file's header and
+// image resources. Reading the whole first window for them would copy four times what they use.
+constexpr uint32_t kFirstPiece = 8192;
+
+// Reads count bytes at `at`. A file that shrank since its size was taken leaves them short, and a
+// failed read leaves them undefined; the end test still goes by the size taken, so what a parser
+// then looks at must at least be defined.
+Status ReadDefined(FileHandle file, uint32_t count, uint8_t* at) {
     uint32_t got = 0;
-    Status status = FileRead(file, windowSize, window->get(), &got);
-    // A file that shrank since its size was taken leaves the window short; the end test still
-    // goes by the size taken, so what it then reads must at least be defined.
-    if (status == kOk && got < windowSize) ZeroBytes(window->get() + got, windowSize - got);
+    Status status = FileRead(file, count, at, &got);
+    if (status != kOk) got = 0;
+    if (got < count) ZeroBytes(at + got, count - got);
     return status;
+}
+
+// A file no larger than the window is read whole at once: nothing is saved by reading it in two.
+Status ReadFirstWindow(FileHandle file, uint64_t fileSize, uint32_t windowSize, BlockPtr* window,
+                       uint32_t* held) {
+    if (AllocBlockForOverwrite(windowSize, window) != kOk) return kErrMemory;
+    const bool largerFile = fileSize > windowSize && windowSize > kFirstPiece;
+    *held = largerFile ? kFirstPiece : windowSize;
+    return ReadDefined(file, *held, window->get());
+}
+
+// Reads the rest of the first window, from where the first piece's read left the file's position.
+Status FillWindow(FileReader* reader) {
+    const uint32_t held = reader->held;
+    reader->held = reader->windowSize;
+    return ReadDefined(reader->file, reader->windowSize - held, reader->window.get() + held);
 }
 }  // namespace
 
@@ -33,6 +54,7 @@ void ReaderKeepFirstWindow(FileReader* reader, KeptWindow* kept) {
     if (!reader->stamp.regular || reader->window == nullptr || WindowStart(reader) != 0) return;
     kept->bytes = std::move(reader->window);
     kept->size = reader->windowSize;
+    kept->held = reader->held;
     kept->stamp = reader->stamp;
     reader->window = nullptr;
     reader->cursor = nullptr;
@@ -51,12 +73,14 @@ Status ReaderOpenKept(const char* path, FileReader* reader, uint8_t** cursor, ui
     const uint64_t size = stamp.size;
     const uint32_t windowSize = size < requested ? static_cast<uint32_t>(size) : requested;
     BlockPtr window;
+    uint32_t held = 0;
     if (earlier.bytes != nullptr && earlier.size == windowSize && earlier.stamp == stamp) {
-        // Reads go on from the window's end.
+        // Reads go on from the end of what the window holds.
         window = std::move(earlier.bytes);
-        status = FileSeek(file, windowSize);
+        held = earlier.held;
+        status = FileSeek(file, held);
     } else {
-        status = ReadFirstWindow(file, windowSize, &window);
+        status = ReadFirstWindow(file, size, windowSize, &window, &held);
     }
     // On the failure paths the close's own result adds nothing to the failure reported.
     if (status != kOk) {
@@ -68,6 +92,7 @@ Status ReaderOpenKept(const char* path, FileReader* reader, uint8_t** cursor, ui
     reader->fileSize = size;
     reader->window = std::move(window);
     reader->windowSize = windowSize;
+    reader->held = held;
     reader->beyondWindow = static_cast<int64_t>(size - windowSize);
     reader->cursor = reader->window.get();
     *cursor = reader->cursor;
@@ -91,14 +116,17 @@ Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
     int64_t start = WindowStart(reader);
     auto target = static_cast<int64_t>(offset);
     if (target >= start && target < start + reader->windowSize) {
+        // The cursor never stands on bytes not read yet.
+        Status status = target - start < reader->held ? kOk : FillWindow(reader);
         *cursor = reader->window.get() + (target - start);
-        return kOk;
+        return status;
     }
     // Reload a full window that lies inside the file.
     uint64_t lastStart = reader->fileSize - reader->windowSize;
     uint64_t newStart = offset < lastStart ? offset : lastStart;
     Status status = FileSeek(reader->file, newStart);
     if (status == kOk) status = FileRead(reader->file, reader->windowSize, reader->window.get());
+    reader->held = reader->windowSize;
     reader->beyondWindow = static_cast<int64_t>(reader->fileSize - reader->windowSize - newStart);
     *cursor = reader->window.get() + (offset - newStart);
     return status;
@@ -106,14 +134,21 @@ Status ReaderSeek(uint64_t offset, uint8_t** cursor, FileReader* reader) {
 
 Status ReaderEnsure(uint8_t** cursor, uint32_t n, FileReader* reader) {
     if (n > reader->windowSize) return kErrMemory;
-    auto available = static_cast<uint32_t>(reader->window.get() + reader->windowSize - *cursor);
+    const uint32_t available = ReaderHeldAhead(*cursor, reader);
     if (available >= n) return kOk;
-    // Slide: keep the unread rest, and read on from where the last read stopped.
+    // Bytes that fit in a first window not read in full are read into it, so that it stays the
+    // first window and can be kept.
+    const auto shift = static_cast<uint32_t>(*cursor - reader->window.get());
+    if (shift + n <= reader->windowSize) return FillWindow(reader);
+    // Slide: keep the unread rest, and read on from where the last read stopped, the end of what is
+    // held, straight behind it.
     MoveBytes(*cursor, reader->window.get(), available);
-    uint32_t freeSpace = reader->windowSize - available;
-    uint64_t beyond = reader->beyondWindow < 0 ? UINT64_MAX : static_cast<uint64_t>(reader->beyondWindow);
-    uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
-    reader->beyondWindow -= freeSpace;
+    const uint32_t freeSpace = reader->windowSize - available;
+    const int64_t afterHeld = reader->beyondWindow + (reader->windowSize - reader->held);
+    const uint64_t beyond = afterHeld < 0 ? UINT64_MAX : static_cast<uint64_t>(afterHeld);
+    const uint32_t toRead = beyond < freeSpace ? static_cast<uint32_t>(beyond) : freeSpace;
+    reader->beyondWindow -= shift;
+    reader->held = reader->windowSize;
     Status status = kOk;
     if (toRead > 0) status = FileRead(reader->file, toRead, reader->window.get() + available);
     *cursor = reader->window.get();

@@ -44,8 +44,9 @@ bool PostScriptInFirstWindow(const EpsReader& eps) {
     const FileReader& r = eps.reader;
     if (r.windowSize == r.fileSize) return true;
     DosEpsHeader header;
-    if (ParseDosEpsHeader(r.window.get(), r.windowSize, &header) != kOk || header.postScriptLength == 0)
+    if (ParseDosEpsHeader(r.window.get(), r.held, &header) != kOk || header.postScriptLength == 0)
         return false;
+    // A text past the first piece still lies in the window: reading it costs a read, not an opening.
     return uint64_t{header.postScriptOffset} + header.postScriptLength <= r.windowSize;
 }
 

@@ -37,8 +37,9 @@ bool HasDosEpsMagic(const uint8_t* bytes, size_t size);
 Status ParseDosEpsHeader(const uint8_t* bytes, size_t size, DosEpsHeader* header);
 // Reads the header from the start of the file; the reader's position is then undefined.
 Status ReadDosEpsHeader(EpsReader* eps, DosEpsHeader* header);
-// Whether a reader just opened holds all of the file's PostScript text in its window: the whole
-// file, or a DOS EPS file's PostScript section with the previews behind it.
+// Whether all of the file's PostScript text lies in the first window of a reader just opened, which
+// may hold only the window's first piece yet: the whole file, or a DOS EPS file's PostScript section
+// with the previews behind it.
 bool PostScriptInFirstWindow(const EpsReader& eps);
 
 }  // namespace aldra

@@ -107,7 +107,7 @@ Status ReadLine(EpsReader* eps, uint8_t* line) {
     // One byte more than the line when the file has it, to see the second half of a CR LF pair.
     uint32_t look = remaining > n ? n + 1 : n;
     Status status = kOk;
-    if (r->window.get() + r->windowSize - r->cursor < look) {
+    if (ReaderHeldAhead(r->cursor, r) < look) {
         status = ReaderEnsure(&r->cursor, look, r);
         if (status != kOk) {
             look = n;
@@ -143,7 +143,7 @@ Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count) 
     Status status = ReaderEnsure(&r->cursor, 1, r);
     if (status != kOk) return status;
     // Window bytes behind the end of the file are stale (see FileReader.h).
-    auto inWindow = static_cast<uint32_t>(r->window.get() + r->windowSize - r->cursor);
+    const uint32_t inWindow = ReaderHeldAhead(r->cursor, r);
     *bytes = r->cursor;
     *count = remaining < inWindow ? static_cast<uint32_t>(remaining) : inWindow;
     return kOk;
@@ -151,7 +151,7 @@ Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count) 
 
 void EpsSkipBuffered(EpsReader* eps, uint32_t n) {
     FileReader* r = &eps->reader;
-    auto inWindow = static_cast<uint32_t>(r->window.get() + r->windowSize - r->cursor);
+    const uint32_t inWindow = ReaderHeldAhead(r->cursor, r);
     r->cursor += n < inWindow ? n : inWindow;
 }
 

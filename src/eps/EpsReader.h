@@ -36,7 +36,7 @@ Status EpsSeek(EpsReader* eps, uint64_t offset);
 // Copies up to count bytes from the read position on; `got` receives how many the file still had.
 Status EpsReadBytes(EpsReader* eps, void* destination, uint64_t count, uint64_t* got);
 // The file bytes buffered at the read position, for decoders that walk data byte by byte without a
-// call per byte: at least one, none past the end of the window or of the file. 2016 at the end of
+// call per byte: at least one, none past what the window holds or the end of the file. 2016 at the end of
 // the file, or the read's failure, with *count 0. EpsSkipBuffered(eps, n) then moves the read
 // position past n <= *count of them.
 Status EpsBufferedBytes(EpsReader* eps, const uint8_t** bytes, uint32_t* count);

@@ -21,7 +21,7 @@ bool BeginsAsPdf(const uint8_t* bytes, size_t size) {
 }
 
 bool BeginsAsPdf(const FileReader& opened) {
-    return opened.fileSize >= kPdfHeaderLength && opened.windowSize >= kPdfHeaderLength &&
+    return opened.fileSize >= kPdfHeaderLength && opened.held >= kPdfHeaderLength &&
            BeginsAsPdf(opened.window.get(), kPdfHeaderLength);
 }
 

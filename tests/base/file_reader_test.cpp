@@ -24,8 +24,9 @@ struct OpenReader {
     FileReader r;
     uint8_t* cursor = nullptr;
     Status status;
-    OpenReader(const std::string& path, uint32_t window) {
-        status = ReaderOpen(path.c_str(), &r, &cursor, window);
+    OpenReader(const std::string& path, uint32_t window, KeptWindow* kept = nullptr) {
+        KeptWindow none;
+        status = ReaderOpenKept(path.c_str(), &r, &cursor, window, kept ? kept : &none);
     }
     ~OpenReader() {
         if (status == kOk) ReaderClose(&r);
@@ -85,7 +86,7 @@ TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
         EXPECT_EQ(rd.At(static_cast<uint32_t>(data.size() - offset)), data.substr(offset));
     }
     OpenReader wide(tmp.File("big"), kStandardWindow);
-    for (uint64_t to : {5000u, 99999u, 10u, 1u << 30, 20000u}) {
+    for (uint64_t to : {5000u, 30000u, 99999u, 10u, 1u << 30, 20000u}) {  // 30000: not read at the opening
         ASSERT_EQ(ReaderSeek(to, &wide.cursor, &wide.r), kOk);
         const uint64_t at = to < data.size() ? to : data.size();
         EXPECT_EQ(ReaderTell(wide.cursor, &wide.r), at);
@@ -96,6 +97,27 @@ TEST(FileReader, WindowsSlideAndSeekWithTrueOffsetsUpToAndPastTheEnd) {
     std::string copy(70000, '\0');
     ASSERT_EQ(ReaderRead(&wide.cursor, &wide.r, copy.data(), copy.size()), kOk);  // crosses windows
     EXPECT_EQ(copy, data.substr(20000, 70000));
+}
+
+// A first window kept before it was read in full is read on from what it held.
+TEST(FileReader, KeptFirstWindowGoesOnFromWhatItHeld) {
+    testing::TempDir tmp;
+    const std::string data = Pattern(40000);
+    const std::string path = tmp.Write("big", data);
+    for (uint32_t first : {30000u, 5000u}) {  // filled within the window, or slid on from what it held
+        KeptWindow kept;
+        {
+            OpenReader opened(path, kStandardWindow);
+            ReaderKeepFirstWindow(&opened.r, &kept);
+        }
+        ASSERT_NE(kept.bytes, nullptr);
+        OpenReader rd(path, kStandardWindow, &kept);
+        std::string copy(data.size(), '\0');
+        ASSERT_EQ(ReaderRead(&rd.cursor, &rd.r, copy.data(), first), kOk);
+        ASSERT_EQ(ReaderRead(&rd.cursor, &rd.r, copy.data() + first, data.size() - first), kOk);
+        EXPECT_EQ(ReaderTell(rd.cursor, &rd.r), data.size());
+        EXPECT_EQ(copy, data) << first;
+    }
 }
 
 }  // namespace
