@@ -87,6 +87,9 @@ class CFilterCtrl : public IDispatch {
     // call after an attach, as UTF-8 text.
     std::string FactNames();
     std::string GetFact(const std::string& name);
+    // Every answer above that takes no argument, and with `withFacts` the facts, as one text
+    // (FilterRecord.h) for a host that reads them all at once.
+    std::string GetRecord(bool withFacts);
 
     // Raise a refusal towards the host; neither returns.
     [[noreturn]] static void RaiseFilterMessage(const std::string& text);
@@ -172,6 +175,8 @@ class CFilterCtrl : public IDispatch {
     // it read that version, with no further look at the file.
     const LeadingComments& OwnCommentsOf(const FileStamp& stamp);
     const LeadingComments& HiResComments(const std::string& path);
+    std::string CategoriesOf(const LeadingComments& own);
+    std::string NotesOf(const LeadingComments& own);
     const FactList& DocumentFacts();
     // The document facts of a file whose PostScript text the attach's first read took whole, from
     // that reading.
