@@ -1,6 +1,7 @@
 #include "control/FilterRecord.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "platform/com/Ansi.h"
 
@@ -8,26 +9,30 @@ namespace aldra {
 
 namespace {
 
-void AppendEscaped(std::string_view value, std::string* out) {
-    out->reserve(out->size() + value.size() + 1);
-    for (char c : value) {
-        switch (c) {
-            case '\\':
-                *out += "\\\\";
-                break;
-            case '\t':
-                *out += "\\t";
-                break;
-            case '\r':
-                *out += "\\r";
-                break;
-            case '\n':
-                *out += "\\n";
-                break;
-            default:
-                out->push_back(c);
-        }
+bool HoldsEscaped(std::string_view value) {
+    for (char c : {'\\', '\t', '\r', '\n'}) {
+        if (std::memchr(value.data(), c, value.size()) != nullptr) return true;
     }
+    return false;
+}
+
+// Most values hold nothing to escape and are copied whole; the others in runs between escapes.
+void AppendEscaped(std::string_view value, std::string* out) {
+    if (!HoldsEscaped(value)) {
+        out->append(value);
+        return;
+    }
+    size_t run = 0;
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const char letter = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : 0;
+        if (letter == 0) continue;
+        out->append(value.substr(run, i - run));
+        out->push_back('\\');
+        out->push_back(letter);
+        run = i + 1;
+    }
+    out->append(value.substr(run));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "host/FilterRecordText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string>
 #include <variant>
 
@@ -67,28 +69,52 @@ void SetField(const RecordField& entry, std::string value, FileFacts* facts) {
     }
 }
 
-// The value from *pos to the end of its line, escapes undone; *pos ends past the line's end.
+// The value from *pos to the end of its line, escapes undone; *pos ends past the line's end. Copied in
+// runs between escapes, since most values have none.
 std::string ValueAt(std::string_view text, size_t* pos) {
+    const size_t end = std::min(text.find('\n', *pos), text.size());
     std::string value;
-    while (*pos < text.size() && text[*pos] != '\n') {
-        char c = text[(*pos)++];
-        if (c == '\\' && *pos < text.size()) {
-            const char escaped = text[(*pos)++];
-            c = escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped == 'n' ? '\n' : escaped;
+    value.reserve(end - *pos);
+    while (*pos < end) {
+        const size_t escape = std::min(text.find('\\', *pos), end);
+        value.append(text.substr(*pos, escape - *pos));
+        if (escape == end) break;
+        if (escape + 1 == end) {  // a lone backslash at the end stands for itself
+            value.push_back('\\');
+            break;
         }
-        value.push_back(c);
+        const char letter = text[escape + 1];
+        value.push_back(letter == 't' ? '\t' : letter == 'r' ? '\r' : letter == 'n' ? '\n' : letter);
+        *pos = escape + 2;
     }
-    ++*pos;
+    *pos = end + 1;
     return value;
+}
+
+// The getter's field, or null for a name the host does not know. A filter lists the getters in the
+// table's order, so the search starts behind the last one found.
+const RecordField* FieldNamed(std::string_view name, size_t* next) {
+    constexpr size_t kCount = std::size(kRecordFields);
+    for (size_t i = 0; i < kCount; ++i) {
+        const RecordField& field = kRecordFields[(*next + i) % kCount];
+        if (field.name != name) continue;
+        *next = (*next + i + 1) % kCount;
+        return &field;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 void TakeRecord(std::string_view text, FileFacts* facts) {
-    size_t pos = 0;
+    size_t pos = 0, next = 0;
     while (pos < text.size()) {
         const size_t tab = text.find('\t', pos);
         if (tab == std::string_view::npos) return;
+        if (const size_t lineEnd = text.find('\n', pos); lineEnd < tab) {  // a line without a value
+            pos = lineEnd + 1;
+            continue;
+        }
         const std::string_view name = text.substr(pos, tab - pos);
         pos = tab + 1;
         std::string value = ValueAt(text, &pos);
@@ -96,9 +122,7 @@ void TakeRecord(std::string_view text, FileFacts* facts) {
             facts->documentFacts.emplace_back(std::string(name.substr(kFactPrefix.size())), std::move(value));
             continue;
         }
-        for (const RecordField& entry : kRecordFields) {
-            if (entry.name == name) SetField(entry, std::move(value), facts);
-        }
+        if (const RecordField* field = FieldNamed(name, &next)) SetField(*field, std::move(value), facts);
     }
 }
 
