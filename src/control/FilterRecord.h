@@ -13,6 +13,7 @@ inline constexpr std::string_view kRecordFactPrefix = "Fact:";
 
 class RecordWriter {
   public:
+    RecordWriter() { text_.reserve(1024); }  // a catalogue record's usual size, grown without copies
     void Text(std::string_view name, std::string_view utf8);
     // As Windows-1252 text, the getters' own code page.
     void Ansi(std::string_view name, std::string_view ansi);
