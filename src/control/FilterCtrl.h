@@ -87,8 +87,8 @@ class CFilterCtrl : public IDispatch {
     // call after an attach, as UTF-8 text.
     std::string FactNames();
     std::string GetFact(const std::string& name);
-    // Every answer above that takes no argument, and with `withFacts` the facts, as one text
-    // (FilterRecord.h) for a host that reads them all at once.
+    // What the getters above, GetDefaultExtension and the eight properties answer, and with
+    // `withFacts` the facts, as one text (FilterRecord.h) for a host that reads them all at once.
     std::string GetRecord(bool withFacts);
 
     // Raise a refusal towards the host; neither returns.

@@ -239,9 +239,8 @@ std::unique_ptr<FilterControl> FilterControl::Create(const FilterModule& module,
 
 // A dispatch object's identifiers do not change while it lives, so each name is asked for once:
 // reading a file's facts takes some twenty-five calls, and looking the names up again for every
-// file cost as much as the header scan.
-// A name the filter does not know is remembered too: a host asks an older filter for a member it
-// lacks, to fall back on others, with every file.
+// file cost as much as the header scan. A name the filter does not know is remembered too: an
+// older filter is asked for a member it lacks with every file, before the host falls back on others.
 Answer FilterControl::InvokeByName(std::string_view name, std::vector<VARIANT>& args, uint16_t flags) {
     auto known = ids_.find(name);
     if (known == ids_.end()) {
