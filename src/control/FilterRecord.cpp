@@ -1,7 +1,6 @@
 #include "control/FilterRecord.h"
 
 #include <charconv>
-#include <cstring>
 
 #include "platform/com/Ansi.h"
 
@@ -9,23 +8,15 @@ namespace aldra {
 
 namespace {
 
-bool HoldsEscaped(std::string_view value) {
-    for (char c : {'\\', '\t', '\r', '\n'}) {
-        if (std::memchr(value.data(), c, value.size()) != nullptr) return true;
-    }
-    return false;
+char EscapeLetter(char c) {
+    return c == '\\' ? '\\' : c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : 0;
 }
 
-// Most values hold nothing to escape and are copied whole; the others in runs between escapes.
+// In runs between escapes: most values hold nothing to escape and are copied whole.
 void AppendEscaped(std::string_view value, std::string* out) {
-    if (!HoldsEscaped(value)) {
-        out->append(value);
-        return;
-    }
     size_t run = 0;
     for (size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        const char letter = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : 0;
+        const char letter = EscapeLetter(value[i]);
         if (letter == 0) continue;
         out->append(value.substr(run, i - run));
         out->push_back('\\');
@@ -33,6 +24,13 @@ void AppendEscaped(std::string_view value, std::string* out) {
         run = i + 1;
     }
     out->append(value.substr(run));
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -44,7 +42,12 @@ void RecordWriter::Text(std::string_view name, std::string_view utf8) {
     text_ += '\n';
 }
 
+// Most getter texts are ASCII, which reads the same in both.
 void RecordWriter::Ansi(std::string_view name, std::string_view ansi) {
+    if (IsAscii(ansi)) {
+        Text(name, ansi);
+        return;
+    }
     Text(name, AnsiToUtf8(ansi));
 }
 

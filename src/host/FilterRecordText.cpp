@@ -69,25 +69,22 @@ void SetField(const RecordField& entry, std::string value, FileFacts* facts) {
     }
 }
 
-// The value from *pos to the end of its line, escapes undone; *pos ends past the line's end. Copied in
-// runs between escapes, since most values have none.
-std::string ValueAt(std::string_view text, size_t* pos) {
-    const size_t end = std::min(text.find('\n', *pos), text.size());
+// A value with its escapes undone, copied in runs between them, since most values have none.
+std::string Unescaped(std::string_view escaped) {
     std::string value;
-    value.reserve(end - *pos);
-    while (*pos < end) {
-        const size_t escape = std::min(text.find('\\', *pos), end);
-        value.append(text.substr(*pos, escape - *pos));
-        if (escape == end) break;
-        if (escape + 1 == end) {  // a lone backslash at the end stands for itself
-            value.push_back('\\');
+    value.reserve(escaped.size());
+    size_t pos = 0;
+    while (pos < escaped.size()) {
+        const size_t escape = std::min(escaped.find('\\', pos), escaped.size());
+        value.append(escaped.substr(pos, escape - pos));
+        if (escape + 1 >= escaped.size()) {  // the end, or a lone backslash there, which stands for itself
+            if (escape < escaped.size()) value.push_back('\\');
             break;
         }
-        const char letter = text[escape + 1];
+        const char letter = escaped[escape + 1];
         value.push_back(letter == 't' ? '\t' : letter == 'r' ? '\r' : letter == 'n' ? '\n' : letter);
-        *pos = escape + 2;
+        pos = escape + 2;
     }
-    *pos = end + 1;
     return value;
 }
 
@@ -107,22 +104,20 @@ const RecordField* FieldNamed(std::string_view name, size_t* next) {
 }  // namespace
 
 void TakeRecord(std::string_view text, FileFacts* facts) {
-    size_t pos = 0, next = 0;
-    while (pos < text.size()) {
-        const size_t tab = text.find('\t', pos);
-        if (tab == std::string_view::npos) return;
-        if (const size_t lineEnd = text.find('\n', pos); lineEnd < tab) {  // a line without a value
-            pos = lineEnd + 1;
-            continue;
-        }
-        const std::string_view name = text.substr(pos, tab - pos);
-        pos = tab + 1;
-        std::string value = ValueAt(text, &pos);
+    size_t next = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t end = std::min(text.find('\n', pos), text.size());
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        const size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) continue;
+        const std::string_view name = line.substr(0, tab);
+        std::string value = Unescaped(line.substr(tab + 1));
         if (name.starts_with(kFactPrefix)) {
             facts->documentFacts.emplace_back(std::string(name.substr(kFactPrefix.size())), std::move(value));
-            continue;
+        } else if (const RecordField* field = FieldNamed(name, &next)) {
+            SetField(*field, std::move(value), facts);
         }
-        if (const RecordField* field = FieldNamed(name, &next)) SetField(*field, std::move(value), facts);
     }
 }
 
