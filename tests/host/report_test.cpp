@@ -65,11 +65,6 @@ TEST(FilterRecordText, EscapesAreUndoneAndBrokenLinesPassedOver) {
         TakeRecord(row.record, &facts);
         EXPECT_EQ(facts.user, row.user) << row.record;
     }
-    FileFacts facts;
-    TakeRecord(rows[3].record, &facts);
-    EXPECT_EQ(facts.width, 2.5);
-    EXPECT_EQ(facts.epsfType, 3);
-    EXPECT_EQ(facts.documentFacts, (std::vector<std::pair<std::string, std::string>>{{"Title", "t"}}));
 }
 
 }  // namespace
