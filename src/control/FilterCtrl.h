@@ -147,7 +147,7 @@ class CFilterCtrl : public IDispatch {
         CFilterCtrl* outer_;
     };
 
-    class FilterFacts : public IAldraFilterFacts {
+    class FilterFacts : public IAldraFilterRecord {
       public:
         explicit FilterFacts(CFilterCtrl* outer) : outer_(outer) {}
         HRESULT QueryInterface(REFIID iid, void** out) override { return outer_->QueryInterface(iid, out); }
@@ -155,6 +155,7 @@ class CFilterCtrl : public IDispatch {
         ULONG Release() override { return outer_->Release(); }
         HRESULT FactNames(BSTR* pbsNames) override;
         HRESULT GetFact(BSTR bsName, BSTR* pbsValue) override;
+        HRESULT GetRecord(VARIANT_BOOL bWithFacts, BSTR* pbsRecord) override;
 
       private:
         CFilterCtrl* outer_;

@@ -12,6 +12,8 @@
 #include "eps/EpsReader.h"
 #include "eps/Photoshop.h"
 #include "illustrator/Illustrator.h"
+#include "platform/com/Ansi.h"
+#include "platform/com/Guarded.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -225,6 +227,16 @@ std::string CFilterCtrl::GetRecord(bool withFacts) {
         for (const auto& [name, value] : PreviewFacts()) record.Fact(name, value);
     }
     return record.text();
+}
+
+HRESULT CFilterCtrl::FilterFacts::GetRecord(VARIANT_BOOL bWithFacts, BSTR* pbsRecord) {
+    return Guarded([&] {
+        if (pbsRecord == nullptr) return E_POINTER;
+        BSTR text = Utf8ToBstr(outer_->GetRecord(bWithFacts != VARIANT_FALSE));
+        if (text == nullptr) return E_OUTOFMEMORY;
+        *pbsRecord = text;
+        return S_OK;
+    });
 }
 
 }  // namespace aldra
