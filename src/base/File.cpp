@@ -144,11 +144,15 @@ Status FileClose(FileHandle handle) {
     return kOk;
 }
 
-Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got) {
-    auto* dst = static_cast<uint8_t*>(buffer);
+namespace {
+
+// Reads until `count` bytes or the end of the file: a read may return less than asked, and a signal
+// may interrupt one. `readSome(done)` reads into the buffer from byte `done` on.
+template <typename ReadSome>
+Status ReadFully(ReadSome readSome, uint32_t count, uint32_t* got) {
     uint32_t done = 0;
     while (done < count) {
-        ssize_t n = ::read(handle, dst + done, count - done);
+        ssize_t n = readSome(done);
         if (n < 0) {
             if (errno == EINTR) continue;
             if (got) *got = done;
@@ -159,6 +163,22 @@ Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got) 
     }
     if (got) *got = done;
     return kOk;
+}
+
+}  // namespace
+
+Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got) {
+    auto* dst = static_cast<uint8_t*>(buffer);
+    return ReadFully([&](uint32_t done) { return ::read(handle, dst + done, count - done); }, count, got);
+}
+
+Status FileReadAt(FileHandle handle, uint64_t offset, uint32_t count, void* buffer, uint32_t* got) {
+    auto* dst = static_cast<uint8_t*>(buffer);
+    return ReadFully(
+        [&](uint32_t done) {
+            return ::pread(handle, dst + done, count - done, static_cast<off_t>(offset + done));
+        },
+        count, got);
 }
 
 Status FileWrite(FileHandle handle, uint32_t count, const void* buffer) {

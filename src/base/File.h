@@ -33,6 +33,8 @@ Status FileOpen(const char* path, int mode, FileHandle* handle);
 Status FileClose(FileHandle handle);
 // A short read at the end of the file is not an error; `got`, when given, receives the count read.
 Status FileRead(FileHandle handle, uint32_t count, void* buffer, uint32_t* got = nullptr);
+// The same from `offset`, leaving the file position where it was for the reads that go on from it.
+Status FileReadAt(FileHandle handle, uint64_t offset, uint32_t count, void* buffer, uint32_t* got = nullptr);
 Status FileWrite(FileHandle handle, uint32_t count, const void* buffer);
 Status FileGetSize(FileHandle handle, uint64_t* size);
 Status FileSetSize(FileHandle handle, uint64_t size);

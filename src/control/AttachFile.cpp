@@ -126,10 +126,7 @@ bool CFilterCtrl::AttachFile(const std::string& path) {
     // reader's stamp is from before its first read, so that a change during the reads shows.
     comments_.ownStamp = eps.reader.stamp;
     Status status = ParseEpsHeader(&eps, filePath_.c_str(), &info, &comments_.own);
-    // A host that asks for the facts of a file whose text goes on past the first read has them read
-    // again at its call; that reading begins with the bytes kept here.
-    if (status == kOk && textInFirstRead) TakeFactsOfFirstRead(&eps);
-    if (status == kOk && !textInFirstRead) ReaderKeepFirstWindow(&eps.reader, &firstWindow_);
+    if (status == kOk) TakeFactsAtAttach(&eps, textInFirstRead);
     CloseEps(&eps);
     if (status != kOk) RaiseFilterError(kErrFormat);
     comments_.ownTaken = comments_.ownStamp.regular;

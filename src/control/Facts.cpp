@@ -1,7 +1,9 @@
 // The information interface of the attached file: its DSC facts with the trailer's values for what
 // the header defers, its XMP packet's and its IPTC record's texts. A PDF-based file takes its facts
-// at the attach, from the packet it reads anyway; an EPS file at the first call, since finding a
-// packet can mean searching megabytes that the catalogue record never needs.
+// at the attach, from the packet it reads anyway; an EPS file too when the attach's reading holds
+// them but for a short read, and else at the first call, since finding a packet can mean searching
+// megabytes that the catalogue record never needs.
+#include "base/FileReader.h"
 #include "control/FilterCtrl.h"
 #include "eps/DscFacts.h"
 #include "eps/EpsReader.h"
@@ -39,33 +41,58 @@ IptcText IptcTextOf(const LeadingComments& comments) {
     return FindResource(comments, kIptcResource, &record, &size) ? ReadIptcText(record, size) : IptcText{};
 }
 
-// The packet in the PostScript text, or else the one in the Photoshop block.
-XmpFacts XmpFactsOf(EpsReader* eps, const LeadingComments& comments) {
-    std::string packet;
-    if (ReadXmpPacket(eps, &packet) == kOk) return ReadXmpFacts(packet);
+// The one in the Photoshop block, for a file without a packet in its PostScript text.
+XmpFacts ResourceXmpFacts(const LeadingComments& comments) {
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     if (!FindResource(comments, kXmpResource, &data, &size)) return {};
     return ReadXmpFacts(std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
-FactList FactsOf(EpsReader* eps, const LeadingComments& comments) {
+constexpr uint64_t kReadWhatItTakes = UINT64_MAX;
+
+// The facts, reading no more than `mostRead` bytes beyond those the reader holds; 1000 without
+// them when they would need more.
+Status ReadFacts(EpsReader* eps, const LeadingComments& comments, uint64_t mostRead, FactList* facts) {
+    const bool bounded = mostRead != kReadWhatItTakes;
     DscFacts dsc;
+    Status status = ReadDscFacts(eps, &dsc, !bounded);
+    if (bounded && status == kErrMemory) return status;
     // A file that fails either read has none of that read's facts, and still the others.
-    if (ReadDscFacts(eps, &dsc) != kOk) dsc = DscFacts{};
-    const XmpFacts xmp = XmpFactsOf(eps, comments);
-    return ComposeFacts(dsc, xmp, IptcTextOf(comments));
+    if (status != kOk) dsc = DscFacts{};
+    std::string packet;
+    status = ReadXmpPacket(eps, &packet, mostRead);
+    if (bounded && status == kErrMemory) return status;
+    const XmpFacts xmp = status == kOk ? ReadXmpFacts(packet) : ResourceXmpFacts(comments);
+    *facts = ComposeFacts(dsc, xmp, IptcTextOf(comments));
+    return kOk;
+}
+
+// A Photoshop file's packet is in its resources, and the search of its text steps over the samples
+// to the few hundred bytes behind them; reading those at the attach costs less than opening the file
+// again for them. Past this, the facts wait for a host that asks for them.
+constexpr uint64_t kMostFactBytesAtAttach = 4096;
+
+bool WindowHoldsFirstBytes(const FileReader& reader) {
+    return reader.window != nullptr && ReaderTell(reader.window.get(), &reader) == 0;
 }
 
 }  // namespace
 
 // A PostScript text within the attach's first read costs nothing more to search, and a host that
-// asks for its facts would otherwise open and read the file a second time. Only the text is
-// searched, so a DOS EPS file's previews behind it do not count.
-void CFilterCtrl::TakeFactsOfFirstRead(EpsReader* eps) {
-    if (!comments_.ownStamp.regular) return;
-    firstReadFacts_ = FactsOf(eps, comments_.own);
-    firstReadFactsTaken_ = true;
+// asks for its facts would otherwise open and read the file a second time; so does a text whose
+// search the first read decides but for a short tail. Only the text is searched, so a DOS EPS
+// file's previews behind it do not count. Any other file keeps the first bytes for the reading that
+// takes its facts when a host asks.
+void CFilterCtrl::TakeFactsAtAttach(EpsReader* eps, bool textInFirstRead) {
+    const bool cheap = comments_.ownStamp.regular && (textInFirstRead || WindowHoldsFirstBytes(eps->reader));
+    const uint64_t mostRead = textInFirstRead ? kReadWhatItTakes : kMostFactBytesAtAttach;
+    if (cheap && ReadFacts(eps, comments_.own, mostRead, &firstReadFacts_) == kOk) {
+        firstReadFactsTaken_ = true;
+        return;
+    }
+    firstReadFacts_.clear();
+    ReaderKeepFirstWindow(&eps->reader, &firstWindow_);
 }
 
 const FactList& CFilterCtrl::DocumentFacts() {
@@ -78,7 +105,8 @@ const FactList& CFilterCtrl::DocumentFacts() {
     }
     EpsReader eps;
     if (OpenEps(filePath_.c_str(), &eps, &firstWindow_) != kOk) return facts_;
-    facts_ = FactsOf(&eps, OwnCommentsOf(eps.reader.stamp));
+    // Unbounded, it always has them.
+    (void)ReadFacts(&eps, OwnCommentsOf(eps.reader.stamp), kReadWhatItTakes, &facts_);
     CloseEps(&eps);
     return facts_;
 }

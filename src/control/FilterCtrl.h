@@ -179,9 +179,9 @@ class CFilterCtrl : public IDispatch {
     std::string CategoriesOf(const LeadingComments& own);
     std::string NotesOf(const LeadingComments& own);
     const FactList& DocumentFacts();
-    // The document facts of a file whose PostScript text the attach's first read took whole, from
-    // that reading.
-    void TakeFactsOfFirstRead(EpsReader* eps);
+    // The document facts from the attach's reading, when they cost at most a short read more; else
+    // the first bytes it read are kept for the reading that takes them.
+    void TakeFactsAtAttach(EpsReader* eps, bool textInFirstRead);
     FactList PreviewFacts() const;
     // The resource fork's PICT preview, scaled to exactly width x height, as a picture or a bitmap file.
     PictSource PictSourceOf() const { return {filePath_, kind_, quickTimeReady_}; }

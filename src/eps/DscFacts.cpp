@@ -74,6 +74,8 @@ bool TakeHeaderLine(std::string_view line, DscFacts* facts, Deferred* deferred) 
     auto once = [&](std::string* field) {
         if (field->empty()) *field = TextValue(value);
     };
+    // Every keyword is a "%%" comment; a Photoshop file's header holds hundreds of "% " data lines.
+    if (!line.starts_with("%%")) return true;
     if (Behind(line, "%%EndComments", &value)) return false;
     if (Behind(line, "%%Title:", &value)) {
         once(&facts->title);
@@ -178,7 +180,7 @@ void TakeDeferred(const Deferred& deferred, DscFacts&& found, DscFacts* facts) {
 
 }  // namespace
 
-Status ReadDscFacts(EpsReader* eps, DscFacts* facts) {
+Status ReadDscFacts(EpsReader* eps, DscFacts* facts, bool readTrailer) {
     *facts = DscFacts{};
     Status status = RewindToPostScript(eps);
     if (status != kOk) return status;
@@ -186,6 +188,7 @@ Status ReadDscFacts(EpsReader* eps, DscFacts* facts) {
     Deferred deferred;
     status = ReadHeader(eps, facts, &deferred);
     if (status != kOk || !deferred.Any()) return status;
+    if (!readTrailer) return kErrMemory;
     TrailerWalk walk;
     status = ReadTrailer(eps, start, &walk);
     if (status == kOk) TakeDeferred(deferred, std::move(walk.found), facts);

@@ -33,6 +33,8 @@ inline constexpr uint64_t kTrailerSearchBytes = 256 * 1024;
 // A deferred list stops growing at this many entries.
 inline constexpr size_t kMostTrailerEntries = 4096;
 
-Status ReadDscFacts(EpsReader* eps, DscFacts* facts);
+// Without `readTrailer`, a header that defers values ends the read with 1000 instead: finding the
+// trailer means reading the end of the text, which a reading that must stay small cannot afford.
+Status ReadDscFacts(EpsReader* eps, DscFacts* facts, bool readTrailer = true);
 
 }  // namespace aldra

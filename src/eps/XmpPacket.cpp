@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "base/Block.h"
+#include "base/Bytes.h"
+#include "base/File.h"
 #include "eps/DosEpsHeader.h"
 
 namespace aldra {
@@ -19,22 +21,33 @@ constexpr std::string_view kOldClose = "</x:xapmeta>";
 static_assert(kOpen.size() == kOldOpen.size());
 constexpr uint32_t kChunk = 64 * 1024;
 
-// Reads [at, at + count) of the file into the block; *got is what the file had.
-Status ReadAt(EpsReader* eps, uint64_t at, uint64_t count, uint8_t* block, uint64_t* got) {
-    Status status = EpsSeek(eps, at);
-    if (status == kOk) status = EpsReadBytes(eps, block, count, got);
-    return status;
-}
-
 // Photoshop keeps its image samples, often most of the file, in a block whose length a
 // "%%BeginBinary: N" or "%%BeginData: N [type] [Bytes]" line declares; the packet comes before it
 // and is never inside, so the search steps over such a block instead of reading it.
 constexpr std::string_view kBinaryBlock = "%%BeginBinary:";
 constexpr std::string_view kDataBlock = "%%BeginData:";
 
-size_t FindAtLineStart(std::string_view chunk, std::string_view marker) {
-    for (size_t at = chunk.find(marker); at != std::string_view::npos; at = chunk.find(marker, at + 1))
-        if (at == 0 || chunk[at - 1] == '\n' || chunk[at - 1] == '\r') return at;
+// Both markers and both openings begin alike, so that one pass over a chunk finds either: a chunk
+// is mostly samples and code, and is searched on every attach that takes the facts.
+constexpr std::string_view kMarkerStart = "%%Begin";
+constexpr std::string_view kOpeningStart = "<x:x";
+
+size_t FirstBlockMarker(std::string_view chunk) {
+    for (size_t at = chunk.find(kMarkerStart); at != std::string_view::npos;
+         at = chunk.find(kMarkerStart, at + 1)) {
+        const bool lineStart = at == 0 || chunk[at - 1] == '\n' || chunk[at - 1] == '\r';
+        const std::string_view rest = chunk.substr(at);
+        if (lineStart && (rest.starts_with(kBinaryBlock) || rest.starts_with(kDataBlock))) return at;
+    }
+    return std::string_view::npos;
+}
+
+size_t FirstOpening(std::string_view chunk) {
+    for (size_t at = chunk.find(kOpeningStart); at != std::string_view::npos;
+         at = chunk.find(kOpeningStart, at + 1)) {
+        const std::string_view rest = chunk.substr(at, kOpen.size());
+        if (rest == kOpen || rest == kOldOpen) return at;
+    }
     return std::string_view::npos;
 }
 
@@ -83,10 +96,11 @@ Step NextStep(uint64_t at) {
 // and neither can straddle the other, so a start that holds one (and the marker's whole line) decides
 // as the whole chunk would.
 Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) {
-    const size_t hit = std::min(chunk.find(kOpen), chunk.find(kOldOpen));
-    const size_t blockAt = std::min(FindAtLineStart(chunk, kBinaryBlock), FindAtLineStart(chunk, kDataBlock));
+    // Only an opening before the marker comes first; one behind it counts when the marker decides nothing.
+    const size_t blockAt = FirstBlockMarker(chunk);
+    size_t hit = FirstOpening(chunk.substr(0, blockAt));
     const uint64_t got = chunk.size();
-    if (blockAt < hit) {
+    if (hit == std::string_view::npos && blockAt != std::string_view::npos) {
         uint64_t length = 0;
         size_t data = 0;
         // The byte after a CR decides where the data begins, so a start must hold it too.
@@ -98,6 +112,8 @@ Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) 
         // A marker line cut by the chunk's end is read again from its start.
         if (blockAt > 0 && chunk.find_first_of("\r\n", blockAt) == std::string_view::npos && at + got < end)
             return NextStep(at + blockAt);
+        const size_t later = FirstOpening(chunk.substr(blockAt));
+        hit = later == std::string_view::npos ? later : blockAt + later;
     }
     if (hit != std::string_view::npos)
         return {Step::Found, at + hit, chunk.substr(hit, kOpen.size()) == kOpen ? kOpen : kOldOpen};
@@ -107,44 +123,91 @@ Step DecideChunk(std::string_view chunk, uint64_t at, uint64_t end, bool whole) 
     return NextStep(at + got - (kOpen.size() - 1));
 }
 
+// Where the search takes the file's bytes from: those the reader holds from its read position on,
+// then the last chunk it read itself, then positioned reads, which leave the reader as it is. A
+// packet in the reader's window, or a short tail behind a samples block, then costs no reading of
+// a whole window. Positioned reads stop, with 1000, before they would read more than `budget` bytes
+// in all.
+struct ByteSource {
+    EpsReader* eps = nullptr;
+    uint64_t budget = 0;
+    BlockPtr chunk;
+    uint64_t chunkAt = 0;
+    uint64_t chunkSize = 0;
+};
+
+// The bytes the reader holds from `at` on, which then becomes its read position; none when `at` lies
+// before the read position or behind what it holds.
+std::string_view HeldAt(EpsReader* eps, uint64_t at) {
+    const uint64_t here = EpsTell(eps);
+    const uint8_t* bytes = nullptr;
+    uint32_t count = 0;
+    if (at < here || EpsBufferedBytes(eps, &bytes, &count) != kOk || at - here >= count) return {};
+    const auto skip = static_cast<uint32_t>(at - here);
+    EpsSkipBuffered(eps, skip);
+    return {reinterpret_cast<const char*>(bytes + skip), count - skip};
+}
+
+// Copies [at, at + count) of the file, as far as the file reaches, to `out`; *got is what it had.
+// `count` is at most a chunk.
+Status ReadSpan(ByteSource* source, uint64_t at, uint64_t count, uint8_t* out, uint64_t* got) {
+    const uint64_t size = EpsFileSize(source->eps);
+    count = at < size ? std::min(count, size - at) : 0;
+    *got = count;
+    // `out` may be the kept chunk itself, for a step that stays within it.
+    if (source->chunk != nullptr && at >= source->chunkAt &&
+        at + count <= source->chunkAt + source->chunkSize) {
+        MoveBytes(source->chunk.get() + (at - source->chunkAt), out, static_cast<int64_t>(count));
+        return kOk;
+    }
+    const std::string_view held = HeldAt(source->eps, at);
+    const uint64_t fromHeld = std::min<uint64_t>(held.size(), count);
+    MoveBytes(held.data(), out, static_cast<int64_t>(fromHeld));
+    const uint64_t rest = count - fromHeld;
+    if (rest == 0) return kOk;
+    if (rest > source->budget) return kErrMemory;
+    source->budget -= rest;
+    uint32_t read = 0;
+    Status status = FileReadAt(source->eps->reader.file, at + fromHeld, static_cast<uint32_t>(rest),
+                               out + fromHeld, &read);
+    *got = fromHeld + read;
+    return status;
+}
+
 // The chunk at `at` judged from the bytes the reader holds there when they decide it: most files
 // hold the opening or the marker of their samples in the first window, which an earlier reading
 // handed over, and need not read the rest of the chunk.
-Status StepFromHeldBytes(EpsReader* eps, uint64_t at, uint64_t want, uint64_t end, Step* step) {
-    *step = {};
-    Status status = EpsSeek(eps, at);
-    const uint8_t* bytes = nullptr;
-    uint32_t count = 0;
-    if (status == kOk) status = EpsBufferedBytes(eps, &bytes, &count);
-    if (status == kErrEof) return kOk;
-    if (status != kOk) return status;
-    const bool whole = count >= want || EpsTell(eps) + count >= EpsFileSize(eps);
-    const auto held = static_cast<size_t>(std::min<uint64_t>(count, want));
-    *step = DecideChunk(std::string_view(reinterpret_cast<const char*>(bytes), held), at, end, whole);
-    return kOk;
+Step StepFromHeldBytes(EpsReader* eps, uint64_t at, uint64_t want, uint64_t end) {
+    const std::string_view held = HeldAt(eps, at);
+    if (held.empty()) return {};
+    const bool whole = held.size() >= want || at + held.size() >= EpsFileSize(eps);
+    return DecideChunk(held.substr(0, static_cast<size_t>(std::min<uint64_t>(held.size(), want))), at, end,
+                       whole);
 }
 
-// The step of the whole chunk at `at`, read into `block`.
-Status StepFromChunk(EpsReader* eps, uint64_t at, uint64_t want, uint64_t end, BlockPtr* block, Step* step) {
-    if (*block == nullptr && AllocBlockForOverwrite(kChunk, block) != kOk) return kErrMemory;
+// The step of the whole chunk at `at`, which the source keeps.
+Status StepFromChunk(ByteSource* source, uint64_t at, uint64_t want, uint64_t end, Step* step) {
+    if (source->chunk == nullptr && AllocBlockForOverwrite(kChunk, &source->chunk) != kOk) return kErrMemory;
     uint64_t got = 0;
-    Status status = ReadAt(eps, at, want, block->get(), &got);
+    Status status = ReadSpan(source, at, want, source->chunk.get(), &got);
+    source->chunkAt = at;
+    source->chunkSize = status == kOk ? got : 0;
     if (status != kOk) return status;
-    *step = DecideChunk(std::string_view(reinterpret_cast<const char*>(block->get()), got), at, end, true);
+    *step =
+        DecideChunk(std::string_view(reinterpret_cast<const char*>(source->chunk.get()), got), at, end, true);
     return kOk;
 }
 
 // The offset of the packet's first byte within [start, end).
-Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* found,
+Status FindPacketStart(ByteSource* source, uint64_t start, uint64_t end, uint64_t* found,
                        std::string_view* opening) {
-    BlockPtr block;
     for (uint64_t at = start; at < end;) {
         const uint64_t want = end - at < kChunk ? end - at : kChunk;
-        Step step;
-        Status status = StepFromHeldBytes(eps, at, want, end, &step);
-        if (status == kOk && step.kind == Step::Undecided)
-            status = StepFromChunk(eps, at, want, end, &block, &step);
-        if (status != kOk) return status;
+        Step step = StepFromHeldBytes(source->eps, at, want, end);
+        if (step.kind == Step::Undecided) {
+            Status status = StepFromChunk(source, at, want, end, &step);
+            if (status != kOk) return status;
+        }
         if (step.kind == Step::Found) {
             *found = step.at;
             *opening = step.opening;
@@ -156,25 +219,32 @@ Status FindPacketStart(EpsReader* eps, uint64_t start, uint64_t end, uint64_t* f
     return kErrFormat;
 }
 
-// Reads on from the packet's first byte until its end tag, a chunk at a time, so that a small packet
-// early in a large file costs what it holds.
-Status ReadUpToClose(EpsReader* eps, uint64_t first, uint64_t most, std::string_view closing,
+// Whether the text read so far holds the end tag; the text then ends with it. `had` bytes of it were
+// searched before.
+bool EndsAtClose(std::string* text, size_t had, std::string_view closing) {
+    const size_t from = had > closing.size() ? had - closing.size() : 0;
+    const size_t close = std::string_view(*text).find(closing, from);
+    if (close == std::string_view::npos) return false;
+    text->resize(close + closing.size());
+    return true;
+}
+
+// Reads on from the packet's first byte until its end tag: the bytes the reader holds first, then a
+// chunk at a time, so that a small packet early in a large file costs what it holds.
+Status ReadUpToClose(ByteSource* source, uint64_t first, uint64_t most, std::string_view closing,
                      std::string* text) {
-    text->clear();
-    for (uint64_t at = first; text->size() < most;) {
+    const std::string_view held = HeldAt(source->eps, first);
+    text->assign(held.substr(0, static_cast<size_t>(std::min<uint64_t>(held.size(), most))));
+    if (EndsAtClose(text, 0, closing)) return kOk;
+    for (uint64_t at = first + text->size(); text->size() < most;) {
         const uint64_t want = std::min<uint64_t>(kChunk, most - text->size());
         const size_t had = text->size();
         text->resize(had + static_cast<size_t>(want));
         uint64_t got = 0;
-        Status status = ReadAt(eps, at, want, reinterpret_cast<uint8_t*>(text->data() + had), &got);
+        Status status = ReadSpan(source, at, want, reinterpret_cast<uint8_t*>(text->data() + had), &got);
         if (status != kOk) return status;
         text->resize(had + static_cast<size_t>(got));
-        const size_t from = had > closing.size() ? had - closing.size() : 0;
-        const size_t close = std::string_view(*text).find(closing, from);
-        if (close != std::string_view::npos) {
-            text->resize(close + closing.size());
-            return kOk;
-        }
+        if (EndsAtClose(text, had, closing)) return kOk;
         if (got < want) break;
         at += got;
     }
@@ -192,7 +262,7 @@ uint64_t PostScriptEnd(EpsReader* eps) {
 
 }  // namespace
 
-Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
+Status ReadXmpPacket(EpsReader* eps, std::string* packet, uint64_t mostRead) {
     packet->clear();
     const uint64_t size = PostScriptEnd(eps);
     Status status = RewindToPostScript(eps);
@@ -201,12 +271,15 @@ Status ReadXmpPacket(EpsReader* eps, std::string* packet) {
     if (start >= size) return kErrFormat;
     const uint64_t end =
         size - start > kMostEmbeddedXmpSearchBytes ? start + kMostEmbeddedXmpSearchBytes : size;
+    ByteSource source;
+    source.eps = eps;
+    source.budget = mostRead;
     uint64_t first = 0;
     std::string_view opening;
-    status = FindPacketStart(eps, start, end, &first, &opening);
+    status = FindPacketStart(&source, start, end, &first, &opening);
     if (status != kOk) return status;
     const uint64_t most = std::min<uint64_t>(size - first, kMostEmbeddedXmpBytes);
-    status = ReadUpToClose(eps, first, most, opening == kOpen ? kClose : kOldClose, packet);
+    status = ReadUpToClose(&source, first, most, opening == kOpen ? kClose : kOldClose, packet);
     if (status != kOk) packet->clear();
     return status;
 }

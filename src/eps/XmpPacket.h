@@ -16,7 +16,8 @@ inline constexpr uint64_t kMostEmbeddedXmpSearchBytes = uint64_t{32} << 20;
 // taken as none.
 inline constexpr uint32_t kMostEmbeddedXmpBytes = 8u << 20;
 
-// 2020 when no complete packet lies within the bounds.
-Status ReadXmpPacket(EpsReader* eps, std::string* packet);
+// 2020 when no complete packet lies within the bounds. Beyond the bytes the reader holds, the search
+// reads no more than `mostRead` bytes: one that would read more stops before it does, with 1000.
+Status ReadXmpPacket(EpsReader* eps, std::string* packet, uint64_t mostRead = UINT64_MAX);
 
 }  // namespace aldra

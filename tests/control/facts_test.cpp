@@ -63,10 +63,13 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
     files.Write("plain.eps", EpsText("%%Title: changed since"));
     EXPECT_EQ(Fact("Title"), "changed since");
     // So is a DOS EPS file whose PostScript section the attach read whole, however large its preview,
-    // and a file whose text goes on past the attach's first read, which the facts read again.
+    // a file whose samples the attach stepped over to a short tail, and a file whose text goes on
+    // past the attach's first read, which the facts read again.
     const std::string preview(100000, 't');
+    const std::string samples = "%%BeginBinary: 100000\n" + std::string(100000, 's') + "\n%%EndBinary\n";
     const std::function<std::string(const std::string&)> makers[] = {
         [&](const std::string& title) { return DosEpsFile(EpsText(title), preview); },
+        [&](const std::string& title) { return EpsText(title) + samples; },
         [&](const std::string& title) { return EpsText(title) + std::string(100000, '\n'); },
     };
     for (const auto& make : makers) {
@@ -77,6 +80,10 @@ TEST_F(FactsTest, DeferredListsXmpAndIptcTextComeAsUtf8) {
             EXPECT_EQ(Fact("Title"), changed.empty() ? "first" : changed);
         }
     }
+    // A header that defers a value to the trailer has it, however short the tail behind the samples.
+    const std::string deferring = EpsText("%%Pages: (atend)") + samples + "%%Trailer\n%%Pages: 2\n";
+    ASSERT_EQ(TestAndAttach(files.Write("deferring.eps", deferring), deferring).hr, S_OK);
+    EXPECT_EQ(Fact("Pages"), "2");
 }
 
 TEST_F(FactsTest, CorpusFiles) {

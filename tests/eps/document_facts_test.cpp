@@ -130,6 +130,8 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         {EpsText("") + "%%BeginData: 40 Binary Bytes\n" + samples + packet, packet},
         {EpsText("") + "%%BeginData: 1 Hex Lines\n" + samples + packet, inside},
         {EpsText("") + "%%BeginBinary: 4000\n" + samples + packet, ""},
+        // A marker inside a line is text, not a block.
+        {EpsText("") + "(%%BeginBinary: 4000)\n" + packet, packet},
         {DosEpsFile(EpsText(""), "II*\0" + packet), ""},
         {EpsText("%%Title: x") + packet, packet},
         // Across the boundary of two search chunks.
@@ -149,6 +151,27 @@ TEST(XmpPacket, FindsThePacketWhereverItLiesWithinTheSearch) {
         ASSERT_EQ(OpenEps(dir.Write("p.eps", row.text).c_str(), &eps), kOk);
         std::string found;
         EXPECT_EQ(ReadXmpPacket(&eps, &found), row.found.empty() ? kErrFormat : kOk);
+        CloseEps(&eps);
+        EXPECT_EQ(found, row.found);
+    }
+    // A search that may read only a little beyond the reader's first window finds a packet in the
+    // short tail behind a large samples block, and stops before reading more than it may.
+    const std::string large = "%%BeginBinary: 100000\n" + std::string(99960, ' ') + samples;
+    const struct {
+        std::string text;
+        Status status;
+        std::string found;
+    } bounded[] = {
+        {EpsText("") + large + "\n" + packet, kOk, packet},
+        {EpsText("") + large + "\n" + std::string(5000, ' ') + packet, kErrMemory, ""},
+        {EpsText("") + std::string(40000, ' ') + packet, kErrMemory, ""},
+        {EpsText("") + longer + packet, kErrMemory, ""},
+    };
+    for (const auto& row : bounded) {
+        EpsReader eps;
+        ASSERT_EQ(OpenEps(dir.Write("p.eps", row.text).c_str(), &eps), kOk);
+        std::string found;
+        EXPECT_EQ(ReadXmpPacket(&eps, &found, 4096), row.status);
         CloseEps(&eps);
         EXPECT_EQ(found, row.found);
     }
