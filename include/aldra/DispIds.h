@@ -5,7 +5,7 @@
 
 namespace aldra {
 
-// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1023, the about box -552.
+// Dispatch identifiers of _DAldraFilter: properties 1-8, methods 1000-1024, the about box -552.
 enum FilterDispId : DISPID {
     kDispPostScriptVersion = 1,
     kDispEPSFVersion = 2,
@@ -42,6 +42,9 @@ enum FilterDispId : DISPID {
     // text, unlike the getters above, whose texts stay Windows-1252.
     kDispFactNames = 1022,
     kDispGetFact = 1023,
+    // GetRecord(withFacts): what the members above that take no argument answer, and the facts when
+    // asked, in one UTF-8 text read under one look at the file (the README describes its form).
+    kDispGetRecord = 1024,
     kDispAboutBox = -552,
 };
 

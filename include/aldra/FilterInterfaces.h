@@ -37,4 +37,12 @@ class IAldraFilterFacts : public IUnknown {
     virtual HRESULT GetFact(BSTR bsName, BSTR* pbsValue) = 0;
 };
 
+// The attached file's whole record in one call for hosts that call through vtables: the answer of
+// the dispatch method GetRecord. A new interface, so that IAldraFilterFacts' slots stay as they are;
+// a filter without it answers E_NOINTERFACE, and its host asks for the facts one by one.
+class IAldraFilterRecord : public IAldraFilterFacts {
+  public:
+    virtual HRESULT GetRecord(VARIANT_BOOL bWithFacts, BSTR* pbsRecord) = 0;
+};
+
 }  // namespace aldra

@@ -56,8 +56,8 @@ HRESULT CFilterCtrl::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IAldraFilterInfo*>(&info_);
     } else if (iid == IID_IAldraControlWindow) {
         *out = static_cast<IAldraControlWindow*>(&window_);
-    } else if (iid == IID_IAldraFilterFacts) {
-        *out = static_cast<IAldraFilterFacts*>(&factsInterface_);
+    } else if (iid == IID_IAldraFilterFacts || iid == IID_IAldraFilterRecord) {
+        *out = static_cast<IAldraFilterRecord*>(&factsInterface_);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;

@@ -87,6 +87,9 @@ class CFilterCtrl : public IDispatch {
     // call after an attach, as UTF-8 text.
     std::string FactNames();
     std::string GetFact(const std::string& name);
+    // What the getters above, GetDefaultExtension and the eight properties answer, and with
+    // `withFacts` the facts, as one text (FilterRecord.h) for a host that reads them all at once.
+    std::string GetRecord(bool withFacts);
 
     // Raise a refusal towards the host; neither returns.
     [[noreturn]] static void RaiseFilterMessage(const std::string& text);
@@ -144,7 +147,7 @@ class CFilterCtrl : public IDispatch {
         CFilterCtrl* outer_;
     };
 
-    class FilterFacts : public IAldraFilterFacts {
+    class FilterFacts : public IAldraFilterRecord {
       public:
         explicit FilterFacts(CFilterCtrl* outer) : outer_(outer) {}
         HRESULT QueryInterface(REFIID iid, void** out) override { return outer_->QueryInterface(iid, out); }
@@ -152,6 +155,7 @@ class CFilterCtrl : public IDispatch {
         ULONG Release() override { return outer_->Release(); }
         HRESULT FactNames(BSTR* pbsNames) override;
         HRESULT GetFact(BSTR bsName, BSTR* pbsValue) override;
+        HRESULT GetRecord(VARIANT_BOOL bWithFacts, BSTR* pbsRecord) override;
 
       private:
         CFilterCtrl* outer_;
@@ -172,6 +176,8 @@ class CFilterCtrl : public IDispatch {
     // it read that version, with no further look at the file.
     const LeadingComments& OwnCommentsOf(const FileStamp& stamp);
     const LeadingComments& HiResComments(const std::string& path);
+    std::string CategoriesOf(const LeadingComments& own);
+    std::string NotesOf(const LeadingComments& own);
     const FactList& DocumentFacts();
     // The document facts from the attach's reading, when they cost at most a short read more; else
     // the first bytes it read are kept for the reading that takes them.

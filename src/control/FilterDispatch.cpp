@@ -66,6 +66,7 @@ constexpr DispatchRow kRows[] = {
      [](C c, A) -> DispValue { return c.GetDefaultExtension(); }, nullptr},
     {"FactNames", 1022, false, kNoArgs, T::kUtf8, [](C c, A) -> DispValue { return c.FactNames(); }, nullptr},
     {"GetFact", 1023, false, {T::kText}, T::kUtf8, [](C c, A a) -> DispValue { return c.GetFact(a.Text(0)); }, nullptr},
+    {"GetRecord", 1024, false, {T::kBool}, T::kUtf8, [](C c, A a) -> DispValue { return c.GetRecord(a.Bool(0)); }, nullptr},
     {"AboutBox", kAboutBoxId, false, kNoArgs, T::kNone, [](C c, A) -> DispValue { c.AboutBox(); return {}; }, nullptr},
 };
 // clang-format on

@@ -7,10 +7,13 @@
 #include "base/PString.h"
 #include "base/StringList.h"
 #include "control/FilterCtrl.h"
+#include "control/FilterRecord.h"
 #include "eps/Companions.h"
 #include "eps/EpsReader.h"
 #include "eps/Photoshop.h"
 #include "illustrator/Illustrator.h"
+#include "platform/com/Ansi.h"
+#include "platform/com/Guarded.h"
 #include "platform/resources/Resources.h"
 
 namespace aldra {
@@ -145,10 +148,17 @@ std::string CFilterCtrl::InfoGetMacType() {
 }
 
 std::string CFilterCtrl::InfoGetCategories() {
+    return CategoriesOf(OwnComments());
+}
+
+std::string CFilterCtrl::InfoGetNotes() {
+    return NotesOf(OwnComments());
+}
+
+std::string CFilterCtrl::CategoriesOf(const LeadingComments& own) {
     StringListPtr categories;
     if (NewBuffer(0, &categories) != kOk) return {};
     const FilterSettings& settings = LoadedSettings();
-    const LeadingComments& own = OwnComments();
     AppendCategoriesOf(own, categories.get());
     if (settings.ccAware) {
         std::string hiRes;
@@ -163,14 +173,13 @@ std::string CFilterCtrl::InfoGetCategories() {
     return JoinStringList(categories.get(), '\r');
 }
 
-std::string CFilterCtrl::InfoGetNotes() {
+std::string CFilterCtrl::NotesOf(const LeadingComments& own) {
     BufferPtr notes;
     if (NewBuffer(0, &notes) != kOk) return {};
     const FilterSettings& settings = LoadedSettings();
     if (isIllustrator_ && settings.addText) AppendDrawingText(filePath_, settings.maxText, notes.get());
     TextBuffer* table = settings.anpa.get();
     bool wasLocked = table != nullptr && LockBuffer(table, true);
-    const LeadingComments& own = OwnComments();
     AppendNotesOf(own, table, notes.get());
     std::string hiRes;
     if (settings.ccAware && settings.ccNotesFromHiRes &&
@@ -182,6 +191,52 @@ std::string CFilterCtrl::InfoGetNotes() {
     if (GetBufferSize(notes.get()) > 0 && AppendBytes(&zero, 1, notes.get()) == kOk)
         answer = reinterpret_cast<const char*>(BufferData(notes.get()));
     return answer;
+}
+
+// One look at the file serves categories and notes alike: a host reading the whole record would
+// otherwise have each of them ask whether the file changed. The facts keep their own rule, which
+// reads them once per attach.
+std::string CFilterCtrl::GetRecord(bool withFacts) {
+    FileStamp now;
+    (void)PathStamp(filePath_.c_str(), &now);  // a file that is gone has no stamp and is read as gone
+    const LeadingComments& own = OwnCommentsOf(now);
+    RecordWriter record;
+    record.Ansi("GetDefaultExtension", GetDefaultExtension());
+    record.Number("InfoGetWidth", InfoGetWidth());
+    record.Number("InfoGetHeight", InfoGetHeight());
+    record.Number("InfoGetHResolution", InfoGetHResolution());
+    record.Number("InfoGetVResolution", InfoGetVResolution());
+    record.Number("InfoGetKind", InfoGetKind());
+    record.Ansi("InfoGetCreatingSoftware", InfoGetCreatingSoftware());
+    record.Ansi("InfoGetMacType", InfoGetMacType());
+    record.Ansi("InfoGetMacSignature", InfoGetMacSignature());
+    record.Ansi("InfoGetImageName", InfoGetImageName());
+    record.Ansi("InfoGetUser", InfoGetUser());
+    record.Ansi("InfoGetCategories", CategoriesOf(own));
+    record.Ansi("InfoGetNotes", NotesOf(own));
+    record.Ansi("PostScriptVersion", postScriptVersion);
+    record.Ansi("EPSFVersion", epsfVersion);
+    record.Number("EPSFType", epsfType);
+    record.Ansi("Fonts", fonts);
+    record.Ansi("Colors", colors);
+    record.Ansi("Links", links);
+    record.Number("OPISystem", opiSystem);
+    record.Ansi("OPIHiResFileName", opiHiResFileName);
+    if (withFacts) {
+        for (const auto& [name, value] : DocumentFacts()) record.Fact(name, value);
+        for (const auto& [name, value] : PreviewFacts()) record.Fact(name, value);
+    }
+    return record.text();
+}
+
+HRESULT CFilterCtrl::FilterFacts::GetRecord(VARIANT_BOOL bWithFacts, BSTR* pbsRecord) {
+    return Guarded([&] {
+        if (pbsRecord == nullptr) return E_POINTER;
+        BSTR text = Utf8ToBstr(outer_->GetRecord(bWithFacts != VARIANT_FALSE));
+        if (text == nullptr) return E_OUTOFMEMORY;
+        *pbsRecord = text;
+        return S_OK;
+    });
 }
 
 }  // namespace aldra

@@ -15,6 +15,7 @@
 
 #include "aldra/Guids.h"
 #include "aldra/Refusals.h"
+#include "host/FilterRecordText.h"
 #include "platform/registry/Registry.h"
 
 namespace aldra::host {
@@ -238,22 +239,23 @@ std::unique_ptr<FilterControl> FilterControl::Create(const FilterModule& module,
 
 // A dispatch object's identifiers do not change while it lives, so each name is asked for once:
 // reading a file's facts takes some twenty-five calls, and looking the names up again for every
-// file cost as much as the header scan.
+// file cost as much as the header scan. A name the filter does not know is remembered too: an
+// older filter is asked for a member it lacks with every file, before the host falls back on others.
 Answer FilterControl::InvokeByName(std::string_view name, std::vector<VARIANT>& args, uint16_t flags) {
     auto known = ids_.find(name);
     if (known == ids_.end()) {
         std::u16string wide(name.begin(), name.end());
         const OLECHAR* names[] = {wide.c_str()};
         DISPID id = DISPID_UNKNOWN;
-        HRESULT hr = control_->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
-        if (FAILED(hr)) {
-            for (VARIANT& v : args) VariantClear(&v);
-            Answer answer;
-            answer.hr = hr;
-            answer.description = "the filter has no member " + std::string(name);
-            return answer;
-        }
+        if (FAILED(control_->GetIDsOfNames(IID_NULL, names, 1, 0, &id))) id = DISPID_UNKNOWN;
         known = ids_.emplace(std::string(name), id).first;
+    }
+    if (known->second == DISPID_UNKNOWN) {
+        for (VARIANT& v : args) VariantClear(&v);
+        Answer answer;
+        answer.hr = DISP_E_UNKNOWNNAME;
+        answer.description = "the filter has no member " + std::string(name);
+        return answer;
     }
     return InvokeById(control_, known->second, args, flags);
 }
@@ -419,6 +421,31 @@ int ReadHead(const std::string& path, std::string* head) {
     return 0;
 }
 
+// The getters' answers one call each, for a filter without GetRecord.
+void ReadGetters(FilterControl& control, FileFacts* facts) {
+    facts->defaultExtension = control.Call("GetDefaultExtension").Text();
+    facts->width = control.Call("InfoGetWidth").Number();
+    facts->height = control.Call("InfoGetHeight").Number();
+    facts->hResolution = control.Call("InfoGetHResolution").Number();
+    facts->vResolution = control.Call("InfoGetVResolution").Number();
+    facts->kind = control.Call("InfoGetKind").Long();
+    facts->creatingSoftware = control.Call("InfoGetCreatingSoftware").Text();
+    facts->macType = control.Call("InfoGetMacType").Text();
+    facts->macSignature = control.Call("InfoGetMacSignature").Text();
+    facts->imageName = control.Call("InfoGetImageName").Text();
+    facts->user = control.Call("InfoGetUser").Text();
+    facts->categories = control.Call("InfoGetCategories").Text();
+    facts->notes = control.Call("InfoGetNotes").Text();
+    facts->postScriptVersion = control.Get("PostScriptVersion").Text();
+    facts->epsfVersion = control.Get("EPSFVersion").Text();
+    facts->epsfType = control.Get("EPSFType").Long();
+    facts->fonts = control.Get("Fonts").Text();
+    facts->colors = control.Get("Colors").Text();
+    facts->links = control.Get("Links").Text();
+    facts->opiSystem = control.Get("OPISystem").Long();
+    facts->opiHiResFileName = control.Get("OPIHiResFileName").Text();
+}
+
 // A filter without the information interface answers no names, and so no facts.
 void ReadDocumentFacts(FilterControl& control, FileFacts* facts) {
     const std::string names = control.Call("FactNames").Text();
@@ -487,28 +514,13 @@ FileFacts ReadFileFacts(FilterSet& filters, const std::string& path, bool keepAt
     }
 
     facts.status = FileStatus::Accepted;
-    facts.defaultExtension = control->Call("GetDefaultExtension").Text();
-    facts.width = control->Call("InfoGetWidth").Number();
-    facts.height = control->Call("InfoGetHeight").Number();
-    facts.hResolution = control->Call("InfoGetHResolution").Number();
-    facts.vResolution = control->Call("InfoGetVResolution").Number();
-    facts.kind = control->Call("InfoGetKind").Long();
-    facts.creatingSoftware = control->Call("InfoGetCreatingSoftware").Text();
-    facts.macType = control->Call("InfoGetMacType").Text();
-    facts.macSignature = control->Call("InfoGetMacSignature").Text();
-    facts.imageName = control->Call("InfoGetImageName").Text();
-    facts.user = control->Call("InfoGetUser").Text();
-    facts.categories = control->Call("InfoGetCategories").Text();
-    facts.notes = control->Call("InfoGetNotes").Text();
-    facts.postScriptVersion = control->Get("PostScriptVersion").Text();
-    facts.epsfVersion = control->Get("EPSFVersion").Text();
-    facts.epsfType = control->Get("EPSFType").Long();
-    facts.fonts = control->Get("Fonts").Text();
-    facts.colors = control->Get("Colors").Text();
-    facts.links = control->Get("Links").Text();
-    facts.opiSystem = control->Get("OPISystem").Long();
-    facts.opiHiResFileName = control->Get("OPIHiResFileName").Text();
-    if (documentFacts) ReadDocumentFacts(*control, &facts);
+    Answer record = control->Call("GetRecord", {BoolArg(documentFacts)});
+    if (record.ok() && record.value.vt == VT_BSTR) {
+        TakeRecord(record.Text(), &facts);
+    } else {
+        ReadGetters(*control, &facts);
+        if (documentFacts) ReadDocumentFacts(*control, &facts);
+    }
     if (keepAttached) {
         if (which != nullptr) *which = control;
     } else {

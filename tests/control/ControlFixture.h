@@ -40,6 +40,32 @@ class ControlTest : public ::testing::Test {
         Answer answer = Call("GetFact", {Str(name)});
         return answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "<not text>";
     }
+    // GetRecord's entries in order, their values unescaped.
+    std::vector<std::pair<std::string, std::string>> Record(bool withFacts = true) {
+        std::vector<std::pair<std::string, std::string>> entries;
+        Answer answer = Call("GetRecord", {MakeBool(withFacts)});
+        std::string text = answer.value.vt == VT_BSTR ? BstrToUtf8(answer.value.bstrVal) : "";
+        for (size_t pos = 0, end; (end = text.find('\n', pos)) != std::string::npos; pos = end + 1) {
+            const size_t tab = text.find('\t', pos);
+            std::string value;
+            for (size_t i = tab + 1; i < end; ++i) {
+                char c = text[i];
+                constexpr std::string_view kEscapes =
+                    "\\\\t\tr\rn\n";  // each escape's letter, then its character
+                if (c == '\\') c = kEscapes[kEscapes.find(text[++i]) + 1];
+                value += c;
+            }
+            entries.emplace_back(text.substr(pos, tab - pos), value);
+        }
+        return entries;
+    }
+    static std::string EntryOf(const std::vector<std::pair<std::string, std::string>>& record,
+                               const std::string& name) {
+        for (const auto& [known, value] : record) {
+            if (known == name) return value;
+        }
+        return "<none>";
+    }
     // The host's sequence: quick test over the first bytes, then attach.
     Answer TestAndAttach(const std::string& path, const std::string& firstBytes) {
         Call("QuickTest", {Str(path), ByteArray(firstBytes.substr(0, 512))});

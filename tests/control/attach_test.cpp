@@ -1,6 +1,7 @@
 #include "aldra/Refusals.h"
 #include "base/File.h"
 #include "control/ControlFixture.h"
+#include "control/DispatchTable.h"
 #include "control/PicturePixels.h"
 #include "fixtures/Eps.h"
 #include "fixtures/Tiff.h"
@@ -59,10 +60,15 @@ TEST_F(ControlTest, CategoriesAndNotesFollowTheFileAndItsHighResolutionFile) {
         ASSERT_EQ(FileOpen(path.c_str(), kFileRead, &held), kOk);
         EXPECT_EQ(Call("InfoGetCategories").Text(), "harbour\rboats");
         EXPECT_EQ(Call("InfoGetNotes").Text(), "Caption: Boats at dawn");
+        EXPECT_EQ(EntryOf(Record(), "InfoGetCategories"), "harbour\rboats");
         EXPECT_EQ(FileClose(held), kOk);
     }
     files.Write("press.eps", EpsText("%%BoundingBox: 0 0 10 10"));  // a changed one is read again
     EXPECT_EQ(Call("InfoGetCategories").Text() + Call("InfoGetNotes").Text(), "");
+    files.Write("press.eps", EpsText(IptcBlock({"quay"}, "Moored")));  // by the record too
+    const auto record = Record();
+    EXPECT_EQ(EntryOf(record, "InfoGetCategories") + "|" + EntryOf(record, "InfoGetNotes"),
+              "quay|Caption: Moored");
 
     files.Write("hires.eps", EpsText(IptcBlock({"original"}, "Hi-res caption")));
     std::string sample = files.Write("sample.eps", EpsText("%%CompFileName: D:\\scans\\hires.eps \n" +
@@ -74,6 +80,53 @@ TEST_F(ControlTest, CategoriesAndNotesFollowTheFileAndItsHighResolutionFile) {
     EXPECT_EQ(Call("InfoGetCategories").Text(), "sample\rretouched\rfinal\rColor Central Sample File");
     ChangeSettings([](FilterSettings& s) { s.ccAware = false; });
     EXPECT_EQ(Call("InfoGetCategories").Text(), "sample");
+}
+
+// The record gives what every getter, property and fact gives on its own, whatever the texts hold.
+TEST_F(ControlTest, RecordAnswersAsTheSeparateCallsDo) {
+    files.Write("hires.eps", EpsText(IptcBlock({"original"}, "Hi-res caption")));
+    TiffPicture grey = MakePicture(12, 6, 8, 1, [](uint32_t x, uint32_t, uint32_t) { return x * 20; });
+    const std::string texts[] = {
+        EpsText(IptcBlock({"harbour", "boats"}, "Boats\tat\r\ndawn \\ \xE9")),
+        EpsText("%%CompFileName: D:\\scans\\hires.eps \n" + IptcBlock({"sample"}, "Sample caption")),
+        EpsText("%%Creator: Caf\xE9 \x80\n%%DocumentFonts: Times-Roman\n%%+ Symbol\n%%EndComments\n"
+                "<x:xmpmeta><dc:title><rdf:Alt><rdf:li>a&#9;b&#13;&#10;c\\n \xE6\xBC\xA2 \xF0\x9F\x98\x80"
+                "</rdf:li></rdf:Alt></dc:title></x:xmpmeta>"),
+        DosEpsFile(EpsText("%%BoundingBox: 0 0 33 17"), MakeTiff(grey)),
+    };
+    for (const std::string& text : texts) {
+        const std::string path = files.Write("record.eps", text);
+        ASSERT_EQ(TestAndAttach(path, text).hr, S_OK);
+        Call("GetThumbnail", {MakeI4(40), MakeI4(40), MakeBool(true)});  // the preview's facts join in
+        Invoke(control, "Links", {Str("one\ttwo\\\r\nthree")}, DISPATCH_PROPERTYPUT);
+        const auto record = Record();
+        size_t getters = 0;
+        for (const DispatchRow& row : FilterDispatchTable()) {
+            if (row.ArgumentCount() != 0 || (row.result != DispType::kText && row.result != DispType::kLong &&
+                                             row.result != DispType::kFloat))
+                continue;
+            SCOPED_TRACE(row.name);
+            ++getters;
+            Answer answer =
+                Invoke(control, row.name, {}, row.property ? DISPATCH_PROPERTYGET : DISPATCH_METHOD);
+            const std::string entry = EntryOf(record, row.name);
+            if (row.result == DispType::kFloat) {
+                EXPECT_EQ(std::strtof(entry.c_str(), nullptr), answer.Float());
+            } else {
+                EXPECT_EQ(entry, row.result == DispType::kLong ? std::to_string(answer.Long())
+                                                               : BstrToUtf8(answer.value.bstrVal));
+            }
+        }
+        std::vector<std::pair<std::string, std::string>> facts;
+        const std::string names = BstrToUtf8(Call("FactNames").value.bstrVal) + "\n";
+        for (size_t pos = 0, end; (end = names.find('\n', pos)) != std::string::npos; pos = end + 1) {
+            if (end > pos)
+                facts.emplace_back("Fact:" + names.substr(pos, end - pos),
+                                   Fact(names.substr(pos, end - pos)));
+        }
+        EXPECT_EQ(std::vector(record.begin() + getters, record.end()), facts);
+        EXPECT_EQ(Record(false).size(), getters);
+    }
 }
 
 // Layout "pic.eps.lay" beside its high-resolution file "pic.eps"; 0 is attached, 501 and 502 the

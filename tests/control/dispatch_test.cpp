@@ -36,7 +36,8 @@ TEST_F(ControlTest, EveryMemberOfTheTypeLibraryIsARowOfTheTable) {
     }
     EXPECT_EQ(checked, FilterDispatchTable().size());
     EXPECT_EQ(DispIdOf(control, "InfoGetWidthX"), DISPID_UNKNOWN);
-    for (const GUID& id : {CLSID_AldraFilter, IID_IAldraFilterInfo, IID_IAldraFilterFacts, LIBID_FILTERLib})
+    for (const GUID& id : {CLSID_AldraFilter, IID_IAldraFilterInfo, IID_IAldraFilterFacts,
+                           IID_IAldraFilterRecord, LIBID_FILTERLib})
         EXPECT_NE(text.find("uuid(" + FormatGuid(id).substr(1, 36) + ")"), std::string::npos);
 }
 

@@ -138,6 +138,13 @@ TEST_F(FactsTest, FactsInterfaceAnswersAsTheDispatchMethodsDo) {
     EXPECT_EQ(get("NoSuchFact"), "");
     EXPECT_EQ(facts->GetFact(nullptr, nullptr), E_POINTER);
     facts->Release();
+    IAldraFilterRecord* record = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IAldraFilterRecord, reinterpret_cast<void**>(&record)), S_OK);
+    BSTR value = nullptr;
+    const HRESULT hr = record->GetRecord(VARIANT_TRUE, &value);
+    EXPECT_EQ(Text(hr, value), BstrToUtf8(Call("GetRecord", {MakeBool(true)}).value.bstrVal));
+    EXPECT_EQ(record->GetRecord(VARIANT_TRUE, nullptr), E_POINTER);
+    record->Release();
 }
 
 }  // namespace

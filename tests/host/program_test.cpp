@@ -29,10 +29,11 @@ class ProgramTest : public ::testing::Test {
 };
 
 // Every getter's exact answer once, in order, the information interface's facts behind the
-// catalogue's; text from the filter's code page comes out as UTF-8 and escaped.
+// catalogue's; text from the filter's code page comes out as UTF-8 and escaped, a backslash before
+// a letter as it stands.
 TEST_F(ProgramTest, InfoRawJsonHasEveryKeyInOrderWithTextAsUtf8) {
     std::string plain =
-        files.Write("plain.eps", EpsText("%%Creator: Caf\xE9 \"Q\" \x80\n%%BoundingBox: 0 0 72 144\n"
+        files.Write("plain.eps", EpsText("%%Creator: Caf\xE9\t\"Q\" \\\\n \x80\n%%BoundingBox: 0 0 72 144\n"
                                          "%%DocumentFonts: Times-Roman\n%%+ Helvetica"));
     ProgramResult r = host.Run({"info", "--jsonl", "--raw", plain});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -40,11 +41,14 @@ TEST_F(ProgramTest, InfoRawJsonHasEveryKeyInOrderWithTextAsUtf8) {
         r.out,
         "{\"File\":\"" + plain +
             "\",\"Format\":\"Encapsulated PostScript Image\",\"DefaultExtension\":\"eps\",\"Width\":1,"
-            "\"Height\":2,\"HResolution\":0,\"VResolution\":0,\"Kind\":0,\"CreatingSoftware\":\"Caf\xC3\xA9 "
-            "\\\"Q\\\" \xE2\x82\xAC\",\"MacType\":\"EPSF\",\"MacSignature\":\"8BIM\",\"ImageName\":\"\","
+            "\"Height\":2,\"HResolution\":0,\"VResolution\":0,\"Kind\":0,\"CreatingSoftware\":"
+            "\"Caf\xC3\xA9\\t"
+            "\\\"Q\\\" \\\\n "
+            "\xE2\x82\xAC\",\"MacType\":\"EPSF\",\"MacSignature\":\"8BIM\",\"ImageName\":\"\","
             "\"User\":\"\",\"Categories\":\"\",\"Notes\":\"\",\"PostScriptVersion\":\"3.0\",\"EPSFVersion\":"
             "\"3.0\",\"EPSFType\":1,\"Fonts\":\"Times-Roman\\nHelvetica\",\"Colors\":\"\",\"Links\":\"\","
-            "\"OPISystem\":1,\"OPIHiResFileName\":\"\",\"Creator\":\"Caf\xC3\xA9 \\\"Q\\\" \xE2\x82\xAC\","
+            "\"OPISystem\":1,\"OPIHiResFileName\":\"\",\"Creator\":\"Caf\xC3\xA9\\t\\\"Q\\\" \\\\n "
+            "\xE2\x82\xAC\","
             "\"BoundingBox\":\"0 0 72 144\"}\n");
 }
 

@@ -1,6 +1,7 @@
 // The host's own encodings, where a slip would corrupt every line it prints or every record it passes.
 #include <gtest/gtest.h>
 
+#include "host/FilterRecordText.h"
 #include "host/Report.h"
 #include "host/Thumbnails.h"
 #include "host/Wire.h"
@@ -46,6 +47,24 @@ TEST(Wire, RecordsSurviveTheTripAndBrokenOnesAreRefused) {
     for (size_t cut : {size_t{0}, size_t{1}, bytes.size() / 2, bytes.size() - 1})
         EXPECT_FALSE(DecodeRecord(bytes.substr(0, cut), &back)) << cut;
     EXPECT_FALSE(DecodeRecord(bytes + "x", &back));
+}
+
+// A filter's record is read to its end whatever its form: a lone backslash, a line without a
+// value and a last line without its end change nothing around them.
+TEST(FilterRecordText, EscapesAreUndoneAndBrokenLinesPassedOver) {
+    struct Row {
+        std::string record, user;
+    } rows[] = {
+        {"InfoGetUser\ta\\tb\\\\n\\r\n", "a\tb\\n\r"},
+        {"InfoGetUser\tends in \\", "ends in \\"},
+        {"no value here\nInfoGetUser\tu\n", "u"},
+        {"Fact:Title\tt\nInfoGetWidth\t2.5\nEPSFType\t3\nInfoGetUser\tlast", "last"},
+    };
+    for (const Row& row : rows) {
+        FileFacts facts;
+        TakeRecord(row.record, &facts);
+        EXPECT_EQ(facts.user, row.user) << row.record;
+    }
 }
 
 }  // namespace
