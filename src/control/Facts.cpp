@@ -95,10 +95,13 @@ void CFilterCtrl::TakeFactsAtAttach(EpsReader* eps, bool textInFirstRead) {
     ReaderKeepFirstWindow(&eps->reader, &firstWindow_);
 }
 
-const FactList& CFilterCtrl::DocumentFacts() {
+const FactList& CFilterCtrl::DocumentFacts(const FileStamp* now) {
     if (factsTaken_) return facts_;
     factsTaken_ = true;
-    if (firstReadFactsTaken_ && StillStamped(filePath_.c_str(), comments_.ownStamp)) {
+    const bool stillHold =
+        firstReadFactsTaken_ &&
+        (now != nullptr ? *now == comments_.ownStamp : StillStamped(filePath_.c_str(), comments_.ownStamp));
+    if (stillHold) {
         facts_ = std::move(firstReadFacts_);
         firstReadFactsTaken_ = false;
         return facts_;

@@ -178,7 +178,8 @@ class CFilterCtrl : public IDispatch {
     const LeadingComments& HiResComments(const std::string& path);
     std::string CategoriesOf(const LeadingComments& own);
     std::string NotesOf(const LeadingComments& own);
-    const FactList& DocumentFacts();
+    // `now`, when given, is the file's stamp as the caller just took it, so that one look serves both.
+    const FactList& DocumentFacts(const FileStamp* now = nullptr);
     // The document facts from the attach's reading, when they cost at most a short read more; else
     // the first bytes it read are kept for the reading that takes them.
     void TakeFactsAtAttach(EpsReader* eps, bool textInFirstRead);

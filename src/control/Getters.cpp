@@ -193,9 +193,9 @@ std::string CFilterCtrl::NotesOf(const LeadingComments& own) {
     return answer;
 }
 
-// One look at the file serves categories and notes alike: a host reading the whole record would
-// otherwise have each of them ask whether the file changed. The facts keep their own rule, which
-// reads them once per attach.
+// One look at the file serves categories, notes and the facts taken at the attach alike: a host
+// reading the whole record would otherwise have each of them ask whether the file changed. The facts
+// keep their own rule otherwise, which reads them once per attach.
 std::string CFilterCtrl::GetRecord(bool withFacts) {
     FileStamp now;
     (void)PathStamp(filePath_.c_str(), &now);  // a file that is gone has no stamp and is read as gone
@@ -223,7 +223,7 @@ std::string CFilterCtrl::GetRecord(bool withFacts) {
     record.Number("OPISystem", opiSystem);
     record.Ansi("OPIHiResFileName", opiHiResFileName);
     if (withFacts) {
-        for (const auto& [name, value] : DocumentFacts()) record.Fact(name, value);
+        for (const auto& [name, value] : DocumentFacts(&now)) record.Fact(name, value);
         for (const auto& [name, value] : PreviewFacts()) record.Fact(name, value);
     }
     return record.text();
