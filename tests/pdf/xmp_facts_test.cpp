@@ -78,7 +78,8 @@ TEST(XmpFacts, DocumentDescription) {
         "<x:xmpmeta><rdf:RDF><rdf:Description xmp:Rating=\"4\" xmp:CreateDate=\"2011-09-29T14:15:31\">\n"
         "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Caf&#xE9; &amp; bar</rdf:li>"
         "<rdf:li xml:lang=\"de\">Kneipe</rdf:li></rdf:Alt></dc:title>\n"
-        "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">A witty caption</rdf:li></rdf:Alt>"
+        "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">A witty caption &#; "
+        "&#1234567;</rdf:li></rdf:Alt>"
         "</dc:description>\n<dc:creator><rdf:Seq><rdf:li>Phil</rdf:li><rdf:li>Ann</rdf:li></rdf:Seq></"
         "dc:creator>\n"
         "<dc:subject><rdf:Bag><rdf:li>ExifTool</rdf:li><rdf:li>XMP</rdf:li></rdf:Bag></dc:subject>\n"
@@ -87,7 +88,8 @@ TEST(XmpFacts, DocumentDescription) {
         "</rdf:Description></rdf:RDF></x:xmpmeta>";
     const XmpFacts facts = ReadXmpFacts(packet);
     EXPECT_EQ(facts.title, "Caf\xc3\xa9 & bar");
-    EXPECT_EQ(facts.description, "A witty caption");
+    // References that name no character stay as written.
+    EXPECT_EQ(facts.description, "A witty caption &#; &#1234567;");
     EXPECT_EQ(facts.creators, (Names{"Phil", "Ann"}));
     EXPECT_EQ(facts.keywords, (Names{"ExifTool", "XMP"}));
     EXPECT_EQ(facts.rating, "4");
