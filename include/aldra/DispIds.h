@@ -1,6 +1,8 @@
 // The dispatch identifiers of _DAldraFilter. Hosts may look members up by name (GetIDsOfNames gives
 // exactly these numbers) or call them by number directly; they never change.
 #pragma once
+#include <string_view>
+
 #include "platform/com/Com.h"
 
 namespace aldra {
@@ -53,5 +55,9 @@ enum FilterDispId : DISPID {
 // asks for a box no larger than these.
 inline constexpr const char* kFactPreviewPixelWidth = "PreviewPixelWidth";
 inline constexpr const char* kFactPreviewPixelHeight = "PreviewPixelHeight";
+
+// In GetRecord's text, a fact's name follows this prefix, so that no fact can pass for a member of
+// the same name.
+inline constexpr std::string_view kRecordFactPrefix = "Fact:";
 
 }  // namespace aldra

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "aldra/DispIds.h"
 #include "platform/com/Ansi.h"
 
 namespace aldra {

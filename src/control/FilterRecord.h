@@ -8,9 +8,6 @@
 
 namespace aldra {
 
-// Prefixes a fact's name, so that no fact can pass for a getter of the same name.
-inline constexpr std::string_view kRecordFactPrefix = "Fact:";
-
 class RecordWriter {
   public:
     RecordWriter() { text_.reserve(1024); }  // a catalogue record's usual size, grown without copies

@@ -421,31 +421,6 @@ int ReadHead(const std::string& path, std::string* head) {
     return 0;
 }
 
-// The getters' answers one call each, for a filter without GetRecord.
-void ReadGetters(FilterControl& control, FileFacts* facts) {
-    facts->defaultExtension = control.Call("GetDefaultExtension").Text();
-    facts->width = control.Call("InfoGetWidth").Number();
-    facts->height = control.Call("InfoGetHeight").Number();
-    facts->hResolution = control.Call("InfoGetHResolution").Number();
-    facts->vResolution = control.Call("InfoGetVResolution").Number();
-    facts->kind = control.Call("InfoGetKind").Long();
-    facts->creatingSoftware = control.Call("InfoGetCreatingSoftware").Text();
-    facts->macType = control.Call("InfoGetMacType").Text();
-    facts->macSignature = control.Call("InfoGetMacSignature").Text();
-    facts->imageName = control.Call("InfoGetImageName").Text();
-    facts->user = control.Call("InfoGetUser").Text();
-    facts->categories = control.Call("InfoGetCategories").Text();
-    facts->notes = control.Call("InfoGetNotes").Text();
-    facts->postScriptVersion = control.Get("PostScriptVersion").Text();
-    facts->epsfVersion = control.Get("EPSFVersion").Text();
-    facts->epsfType = control.Get("EPSFType").Long();
-    facts->fonts = control.Get("Fonts").Text();
-    facts->colors = control.Get("Colors").Text();
-    facts->links = control.Get("Links").Text();
-    facts->opiSystem = control.Get("OPISystem").Long();
-    facts->opiHiResFileName = control.Get("OPIHiResFileName").Text();
-}
-
 // A filter without the information interface answers no names, and so no facts.
 void ReadDocumentFacts(FilterControl& control, FileFacts* facts) {
     const std::string names = control.Call("FactNames").Text();

@@ -1,5 +1,7 @@
 #include "host/FilterRecordText.h"
 
+#include "aldra/DispIds.h"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -17,6 +19,7 @@ using LongField = int32_t FileFacts::*;
 struct RecordField {
     std::string_view name;
     std::variant<TextField, NumberField, LongField> field;
+    bool property = false;  // read with a property get; the others are methods
 };
 
 // The getters by their dispatch names.
@@ -34,17 +37,15 @@ const RecordField kRecordFields[] = {
     {"InfoGetUser", &FileFacts::user},
     {"InfoGetCategories", &FileFacts::categories},
     {"InfoGetNotes", &FileFacts::notes},
-    {"PostScriptVersion", &FileFacts::postScriptVersion},
-    {"EPSFVersion", &FileFacts::epsfVersion},
-    {"EPSFType", &FileFacts::epsfType},
-    {"Fonts", &FileFacts::fonts},
-    {"Colors", &FileFacts::colors},
-    {"Links", &FileFacts::links},
-    {"OPISystem", &FileFacts::opiSystem},
-    {"OPIHiResFileName", &FileFacts::opiHiResFileName},
+    {"PostScriptVersion", &FileFacts::postScriptVersion, true},
+    {"EPSFVersion", &FileFacts::epsfVersion, true},
+    {"EPSFType", &FileFacts::epsfType, true},
+    {"Fonts", &FileFacts::fonts, true},
+    {"Colors", &FileFacts::colors, true},
+    {"Links", &FileFacts::links, true},
+    {"OPISystem", &FileFacts::opiSystem, true},
+    {"OPIHiResFileName", &FileFacts::opiHiResFileName, true},
 };
-
-constexpr std::string_view kFactPrefix = "Fact:";
 
 // The getters answer single-precision numbers; read back as one, the value is theirs to the bit.
 double FloatOf(const std::string& text) {
@@ -101,7 +102,24 @@ const RecordField* FieldNamed(std::string_view name, size_t* next) {
     return nullptr;
 }
 
+// The getter's answer to the call, into its field.
+void SetFieldFrom(const RecordField& entry, const Answer& answer, FileFacts* facts) {
+    if (const TextField* text = std::get_if<TextField>(&entry.field)) {
+        facts->*(*text) = answer.Text();
+    } else if (const NumberField* number = std::get_if<NumberField>(&entry.field)) {
+        facts->*(*number) = answer.Number();
+    } else {
+        facts->*std::get<LongField>(entry.field) = answer.Long();
+    }
+}
+
 }  // namespace
+
+void ReadGetters(FilterControl& control, FileFacts* facts) {
+    for (const RecordField& entry : kRecordFields) {
+        SetFieldFrom(entry, entry.property ? control.Get(entry.name) : control.Call(entry.name), facts);
+    }
+}
 
 void TakeRecord(std::string_view text, FileFacts* facts) {
     size_t next = 0;
@@ -113,8 +131,9 @@ void TakeRecord(std::string_view text, FileFacts* facts) {
         if (tab == std::string_view::npos) continue;
         const std::string_view name = line.substr(0, tab);
         std::string value = Unescaped(line.substr(tab + 1));
-        if (name.starts_with(kFactPrefix)) {
-            facts->documentFacts.emplace_back(std::string(name.substr(kFactPrefix.size())), std::move(value));
+        if (name.starts_with(kRecordFactPrefix)) {
+            facts->documentFacts.emplace_back(std::string(name.substr(kRecordFactPrefix.size())),
+                                              std::move(value));
         } else if (const RecordField* field = FieldNamed(name, &next)) {
             SetField(*field, std::move(value), facts);
         }

@@ -1,4 +1,5 @@
-// Reading the record a filter's GetRecord answers into what the host learns about a file.
+// The getters' answers the host keeps of a file: read from the record a filter's GetRecord answers,
+// or one call each from a filter without it.
 #pragma once
 #include <string_view>
 
@@ -10,5 +11,8 @@ namespace aldra::host {
 // fields; "Fact:" entries are the document's facts, in order. A name the host does not know is
 // passed over, so that a later filter may answer more.
 void TakeRecord(std::string_view text, FileFacts* facts);
+
+// The same answers one call each, for a filter without GetRecord.
+void ReadGetters(FilterControl& control, FileFacts* facts);
 
 }  // namespace aldra::host
