@@ -27,6 +27,15 @@ bool Collinear(DevicePoint a, DevicePoint b, DevicePoint c) {
     return lhs == rhs;
 }
 
+// AddPoint for each in turn, where a list cannot be grown at once.
+Status AddPointsOneByOne(TextBuffer* points, const DevicePoint* more, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (Status status = AddPoint(points, more[i].x, more[i].y); status != kOk) return status;
+    return kOk;
+}
+
+constexpr uint32_t kMaxBatch = 16;  // the points of one flattened curve
+
 }  // namespace
 
 Status NewPointList(BufferPtr* points) {
@@ -60,32 +69,33 @@ Status AddPoint(TextBuffer* points, int32_t x, int32_t y) {
 
 Status AddPoints(TextBuffer* points, const DevicePoint* more, uint32_t n) {
     const uint32_t count = PointCount(points);
-    // Room for all of them up front; where that is not to be had, one at a time finds the point at
-    // which the list stops growing.
-    const uint32_t room =
-        std::max(count, static_cast<uint32_t>(std::min<uint64_t>(uint64_t{count} + n, kMaxPathPoints)));
-    if (SetBufferSize(points, room * sizeof(DevicePoint)) != kOk) {
-        for (uint32_t i = 0; i < n; ++i)
-            if (Status status = AddPoint(points, more[i].x, more[i].y); status != kOk) return status;
-        return kOk;
-    }
-    DevicePoint* list = MutablePoints(points);
-    uint32_t kept = count;
+    // The new points are weighed against the list's last two in a small list of their own, so that
+    // the buffer grows once to its final size; growing by all of them and shrinking back cost a
+    // clearing of the unused room for every curve.
+    if (n > kMaxBatch) return AddPointsOneByOne(points, more, n);
+    DevicePoint local[2 + kMaxBatch];
+    const uint32_t before = std::min<uint32_t>(count, 2);
+    if (before > 0) std::memcpy(local, PointData(points) + (count - before), before * sizeof(DevicePoint));
+    // A list of kMaxPathPoints points takes no more.
+    const uint32_t room = kMaxPathPoints - (count - before);
+    uint32_t kept = before;
     Status status = kOk;
     for (uint32_t i = 0; i < n; ++i) {
         const DevicePoint p = more[i];
-        if (kept >= 1 && list[kept - 1].x == p.x && list[kept - 1].y == p.y) continue;
-        if (kept >= 2 && Collinear(list[kept - 2], list[kept - 1], p)) {
-            list[kept - 1] = p;
+        if (kept >= 1 && local[kept - 1].x == p.x && local[kept - 1].y == p.y) continue;
+        if (kept >= 2 && Collinear(local[kept - 2], local[kept - 1], p)) {
+            local[kept - 1] = p;
             continue;
         }
-        if (kept >= room) {  // only at the point limit
+        if (kept >= room) {
             status = kErrMemory;
             break;
         }
-        list[kept++] = p;
+        local[kept++] = p;
     }
-    (void)SetBufferSize(points, kept * sizeof(DevicePoint));  // shrinking never fails
+    const uint32_t total = count - before + kept;
+    if (SetBufferSize(points, total * sizeof(DevicePoint)) != kOk) return AddPointsOneByOne(points, more, n);
+    if (kept > 0) std::memcpy(MutablePoints(points) + (count - before), local, kept * sizeof(DevicePoint));
     return status;
 }
 
