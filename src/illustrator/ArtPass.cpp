@@ -3,6 +3,7 @@
 #include "eps/CommentParser.h"
 #include "illustrator/ArtPlaced.h"
 #include "illustrator/ArtTokens.h"
+#include "illustrator/DrawingQueue.h"
 #include "illustrator/Illustrator.h"
 
 namespace aldra {
@@ -58,7 +59,10 @@ bool IsIllustratorFile(EpsReader* eps) {
 Status RenderIllustratorArt(EpsReader* eps, TargetRaster* target, const Rect* destination) {
     if (!IsIllustratorFile(eps)) return kErrFormat;
     if (Status status = RewindToPostScript(eps); status != kOk) return status;
-    return RunArtPass(eps, target, destination);
+    const bool queued = eps->reader.fileSize >= kQueuedDrawingBytes && StartQueuedDrawing(target);
+    const Status status = RunArtPass(eps, target, destination);
+    if (queued) FinishQueuedDrawing(target);
+    return status;
 }
 
 }  // namespace aldra

@@ -1,51 +1,42 @@
 #include "illustrator/DrawingLayer.h"
 
 #include "illustrator/ArtNumbers.h"
+#include "illustrator/DrawingQueue.h"
 #include "illustrator/PointList.h"
 
 namespace aldra {
 
 namespace {
 
-HPEN MakePen(const TargetRaster* surface, uint8_t mode) {
-    if (mode & kPaintStroke) return CreatePen(PS_SOLID, surface->penWidth, surface->penColour);
-    return CreatePen(PS_NULL, 0, surface->penColour);
+// A step with the surface's attributes as they are now.
+DrawStep StepOf(const TargetRaster* surface, StepKind kind, uint8_t mode = 0) {
+    DrawStep step;
+    step.kind = kind;
+    step.mode = mode;
+    step.penWidth = surface->penWidth;
+    step.penColour = surface->penColour;
+    step.fillColour = surface->fillColour;
+    return step;
 }
 
-HBRUSH MakeBrush(const TargetRaster* surface, uint8_t mode) {
-    if (mode & kPaintFill) return CreateSolidBrush(surface->fillColour);
-    LOGBRUSH hollow{BS_NULL, 0, 0};
-    return CreateBrushIndirect(&hollow);
-}
-
-const POINT* AsPoints(const TextBuffer* points) {
-    static_assert(sizeof(POINT) == sizeof(DevicePoint));
-    return reinterpret_cast<const POINT*>(PointData(points));
-}
-
-void SelectRegion(TargetRaster* surface, HRGN region) {
-    SelectClipRgn(surface->memoryDc, region);
-    DeleteObject(region);
+void SubmitPoints(TargetRaster* surface, TextBuffer* points, StepKind kind, uint8_t mode) {
+    const bool wasLocked = LockBuffer(points, true);
+    StepData data;
+    data.points = PointData(points);
+    data.pointCount = PointCount(points);
+    SubmitDrawStep(surface, StepOf(surface, kind, mode), data);
+    LockBuffer(points, wasLocked);
 }
 
 }  // namespace
 
-SavedPaint SelectPaint(TargetRaster* surface, uint8_t mode) {
-    SavedPaint saved;
-    saved.pen = SelectObject(surface->memoryDc, MakePen(surface, mode));
-    saved.brush = SelectObject(surface->memoryDc, MakeBrush(surface, mode));
-    return saved;
-}
-
-void RestorePaint(TargetRaster* surface, const SavedPaint& saved) {
-    DeleteObject(SelectObject(surface->memoryDc, saved.brush));
-    DeleteObject(SelectObject(surface->memoryDc, saved.pen));
-}
-
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y) {
     surface->currentX = x;
     surface->currentY = y;
-    MoveToEx(surface->memoryDc, x, y, nullptr);
+    DrawStep step = StepOf(surface, StepKind::kMove);
+    step.x = x;
+    step.y = y;
+    SubmitDrawStep(surface, step, StepData{});
 }
 
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy) {
@@ -59,42 +50,34 @@ void GetCurrentPoint(const TargetRaster* surface, int32_t* x, int32_t* y) {
 }
 
 void LineTo(TargetRaster* surface, int32_t x, int32_t y) {
-    SavedPaint saved = SelectPaint(surface, kPaintStroke);
-    LineTo(surface->memoryDc, x, y);
-    RestorePaint(surface, saved);
+    DrawStep step = StepOf(surface, StepKind::kLine, kPaintStroke);
+    step.x = x;
+    step.y = y;
+    SubmitDrawStep(surface, step, StepData{});
 }
 
 void DrawRectangle(TargetRaster* surface, const Rect& r, uint8_t mode) {
-    SavedPaint saved = SelectPaint(surface, mode);
-    Rectangle(surface->memoryDc, r.left, r.top, r.right, r.bottom);
-    RestorePaint(surface, saved);
+    DrawStep step = StepOf(surface, StepKind::kRectangle, mode);
+    step.rect = r;
+    SubmitDrawStep(surface, step, StepData{});
 }
 
 void DrawPolygon(TargetRaster* surface, TextBuffer* points, uint8_t mode) {
-    bool wasLocked = LockBuffer(points, true);
-    SavedPaint saved = SelectPaint(surface, mode);
-    SetPolyFillMode(surface->memoryDc, ALTERNATE);
-    int count = static_cast<int>(PointCount(points));
-    if (mode == kPaintStroke) {
-        Polyline(surface->memoryDc, AsPoints(points), count);
-    } else {
-        Polygon(surface->memoryDc, AsPoints(points), count);
-    }
-    RestorePaint(surface, saved);
-    LockBuffer(points, wasLocked);
+    SubmitPoints(surface, points, mode == kPaintStroke ? StepKind::kPolyline : StepKind::kPolygon, mode);
 }
 
 void ClipToRect(TargetRaster* surface, const Rect& r) {
-    SelectRegion(surface, CreateRectRgn(r.left, r.top, r.right, r.bottom));
+    DrawStep step = StepOf(surface, StepKind::kClipRect);
+    step.rect = r;
+    SubmitDrawStep(surface, step, StepData{});
 }
 
 void ClipToPolygon(TargetRaster* surface, TextBuffer* points) {
-    int count = static_cast<int>(PointCount(points));
-    if (count < 3) {
+    if (PointCount(points) < 3) {
         ClipToRect(surface, Rect{0, 0, 0, 0});
         return;
     }
-    SelectRegion(surface, CreatePolygonRgn(AsPoints(points), count, ALTERNATE));
+    SubmitPoints(surface, points, StepKind::kClipPolygon, 0);
 }
 
 void SetPenColour(TargetRaster* surface, ColourRef colour) {

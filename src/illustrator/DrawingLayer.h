@@ -1,6 +1,7 @@
 // The thin layer between the artwork handlers and GDI on a target raster: a current point kept by
 // the layer, lines, rectangles and polygons drawn with a pen and brush made for the one call,
 // clipping that replaces the previous clip, and the setters of the surface's drawing attributes.
+// Each drawing call becomes a step (DrawingSteps.h), drawn now or by the target's drawing thread.
 #pragma once
 #include <cstdint>
 
@@ -14,16 +15,6 @@ namespace aldra {
 inline constexpr uint8_t kPaintFill = 1;
 inline constexpr uint8_t kPaintStroke = 2;
 inline constexpr uint8_t kPaintFillAndStroke = 3;
-
-struct SavedPaint {
-    HGDIOBJ pen;
-    HGDIOBJ brush;
-};
-
-// Selects a pen and a brush for the mode (null ones for what the mode leaves out) and returns the
-// objects they replaced, which RestorePaint selects back, deleting the ones made here.
-SavedPaint SelectPaint(TargetRaster* surface, uint8_t mode);
-void RestorePaint(TargetRaster* surface, const SavedPaint& saved);
 
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y);
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy);

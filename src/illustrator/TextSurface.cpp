@@ -4,6 +4,7 @@
 
 #include "base/PString.h"
 #include "illustrator/DrawingLayer.h"
+#include "illustrator/DrawingQueue.h"
 
 namespace aldra {
 
@@ -23,35 +24,35 @@ WideText Widen(const uint8_t* text) {
     return wide;
 }
 
-// A made font selected for the length of one text call.
+// The context text is measured in, with the surface's font selected for the length of one text
+// call: a font made for the call in the target's own context, or one kept by the drawing thread's
+// measuring context.
 class SelectedFont {
   public:
-    explicit SelectedFont(const TargetRaster* surface)
-        : dc_(surface->memoryDc), font_(MakeTextFont(surface)), previous_(SelectObject(dc_, font_)) {}
+    explicit SelectedFont(const TargetRaster* surface) : dc_(TextMeasureDc(surface)) {
+        if (SelectKeptMeasuringFont(surface, surface->faceName, surface->fontHeight)) return;
+        font_ = MakeTextFont(surface);
+        previous_ = SelectObject(dc_, font_);
+    }
     ~SelectedFont() {
+        if (!font_) return;
         SelectObject(dc_, previous_);
         DeleteObject(font_);
     }
     SelectedFont(const SelectedFont&) = delete;
     SelectedFont& operator=(const SelectedFont&) = delete;
+    HDC Dc() const { return dc_; }
 
   private:
     HDC dc_;
-    HFONT font_;
-    HGDIOBJ previous_;
+    HFONT font_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
 };
 
 }  // namespace
 
 HFONT MakeTextFont(const TargetRaster* surface) {
-    LOGFONTA font{};
-    font.lfHeight = -surface->fontHeight;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfQuality = PROOF_QUALITY;
-    font.lfPitchAndFamily = 3;
-    PStrToC(surface->faceName, font.lfFaceName, LF_FACESIZE);
-    return CreateFontIndirectA(&font);
+    return MakeTextFont(surface->faceName, surface->fontHeight);
 }
 
 void MeasureText(TargetRaster* surface, const uint8_t* text, int32_t* width, int32_t* height) {
@@ -59,7 +60,7 @@ void MeasureText(TargetRaster* surface, const uint8_t* text, int32_t* width, int
     *height = 0;
     if (PStrLength(text) == 0) return;
     SelectedFont font(surface);
-    HDC dc = surface->memoryDc;
+    HDC dc = font.Dc();
     if (surface->verticalText != 1) {
         SIZE extent{0, 0};
         GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
@@ -80,23 +81,34 @@ void MeasureText(TargetRaster* surface, const uint8_t* text, int32_t* width, int
 
 void ShowText(TargetRaster* surface, const uint8_t* text, const int32_t* measuredWidth) {
     SelectedFont font(surface);
-    HDC dc = surface->memoryDc;
+    HDC dc = font.Dc();
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, surface->fillColour);
     int64_t x = surface->currentX;
     int64_t y = surface->currentY;
+    DrawStep step;
+    step.fillColour = surface->fillColour;
+    step.fontHeight = surface->fontHeight;
+    StepData data;
+    data.faceName = surface->faceName;
     if (surface->verticalText != 1) {
-        TextOutA(dc, static_cast<int>(x), static_cast<int>(y - metrics.tmAscent), PStrChars(text),
-                 PStrLength(text));
+        step.kind = StepKind::kText;
+        step.x = static_cast<int>(x);
+        step.y = static_cast<int>(y - metrics.tmAscent);
+        data.characters = PStrChars(text);
+        data.characterCount = PStrLength(text);
+        SubmitDrawStep(surface, step, data);
         SIZE extent{measuredWidth ? *measuredWidth : 0, 0};
         if (!measuredWidth) GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
         x += extent.cx;
     } else {
+        step.kind = StepKind::kWideText;
         WideText wide = Widen(text);
         for (int i = 0; i < wide.count; ++i) {
-            TextOutW(dc, static_cast<int>(x), static_cast<int>(y - metrics.tmAscent), &wide.characters[i], 1);
+            step.x = static_cast<int>(x);
+            step.y = static_cast<int>(y - metrics.tmAscent);
+            step.wide = wide.characters[i];
+            SubmitDrawStep(surface, step, data);
             y += metrics.tmHeight;
         }
     }

@@ -18,11 +18,15 @@ void ReleaseContexts(TargetRaster* target) {
     target->screenDc = nullptr;
 }
 
-void PaintWhite(TargetRaster* target, uint32_t width, uint32_t height) {
-    HDC dc = target->memoryDc;
+void SetTargetMapping(HDC dc, uint32_t width, uint32_t height) {
     SetMapMode(dc, MM_ISOTROPIC);
     SetWindowExtEx(dc, static_cast<int>(width), static_cast<int>(height), nullptr);
     SetViewportExtEx(dc, static_cast<int>(width), static_cast<int>(height), nullptr);
+}
+
+void PaintWhite(TargetRaster* target, uint32_t width, uint32_t height) {
+    HDC dc = target->memoryDc;
+    SetTargetMapping(dc, width, height);
     SelectObject(dc, GetStockObject(WHITE_BRUSH));
     SelectObject(dc, GetStockObject(WHITE_PEN));
     // One pixel beyond every edge, so the outline covers the border pixels too.
@@ -79,6 +83,12 @@ void DestroyTargetRaster(TargetRaster* target) {
     ReleaseContexts(target);
     target->raster.pixels = nullptr;
     target->raster.capacity = 0;
+}
+
+HDC CreateMeasureDc(const TargetRaster* target) {
+    HDC dc = CreateCompatibleDC(target->screenDc);
+    if (dc) SetTargetMapping(dc, target->raster.width, target->raster.height);
+    return dc;
 }
 
 void DrawRaster(TargetRaster* target, const RasterImage* source, const Rect& r) {

@@ -8,6 +8,8 @@
 
 namespace aldra {
 
+class DrawingQueue;
+
 struct TargetRaster {
     RasterImage raster;  // pixels are the section's bits, bottom row first, in DIB order
     HDC memoryDc;
@@ -27,12 +29,17 @@ struct TargetRaster {
     // with GDI calls), so that a host can keep a small preview from being blown up.
     uint32_t sourceWidth;
     uint32_t sourceHeight;
+    // The artwork renderer's drawing thread while one draws into the target; null otherwise.
+    DrawingQueue* queue;
 };
 
 // 0, or 2020 when GDI cannot give the contexts or the section (nothing is left to release then).
 // Depth 8 gets the grey table (entry i is grey 255 - i); the target starts white.
 Status CreateTargetRaster(uint32_t bitsPerPixel, uint32_t width, uint32_t height, TargetRaster* target);
 void DestroyTargetRaster(TargetRaster* target);
+// A context with the target's mapping and no pixels of its own, for measuring text where the
+// target's context is busy; null when GDI cannot give one. The caller deletes it.
+HDC CreateMeasureDc(const TargetRaster* target);
 
 // Draws a source raster in DIB order into r (target pixels, top-left origin), stretched to fill it.
 void DrawRaster(TargetRaster* target, const RasterImage* source, const Rect& r);

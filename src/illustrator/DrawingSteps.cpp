@@ -1,0 +1,145 @@
+#include "illustrator/DrawingSteps.h"
+
+#include "base/PString.h"
+#include "illustrator/DrawingLayer.h"
+
+namespace aldra {
+
+namespace {
+
+HPEN MakePen(const DrawStep& step, uint8_t mode) {
+    if (mode & kPaintStroke) return CreatePen(PS_SOLID, step.penWidth, step.penColour);
+    return CreatePen(PS_NULL, 0, step.penColour);
+}
+
+HBRUSH MakeBrush(const DrawStep& step, uint8_t mode) {
+    if (mode & kPaintFill) return CreateSolidBrush(step.fillColour);
+    LOGBRUSH hollow{BS_NULL, 0, 0};
+    return CreateBrushIndirect(&hollow);
+}
+
+const POINT* AsPoints(const DevicePoint* points) {
+    static_assert(sizeof(POINT) == sizeof(DevicePoint));
+    return reinterpret_cast<const POINT*>(points);
+}
+
+void SelectRegion(HDC dc, HRGN region) {
+    SelectClipRgn(dc, region);
+    DeleteObject(region);
+}
+
+void DrawText(HDC dc, const DrawStep& step, const StepData& data) {
+    HFONT font = MakeTextFont(data.faceName, step.fontHeight);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, step.fillColour);
+    if (step.kind == StepKind::kText) {
+        TextOutA(dc, step.x, step.y, data.characters, static_cast<int>(data.characterCount));
+    } else {
+        TextOutW(dc, step.x, step.y, &step.wide, 1);
+    }
+    SelectObject(dc, previous);
+    DeleteObject(font);
+}
+
+}  // namespace
+
+SavedPaint SelectPaint(HDC dc, const DrawStep& step, uint8_t mode) {
+    SavedPaint saved;
+    saved.pen = SelectObject(dc, MakePen(step, mode));
+    saved.brush = SelectObject(dc, MakeBrush(step, mode));
+    return saved;
+}
+
+void RestorePaint(HDC dc, const SavedPaint& saved) {
+    DeleteObject(SelectObject(dc, saved.brush));
+    DeleteObject(SelectObject(dc, saved.pen));
+}
+
+HFONT MakeTextFont(const uint8_t* faceName, int32_t height) {
+    LOGFONTA font{};
+    font.lfHeight = -height;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfQuality = PROOF_QUALITY;
+    font.lfPitchAndFamily = 3;
+    PStrToC(faceName, font.lfFaceName, LF_FACESIZE);
+    return CreateFontIndirectA(&font);
+}
+
+StepPainter::~StepPainter() {
+    if (kept_) RestorePaint(dc_, saved_);
+}
+
+bool StepPainter::Same(const DrawStep& step, uint8_t mode) const {
+    if (!kept_ || mode != keptMode_ || step.penColour != keptStep_.penColour) return false;
+    if ((mode & kPaintStroke) && step.penWidth != keptStep_.penWidth) return false;
+    return !(mode & kPaintFill) || step.fillColour == keptStep_.fillColour;
+}
+
+void StepPainter::Select(const DrawStep& step, uint8_t mode) {
+    if (keepPaint_ && Same(step, mode)) return;
+    if (kept_) RestorePaint(dc_, saved_);
+    saved_ = SelectPaint(dc_, step, mode);
+    kept_ = true;
+    keptStep_ = step;
+    keptMode_ = mode;
+}
+
+void StepPainter::Unselect() {
+    if (keepPaint_ || !kept_) return;
+    RestorePaint(dc_, saved_);
+    kept_ = false;
+}
+
+void StepPainter::DrawPoints(const DrawStep& step, const StepData& data) {
+    Select(step, step.mode);
+    SetPolyFillMode(dc_, ALTERNATE);
+    const int count = static_cast<int>(data.pointCount);
+    if (step.kind == StepKind::kPolyline) {
+        Polyline(dc_, AsPoints(data.points), count);
+    } else {
+        Polygon(dc_, AsPoints(data.points), count);
+    }
+    Unselect();
+}
+
+void StepPainter::Apply(const DrawStep& step, const StepData& data) {
+    switch (step.kind) {
+        case StepKind::kMove:
+            MoveToEx(dc_, step.x, step.y, nullptr);
+            return;
+        case StepKind::kLine:
+            Select(step, kPaintStroke);
+            LineTo(dc_, step.x, step.y);
+            Unselect();
+            return;
+        case StepKind::kRectangle:
+            Select(step, step.mode);
+            Rectangle(dc_, step.rect.left, step.rect.top, step.rect.right, step.rect.bottom);
+            Unselect();
+            return;
+        case StepKind::kPolygon:
+        case StepKind::kPolyline:
+            DrawPoints(step, data);
+            return;
+        case StepKind::kClipRect:
+            SelectRegion(dc_,
+                         CreateRectRgn(step.rect.left, step.rect.top, step.rect.right, step.rect.bottom));
+            return;
+        case StepKind::kClipPolygon:
+            SelectRegion(
+                dc_, CreatePolygonRgn(AsPoints(data.points), static_cast<int>(data.pointCount), ALTERNATE));
+            return;
+        case StepKind::kText:
+        case StepKind::kWideText:
+            DrawText(dc_, step, data);
+            return;
+    }
+}
+
+void ApplyDrawStep(HDC dc, const DrawStep& step, const StepData& data) {
+    StepPainter(dc, false).Apply(step, data);
+}
+
+}  // namespace aldra
