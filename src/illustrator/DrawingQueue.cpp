@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Cores.h"
 #include "base/PString.h"
 
 namespace aldra {
@@ -99,6 +100,7 @@ class DrawingQueue {
         try {
             filling_ = std::make_unique<StepChunk>();
             worker_ = std::thread([this] { Work(); });
+            KeepOffCallersCore(worker_);
             return true;
         } catch (...) {
             return false;
@@ -263,7 +265,7 @@ class DrawingQueue {
 bool StartQueuedDrawing(TargetRaster* target) {
     if (target->queue) return true;
     // On one core the two threads would only take turns.
-    if (std::thread::hardware_concurrency() < 2) return false;
+    if (UsableCores() < 2) return false;
     HDC measure = CreateMeasureDc(target);
     if (!measure) return false;
     auto* queue = new (std::nothrow) DrawingQueue(target->memoryDc, measure);

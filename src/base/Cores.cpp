@@ -1,0 +1,27 @@
+#include "base/Cores.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace aldra {
+
+int UsableCores() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+        const unsigned n = std::thread::hardware_concurrency();
+        return n > 0 ? static_cast<int>(n) : 1;
+    }
+    const int n = CPU_COUNT(&allowed);
+    return n > 0 ? n : 1;
+}
+
+void KeepOffCallersCore(std::thread& thread) {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2) return;
+    const int here = sched_getcpu();
+    if (here < 0 || here >= CPU_SETSIZE || !CPU_ISSET(here, &allowed)) return;
+    CPU_CLR(here, &allowed);
+    (void)pthread_setaffinity_np(thread.native_handle(), sizeof allowed, &allowed);
+}
+
+}  // namespace aldra
