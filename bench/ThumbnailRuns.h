@@ -42,8 +42,10 @@ void RunThumbnailCases(std::vector<Case>& cases, Run run, Verdict verdict) {
         c.peakMB = MeasurePeak(c.path, true);
         c.attachedMB = MeasurePeak(c.path, false);
     }
+    // CPU time of the whole process: a large drawing is drawn on a second thread.
     for (const Case& c : cases)
         benchmark::RegisterBenchmark(c.name, run, &c)
+            ->MeasureProcessCPUTime()
             ->Unit(benchmark::kMillisecond)
             ->Repetitions(5)
             ->ReportAggregatesOnly(true);
