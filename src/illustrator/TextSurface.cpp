@@ -97,9 +97,11 @@ void ShowText(TargetRaster* surface, const uint8_t* text, const int32_t* measure
         step.y = static_cast<int>(y - metrics.tmAscent);
         data.characters = PStrChars(text);
         data.characterCount = PStrLength(text);
-        SubmitDrawStep(surface, step, data);
+        // Measured before the step goes: a drawing thread that ends for want of memory takes its
+        // measuring context with it.
         SIZE extent{measuredWidth ? *measuredWidth : 0, 0};
         if (!measuredWidth) GetTextExtentPoint32A(dc, PStrChars(text), PStrLength(text), &extent);
+        SubmitDrawStep(surface, step, data);
         x += extent.cx;
     } else {
         step.kind = StepKind::kWideText;
