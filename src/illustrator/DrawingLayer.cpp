@@ -63,7 +63,7 @@ void DrawRectangle(TargetRaster* surface, const Rect& r, uint8_t mode) {
 }
 
 void DrawPolygon(TargetRaster* surface, TextBuffer* points, uint8_t mode) {
-    SubmitPoints(surface, points, mode == kPaintStroke ? StepKind::kPolyline : StepKind::kPolygon, mode);
+    SubmitPoints(surface, points, StepKind::kPolygon, mode);
 }
 
 void ClipToRect(TargetRaster* surface, const Rect& r) {

@@ -96,7 +96,7 @@ void StepPainter::DrawPoints(const DrawStep& step, const StepData& data) {
     Select(step, step.mode);
     SetPolyFillMode(dc_, ALTERNATE);
     const int count = static_cast<int>(data.pointCount);
-    if (step.kind == StepKind::kPolyline) {
+    if (step.mode == kPaintStroke) {
         Polyline(dc_, AsPoints(data.points), count);
     } else {
         Polygon(dc_, AsPoints(data.points), count);
@@ -120,7 +120,6 @@ void StepPainter::Apply(const DrawStep& step, const StepData& data) {
             Unselect();
             return;
         case StepKind::kPolygon:
-        case StepKind::kPolyline:
             DrawPoints(step, data);
             return;
         case StepKind::kClipRect:

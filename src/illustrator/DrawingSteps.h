@@ -16,8 +16,7 @@ enum class StepKind : uint8_t {
     kMove,         // the context's position to (x, y)
     kLine,         // a stroke from the context's position to (x, y)
     kRectangle,    // rect, painted as `mode` says
-    kPolygon,      // the points, filled (and stroked) as `mode` says
-    kPolyline,     // the points, stroked
+    kPolygon,      // the points, painted as `mode` says: a stroke alone is an open polyline
     kClipRect,     // the clip becomes rect
     kClipPolygon,  // the clip becomes the points' polygon
     kText,         // the characters at (x, y), their top-left corner, in the fill colour

@@ -71,7 +71,7 @@ TEST(QueuedDrawing, ALargePathIsDrawnInItsPlace) {
         step.fillColour = MakeColour(90, 90, 90);
         step.rect = Rect{0, 0, 200, 200};
         submit(t, step, StepData{});
-        step.kind = StepKind::kPolyline;
+        step.kind = StepKind::kPolygon;
         step.mode = kPaintStroke;
         step.penWidth = 3;
         StepData path;
