@@ -5,6 +5,7 @@
 #include "illustrator/ArtNumbers.h"
 #include "illustrator/ArtOperands.h"
 #include "illustrator/DrawingLayer.h"
+#include "illustrator/DrawingSteps.h"
 #include "illustrator/TextSurface.h"
 
 namespace aldra {
@@ -40,26 +41,24 @@ int32_t TallestText(const ArtState* state) {
         std::min<uint64_t>(2 * uint64_t{std::max(raster.width, raster.height)} + 16, INT32_MAX));
 }
 
-// v scaled from height `from` to height `to`, rounded.
-int32_t Rescale(int32_t v, int32_t to, int32_t from) {
-    return ClampToInt32((int64_t{to} * v + from / 2) / from);
-}
-
-void GreekText(TargetRaster* surface, int32_t w, int32_t ht) {
+// Greeking where the text was measured here: the bar, and the point moved past it.
+void GreekText(TargetRaster* surface, SIZE measured, int32_t size, int32_t height) {
     int32_t x;
     int32_t y;
     GetCurrentPoint(surface, &x, &y);
     SetFillColour(surface, kGreekingGrey);
-    int32_t right = ClampToInt32(int64_t{x} + w);
     if (surface->verticalText == 1) {
-        DrawRectangle(surface, Rect{x, ClampToInt32(int64_t{y} + 1), right, ClampToInt32(int64_t{y} + ht)},
+        const int32_t w = Rescale(measured.cx, size, height);
+        const int32_t ht = Rescale(measured.cy, size, height);
+        DrawRectangle(surface,
+                      Rect{x, ClampToInt32(int64_t{y} + 1), ClampToInt32(int64_t{x} + w),
+                           ClampToInt32(int64_t{y} + ht)},
                       kPaintFill);
         MoveBy(surface, 0, ht);
     } else {
-        DrawRectangle(surface,
-                      Rect{x, ClampToInt32(int64_t{y} - ht + 1), right, ClampToInt32(int64_t{y} + 1)},
-                      kPaintFill);
-        MoveBy(surface, w, 0);
+        const Rect bar = GreekBar(x, y, measured, size, height);
+        DrawRectangle(surface, bar, kPaintFill);
+        MoveBy(surface, Rescale(measured.cx, size, height), 0);
     }
 }
 
@@ -77,20 +76,27 @@ bool DrawTextString(ArtState* state, uint16_t code) {
     int32_t h = std::max(size, kSmallestReadableText);
     SetFontHeight(surface, h);
     SetVerticalText(surface, state->vertical ? 1 : 0);
-    int32_t w;
-    int32_t ht;
-    MeasureText(surface, text, &w, &ht);
-    const int32_t measured = w;
-    w = Rescale(w, size, h);
-    ht = Rescale(ht, size, h);
-    if (code == 't' && state->alignment == 1) MoveBy(surface, -(w / 2), 0);
-    if (code == 't' && state->alignment == 2) MoveBy(surface, -w, 0);
-    if (!state->fillText || state->fillIsPattern) return true;
-    if (size >= kSmallestReadableText) {
+    const bool aligned = code == 't' && (state->alignment == 1 || state->alignment == 2);
+    const bool filled = state->fillText && !state->fillIsPattern;
+    const bool readable = size >= kSmallestReadableText;
+    // The width moves aligned text and sizes vertical greeking. Other text needs none here: the
+    // point after it is found when something asks, and a greeking bar is sized where it is drawn.
+    const bool measuring = aligned || (filled && !readable && size > 0 && state->vertical);
+    SIZE measured{0, 0};
+    if (measuring) MeasureText(surface, text, &measured.cx, &measured.cy);
+    if (aligned) {
+        const int32_t w = Rescale(measured.cx, size, h);
+        MoveBy(surface, state->alignment == 1 ? -(w / 2) : -w, 0);
+    }
+    if (!filled) return true;
+    if (readable) {
         SetFillColour(surface, state->fillColour);
-        ShowText(surface, text, &measured);
+        ShowText(surface, text, measuring ? &measured.cx : nullptr);
+    } else if (size > 0 && measuring) {
+        GreekText(surface, measured, size, h);
     } else if (size > 0) {
-        GreekText(surface, w, ht);
+        SetFillColour(surface, kGreekingGrey);
+        ShowGreekedText(surface, text, size);
     }
     state->drawn = true;
     return true;

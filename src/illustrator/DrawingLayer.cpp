@@ -3,6 +3,7 @@
 #include "illustrator/ArtNumbers.h"
 #include "illustrator/DrawingQueue.h"
 #include "illustrator/PointList.h"
+#include "illustrator/TextSurface.h"
 
 namespace aldra {
 
@@ -31,6 +32,7 @@ void SubmitPoints(TargetRaster* surface, TextBuffer* points, StepKind kind, uint
 }  // namespace
 
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y) {
+    surface->advancePending = false;
     surface->currentX = x;
     surface->currentY = y;
     DrawStep step = StepOf(surface, StepKind::kMove);
@@ -40,16 +42,19 @@ void MoveTo(TargetRaster* surface, int32_t x, int32_t y) {
 }
 
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy) {
+    SettleTextAdvance(surface);
     MoveTo(surface, ClampToInt32(int64_t{surface->currentX} + dx),
            ClampToInt32(int64_t{surface->currentY} + dy));
 }
 
-void GetCurrentPoint(const TargetRaster* surface, int32_t* x, int32_t* y) {
+void GetCurrentPoint(TargetRaster* surface, int32_t* x, int32_t* y) {
+    SettleTextAdvance(surface);
     *x = surface->currentX;
     *y = surface->currentY;
 }
 
 void LineTo(TargetRaster* surface, int32_t x, int32_t y) {
+    SettleTextAdvance(surface);  // the context's position is where the line starts
     DrawStep step = StepOf(surface, StepKind::kLine, kPaintStroke);
     step.x = x;
     step.y = y;

@@ -18,7 +18,7 @@ inline constexpr uint8_t kPaintFillAndStroke = 3;
 
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y);
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy);
-void GetCurrentPoint(const TargetRaster* surface, int32_t* x, int32_t* y);
+void GetCurrentPoint(TargetRaster* surface, int32_t* x, int32_t* y);
 // Strokes from the device context's position; the layer's current point stays where it was.
 void LineTo(TargetRaster* surface, int32_t x, int32_t y);
 void DrawRectangle(TargetRaster* surface, const Rect& r, uint8_t mode);

@@ -73,7 +73,8 @@ struct StepChunk {
             StepData data;
             data.points = points.data() + kept.firstPoint;
             data.pointCount = kept.pointCount;
-            const bool text = kept.step.kind == StepKind::kText || kept.step.kind == StepKind::kWideText;
+            const bool text = kept.step.kind == StepKind::kText || kept.step.kind == StepKind::kWideText ||
+                              kept.step.kind == StepKind::kGreekText;
             if (text) {
                 data.faceName = bytes.data() + kept.firstByte;
                 data.characters = reinterpret_cast<const char*>(data.faceName + 1 + data.faceName[0]);

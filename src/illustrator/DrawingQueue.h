@@ -21,7 +21,8 @@ class DrawingQueue;
 inline constexpr uint64_t kQueuedDrawingBytes = uint64_t{512} << 10;
 
 // Starts the worker for the target; false (and the target drawn directly) on a single core, or when
-// no thread, context or memory can be had. Until FinishQueuedDrawing the target's pixels belong to the worker.
+// no thread, context or memory can be had. Until FinishQueuedDrawing the target's pixels belong to the
+// worker.
 bool StartQueuedDrawing(TargetRaster* target);
 // Waits until every step handed over is applied and ends the worker. Nothing for a target without one.
 void FinishQueuedDrawing(TargetRaster* target);

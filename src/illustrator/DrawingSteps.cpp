@@ -28,15 +28,29 @@ void SelectRegion(HDC dc, HRGN region) {
     DeleteObject(region);
 }
 
+SIZE MeasureCharacters(HDC dc, const DrawStep& step, const StepData& data) {
+    HFONT font = MakeTextFont(data.faceName, step.fontHeight);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(dc, data.characters, static_cast<int>(data.characterCount), &extent);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    return extent;
+}
+
+// The step's point is the left end of the baseline; TextOut wants the top-left corner.
 void DrawText(HDC dc, const DrawStep& step, const StepData& data) {
     HFONT font = MakeTextFont(data.faceName, step.fontHeight);
     HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    const int top = static_cast<int>(int64_t{step.y} - metrics.tmAscent);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, step.fillColour);
     if (step.kind == StepKind::kText) {
-        TextOutA(dc, step.x, step.y, data.characters, static_cast<int>(data.characterCount));
+        TextOutA(dc, step.x, top, data.characters, static_cast<int>(data.characterCount));
     } else {
-        TextOutW(dc, step.x, step.y, &step.wide, 1);
+        TextOutW(dc, step.x, top, &step.wide, 1);
     }
     SelectObject(dc, previous);
     DeleteObject(font);
@@ -65,6 +79,13 @@ HFONT MakeTextFont(const uint8_t* faceName, int32_t height) {
     font.lfPitchAndFamily = 3;
     PStrToC(faceName, font.lfFaceName, LF_FACESIZE);
     return CreateFontIndirectA(&font);
+}
+
+Rect GreekBar(int32_t x, int32_t y, SIZE measured, int32_t size, int32_t height) {
+    const int32_t w = Rescale(measured.cx, size, height);
+    const int32_t ht = Rescale(measured.cy, size, height);
+    return Rect{x, ClampToInt32(int64_t{y} - ht + 1), ClampToInt32(int64_t{x} + w),
+                ClampToInt32(int64_t{y} + 1)};
 }
 
 StepPainter::~StepPainter() {
@@ -134,6 +155,14 @@ void StepPainter::Apply(const DrawStep& step, const StepData& data) {
         case StepKind::kWideText:
             DrawText(dc_, step, data);
             return;
+        case StepKind::kGreekText: {
+            const Rect bar =
+                GreekBar(step.x, step.y, MeasureCharacters(dc_, step, data), step.textSize, step.fontHeight);
+            Select(step, kPaintFill);
+            Rectangle(dc_, bar.left, bar.top, bar.right, bar.bottom);
+            Unselect();
+            return;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "illustrator/ArtNumbers.h"
 #include "illustrator/ArtState.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/Raster.h"
@@ -19,8 +20,9 @@ enum class StepKind : uint8_t {
     kPolygon,      // the points, painted as `mode` says: a stroke alone is an open polyline
     kClipRect,     // the clip becomes rect
     kClipPolygon,  // the clip becomes the points' polygon
-    kText,         // the characters at (x, y), their top-left corner, in the fill colour
-    kWideText,     // the one wide character `wide` at (x, y)
+    kText,         // the characters from (x, y) on their baseline, in the fill colour
+    kWideText,     // the one wide character `wide` from (x, y) on its baseline
+    kGreekText,    // a bar in the fill colour for the characters (GreekBar), from (x, y) on their baseline
 };
 
 struct DrawStep {
@@ -34,6 +36,7 @@ struct DrawStep {
     ColourRef penColour = 0;
     ColourRef fillColour = 0;
     int32_t fontHeight = 0;
+    int32_t textSize = 0;  // the height greeked text stands for
 };
 
 // What a step points to: its points, or its face name (a Pascal string) and characters.
@@ -57,6 +60,15 @@ SavedPaint SelectPaint(HDC dc, const DrawStep& step, uint8_t mode);
 void RestorePaint(HDC dc, const SavedPaint& saved);
 
 HFONT MakeTextFont(const uint8_t* faceName, int32_t height);
+
+// v scaled from height `from` to height `to`, rounded.
+inline int32_t Rescale(int32_t v, int32_t to, int32_t from) {
+    return ClampToInt32((int64_t{to} * v + from / 2) / from);
+}
+
+// Text too small to read is greeked: a bar as wide as the text is at `size`, measured at the
+// readable height `height` and scaled down, standing on the baseline from (x, y).
+Rect GreekBar(int32_t x, int32_t y, SIZE measured, int32_t size, int32_t height);
 
 // Applies steps to a context. One that keeps its paint leaves a step's pen and brush selected for
 // the next step that paints with the same ones, rather than making them again (a pen or brush of

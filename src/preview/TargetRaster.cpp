@@ -42,6 +42,7 @@ void ResetDrawingState(TargetRaster* target) {
     PStrFromC("Arial", target->faceName, sizeof target->faceName);
     target->verticalText = 0;
     target->fontHeight = 12;
+    target->advancePending = false;
 }
 
 }  // namespace

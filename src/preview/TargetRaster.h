@@ -25,6 +25,14 @@ struct TargetRaster {
     PString faceName;
     int32_t verticalText;  // 1: characters are set one below the other
     int32_t fontHeight;    // pixels
+    // Text drawn from the current point whose width is not known yet: the point is at its end, found
+    // by measuring the text in its font only when something asks where the point is. Greeked text
+    // is measured at one height and stands for text of another, its size.
+    bool advancePending;
+    PString pendingText;
+    PString pendingFace;
+    int32_t pendingHeight;
+    int32_t pendingSize;
     // The own pixel size of the raster picture last drawn into the target (0 x 0 for artwork drawn
     // with GDI calls), so that a host can keep a small preview from being blown up.
     uint32_t sourceWidth;

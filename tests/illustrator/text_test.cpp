@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "illustrator/Drawing.h"
+#include "illustrator/DrawingLayer.h"
 
 namespace aldra {
 namespace {
@@ -85,9 +86,38 @@ TEST(Text, GreekingBarHasTheExtentOfTheText) {
             if (small.Grey(x, y) == 127) ++grey, right = std::max(right, x + 1);
     ASSERT_GT(grey, 0);
     // The bar ends where the current point went (a fill without outline leaves out its last column),
-    // a tenth of the 40-pixel text's advance.
-    EXPECT_EQ(static_cast<int32_t>(right), small.Target()->currentX - 1);
-    EXPECT_NEAR(small.Target()->currentX - 10, (large.Target()->currentX - 10) / 10.0, 1.0);
+    // a tenth of the 40-pixel text's advance; the point is asked for, as its move waits until then.
+    int32_t smallEnd = 0;
+    int32_t largeEnd = 0;
+    int32_t y = 0;
+    GetCurrentPoint(small.Target(), &smallEnd, &y);
+    GetCurrentPoint(large.Target(), &largeEnd, &y);
+    EXPECT_EQ(static_cast<int32_t>(right), smallEnd - 1);
+    EXPECT_NEAR(smallEnd - 10, (largeEnd - 10) / 10.0, 1.0);
+}
+
+// A run shown after another starts where the first ended, though nothing measured the first
+// until the second asked where the point was; a greeking bar likewise.
+TEST(Text, RunsFollowOneAnother) {
+    auto pixels = [](const Drawing& d) {
+        const RasterImage& r = const_cast<Drawing&>(d).Target()->raster;
+        return std::vector<uint8_t>(r.pixels, r.pixels + r.capacity);
+    };
+    const Drawing two(ArtworkFile(Text("/_Helvetica 12 Tf\n0 Tr\n", "(Hello) Tx\n(Hello) Tx\n")), 100, 100);
+    const Drawing one(ArtworkFile(Text("/_Helvetica 12 Tf\n0 Tr\n", "(HelloHello) Tx\n")), 100, 100);
+    EXPECT_EQ(pixels(two), pixels(one));
+
+    Drawing bars(ArtworkFile(Text("/_Helvetica 4 Tf\n0 Tr\n", "(Hello) Tx\n(Hello) Tx\n")), 100, 100);
+    Drawing bar(ArtworkFile(Text("/_Helvetica 4 Tf\n0 Tr\n", "(Hello) Tx\n")), 100, 100);
+    int32_t end = 0;
+    int32_t firstEnd = 0;
+    int32_t y = 0;
+    GetCurrentPoint(bars.Target(), &end, &y);
+    GetCurrentPoint(bar.Target(), &firstEnd, &y);
+    EXPECT_EQ(end - 10, 2 * (firstEnd - 10));
+    // Each bar leaves out its last column.
+    for (int32_t x = 10; x < end - 1; ++x)
+        EXPECT_EQ(bars.Grey(static_cast<uint32_t>(x), 49), x == firstEnd - 1 ? 255 : 127) << x;
 }
 
 std::string Piece(const char* text, double size) {
