@@ -1,5 +1,7 @@
 #include "illustrator/DrawingSteps.h"
 
+#include <cstring>
+
 #include "base/PString.h"
 #include "illustrator/DrawingLayer.h"
 
@@ -26,34 +28,6 @@ const POINT* AsPoints(const DevicePoint* points) {
 void SelectRegion(HDC dc, HRGN region) {
     SelectClipRgn(dc, region);
     DeleteObject(region);
-}
-
-SIZE MeasureCharacters(HDC dc, const DrawStep& step, const StepData& data) {
-    HFONT font = MakeTextFont(data.faceName, step.fontHeight);
-    HGDIOBJ previous = SelectObject(dc, font);
-    SIZE extent{0, 0};
-    GetTextExtentPoint32A(dc, data.characters, static_cast<int>(data.characterCount), &extent);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    return extent;
-}
-
-// The step's point is the left end of the baseline; TextOut wants the top-left corner.
-void DrawText(HDC dc, const DrawStep& step, const StepData& data) {
-    HFONT font = MakeTextFont(data.faceName, step.fontHeight);
-    HGDIOBJ previous = SelectObject(dc, font);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    const int top = static_cast<int>(int64_t{step.y} - metrics.tmAscent);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, step.fillColour);
-    if (step.kind == StepKind::kText) {
-        TextOutA(dc, step.x, top, data.characters, static_cast<int>(data.characterCount));
-    } else {
-        TextOutW(dc, step.x, top, &step.wide, 1);
-    }
-    SelectObject(dc, previous);
-    DeleteObject(font);
 }
 
 }  // namespace
@@ -90,6 +64,64 @@ Rect GreekBar(int32_t x, int32_t y, SIZE measured, int32_t size, int32_t height)
 
 StepPainter::~StepPainter() {
     if (kept_) RestorePaint(dc_, saved_);
+    ReleaseFonts();
+}
+
+int32_t StepPainter::SelectTextFont(const DrawStep& step, const StepData& data) {
+    const uint8_t* face = data.faceName;
+    size_t i = 0;
+    while (i < fonts_.size() &&
+           !(fonts_[i].height == step.fontHeight && PStrLength(fonts_[i].face) == PStrLength(face) &&
+             std::memcmp(fonts_[i].face, face, PStrLength(face) + 1) == 0))
+        ++i;
+    if (i == fonts_.size()) {
+        if (fonts_.size() >= kKeptFonts) ReleaseFonts();
+        i = fonts_.size();
+        KeptFont kept{};
+        PStrCopy(face, kept.face, sizeof kept.face);
+        kept.height = step.fontHeight;
+        kept.font = MakeTextFont(face, step.fontHeight);
+        HGDIOBJ previous = SelectObject(dc_, kept.font);
+        if (fonts_.empty()) firstFont_ = previous;
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc_, &metrics);
+        kept.ascent = metrics.tmAscent;
+        fonts_.push_back(kept);
+    } else if (i != selectedFont_) {
+        SelectObject(dc_, fonts_[i].font);
+    }
+    selectedFont_ = i;
+    return fonts_[i].ascent;
+}
+
+void StepPainter::ReleaseFonts() {
+    if (fonts_.empty()) return;
+    SelectObject(dc_, firstFont_);
+    for (const KeptFont& kept : fonts_) DeleteObject(kept.font);
+    fonts_.clear();
+    selectedFont_ = 0;
+}
+
+// The step's point is the left end of the baseline; TextOut wants the top-left corner.
+void StepPainter::DrawText(const DrawStep& step, const StepData& data) {
+    const int top = static_cast<int>(int64_t{step.y} - SelectTextFont(step, data));
+    SetBkMode(dc_, TRANSPARENT);
+    SetTextColor(dc_, step.fillColour);
+    if (step.kind == StepKind::kText) {
+        TextOutA(dc_, step.x, top, data.characters, static_cast<int>(data.characterCount));
+    } else {
+        TextOutW(dc_, step.x, top, &step.wide, 1);
+    }
+}
+
+void StepPainter::DrawGreekBar(const DrawStep& step, const StepData& data) {
+    SelectTextFont(step, data);
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(dc_, data.characters, static_cast<int>(data.characterCount), &extent);
+    const Rect bar = GreekBar(step.x, step.y, extent, step.textSize, step.fontHeight);
+    Select(step, kPaintFill);
+    Rectangle(dc_, bar.left, bar.top, bar.right, bar.bottom);
+    Unselect();
 }
 
 bool StepPainter::Same(const DrawStep& step, uint8_t mode) const {
@@ -153,17 +185,13 @@ void StepPainter::Apply(const DrawStep& step, const StepData& data) {
             return;
         case StepKind::kText:
         case StepKind::kWideText:
-            DrawText(dc_, step, data);
-            return;
-        case StepKind::kGreekText: {
-            const Rect bar =
-                GreekBar(step.x, step.y, MeasureCharacters(dc_, step, data), step.textSize, step.fontHeight);
-            Select(step, kPaintFill);
-            Rectangle(dc_, bar.left, bar.top, bar.right, bar.bottom);
-            Unselect();
-            return;
-        }
+            DrawText(step, data);
+            break;
+        case StepKind::kGreekText:
+            DrawGreekBar(step, data);
+            break;
     }
+    if (!keepPaint_) ReleaseFonts();
 }
 
 void ApplyDrawStep(HDC dc, const DrawStep& step, const StepData& data) {

@@ -5,7 +5,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "base/PString.h"
 #include "illustrator/ArtNumbers.h"
 #include "illustrator/ArtState.h"
 #include "platform/gdi/Gdi.h"
@@ -72,7 +74,8 @@ Rect GreekBar(int32_t x, int32_t y, SIZE measured, int32_t size, int32_t height)
 
 // Applies steps to a context. One that keeps its paint leaves a step's pen and brush selected for
 // the next step that paints with the same ones, rather than making them again (a pen or brush of
-// the same attributes paints the same pixels), and selects the context's own back when it goes.
+// the same attributes paints the same pixels), keeps the fonts text was drawn in by face and height
+// with their ascents, and selects the context's own objects back when it goes.
 class StepPainter {
   public:
     StepPainter(HDC dc, bool keepPaint) : dc_(dc), keepPaint_(keepPaint) {}
@@ -87,6 +90,20 @@ class StepPainter {
     void Select(const DrawStep& step, uint8_t mode);
     void Unselect();
     void DrawPoints(const DrawStep& step, const StepData& data);
+    // Selects the font of the step's face and height and gives its ascent.
+    int32_t SelectTextFont(const DrawStep& step, const StepData& data);
+    void ReleaseFonts();
+    void DrawText(const DrawStep& step, const StepData& data);
+    void DrawGreekBar(const DrawStep& step, const StepData& data);
+
+    struct KeptFont {
+        PString face;
+        int32_t height;
+        HFONT font;
+        int32_t ascent;
+    };
+    // A drawing uses a few dozen faces and heights.
+    static constexpr size_t kKeptFonts = 64;
 
     HDC dc_;
     bool keepPaint_;
@@ -94,6 +111,9 @@ class StepPainter {
     SavedPaint saved_{};
     DrawStep keptStep_;
     uint8_t keptMode_ = 0;
+    std::vector<KeptFont> fonts_;
+    size_t selectedFont_ = 0;      // index in fonts_; none when fonts_ is empty
+    HGDIOBJ firstFont_ = nullptr;  // the context's own, selected back when the kept ones go
 };
 
 // A step applied on its own: the paint made for it and deleted after it.
