@@ -254,17 +254,19 @@ class FreeTypeFace final : public Face {
     const std::string& Family() const override { return choice_.family; }
 
     int32_t Advance(char32_t c) override {
-        if (c < kLatin && latinAdvances_[c] != kNotYet) return latinAdvances_[c];
-        const auto it = advances_.find(c);
-        if (it != advances_.end()) return it->second;
+        if (const int32_t* known = KnownAdvance(c)) return *known;
+        // Text at sizes whose glyphs are kept is nearly always drawn after it is measured, and
+        // rendering a glyph loads it as measuring does: one load gives both. Larger glyphs are not
+        // kept, and rendering them only to measure them costs more than loading them twice.
+        if (metrics_.emHeight <= kRenderedToMeasure) {
+            GlyphBits unused;
+            Glyph(c, &unused);
+            if (const int32_t* known = KnownAdvance(c)) return *known;
+        }
         int32_t advance = 0;
         if (ft_.FT_Activate_Size(size_) == 0 && ft_.FT_Load_Char(face_, c, FT_LOAD_TARGET_MONO) == 0)
-            advance = static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6);
-        if (c < kLatin) {
-            latinAdvances_[c] = advance;
-        } else if (advances_.size() < kCachedAdvances) {
-            advances_.emplace(c, advance);
-        }
+            advance = LoadedAdvance();
+        RememberAdvance(c, advance);
         return advance;
     }
 
@@ -296,6 +298,24 @@ class FreeTypeFace final : public Face {
     }
 
   private:
+    const int32_t* KnownAdvance(char32_t c) const {
+        if (c < kLatin) return latinAdvances_[c] != kNotYet ? &latinAdvances_[c] : nullptr;
+        const auto it = advances_.find(c);
+        return it != advances_.end() ? &it->second : nullptr;
+    }
+
+    void RememberAdvance(char32_t c, int32_t advance) {
+        if (c < kLatin) {
+            latinAdvances_[c] = advance;
+        } else if (advances_.size() < kCachedAdvances) {
+            advances_.emplace(c, advance);
+        }
+    }
+
+    // The hinted advance of the glyph in the slot, in whole pixels. Hinting is the same whether
+    // the glyph is rendered or not (both loads target monochrome).
+    int32_t LoadedAdvance() const { return static_cast<int32_t>((face_->glyph->advance.x + 32) >> 6); }
+
     struct Kept {
         GlyphBits shape;
         std::vector<uint8_t> copy;  // the rows in memory order; empty when nothing is drawn
@@ -306,6 +326,7 @@ class FreeTypeFace final : public Face {
         if (ft_.FT_Activate_Size(size_) != 0 ||
             ft_.FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
             return false;
+        if (!KnownAdvance(c)) RememberAdvance(c, LoadedAdvance());
         const FT_Bitmap& b = face_->glyph->bitmap;
         if (b.pixel_mode != FT_PIXEL_MODE_MONO || b.buffer == nullptr || b.width == 0 || b.rows == 0)
             return false;
@@ -333,6 +354,8 @@ class FreeTypeFace final : public Face {
     }
 
     static constexpr size_t kCachedAdvances = 4096;
+    // Em sizes whose glyphs fit the kept bytes of one glyph.
+    static constexpr int32_t kRenderedToMeasure = 48;
     static constexpr size_t kCachedGlyphs = 512;
     static constexpr size_t kCachedGlyphBytes = 4096;
     // All kept glyphs of a face together: a context's 32 faces stay within a few megabytes.
