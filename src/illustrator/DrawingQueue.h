@@ -1,9 +1,10 @@
 // Drawing on a second thread. A large drawing spends about as long reading its text and building
 // its paths as GDI spends painting them, so the render pass hands its drawing steps to a worker
 // thread that applies them to the target in the order they were made, while the pass reads on. The
-// pass itself never waits for a step's pixels: the only answers it needs from GDI are text metrics
-// and extents, and those it takes from a second device context with the target's mapping and no
-// pixels of its own.
+// pass itself never waits for a step's pixels: the only answers it needs from GDI are the extents
+// of text whose width decides where it or the next text goes (aligned lines, vertical text, a
+// point asked for after a run), and those it takes from a second device context with the target's
+// mapping and no pixels of its own.
 #pragma once
 #include <memory>
 

@@ -137,13 +137,18 @@ TEST(PointList, DropsRepeatsAndMergesCollinearPoints) {
          {{-4000000, 0}, {4000000, 3}, {4000000, 4000000}}},
     };
     for (const Case& c : cases) {
-        for (bool oneCall : {false, true}) {
+        // One by one, in one call, and in two calls (the second weighs its first point against
+        // what the first left).
+        for (int calls : {0, 1, 2}) {
             BufferPtr points;
             ASSERT_EQ(NewPointList(&points), kOk);
-            if (oneCall) {
-                ASSERT_EQ(AddPoints(points.get(), c.added.data(), uint32_t(c.added.size())), kOk);
-            } else {
+            const uint32_t n = uint32_t(c.added.size());
+            if (calls == 0) {
                 for (DevicePoint p : c.added) ASSERT_EQ(AddPoint(points.get(), p.x, p.y), kOk);
+            } else {
+                const uint32_t first = calls == 1 ? n : 1;
+                ASSERT_EQ(AddPoints(points.get(), c.added.data(), first), kOk);
+                ASSERT_EQ(AddPoints(points.get(), c.added.data() + first, n - first), kOk);
             }
             ASSERT_EQ(PointCount(points.get()), c.kept.size());
             for (size_t i = 0; i < c.kept.size(); ++i) {
