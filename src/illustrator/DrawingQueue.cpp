@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -101,7 +102,7 @@ class DrawingQueue {
         try {
             filling_ = std::make_unique<StepChunk>();
             worker_ = std::thread([this] { Work(); });
-            KeepOffCallersCore(worker_);
+            apart_.emplace(worker_);
             return true;
         } catch (...) {
             return false;
@@ -180,6 +181,7 @@ class DrawingQueue {
         }
         ready_.notify_one();
         if (worker_.joinable()) worker_.join();
+        apart_.reset();
         if (filling_ && !filling_->steps.empty()) {
             StepPainter painter(target_, true);
             filling_->ApplyAll(painter);
@@ -253,6 +255,7 @@ class DrawingQueue {
     std::map<FontKey, HFONT> fonts_;
     HFONT selected_ = nullptr;
     std::thread worker_;
+    std::optional<CoresApart> apart_;  // the pass's and the worker's cores, kept apart while both run
     std::mutex lock_;
     std::condition_variable ready_;
     std::condition_variable room_;

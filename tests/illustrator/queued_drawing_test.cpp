@@ -2,6 +2,8 @@
 // text in a context of its own, a worker applies the steps to the target. It must come out as the
 // same drawing drawn on the pass's own thread, so the same artwork is drawn twice, once behind
 // enough prolog lines to make its file large.
+#include <sched.h>
+
 #include <cstring>
 #include <vector>
 
@@ -43,9 +45,15 @@ TEST(QueuedDrawing, ComesOutAsTheDrawingDrawnDirectly) {
     const std::string queued = large.Text();
     ASSERT_LT(direct.size(), kQueuedDrawingBytes);
 
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
     for (uint32_t depth : {8u, 24u}) {
         Drawing a(direct, 256, 331, depth);
         Drawing b(queued, 256, 331, depth);
+        // The pass's thread kept to its core while the worker ran, and has all its cores back.
+        cpu_set_t after;
+        ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
+        EXPECT_TRUE(CPU_EQUAL(&before, &after));
         ASSERT_EQ(a.status, kOk);
         ASSERT_EQ(b.status, kOk);
         const RasterImage& ra = a.Target()->raster;
