@@ -9,17 +9,6 @@ namespace aldra {
 
 namespace {
 
-// A step with the surface's attributes as they are now.
-DrawStep StepOf(const TargetRaster* surface, StepKind kind, uint8_t mode = 0) {
-    DrawStep step;
-    step.kind = kind;
-    step.mode = mode;
-    step.penWidth = surface->penWidth;
-    step.penColour = surface->penColour;
-    step.fillColour = surface->fillColour;
-    return step;
-}
-
 void SubmitPoints(TargetRaster* surface, TextBuffer* points, StepKind kind, uint8_t mode) {
     const bool wasLocked = LockBuffer(points, true);
     StepData data;
@@ -30,6 +19,16 @@ void SubmitPoints(TargetRaster* surface, TextBuffer* points, StepKind kind, uint
 }
 
 }  // namespace
+
+DrawStep StepOf(const TargetRaster* surface, StepKind kind, uint8_t mode) {
+    DrawStep step;
+    step.kind = kind;
+    step.mode = mode;
+    step.penWidth = surface->penWidth;
+    step.penColour = surface->penColour;
+    step.fillColour = surface->fillColour;
+    return step;
+}
 
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y) {
     surface->advancePending = false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/TextBuffer.h"
+#include "illustrator/DrawingSteps.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/TargetRaster.h"
 
@@ -15,6 +16,9 @@ namespace aldra {
 inline constexpr uint8_t kPaintFill = 1;
 inline constexpr uint8_t kPaintStroke = 2;
 inline constexpr uint8_t kPaintFillAndStroke = 3;
+
+// A step of the kind with the surface's pen, brush and fill colour as they are now.
+DrawStep StepOf(const TargetRaster* surface, StepKind kind, uint8_t mode = 0);
 
 void MoveTo(TargetRaster* surface, int32_t x, int32_t y);
 void MoveBy(TargetRaster* surface, int32_t dx, int32_t dy);

@@ -66,13 +66,9 @@ void LeaveAdvancePending(TargetRaster* surface, const uint8_t* text, int32_t siz
 
 // A step for the text in the surface's font, from the current point on its baseline.
 DrawStep TextStep(const TargetRaster* surface, StepKind kind) {
-    DrawStep step;
-    step.kind = kind;
+    DrawStep step = StepOf(surface, kind);
     step.x = surface->currentX;
     step.y = surface->currentY;
-    step.penWidth = surface->penWidth;
-    step.penColour = surface->penColour;
-    step.fillColour = surface->fillColour;
     step.fontHeight = surface->fontHeight;
     return step;
 }
